@@ -1,0 +1,3 @@
+#include "PreviewMode.h"
+
+bool previewMode = false;

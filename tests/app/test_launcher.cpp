@@ -1,0 +1,131 @@
+#include "app/frmMain.h"
+#include "common/MessageBox.h"
+#include "common/ProgramEnd.h"
+#include "editor/frmMaker.h"
+#include "player/frmMovie.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Launcher : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProgramEnd::resetForTests();
+        ProgramEnd::setHandler([this](int code) { endCodes.push_back(code); });
+        launcher = new frmMain();
+        launcher->setAttribute(Qt::WA_DeleteOnClose);
+        launcher->show();
+    }
+    void TearDown() override {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            delete window;
+        }
+        ProgramEnd::setHandler(nullptr);
+        ProgramEnd::resetForTests();
+    }
+
+    QPointer<frmMain> launcher;
+    std::vector<int> endCodes;
+};
+
+TEST_F(Launcher, CaptionsCarryAnIdeographicSpace) {
+    EXPECT_EQ(launcher->windowTitle(), QString::fromUtf8("Slidewright"));
+    EXPECT_EQ(launcher->cmdMovie->text(), QString::fromUtf8("再\u3000生"));
+    EXPECT_EQ(launcher->cmdMaker->text(), QString::fromUtf8("編\u3000集"));
+    EXPECT_EQ(launcher->cmdEnd->text(), QString::fromUtf8("終\u3000了"));
+    EXPECT_EQ(launcher->findChild<QPushButton*>("cmdMovie"), launcher->cmdMovie);
+    EXPECT_EQ(launcher->findChild<QPushButton*>("cmdMaker"), launcher->cmdMaker);
+    EXPECT_EQ(launcher->findChild<QPushButton*>("cmdEnd"), launcher->cmdEnd);
+}
+
+TEST_F(Launcher, ButtonsAreStackedAndTabInOrder) {
+    EXPECT_LT(launcher->cmdMovie->y(), launcher->cmdMaker->y());
+    EXPECT_LT(launcher->cmdMaker->y(), launcher->cmdEnd->y());
+    EXPECT_EQ(launcher->cmdMovie->nextInFocusChain(), launcher->cmdMaker);
+    EXPECT_EQ(launcher->cmdMaker->nextInFocusChain(), launcher->cmdEnd);
+}
+
+TEST_F(Launcher, EndButtonEndsTheProgram) {
+    QTest::mouseClick(launcher->cmdEnd, Qt::LeftButton);
+    ASSERT_EQ(endCodes.size(), 1u);
+    EXPECT_EQ(endCodes[0], 0);
+}
+
+TEST_F(Launcher, ClosingTheLauncherEndsTheProgram) {
+    launcher->close();
+    EXPECT_EQ(endCodes.size(), 1u);
+}
+
+TEST_F(Launcher, EditorClosesTheLauncherThenItsCloseEndsTheProgram) {
+    QTest::mouseClick(launcher->cmdMaker, Qt::LeftButton);
+    QPointer<frmMaker> editor;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<frmMaker*>(window)) {
+            editor = found;
+        }
+    }
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_FALSE(editor->isModal());
+    // The launcher goes at the editor's first 5 ms tick, without ending.
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.isNull(), 2000);
+    EXPECT_TRUE(endCodes.empty());
+    EXPECT_FALSE(editor->tmrEnd->isActive());
+
+    editor->close();
+    EXPECT_EQ(endCodes.size(), 1u);
+}
+
+TEST_F(Launcher, PlayerClosesTheLauncherThenItsCloseEndsTheProgram) {
+    QTest::mouseClick(launcher->cmdMovie, Qt::LeftButton);
+    QPointer<frmMovie> player;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<frmMovie*>(window)) {
+            player = found;
+        }
+    }
+    ASSERT_TRUE(player);
+    QTRY_VERIFY_WITH_TIMEOUT(launcher.isNull(), 2000);
+    EXPECT_TRUE(endCodes.empty());
+    player->close();
+    EXPECT_EQ(endCodes.size(), 1u);
+}
+
+TEST(ProgramEndHooks, RunOnceNewestFirst) {
+    ProgramEnd::resetForTests();
+    std::vector<int> order;
+    int ends = 0;
+    ProgramEnd::setHandler([&](int) { ++ends; });
+    ProgramEnd::addHook([&] { order.push_back(1); });
+    ProgramEnd::addHook([&] { order.push_back(2); });
+    ProgramEnd::endProgram(3);
+    ProgramEnd::endProgram(4);
+    EXPECT_EQ(order, (std::vector<int>{2, 1}));
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(ProgramEnd::exitCode(), 3);
+    ProgramEnd::setHandler(nullptr);
+    ProgramEnd::resetForTests();
+}
+
+TEST(MessageBoxHelper, ScriptedAnswersAreTakenInOrderAndRecorded) {
+    MessageBox::clearShownBoxes();
+    MessageBox::setNextAnswer(MessageBox::Answer::No);
+    MessageBox::setNextAnswer(MessageBox::Answer::Cancel);
+    EXPECT_EQ(MessageBox::show(nullptr, "a", "A", MessageBox::Icon::Question,
+                               MessageBox::Buttons::YesNoCancel),
+              MessageBox::Answer::No);
+    EXPECT_EQ(MessageBox::show(nullptr, "b", "B", MessageBox::Icon::Critical,
+                               MessageBox::Buttons::OkCancel),
+              MessageBox::Answer::Cancel);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
+    EXPECT_EQ(MessageBox::shownBoxes()[1].title, "B");
+    EXPECT_EQ(MessageBox::shownBoxes()[1].icon, MessageBox::Icon::Critical);
+    MessageBox::clearShownBoxes();
+}
+
+}  // namespace
