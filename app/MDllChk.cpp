@@ -56,6 +56,8 @@ std::string FindLibrary(const std::string& fileName) {
     return findOnLinkerPath(fileName);
 }
 
-bool DllOnSearchPath(const std::string& fileName) { return !FindLibrary(fileName).empty(); }
+bool DllOnSearchPath(const std::string& fileName) {
+    return !FindLibrary(fileName).empty();
+}
 
 }  // namespace MDllChk

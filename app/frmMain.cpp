@@ -50,7 +50,9 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     LauncherLink::setUnloader([this] { unloadQuietly(); });
 }
 
-frmMain::~frmMain() { LauncherLink::setUnloader(nullptr); }
+frmMain::~frmMain() {
+    LauncherLink::setUnloader(nullptr);
+}
 
 void frmMain::cmdMovie_Click() {
     // The player and the editor are never open together.
@@ -63,7 +65,9 @@ void frmMain::cmdMaker_Click() {
     frmMaker::Open();
 }
 
-void frmMain::cmdEnd_Click() { ProgramEnd::endProgram(0); }
+void frmMain::cmdEnd_Click() {
+    ProgramEnd::endProgram(0);
+}
 
 void frmMain::unloadQuietly() {
     unloading_ = true;

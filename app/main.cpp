@@ -1,3 +1,5 @@
 #include "StartUp.h"
 
-int main(int argc, char** argv) { return StartUp::run(argc, argv); }
+int main(int argc, char** argv) {
+    return StartUp::run(argc, argv);
+}

@@ -8,4 +8,6 @@ extern "C" int Unlha(const void* /*window*/, const char* /*commandLine*/, char* 
     return 1;
 }
 
-extern "C" int UnlhaSetCursorMode(int /*mode*/) { return 0; }
+extern "C" int UnlhaSetCursorMode(int /*mode*/) {
+    return 0;
+}

@@ -5,7 +5,9 @@ namespace {
 std::function<void()> current;
 }
 
-void setUnloader(std::function<void()> unloader) { current = std::move(unloader); }
+void setUnloader(std::function<void()> unloader) {
+    current = std::move(unloader);
+}
 
 void unloadLauncher() {
     // Taken out first: unloading destroys the launcher, which clears it.

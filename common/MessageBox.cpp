@@ -85,11 +85,17 @@ Answer show(QWidget* parent, const QString& text, const QString& title, Icon ico
     return fromQt(box.exec(), buttons);
 }
 
-void setNextAnswer(Answer answer) { scriptedAnswers.push_back(answer); }
+void setNextAnswer(Answer answer) {
+    scriptedAnswers.push_back(answer);
+}
 
-void setAutoAnswer(bool on) { autoAnswer = on; }
+void setAutoAnswer(bool on) {
+    autoAnswer = on;
+}
 
-const std::vector<Shown>& shownBoxes() { return shown; }
+const std::vector<Shown>& shownBoxes() {
+    return shown;
+}
 
 void clearShownBoxes() {
     shown.clear();

@@ -14,7 +14,9 @@ int code = 0;
 
 }  // namespace
 
-void addHook(std::function<void()> hook) { hooks.push_back(std::move(hook)); }
+void addHook(std::function<void()> hook) {
+    hooks.push_back(std::move(hook));
+}
 
 void endProgram(int exitCode) {
     if (!ended) {
@@ -36,11 +38,17 @@ void endProgram(int exitCode) {
     std::_Exit(exitCode);
 }
 
-bool hasEnded() { return ended; }
+bool hasEnded() {
+    return ended;
+}
 
-int exitCode() { return code; }
+int exitCode() {
+    return code;
+}
 
-void setHandler(std::function<void(int)> newHandler) { handler = std::move(newHandler); }
+void setHandler(std::function<void(int)> newHandler) {
+    handler = std::move(newHandler);
+}
 
 void resetForTests() {
     ended = false;

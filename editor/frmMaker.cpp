@@ -29,7 +29,9 @@ frmMaker* frmMaker::Open() {
     return maker;
 }
 
-void frmMaker::Form_Load() { tmrEnd->start(); }
+void frmMaker::Form_Load() {
+    tmrEnd->start();
+}
 
 void frmMaker::tmrEnd_Timer() {
     tmrEnd->stop();

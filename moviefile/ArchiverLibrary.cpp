@@ -29,12 +29,18 @@ bool ArchiverLibrary::load(const std::string& path) {
     return true;
 }
 
-ArchiverLibrary* ArchiverLibrary::instance() { return loaded.get(); }
+ArchiverLibrary* ArchiverLibrary::instance() {
+    return loaded.get();
+}
 
-void ArchiverLibrary::unloadForTests() { loaded.reset(); }
+void ArchiverLibrary::unloadForTests() {
+    loaded.reset();
+}
 
 int ArchiverLibrary::unlha(const char* commandLine, char* output, unsigned long outputSize) const {
     return unlha_(nullptr, commandLine, output, outputSize);
 }
 
-int ArchiverLibrary::setCursorMode(int mode) const { return setCursorMode_(mode); }
+int ArchiverLibrary::setCursorMode(int mode) const {
+    return setCursorMode_(mode);
+}

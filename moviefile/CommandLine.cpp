@@ -5,10 +5,16 @@ namespace {
 QString commandLine;
 }
 
-void set(const QString& text) { commandLine = text; }
+void set(const QString& text) {
+    commandLine = text;
+}
 
-void setFromArguments(const QStringList& arguments) { commandLine = arguments.join(u' '); }
+void setFromArguments(const QStringList& arguments) {
+    commandLine = arguments.join(u' ');
+}
 
-const QString& get() { return commandLine; }
+const QString& get() {
+    return commandLine;
+}
 
 }  // namespace CommandLine

@@ -38,14 +38,18 @@ frmMovie* frmMovie::Open() {
     return movie;
 }
 
-void frmMovie::Form_Load() { tmrEnd->start(); }
+void frmMovie::Form_Load() {
+    tmrEnd->start();
+}
 
 void frmMovie::tmrEnd_Timer() {
     tmrEnd->stop();
     LauncherLink::unloadLauncher();
 }
 
-void frmMovie::cmdEnd_Click() { close(); }
+void frmMovie::cmdEnd_Click() {
+    close();
+}
 
 void frmMovie::closeEvent(QCloseEvent* event) {
     event->accept();

@@ -1,8 +1,8 @@
 // GoogleTest main for tests that need a QApplication (widgets run offscreen).
 #include "app/StartUp.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

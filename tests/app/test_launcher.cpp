@@ -4,11 +4,11 @@
 #include "editor/frmMaker.h"
 #include "player/frmMovie.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
