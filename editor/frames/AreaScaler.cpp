@@ -13,13 +13,11 @@ int blockStart(qint64 i, qint64 sourceLength, qint64 targetLength) {
 
 AreaScaler::AreaScaler(QSize source, QSize target)
     : source_(source), target_(target, QImage::Format_RGB32) {
-    columnOf_.resize(static_cast<size_t>(source.width()));
     columnWidth_.resize(static_cast<size_t>(target.width()));
     for (int ox = 0; ox < target.width(); ++ox) {
         const int start = blockStart(ox, source.width(), target.width());
         const int end = blockStart(ox + 1, source.width(), target.width());
         columnWidth_[static_cast<size_t>(ox)] = end - start;
-        std::fill(columnOf_.begin() + start, columnOf_.begin() + end, ox);
     }
     rowEnd_.resize(static_cast<size_t>(target.height()));
     for (int oy = 0; oy < target.height(); ++oy) {
@@ -29,42 +27,47 @@ AreaScaler::AreaScaler(QSize source, QSize target)
     expanded_.resize(static_cast<size_t>(source.width()));
 }
 
-void AreaScaler::addRowBgr24(const uchar* row) {
-    std::uint32_t* sums = sums_.data();
-    const int* columnOf = columnOf_.data();
-    for (int x = 0; x < source_.width(); ++x) {
-        std::uint32_t* sum = sums + 3 * columnOf[x];
-        sum[0] += row[2];
-        sum[1] += row[1];
-        sum[2] += row[0];
-        row += 3;
+namespace {
+
+// Sums one source row into the output columns' red, green and blue totals.
+// Each block is summed in registers before it is added to its column.
+template <int Step, int Red, int Green, int Blue>
+void sumRow(const uchar* row, const std::vector<int>& columnWidth, std::uint32_t* sums) {
+    const int columns = static_cast<int>(columnWidth.size());
+    for (int ox = 0; ox < columns; ++ox) {
+        std::uint32_t red = 0;
+        std::uint32_t green = 0;
+        std::uint32_t blue = 0;
+        for (int k = columnWidth[static_cast<size_t>(ox)]; k > 0; --k) {
+            red += row[Red];
+            green += row[Green];
+            blue += row[Blue];
+            row += Step;
+        }
+        sums[0] += red;
+        sums[1] += green;
+        sums[2] += blue;
+        sums += 3;
     }
+}
+
+}  // namespace
+
+void AreaScaler::addRowBgr24(const uchar* row) {
+    sumRow<3, 2, 1, 0>(row, columnWidth_, sums_.data());
     finishRowIfComplete();
 }
 
 void AreaScaler::addRowBgrx32(const uchar* row) {
-    std::uint32_t* sums = sums_.data();
-    const int* columnOf = columnOf_.data();
-    for (int x = 0; x < source_.width(); ++x) {
-        std::uint32_t* sum = sums + 3 * columnOf[x];
-        sum[0] += row[2];
-        sum[1] += row[1];
-        sum[2] += row[0];
-        row += 4;
-    }
+    sumRow<4, 2, 1, 0>(row, columnWidth_, sums_.data());
     finishRowIfComplete();
 }
 
 void AreaScaler::addRowRgb32(const QRgb* row) {
-    std::uint32_t* sums = sums_.data();
-    const int* columnOf = columnOf_.data();
-    for (int x = 0; x < source_.width(); ++x) {
-        std::uint32_t* sum = sums + 3 * columnOf[x];
-        const QRgb pixel = row[x];
-        sum[0] += qRed(pixel);
-        sum[1] += qGreen(pixel);
-        sum[2] += qBlue(pixel);
-    }
+    // A QRgb in memory is blue, green, red, alpha on this little-endian
+    // platform, as a 32-bit BMP stores its pixels.
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    sumRow<4, 2, 1, 0>(reinterpret_cast<const uchar*>(row), columnWidth_, sums_.data());
     finishRowIfComplete();
 }
 
