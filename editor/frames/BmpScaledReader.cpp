@@ -39,6 +39,12 @@ BmpScaledReader::BmpScaledReader(const QString& path) : file_(path) {
     readLayout();
 }
 
+BmpScaledReader::BmpScaledReader(const QByteArray& bytes) : copy_(bytes) {
+    data_ = reinterpret_cast<uchar*>(copy_.data());
+    fileSize_ = copy_.size();
+    readLayout();
+}
+
 BmpScaledReader::~BmpScaledReader() {
     if (mapped_) {
         file_.unmap(data_);

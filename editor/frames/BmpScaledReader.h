@@ -14,6 +14,8 @@
 class BmpScaledReader {
 public:
     explicit BmpScaledReader(const QString& path);
+    // Reads a BMP already in memory.
+    explicit BmpScaledReader(const QByteArray& bytes);
     ~BmpScaledReader();
     BmpScaledReader(const BmpScaledReader&) = delete;
     BmpScaledReader& operator=(const BmpScaledReader&) = delete;
