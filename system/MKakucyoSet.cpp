@@ -208,6 +208,9 @@ QString joinLines(const QStringList& lines) {
 }  // namespace
 
 QString execLine(const QString& program) {
+    // Quoted only when it must be: xdg-open's generic mode cannot start a
+    // program whose path is written in quotes.
+    bool reserved = false;
     QString quoted;
     for (const QChar c : program) {
         if (c.category() == QChar::Other_Control) {
@@ -216,10 +219,12 @@ QString execLine(const QString& program) {
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') {
             quoted += u'\\';
         }
+        reserved = reserved || QStringView(u" \t'><~|&;*?#()\"`$\\").contains(c);
         quoted += c;
     }
-    quoted.replace(u'%', QStringLiteral("%%"));
-    return escapeDesktopString(u'"' + quoted + u'"') + QStringLiteral(" %f");
+    QString word = reserved ? u'"' + quoted + u'"' : program;
+    word.replace(u'%', QStringLiteral("%%"));
+    return escapeDesktopString(word) + QStringLiteral(" %f");
 }
 
 QString withDefaultApplication(const QString& mimeApps, const QString& mimeType,

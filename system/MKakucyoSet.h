@@ -48,7 +48,8 @@ bool UnregisterFileType(const QString& extension, const QString& typeName,
                         const QString& description, const QString& iconFile, std::int16_t iconIndex,
                         const QString& commandProgram);
 
-// The desktop entry's Exec value that starts `program` with one file; empty
+// The desktop entry's Exec value that starts `program` with one file, the
+// path quoted only when it holds a reserved character; empty
 // when the path holds a character no desktop entry can carry.
 QString execLine(const QString& program);
 

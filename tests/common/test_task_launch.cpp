@@ -78,7 +78,7 @@ protected:
                       .toUtf8(),
                   kExecutable);
         writeText(dataHome + QStringLiteral("/applications/") + name + QStringLiteral(".desktop"),
-                  QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=\"%2\" %f\n"
+                  QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2 %f\n"
                                  "MimeType=%3;\n")
                       .arg(name, script, mimeType)
                       .toUtf8());

@@ -119,6 +119,26 @@ TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
     EXPECT_EQ(readText(opened).trimmed(), package);
 }
 
+TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
+    // xdg-open's generic mode reads an Exec line word by word, without
+    // quotes: an ordinary install path must reach it bare.
+    const QString plain = scratch.path() + QStringLiteral("/bin/slidewright");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(plain).path()));
+    ASSERT_TRUE(QFile::copy(program, plain));
+    ASSERT_TRUE(RegisterFileType(kExtension, kTypeName, kDescription, plain, 0, plain));
+    EXPECT_TRUE(readText(dataHome + QStringLiteral("/applications/slidewright.desktop"))
+                    .contains(QStringLiteral("\nExec=") + plain + QStringLiteral(" %f\n")));
+
+    QProcess::execute(QStringLiteral("gio"), {QStringLiteral("open"), package});
+    const QString opened = scratch.path() + QStringLiteral("/opened");
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFileInfo::exists(opened) && timer.elapsed() < 10000) {
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(readText(opened).trimmed(), package);
+}
+
 TEST_F(FileTypeAssociation, RemovalTakesBackExactlyWhatWasWritten) {
     writeText(configHome + QStringLiteral("/mimeapps.list"),
               "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
@@ -168,7 +188,9 @@ TEST_F(FileTypeAssociation, UnwritableFoldersMakeRegistrationFail) {
 
 TEST(FileTypeTexts, ExecLineQuotesThePathForDesktopEntries) {
     EXPECT_EQ(execLine(QStringLiteral("/opt/slidewright/bin/slidewright")),
-              QStringLiteral("\"/opt/slidewright/bin/slidewright\" %f"));
+              QStringLiteral("/opt/slidewright/bin/slidewright %f"));
+    EXPECT_EQ(execLine(QStringLiteral("/opt/50%/slidewright")),
+              QStringLiteral("/opt/50%%/slidewright %f"));
     EXPECT_EQ(execLine(QStringLiteral("/home/a b/100%/$x\"`y`\\z")),
               QStringLiteral("\"/home/a b/100%%/\\\\$x\\\\\"\\\\`y\\\\`\\\\\\\\z\" %f"));
     EXPECT_EQ(execLine(QStringLiteral("/bad\nname")), QString());
