@@ -296,7 +296,7 @@ QStringList commandFor(const DesktopEntry& entry, const QString& file) {
             fileGiven = true;
         } else if (w == u"%u" || w == u"%U") {
             if (!file.isEmpty()) {
-                command << QUrl::fromLocalFile(file).toString();
+                command << QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
             }
             fileGiven = true;
         } else if (w == u"%i") {
@@ -318,7 +318,7 @@ QStringList commandFor(const DesktopEntry& entry, const QString& file) {
                 } else if (code == u'k') {
                     expanded += entry.path;
                 } else if (code == u'f' || code == u'u') {
-                    expanded += code == u'f' ? file : QUrl::fromLocalFile(file).toString();
+                    expanded += code == u'f' ? file : QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
                     fileGiven = true;
                 }
                 // Deprecated and unknown codes are dropped.
