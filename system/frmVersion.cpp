@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QColor>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -56,7 +57,11 @@ frmVersion::frmVersion(QWidget* parent)
     lblTitle->setMouseTracking(true);
     lblTitle->installEventFilter(this);
 
-    lblHttp = new QLabel(AboutInfo::kHomePage, this);
+    lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // The address sits on the title's home-page line, right after its
+    // heading, as one more word of that text.
+    lblHttp = new QLabel(AboutInfo::kHomePage, lblTitle);
     lblHttp->setObjectName(QStringLiteral("lblHttp"));
     lblHttp->setTextFormat(Qt::PlainText);
     lblHttp->setCursor(Qt::PointingHandCursor);
@@ -71,23 +76,31 @@ frmVersion::frmVersion(QWidget* parent)
     cmdEnd->setAutoDefault(true);
     connect(cmdEnd, &QPushButton::clicked, this, &frmVersion::cmdEnd_Click);
 
-    auto* link = new QHBoxLayout;
-    // The address sits after the title's last label line, indented like it.
-    link->addSpacing(lblTitle->fontMetrics().horizontalAdvance(QStringLiteral("　　ＨＰ　：")));
-    link->addWidget(lblHttp);
-    link->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdEnd);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblTitle);
-    layout->addLayout(link);
     layout->addSpacing(12);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    placeLink();
+
     MWin_Close::RemoveCloseCommand(this);
     cmdEnd->setFocus();
+}
+
+void frmVersion::placeLink() {
+    const QFontMetrics metrics(lblTitle->font());
+    const QStringList lines = lblTitle->text().split(u'\n');
+    constexpr int kHomePageLine = 5;
+    const int x = metrics.horizontalAdvance(lines.value(kHomePageLine));
+    const int y = kHomePageLine * metrics.lineSpacing();
+    lblHttp->adjustSize();
+    lblHttp->move(lblTitle->contentsRect().topLeft() + QPoint(x, y));
+    lblTitle->setMinimumWidth(x + lblHttp->width() +
+                              metrics.horizontalAdvance(QStringLiteral("\u3000\u3000")));
 }
 
 void frmVersion::setLinkColour(const QColor& colour) {

@@ -43,6 +43,7 @@ protected:
     void reject() override;
 
 private:
+    void placeLink();
     void setLinkColour(const QColor& colour);
     bool closing_ = false;
 };

@@ -84,6 +84,11 @@ TEST(AboutBox, LinkOpensTheHomePageThroughTheDesktop) {
     QTest::mouseMove(box.lblTitle);
     EXPECT_EQ(linkColour(box), QColor(0, 0, 255));
 
+    // The address reads as the end of the home-page line.
+    EXPECT_EQ(box.lblHttp->parentWidget(), box.lblTitle);
+    const QFontMetrics metrics(box.lblTitle->font());
+    EXPECT_EQ(box.lblHttp->y() - box.lblTitle->contentsRect().top(), 5 * metrics.lineSpacing());
+
     QCoreApplication::sendEvent(box.lblHttp, &enter);
     QTest::mouseClick(box.lblHttp, Qt::LeftButton);
     EXPECT_EQ(linkColour(box), QColor(0, 0, 255));
