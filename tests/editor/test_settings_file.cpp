@@ -257,6 +257,13 @@ TEST_F(SettingsFileTest, UnreadableFileLeavesDefaults) {
     EXPECT_EQ(settings, defaults());
 }
 
+TEST_F(SettingsFileTest, HugeFileIsNotRead) {
+    // Far beyond any settings file: not ours, so not read at all.
+    QByteArray text = "[TIMER ],4\r\n";
+    text += QByteArray(2 << 20, 'x');
+    EXPECT_EQ(readText(text), defaults());
+}
+
 TEST_F(SettingsFileTest, WriteIntoImpossibleFolderFailsCleanly) {
     // The configuration folder lies under a regular file: no folder can be
     // made there, not even by root.
