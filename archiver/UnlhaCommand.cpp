@@ -2,6 +2,7 @@
 
 #include "archiver/LhaWriter.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace UnlhaCommand {
@@ -91,6 +92,10 @@ lha::Status run(const Command& command) {
         return lha::ExtractFiles(extract->package, extract->folder, extract->pattern).status;
     }
     const auto& store = std::get<Store>(command);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(store.file, error)) {
+        return lha::Status::StoreFailed;  // nothing to store: leave the package alone
+    }
     // The source file stays where it is: the editor keeps working on it.
     return lha::StoreFile(store.package, store.file, lha::Method::Lh7) == 0
                ? lha::Status::Ok

@@ -11,7 +11,8 @@ using namespace lhatest;
 
 namespace {
 
-// Files jlha packs: empty, one byte, text, random and far repeats.
+// Files jlha packs: empty, one byte, text, random, far repeats, and an
+// all-capital name, which some readers fold to lower case.
 std::map<std::string, Bytes> sampleFiles() {
     return {
         {"empty.txt", ""},
@@ -19,6 +20,7 @@ std::map<std::string, Bytes> sampleFiles() {
         {"Script.ini", textBytes(3000)},
         {"noise.wav", randomBytes(70000, 1)},
         {"SW001.bmp", farRepeats()},
+        {"README.TXT", "capitals stay capitals, at every header level"},
     };
 }
 

@@ -176,12 +176,15 @@ TEST_F(CommandLines, StoredFilesComeBackByteForByte) {
     EXPECT_EQ(members->size(), 2u);
 }
 
-TEST_F(CommandLines, StoringAMissingFileFails) {
-    if (!encoderAvailable()) {
-        GTEST_SKIP() << "lha::StoreFile is not implemented yet";
+TEST_F(CommandLines, StoringWhatIsNotAFileFailsAndLeavesThePackage) {
+    fs::create_directory(scratch / "folder.bmp");
+    const Bytes before = readFile(archive);
+    for (const fs::path& source : {scratch / "absent.bmp", scratch / "folder.bmp"}) {
+        EXPECT_NE(library.run(storeLine(scratch / "new.sdw", source)), 0) << source;
+        EXPECT_NE(library.run(storeLine(archive, source)), 0) << source;
     }
-    EXPECT_NE(library.run(storeLine(scratch / "new.sdw", scratch / "absent.bmp")), 0);
     EXPECT_FALSE(fs::exists(scratch / "new.sdw"));
+    EXPECT_EQ(readFile(archive), before);
 }
 
 }  // namespace
