@@ -116,10 +116,6 @@ MemberName ParseMemberName(std::string_view storedDirectory, std::string_view st
     return result;
 }
 
-bool HasWildcard(std::string_view pattern) {
-    return pattern.find_first_of("*?") != std::string_view::npos;
-}
-
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
     if (pattern == "*.*") {
         pattern = "*";

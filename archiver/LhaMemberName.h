@@ -19,8 +19,6 @@ struct MemberName {
 };
 MemberName ParseMemberName(std::string_view storedDirectory, std::string_view storedName);
 
-bool HasWildcard(std::string_view pattern);
-
 // Whether a UTF-8 name matches a pattern of literal characters, '*' (any
 // run) and '?' (one character), ignoring ASCII letter case as the Windows
 // archiver did. "*.*" matches every name, dotted or not.
