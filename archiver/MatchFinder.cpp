@@ -8,7 +8,9 @@ namespace lha {
 namespace {
 
 constexpr int kHashBits = 16;
-constexpr std::size_t kChunkTokens = 8192;
+// Blocks are cut at multiples of this; small chunks let the trees follow
+// a picture's changing content.
+constexpr std::size_t kChunkTokens = 1024;
 
 inline std::uint32_t Load32(const std::uint8_t* p) {
     std::uint32_t v;
@@ -26,15 +28,16 @@ inline std::uint64_t Load64(const std::uint8_t* p) {
 // 3-byte hash, prev links each position to the one before it with that hash.
 class HashChains {
 public:
-    HashChains(std::span<const std::uint8_t> data, int dictionaryBits)
-        : data_(data.data()),
+    HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes)
+        : hashMask_(~std::uint64_t{0} >> (64 - 8 * std::clamp(hashBytes, 3, 8))),
+          data_(data.data()),
           size_(data.size()),
           windowMask_((std::size_t{1} << dictionaryBits) - 1),
           maxDistance_((std::size_t{1} << dictionaryBits) - 1),
           head_(std::size_t{1} << kHashBits, -1),
           prev_(std::size_t{1} << dictionaryBits, -1) {}
 
-    std::size_t hashableEnd() const { return size_ >= 4 ? size_ - 3 : 0; }
+    std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
 
     void insert(std::size_t pos) {
         const std::uint32_t h = hash(pos);
@@ -52,7 +55,8 @@ public:
     // The longest match at `pos` longer than `atLeast`, trying at most
     // `chain` earlier positions; inserts `pos`. Length 0 when none.
     std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
-                                          unsigned nice, unsigned farLength3) {
+                                          unsigned nice, unsigned farLength3,
+                                          std::span<const unsigned> recent) {
         const std::uint32_t h = hash(pos);
         std::int32_t candidate = head_[h];
         prev_[pos & windowMask_] = candidate;
@@ -86,6 +90,21 @@ public:
             }
             candidate = next;
         }
+        if (bestLength < nice) {
+            for (const unsigned distance : recent) {
+                if (distance == 0 || distance > pos) {
+                    continue;
+                }
+                const std::uint8_t* there = here - distance;
+                if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
+                    const unsigned length = matchLength(here, there, limit);
+                    if (length > bestLength && (length > 3 || distance <= farLength3)) {
+                        bestLength = length;
+                        bestDistance = distance;
+                    }
+                }
+            }
+        }
         if (bestDistance == 0) {
             return {0, 0};
         }
@@ -94,10 +113,8 @@ public:
 
 private:
     std::uint32_t hash(std::size_t pos) const {
-        const std::uint32_t v = (pos + 4 <= size_)
-                                    ? Load32(data_ + pos) & 0xFFFFFFu
-                                    : data_[pos] | (data_[pos + 1] << 8) | (data_[pos + 2] << 16);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        const std::uint64_t v = Load64(data_ + pos) & hashMask_;
+        return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
     }
 
     unsigned matchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) const {
@@ -118,6 +135,7 @@ private:
         return static_cast<unsigned>(n);
     }
 
+    std::uint64_t hashMask_;
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t windowMask_;
@@ -142,13 +160,27 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
         return true;
     };
 
-    HashChains chains(data, dictionaryBits);
+    HashChains chains(data, dictionaryBits, effort.hashBytes);
+    // Pictures repeat at a few distances (a pixel, a row): the latest match
+    // distances find them without walking chains full of runs.
+    std::vector<unsigned> recent(static_cast<std::size_t>(std::max(effort.recentDistances, 0)), 0);
+    auto remember = [&](unsigned distance) {
+        if (recent.empty()) {
+            return;
+        }
+        auto found = std::find(recent.begin(), recent.end(), distance);
+        if (found == recent.end()) {
+            found = recent.end() - 1;
+        }
+        std::rotate(recent.begin(), found, found + 1);
+        recent.front() = distance;
+    };
     const std::size_t n = data.size();
     const std::size_t end = chains.hashableEnd();
     std::size_t pos = 0;
     while (pos < end) {
         auto [length, distance] = chains.longest(pos, kMinMatch - 1, effort.maxChain,
-                                                 effort.niceLength, effort.farLength3);
+                                                 effort.niceLength, effort.farLength3, recent);
         if (length == 0) {
             if (!emit(LiteralToken(data[pos]))) {
                 return;
@@ -162,8 +194,8 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
             const int chain = length >= static_cast<unsigned>(effort.goodLength)
                                   ? effort.maxChain / 4
                                   : effort.maxChain;
-            auto [next, nextDistance] =
-                chains.longest(pos + 1, length, chain, effort.niceLength, effort.farLength3);
+            auto [next, nextDistance] = chains.longest(pos + 1, length, chain, effort.niceLength,
+                                                       effort.farLength3, recent);
             inserted = pos + 2;
             if (next <= length) {
                 break;
@@ -178,6 +210,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
         if (!emit(MatchToken(length, distance))) {
             return;
         }
+        remember(distance);
         chains.insertRange(inserted, pos + length);
         pos += length;
     }

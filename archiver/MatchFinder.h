@@ -29,11 +29,15 @@ inline unsigned TokenOffset(Token t) {
 
 // How hard the parser looks for matches.
 struct ParseEffort {
-    int maxChain = 48;           // candidates tried at one position
-    int lazyLimit = 32;          // a match this long is taken without looking one byte on
-    int goodLength = 16;         // after a match this long, the lazy look tries fewer candidates
-    int niceLength = 256;        // a match this long ends the search
-    unsigned farLength3 = 2048;  // 3-byte matches further back than this cost more than literals
+    int maxChain = 128;    // candidates tried at one position
+    int lazyLimit = 32;    // a match this long is taken without looking one byte on
+    int goodLength = 16;   // after a match this long, the lazy look tries fewer candidates
+    int niceLength = 256;  // a match this long ends the search
+    // 3-byte matches further back are dropped. In pictures even the furthest
+    // one (a pixel) costs less than three literals, so none is by default.
+    unsigned farLength3 = 65536;
+    int recentDistances = 16;  // distances of the last matches (a pixel, a row), tried too
+    int hashBytes = 3;         // bytes the positions of one chain start with
 };
 
 // Parses `data` into tokens with matches reaching back at most
