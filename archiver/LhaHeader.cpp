@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint8_t kExtCommon = 0x00;
 constexpr std::uint8_t kExtFileName = 0x01;
 constexpr std::uint8_t kExtFolder = 0x02;
+constexpr std::uint8_t kExtUnixTime = 0x54;
 constexpr std::size_t kLevel2BaseSize = 24;
 
 void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
@@ -195,12 +196,15 @@ std::optional<ArchiveEntry> ReadEntry(int fd, std::uint64_t offset, std::uint64_
 std::vector<std::uint8_t> MakeLevel2Header(const MemberHeader& member) {
     const std::size_t commonSize = 2 + 1 + 2;
     const std::size_t nameSize = 2 + 1 + member.name.size();
+    const std::size_t stampSize = 2 + 1 + 4;
     std::size_t size = kLevel2BaseSize + commonSize + nameSize + 2;
     // A header whose size has a zero low byte would start with a 0, which
-    // readers take for the end of the archive: one byte of padding avoids it.
-    const bool pad = (size & 0xFF) == 0;
-    if (pad) {
-        ++size;
+    // readers take for the end of the archive. Padding after the last
+    // extension is skipped by some readers and not by others (7-Zip), so
+    // such a header gets one more real extension: the time stamp again.
+    const bool withStamp = (size & 0xFF) == 0;
+    if (withStamp) {
+        size += stampSize;
     }
     std::vector<std::uint8_t> h(size, 0);
     Put16(h, 0, static_cast<std::uint32_t>(size));
@@ -223,6 +227,12 @@ std::vector<std::uint8_t> MakeLevel2Header(const MemberHeader& member) {
     h[at + 2] = kExtFileName;
     std::copy(member.name.begin(), member.name.end(), h.begin() + at + 3);
     at += nameSize;
+    if (withStamp) {
+        Put16(h, at, stampSize);
+        h[at + 2] = kExtUnixTime;
+        Put32(h, at + 3, member.modified);
+        at += stampSize;
+    }
     Put16(h, at, 0);
     Put16(h, crcAt, Crc16(h));
     return h;

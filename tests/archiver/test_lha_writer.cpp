@@ -161,6 +161,7 @@ TEST(LhaHeader, NeverStartsWithAZeroByte) {
         const Bytes h = lha::MakeLevel2Header(member);
         EXPECT_NE(h[0], 0) << "name of " << length << " bytes";
         EXPECT_EQ(Get16(h, 0), h.size());
+        EXPECT_EQ(Get16(h, h.size() - 2), 0u) << "no padding after the last extension";
         Bytes zeroed = h;
         zeroed[27] = zeroed[28] = 0;
         EXPECT_EQ(Get16(h, 27), lha::Crc16(zeroed));
