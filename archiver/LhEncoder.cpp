@@ -291,7 +291,8 @@ std::optional<std::vector<std::uint8_t>> CompressLh(std::span<const std::uint8_t
                                                     Method method, std::size_t limit,
                                                     const ParseEffort& effort) {
     const MethodTraits traits = TraitsOf(method);
-    if (traits.dictionaryBits == 0) {
+    // The hash chains hold 32-bit positions; anything larger is stored.
+    if (traits.dictionaryBits == 0 || data.size() > std::size_t{0x7FFFFFFF}) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> out;
