@@ -214,24 +214,21 @@ public:
     bool add(std::span<const Token> chunk) {
         Frequencies chunkFreq;
         chunkFreq.add(chunk);
-        if (!pending_.empty()) {
-            bool join = pending_.size() + chunk.size() <= kMaxBlockTokens;
-            if (join) {
-                Frequencies merged = pendingFreq_;
-                merged.add(chunkFreq);
-                const std::uint64_t chunkBits = BlockBits(chunkFreq, traits_);
-                join = BlockBits(merged, traits_) <= pendingBits_ + chunkBits;
-                if (join) {
-                    pendingFreq_ = merged;
-                    pendingBits_ = BlockBits(merged, traits_);
-                    pending_.insert(pending_.end(), chunk.begin(), chunk.end());
-                    return bits_.size() <= limit_;
-                }
+        const std::uint64_t chunkBits = BlockBits(chunkFreq, traits_);
+        if (!pending_.empty() && pending_.size() + chunk.size() <= kMaxBlockTokens) {
+            Frequencies merged = pendingFreq_;
+            merged.add(chunkFreq);
+            const std::uint64_t mergedBits = BlockBits(merged, traits_);
+            if (mergedBits <= pendingBits_ + chunkBits) {
+                pendingFreq_ = merged;
+                pendingBits_ = mergedBits;
+                pending_.insert(pending_.end(), chunk.begin(), chunk.end());
+                return bits_.size() <= limit_;
             }
-            flush();
         }
+        flush();
         pendingFreq_ = chunkFreq;
-        pendingBits_ = BlockBits(chunkFreq, traits_);
+        pendingBits_ = chunkBits;
         pending_.assign(chunk.begin(), chunk.end());
         return bits_.size() <= limit_;
     }

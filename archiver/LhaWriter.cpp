@@ -80,6 +80,11 @@ public:
             unlink(path_.c_str());
             return false;
         }
+        // The rename itself survives a crash only once the folder is synced.
+        FileHandle folder(open(path_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.valid()) {
+            fsync(folder.get());
+        }
         return true;
     }
 
@@ -202,17 +207,17 @@ int ReplaceMember(const std::filesystem::path& archive, int fd, const ArchiveInd
     std::size_t nextDrop = 0;
     for (std::size_t i = 0; i < index.entries.size(); ++i) {
         const ArchiveEntry& entry = index.entries[i];
-        bool ok;
-        if (nextDrop < drop.size() && drop[nextDrop] == i) {
-            ok = nextDrop > 0 || WriteMember(temporary.fd(), at, member);
-            at += nextDrop == 0 ? MemberSize(member) : 0;
-            ++nextDrop;
-        } else {
-            ok = CopyRange(fd, entry.offset, temporary.fd(), at, entry.size);
+        const bool dropped = nextDrop < drop.size() && drop[nextDrop] == i;
+        if (dropped && nextDrop++ == 0) {
+            if (!WriteMember(temporary.fd(), at, member)) {
+                return 1;
+            }
+            at += MemberSize(member);
+        } else if (!dropped) {
+            if (!CopyRange(fd, entry.offset, temporary.fd(), at, entry.size)) {
+                return 1;
+            }
             at += entry.size;
-        }
-        if (!ok) {
-            return 1;
         }
     }
     if (!WriteAt(temporary.fd(), at, kEndMarker)) {

@@ -304,6 +304,16 @@ TEST_F(StorePermissions, AReadOnlyArchiveIsLeftAlone) {
     EXPECT_TRUE(ReadBytes(archive()) == before);
 }
 
+TEST_F(StorePermissions, AnUnreadableSourceIsRefused) {
+    fs::permissions(archive(), fs::perms(0666));
+    fs::permissions(folder_ / "frame.bmp", fs::perms(0600));
+    const Bytes before = ReadBytes(archive());
+    const int status = storeAsNobody(folder_ / "frame.bmp");
+    ASSERT_NE(status, 99);
+    EXPECT_NE(status, 0);
+    EXPECT_TRUE(ReadBytes(archive()) == before);
+}
+
 TEST_F(StorePermissions, AnUnwritableFolderStillTakesAppendsButNotReplacements) {
     // Appending writes into the archive itself; replacing needs a new file
     // beside it, which the folder refuses.
