@@ -12,12 +12,6 @@ constexpr int kHashBits = 16;
 // a picture's changing content.
 constexpr std::size_t kChunkTokens = 1024;
 
-inline std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
 inline std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, 8);
