@@ -1,0 +1,51 @@
+#pragma once
+// Small helpers for tests that run under a real X server (with_x.sh).
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include <functional>
+
+namespace XTools {
+
+// Runs an X tool (xdotool, xprop) and returns what it printed, trimmed.
+inline QString Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// Lets events run until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// The window the window manager calls active, as xdotool reads it.
+inline qulonglong ActiveWindow() {
+    return Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
+}
+
+inline void Activate(qulonglong window) {
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
+}
+
+}  // namespace XTools
