@@ -1,6 +1,7 @@
 #include "MFRM_FRONT.h"
 
 #include <QWidget>
+#include <QWindow>
 
 namespace MFRM_FRONT {
 
@@ -16,16 +17,14 @@ void SetWindowTopmost(QWidget* form, bool release) {
     if (flags == form->windowFlags()) {
         return;
     }
-    // Changing the flags re-creates the native window hidden; put it back
-    // where it was, and show it again without activating it.
-    const bool wasVisible = form->isVisible();
-    const QPoint position = form->pos();
-    const QSize size = form->size();
-    form->setWindowFlags(flags);
-    form->move(position);
-    form->resize(size);
-    if (wasVisible) {
-        form->show();
+    if (QWindow* window = form->windowHandle()) {
+        // QWidget::setWindowFlags would re-create the native window, hidden
+        // and possibly elsewhere; the window system can change the hints of
+        // the window as it stands.
+        form->overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        form->setWindowFlags(flags);
     }
 }
 

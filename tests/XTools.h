@@ -43,9 +43,16 @@ inline qulonglong ActiveWindow() {
     return Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
 }
 
-inline void Activate(qulonglong window) {
-    Run(QStringLiteral("xdotool"),
-        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
+// Asks the window manager to activate the window, as a pager would, and
+// waits until it is; asks again when a busy window manager dropped it.
+inline bool Activate(qulonglong window) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QString::number(window)});
+        if (WaitFor([window] { return ActiveWindow() == window; }, 2000)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace XTools

@@ -81,9 +81,8 @@ protected:
     void showActive(Swatch& window, const QPoint& at) {
         window.move(at);
         window.show();
-        ASSERT_TRUE(XTools::WaitFor([&] { return window.windowHandle()->isExposed(); }));
-        XTools::Activate(window.winId());
-        ASSERT_TRUE(XTools::WaitFor([&] { return XTools::ActiveWindow() == window.winId(); }));
+        ASSERT_TRUE(XTools::WaitFor([&] { return window.windowHandle()->isExposed(); }, 15000));
+        ASSERT_TRUE(XTools::Activate(window.winId()));
         ASSERT_TRUE(XTools::WaitFor([&] {
             const auto screen = grabber_->grabScreen();
             return screen && WrongPixels(*screen, window, window.mapToGlobal(QPoint(0, 0))) == 0;
@@ -162,8 +161,7 @@ TEST_F(HardCopy, WhicheverWindowIsActiveIsTheOneCopied) {
     showActive(second, QPoint(600, 400));
 
     for (Swatch* window : {&first, &second}) {
-        XTools::Activate(window->winId());
-        ASSERT_TRUE(XTools::WaitFor([&] { return XTools::ActiveWindow() == window->winId(); }));
+        ASSERT_TRUE(XTools::Activate(window->winId()));
         ASSERT_TRUE(XTools::WaitFor([&] {
             const auto frame = grabber_->activeFrame();
             return frame && *frame == window->frameGeometry();
