@@ -23,6 +23,20 @@ std::optional<QString> nameField(const QString& name, bool mayBeEmpty) {
     return needsQuotes ? u'"' + name + u'"' : name;
 }
 
+// CP932 where the text has a CP932 form that reads back as the same text:
+// CP932 turns ¥ into a backslash, and a few katakana pairs are also valid
+// UTF-8, which the reader would take as UTF-8. Else UTF-8.
+QByteArray storedText(const QString& text) {
+    const std::string utf8 = text.toStdString();
+    if (const auto cp932 = TextEncoding::utf8ToCp932(utf8)) {
+        const bool readsBack = TextEncoding::fromPackageText(*cp932) == utf8;
+        if (readsBack) {
+            return QByteArray(cp932->data(), static_cast<qsizetype>(cp932->size()));
+        }
+    }
+    return QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 }  // namespace
 
 std::optional<QByteArray> FormatMovieScript(int n, const ScriptSettings& settings,
@@ -56,8 +70,7 @@ std::optional<QByteArray> FormatMovieScript(int n, const ScriptSettings& setting
         text += QStringLiteral("SOUND,") + number + u',' + *sound + crlf;
     }
     text += QStringLiteral("END,END,END") + crlf;
-    const std::string stored = TextEncoding::toPackageText(text.toStdString());
-    return QByteArray(stored.data(), static_cast<qsizetype>(stored.size()));
+    return storedText(text);
 }
 
 bool WriteMovieScript(int n, const QString& folder, const ScriptSettings& settings) {

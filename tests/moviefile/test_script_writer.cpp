@@ -145,6 +145,22 @@ TEST(WriteMovieScript, Cp932WhenEveryCharacterHasAFormElseUtf8) {
     EXPECT_TRUE(utf8.contains(QStringLiteral("SOUND,001,한.wav\r\n").toUtf8()));
 }
 
+TEST(WriteMovieScript, NamesReadBackExactlyWhateverTheirCharacters) {
+    // ¥ has a CP932 form, the byte of the backslash; ﾃｽ in CP932 is also
+    // valid UTF-8. Both must come back as they went in.
+    for (const QString& name : {QStringLiteral("price¥100.bmp"), QStringLiteral("ﾃｽ.bmp"),
+                                QStringLiteral("over‾line.bmp"), QStringLiteral("〜波.bmp")}) {
+        MovieDoc doc;
+        setFrame(doc, 1, name, 1000, name);
+        const auto script = FormatMovieScript(1, {}, doc);
+        ASSERT_TRUE(script) << name.toStdString();
+        MovieDoc read;
+        ASSERT_TRUE(ParseMovieScript(*script, ForPlayer, read).ok()) << name.toStdString();
+        EXPECT_EQ(read.frames[1].pictureFile, name);
+        EXPECT_EQ(read.frames[1].soundFile, name);
+    }
+}
+
 TEST(WriteMovieScript, RefusesWhatCouldNotBeReadBack) {
     MovieDoc doc;
     setFrame(doc, 1, QStringLiteral("a.bmp"), 1);
