@@ -101,7 +101,7 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
         GTEST_SKIP() << "the archiver cannot store yet, so the demo package is not made";
     }
     QProcess lha;
-    lha.start(QStringLiteral("lha"), {QStringLiteral("-l"), package});
+    lha.start(QStringLiteral("lhasa"), {QStringLiteral("l"), package});
     ASSERT_TRUE(lha.waitForFinished(30000));
     EXPECT_EQ(lha.exitCode(), 0);
     const QString listing = QString::fromUtf8(lha.readAllStandardOutput());

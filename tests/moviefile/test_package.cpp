@@ -78,11 +78,20 @@ protected:
                                      {true, 2, QStringLiteral("3")}));
     }
 
-    // Packs files of the source folder with jlha, under their bare names.
+    // Packs files of the source folder with jlha, under their bare names,
+    // in CP932 as packages made on Windows hold them.
+    static void startJlha(QProcess& jlha, const QString& folder, const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
+                           QStringLiteral("-Dlha.encoding=Windows-31J"));
+        jlha.setProcessEnvironment(environment);
+        jlha.setWorkingDirectory(folder);
+        jlha.start(QStringLiteral("jlha"), arguments);
+    }
     void packWithJlha(const QString& archive, const QStringList& names) const {
         QProcess jlha;
-        jlha.setWorkingDirectory(source());
-        jlha.start(QStringLiteral("jlha"), QStringList{QStringLiteral("a"), archive} + names);
+        startJlha(jlha, source(), QStringList{QStringLiteral("a"), archive} + names);
         ASSERT_TRUE(jlha.waitForFinished(60000));
         ASSERT_EQ(jlha.exitCode(), 0) << jlha.readAllStandardError().toStdString();
     }
@@ -190,7 +199,7 @@ TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
 
     // lhasa lists the members under their bare names, script first.
     QProcess lha;
-    lha.start(QStringLiteral("lha"), {QStringLiteral("-l"), package()});
+    lha.start(QStringLiteral("lhasa"), {QStringLiteral("l"), package()});
     ASSERT_TRUE(lha.waitForFinished(30000));
     const QString listing = QString::fromUtf8(lha.readAllStandardOutput());
     EXPECT_EQ(lha.exitCode(), 0) << listing.toStdString();
