@@ -113,12 +113,9 @@ std::optional<QString> privateFolder() {
     if (!made) {
         return std::nullopt;
     }
-    static bool registered = false;
-    if (!registered) {
-        registered = true;
-        static PrivateFolderGuard guard;
-        ProgramEnd::addHook(removePrivateFolder);
-    }
+    static PrivateFolderGuard guard;
+    // Removing twice is harmless, so each new folder registers its removal.
+    ProgramEnd::addHook(removePrivateFolder);
     privatePath = *made;
     return privatePath;
 }
