@@ -3,6 +3,7 @@
 #include "common/ProgramEnd.h"
 #include "editor/frmMaker.h"
 #include "player/frmMovie.h"
+#include "tests/QtWait.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -73,7 +74,7 @@ TEST_F(Launcher, EditorClosesTheLauncherThenItsCloseEndsTheProgram) {
     EXPECT_TRUE(editor->isVisible());
     EXPECT_FALSE(editor->isModal());
     // The launcher goes at the editor's first 5 ms tick, without ending.
-    QTRY_VERIFY_WITH_TIMEOUT(launcher.isNull(), 2000);
+    ASSERT_TRUE(waitUntil([&] { return launcher.isNull(); }));
     EXPECT_TRUE(endCodes.empty());
     EXPECT_FALSE(editor->tmrEnd->isActive());
 
@@ -90,7 +91,7 @@ TEST_F(Launcher, PlayerClosesTheLauncherThenItsCloseEndsTheProgram) {
         }
     }
     ASSERT_TRUE(player);
-    QTRY_VERIFY_WITH_TIMEOUT(launcher.isNull(), 2000);
+    ASSERT_TRUE(waitUntil([&] { return launcher.isNull(); }));
     EXPECT_TRUE(endCodes.empty());
     player->close();
     EXPECT_EQ(endCodes.size(), 1u);

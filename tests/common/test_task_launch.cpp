@@ -1,0 +1,187 @@
+// Launching through the desktop: a throw-away XDG with test "applications"
+// (scripts that record how they were started) registered as the defaults.
+#include "common/DefaultApplication.h"
+#include "common/TaskLaunch.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+void writeText(const QString& path, const QByteArray& text,
+               QFileDevice::Permissions permissions = {}) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    if (permissions) {
+        file.setPermissions(permissions);
+    }
+}
+
+constexpr QFileDevice::Permissions kExecutable =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+// The lines a recording script wrote, once it has written them.
+QStringList waitForRecord(const QString& path) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray text = file.readAll();
+            if (text.endsWith("END\n")) {
+                QStringList lines = QString::fromUtf8(text).split(u'\n', Qt::SkipEmptyParts);
+                lines.removeLast();
+                return lines;
+            }
+        }
+        QThread::msleep(20);
+    }
+    return {};
+}
+
+class TaskLaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(scratch.isValid());
+        root = scratch.path();
+        dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        // Each application records its arguments, one a line, in its own file.
+        addApplication(QStringLiteral("test-viewer"), QStringLiteral("text/plain"));
+        addApplication(QStringLiteral("test-files"), QStringLiteral("inode/directory"));
+        writeText(configHome + QStringLiteral("/mimeapps.list"),
+                  "[Default Applications]\n"
+                  "text/plain=test-viewer.desktop;\n"
+                  "inode/directory=test-files.desktop;\n");
+        MTSK_KIDOU::setProgramFolder(QString());
+    }
+
+    void TearDown() override {
+        QFile::remove(configHome + QStringLiteral("/mimeapps.list"));
+        QDir(dataHome + QStringLiteral("/applications")).removeRecursively();
+    }
+
+    void addApplication(const QString& name, const QString& mimeType) {
+        const QString script = root + QStringLiteral("/bin/") + name;
+        writeText(script,
+                  QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1.part'\n"
+                                 "echo END >> '%1.part'\nmv '%1.part' '%1'\n")
+                      .arg(record(name))
+                      .toUtf8(),
+                  kExecutable);
+        writeText(dataHome + QStringLiteral("/applications/") + name + QStringLiteral(".desktop"),
+                  QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2 %f\n"
+                                 "MimeType=%3;\n")
+                      .arg(name, script, mimeType)
+                      .toUtf8());
+    }
+
+    QString record(const QString& name) const {
+        return root + QStringLiteral("/") + name + QStringLiteral(".record");
+    }
+
+    QTemporaryDir scratch;
+    QString root;
+    QString dataHome;
+    QString configHome;
+};
+
+TEST_F(TaskLaunchTest, FolderOpensInTheFileManager) {
+    const QString movies = root + QStringLiteral("/Movies");
+    ASSERT_TRUE(QDir().mkpath(movies));
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, movies), MTSK_KIDOU::kLaunched);
+    EXPECT_EQ(waitForRecord(record(QStringLiteral("test-files"))), QStringList{movies});
+}
+
+TEST_F(TaskLaunchTest, DocumentOpensInItsDefaultApplication) {
+    const QString guide = root + QStringLiteral("/docs/使い方 guide.txt");
+    writeText(guide, "hello\n");
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, guide), MTSK_KIDOU::kLaunched);
+    EXPECT_EQ(waitForRecord(record(QStringLiteral("test-viewer"))), QStringList{guide});
+}
+
+TEST_F(TaskLaunchTest, MissingFileAndTypeWithoutApplicationFail) {
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, root + QStringLiteral("/docs/missing.txt")),
+              MTSK_KIDOU::kFailed);
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, QString()), MTSK_KIDOU::kFailed);
+
+    const QString help = root + QStringLiteral("/Tools/Demo/Slidewright.hlp");
+    writeText(help, "?_\x03\x00 not a real help file");
+    if (DefaultApplication::forFile(help)) {
+        GTEST_SKIP() << "this machine has a viewer for Windows help files";
+    }
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, help), MTSK_KIDOU::kFailed);
+}
+
+TEST_F(TaskLaunchTest, RelativeFormsAreTakenFromTheProgramFolder) {
+    const QString bin = root + QStringLiteral("/Apps/Demo/bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    MTSK_KIDOU::setProgramFolder(bin);
+
+    writeText(bin + QStringLiteral("/readme.txt"), "read me\n");
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, QStringLiteral("readme.txt")), MTSK_KIDOU::kLaunched);
+    EXPECT_EQ(waitForRecord(record(QStringLiteral("test-viewer"))),
+              QStringList{bin + QStringLiteral("/readme.txt")});
+    QFile::remove(record(QStringLiteral("test-viewer")));
+
+    const QString guide = root + QStringLiteral("/Apps/Demo/docs/guide.txt");
+    writeText(guide, "guide\n");
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, QStringLiteral("../docs/guide.txt")),
+              MTSK_KIDOU::kLaunched);
+    EXPECT_EQ(waitForRecord(record(QStringLiteral("test-viewer"))), QStringList{guide});
+}
+
+TEST(TaskLaunchResolve, ClimbsOneFolderPerPrefix) {
+    using MTSK_KIDOU::resolveTarget;
+    const QString bin = QStringLiteral("/Apps/Demo/bin");
+    EXPECT_EQ(resolveTarget(QStringLiteral("../docs/guide.txt"), bin),
+              QStringLiteral("/Apps/Demo/docs/guide.txt"));
+    EXPECT_EQ(resolveTarget(QStringLiteral("../../guide.txt"), bin),
+              QStringLiteral("/Apps/guide.txt"));
+    EXPECT_EQ(resolveTarget(QStringLiteral("../../../guide.txt"), bin),
+              QStringLiteral("/guide.txt"));
+    EXPECT_EQ(resolveTarget(QStringLiteral("readme.txt"), bin),
+              QStringLiteral("/Apps/Demo/bin/readme.txt"));
+    EXPECT_EQ(resolveTarget(QStringLiteral("/Movies"), bin), QStringLiteral("/Movies"));
+    // Climbing above the root names nothing.
+    EXPECT_EQ(resolveTarget(QStringLiteral("../../../../guide.txt"), bin), QString());
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, QStringLiteral("../../../../../../../../../../x")),
+              MTSK_KIDOU::kFailed);
+}
+
+TEST_F(TaskLaunchTest, ProgramWithArgumentsStarts) {
+    const QString program = root + QStringLiteral("/my tools/app");
+    writeText(program,
+              QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1.part'\n"
+                             "pwd >> '%1.part'\necho END >> '%1.part'\nmv '%1.part' '%1'\n")
+                  .arg(record(QStringLiteral("app")))
+                  .toUtf8(),
+              kExecutable);
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, program + QStringLiteral(" /x \"two words\"")),
+              MTSK_KIDOU::kLaunched);
+    EXPECT_EQ(waitForRecord(record(QStringLiteral("app"))),
+              (QStringList{QStringLiteral("/x"), QStringLiteral("two words"),
+                           root + QStringLiteral("/my tools")}));
+}
+
+TEST_F(TaskLaunchTest, MissingProgramStartsNothing) {
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, root + QStringLiteral("/Tools/app /x")),
+              MTSK_KIDOU::kFailed);
+}
+
+TEST_F(TaskLaunchTest, DocumentWithTheExecuteBitOpensRatherThanRuns) {
+    const QString notes = root + QStringLiteral("/notes.txt");
+    writeText(notes, "echo should not run > ran\n", kExecutable);
+    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, notes), MTSK_KIDOU::kLaunched);
+    EXPECT_EQ(waitForRecord(record(QStringLiteral("test-viewer"))), QStringList{notes});
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// The .sdw association, written into the throw-away XDG folders this test
+// runs in, and read back by the desktop's own tools (gio, xdg-mime) and by a
+// fresh process asking Qt.
+#include "system/MKakucyoSet.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+using namespace MKakucyoSet;
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000)) {
+        return QStringLiteral("<timed out>");
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeText(const QString& path, const QByteArray& text) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+class FileTypeAssociation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(scratch.isValid());
+        dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        ASSERT_TRUE(dataHome.startsWith(qEnvironmentVariable("HOME").section(u'/', 0, -2)))
+            << "runs only in a throw-away HOME";
+        // A stand-in for the program: records the file it is asked to open.
+        program = scratch.path() + QStringLiteral("/my $tools/slide wright");
+        writeText(program, QStringLiteral("#!/bin/sh\necho \"$1\" > '%1.part'\nmv '%1.part' '%1'\n")
+                               .arg(scratch.path() + QStringLiteral("/opened"))
+                               .toUtf8());
+        QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        package = scratch.path() + QStringLiteral("/デモ movie.sdw");
+        writeText(package, "-lh0- not really a package");
+    }
+
+    void TearDown() override {
+        UnregisterFileType(kExtension, kTypeName, kDescription, program, 0, program);
+        QFile::remove(configHome + QStringLiteral("/mimeapps.list"));
+    }
+
+    bool registerType() {
+        return RegisterFileType(kExtension, kTypeName, kDescription, program, 0, program);
+    }
+    bool unregisterType() {
+        return UnregisterFileType(kExtension, kTypeName, kDescription, program, 0, program);
+    }
+
+    // What a fresh process sees: the type, then the default application id.
+    QStringList freshView() const { return run(QStringLiteral(MIME_OF), {package}).split(u'\n'); }
+    QString gioType() const {
+        const QString info =
+            run(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("-a"),
+                                        QStringLiteral("standard::content-type"), package});
+        return info.section(QStringLiteral("standard::content-type: "), 1).trimmed();
+    }
+    QString xdgDefault() const {
+        return run(QStringLiteral("xdg-mime"),
+                   {QStringLiteral("query"), QStringLiteral("default"), kMimeType});
+    }
+
+    QTemporaryDir scratch;
+    QString dataHome;
+    QString configHome;
+    QString program;
+    QString package;
+};
+
+TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
+    ASSERT_TRUE(registerType());
+
+    EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
+    EXPECT_EQ(gioType(), kMimeType);
+    EXPECT_EQ(xdgDefault(), kDesktopEntryFile);
+    EXPECT_TRUE(run(QStringLiteral("gio"), {QStringLiteral("mime"), kMimeType})
+                    .contains(QStringLiteral("slidewright.desktop")));
+
+    const QString mimePackage =
+        readText(dataHome + QStringLiteral("/mime/packages/slidewright.xml"));
+    EXPECT_TRUE(mimePackage.contains(QStringLiteral("<glob pattern=\"*.sdw\" weight=\"80\"/>")));
+    EXPECT_TRUE(mimePackage.contains(QStringLiteral("<comment>") + kDescription +
+                                     QStringLiteral("</comment>")));
+    const QString entry = readText(dataHome + QStringLiteral("/applications/slidewright.desktop"));
+    EXPECT_TRUE(entry.contains(QStringLiteral("MimeType=application/x-slidewright;\n")));
+    EXPECT_TRUE(entry.contains(QStringLiteral("Icon=slidewright\n")));
+    EXPECT_TRUE(
+        QFileInfo(dataHome + QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")).isFile());
+
+    // The desktop's own launcher parses our Exec line back into the program
+    // and the package, blanks and dollar signs intact.
+    QProcess::execute(QStringLiteral("gio"), {QStringLiteral("open"), package});
+    const QString opened = scratch.path() + QStringLiteral("/opened");
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFileInfo::exists(opened) && timer.elapsed() < 10000) {
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(readText(opened).trimmed(), package);
+}
+
+TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
+    // xdg-open's generic mode reads an Exec line word by word, without
+    // quotes: an ordinary install path must reach it bare.
+    const QString plain = scratch.path() + QStringLiteral("/bin/slidewright");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(plain).path()));
+    ASSERT_TRUE(QFile::copy(program, plain));
+    ASSERT_TRUE(RegisterFileType(kExtension, kTypeName, kDescription, plain, 0, plain));
+    EXPECT_TRUE(readText(dataHome + QStringLiteral("/applications/slidewright.desktop"))
+                    .contains(QStringLiteral("\nExec=") + plain + QStringLiteral(" %f\n")));
+
+    QProcess::execute(QStringLiteral("gio"), {QStringLiteral("open"), package});
+    const QString opened = scratch.path() + QStringLiteral("/opened");
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFileInfo::exists(opened) && timer.elapsed() < 10000) {
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(readText(opened).trimmed(), package);
+}
+
+TEST_F(FileTypeAssociation, RemovalTakesBackExactlyWhatWasWritten) {
+    writeText(configHome + QStringLiteral("/mimeapps.list"),
+              "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
+              "[Default Applications]\nimage/png=viewer.desktop;\n");
+    ASSERT_TRUE(registerType());
+    ASSERT_TRUE(unregisterType());
+
+    EXPECT_NE(freshView().value(0), kMimeType);
+    EXPECT_NE(gioType(), kMimeType);
+    EXPECT_EQ(xdgDefault(), QString());
+    EXPECT_EQ(readText(configHome + QStringLiteral("/mimeapps.list")),
+              QStringLiteral("[Added Associations]\ntext/plain=gedit.desktop;\n\n"
+                             "[Default Applications]\nimage/png=viewer.desktop;\n"));
+    EXPECT_FALSE(QFileInfo::exists(dataHome + QStringLiteral("/mime/packages/slidewright.xml")));
+    EXPECT_FALSE(QFileInfo::exists(dataHome + QStringLiteral("/applications/slidewright.desktop")));
+    EXPECT_FALSE(
+        QFileInfo::exists(dataHome + QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")));
+}
+
+TEST_F(FileTypeAssociation, RegisteringTwiceAndRemovingTwiceSucceed) {
+    EXPECT_TRUE(unregisterType()) << "nothing registered yet";
+    ASSERT_TRUE(registerType());
+    ASSERT_TRUE(registerType());
+    EXPECT_EQ(
+        readText(configHome + QStringLiteral("/mimeapps.list")),
+        QStringLiteral("[Default Applications]\napplication/x-slidewright=slidewright.desktop;\n"));
+    EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
+    EXPECT_TRUE(unregisterType());
+    EXPECT_TRUE(unregisterType());
+    // The list held only our line: it goes with it.
+    EXPECT_FALSE(QFileInfo::exists(configHome + QStringLiteral("/mimeapps.list")));
+}
+
+TEST_F(FileTypeAssociation, UnwritableFoldersMakeRegistrationFail) {
+    // Root may write anywhere, so the folder is made impossible: a file
+    // stands where the MIME folder should be.
+    QDir(dataHome + QStringLiteral("/mime")).removeRecursively();
+    writeText(dataHome + QStringLiteral("/mime"), "in the way");
+    EXPECT_FALSE(registerType());
+    QFile::remove(dataHome + QStringLiteral("/mime"));
+
+    QFile::remove(configHome + QStringLiteral("/mimeapps.list"));
+    ASSERT_TRUE(QDir().mkpath(configHome + QStringLiteral("/mimeapps.list")));
+    EXPECT_FALSE(registerType());
+    QDir(configHome + QStringLiteral("/mimeapps.list")).removeRecursively();
+}
+
+TEST(FileTypeTexts, ExecLineQuotesThePathForDesktopEntries) {
+    EXPECT_EQ(execLine(QStringLiteral("/opt/slidewright/bin/slidewright")),
+              QStringLiteral("/opt/slidewright/bin/slidewright %f"));
+    EXPECT_EQ(execLine(QStringLiteral("/opt/50%/slidewright")),
+              QStringLiteral("/opt/50%%/slidewright %f"));
+    EXPECT_EQ(execLine(QStringLiteral("/home/a b/100%/$x\"`y`\\z")),
+              QStringLiteral("\"/home/a b/100%%/\\\\$x\\\\\"\\\\`y\\\\`\\\\\\\\z\" %f"));
+    EXPECT_EQ(execLine(QStringLiteral("/bad\nname")), QString());
+}
+
+TEST(FileTypeTexts, DefaultLineJoinsAndLeavesTheList) {
+    const QString mime = QStringLiteral("application/x-slidewright");
+    const QString ours = QStringLiteral("slidewright.desktop");
+    const QString other = QStringLiteral(
+        "# mine\n[Default Applications]\ntext/plain=gedit.desktop;\n\n[Added Associations]\n"
+        "image/png=gimp.desktop;\n");
+    const QString added = withDefaultApplication(other, mime, ours);
+    EXPECT_EQ(added, QStringLiteral("# mine\n[Default Applications]\ntext/plain=gedit.desktop;\n"
+                                    "application/x-slidewright=slidewright.desktop;\n\n"
+                                    "[Added Associations]\nimage/png=gimp.desktop;\n"));
+    EXPECT_EQ(withoutDefaultApplication(added, mime, ours), other);
+
+    // A default another program took over is not ours to remove.
+    const QString taken =
+        QStringLiteral("[Default Applications]\napplication/x-slidewright=other.desktop;\n");
+    EXPECT_EQ(withoutDefaultApplication(taken, mime, ours), taken);
+    EXPECT_EQ(
+        withDefaultApplication(taken, mime, ours),
+        QStringLiteral("[Default Applications]\napplication/x-slidewright=slidewright.desktop;\n"));
+    EXPECT_EQ(withoutDefaultApplication(
+                  QStringLiteral(
+                      "[Default "
+                      "Applications]\napplication/x-slidewright=slidewright.desktop;b.desktop;\n"),
+                  mime, ours),
+              QStringLiteral("[Default Applications]\napplication/x-slidewright=b.desktop;\n"));
+}
+
+}  // namespace
