@@ -166,9 +166,7 @@ bool frmMovie::Form_Load() {
             if (folder.size() > 1 && folder.endsWith(u'/')) {
                 folder.chop(1);
             }
-            QString chosen;
-            FileDialogs::DialogRead(this, folder, QStringLiteral("Slidewrightファイル    (*.sdw)"),
-                                    chosen);
+            QString chosen = FileDialogs::DialogRead(this, folder, FileDialogs::packageFilter());
             MMojiTikanAll::ReplaceAllText(true, chosen, QStringLiteral("\""), QString(), false);
             if (chosen.isEmpty() || !QFileInfo(chosen).isFile()) {
                 endProgram(0);
