@@ -8,7 +8,6 @@
 #include <SDL.h>
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -17,6 +16,11 @@ constexpr int outputFrequency = 44100;
 // within one poll of being mixed.
 constexpr int outputBufferFrames = 1024;
 constexpr qint64 largestMidiFile = 16 * 1024 * 1024;
+constexpr int soundChannel = 0;
+// When the device falls behind (a busy machine, a slow synthesiser), a sound
+// still ends this long after its length has passed, so that a frame held for
+// it is not held much longer than the sound's length.
+constexpr std::chrono::milliseconds lateAllowance(50);
 
 // SDL_mixer's own guess is only FluidR3; Debian installs the GM soundfont
 // of the timgm6mb package and may point default-GM.sf2 at another one.
@@ -40,33 +44,33 @@ bool hasMidiName(const QString& path) {
            suffix == QLatin1String("rmi") || suffix == QLatin1String("kar");
 }
 
-// Nothing for a sound that is not MIDI; for MIDI its playing time, or a
-// failure when the file is damaged (the synthesiser would play silence).
+// What a file is to the player: a MIDI sequence with its playing time, a
+// damaged MIDI file (the synthesiser would play silence), or anything else,
+// left to the WAV decoder.
 struct MidiCheck {
-    bool playable = true;
+    bool midi = false;
     std::optional<std::chrono::microseconds> length;
 };
 
 MidiCheck checkMidi(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {false, std::nullopt};
+        return {hasMidiName(path), std::nullopt};
     }
     const QByteArray head = file.peek(12);
-    const auto headBytes = std::span(reinterpret_cast<const std::uint8_t*>(head.constData()),
-                                     static_cast<std::size_t>(head.size()));
-    const bool midi = MidiFile::looksLikeMidi(headBytes);
-    if (!midi && !hasMidiName(path)) {
-        return {};
+    const bool midi =
+        MidiFile::looksLikeMidi(std::span(reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                          static_cast<std::size_t>(head.size())));
+    if (!midi) {
+        return {hasMidiName(path), std::nullopt};
     }
-    if (!midi || file.size() > largestMidiFile) {
-        return {false, std::nullopt};
+    if (file.size() > largestMidiFile) {
+        return {true, std::nullopt};
     }
     const QByteArray data = file.readAll();
-    auto length =
-        MidiFile::playingTime(std::span(reinterpret_cast<const std::uint8_t*>(data.constData()),
-                                        static_cast<std::size_t>(data.size())));
-    return {length.has_value(), length};
+    return {true,
+            MidiFile::playingTime(std::span(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                            static_cast<std::size_t>(data.size())))};
 }
 
 }  // namespace
@@ -114,10 +118,27 @@ SdlSoundOutput::~SdlSoundOutput() {
 
 bool SdlSoundOutput::start(const QString& path) {
     close();
-    const MidiCheck midi = checkMidi(path);
-    if (!midi.playable) {
+    const MidiCheck check = checkMidi(path);
+    if (!check.midi) {
+        return startWave(path);
+    }
+    return check.length && startMidi(path, *check.length);
+}
+
+bool SdlSoundOutput::startWave(const QString& path) {
+    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk(
+        Mix_LoadWAV(QFile::encodeName(path).constData()));
+    if (!chunk || Mix_PlayChannel(soundChannel, chunk.get(), 0) < 0) {
         return false;
     }
+    startedAt_ = std::chrono::steady_clock::now();
+    length_ =
+        std::chrono::microseconds(std::int64_t(chunk->alen) / frameBytes_ * 1000000 / frequency_);
+    chunk_ = std::move(chunk);
+    return true;
+}
+
+bool SdlSoundOutput::startMidi(const QString& path, std::chrono::microseconds length) {
     std::unique_ptr<Mix_Music, MusicDeleter> music(
         Mix_LoadMUS(QFile::encodeName(path).constData()));
     if (!music) {
@@ -129,16 +150,31 @@ bool SdlSoundOutput::start(const QString& path) {
     if (Mix_PlayMusic(music.get(), 0) != 0) {
         return false;
     }
+    startedAt_ = std::chrono::steady_clock::now();
+    length_ = length;
     music_ = std::move(music);
-    sequenceLength_ = midi.length;
     return true;
 }
 
+bool SdlSoundOutput::pastItsLength() const {
+    return std::chrono::steady_clock::now() - startedAt_ >= length_ + lateAllowance;
+}
+
 bool SdlSoundOutput::isPlaying() {
+    if (chunk_) {
+        if (Mix_Playing(soundChannel) == 0) {
+            return false;
+        }
+        if (pastItsLength()) {
+            Mix_HaltChannel(soundChannel);
+            return false;
+        }
+        return true;
+    }
     if (!music_ || !Mix_PlayingMusic()) {
         return false;
     }
-    if (sequenceLength_ && playedTime() >= *sequenceLength_) {
+    if (playedTime() >= length_ || pastItsLength()) {
         Mix_HaltMusic();
         return false;
     }
@@ -146,11 +182,14 @@ bool SdlSoundOutput::isPlaying() {
 }
 
 void SdlSoundOutput::close() {
+    if (chunk_) {
+        Mix_HaltChannel(soundChannel);
+        chunk_.reset();
+    }
     if (music_) {
         Mix_HaltMusic();
         music_.reset();
     }
-    sequenceLength_.reset();
 }
 
 void SdlSoundOutput::countMixedFrames(void* self, Uint8*, int length) {

@@ -18,10 +18,12 @@
 
 namespace {
 
-// Where the poll may report the end, relative to the sound's true end:
-// never more than one mixing buffer early, and within about 100 ms late
-// (two poll periods, with room for a busy machine).
-constexpr qint64 earliestMs = -30;
+// Where the poll may report the end, relative to the sound's true end. The
+// mixer is done with a sound while its last buffer (23 ms) is still to be
+// heard, and the device may take its first buffer up to one period after the
+// start: so up to about two buffers early. Late: within about 100 ms (two
+// poll periods, with room for a busy machine).
+constexpr qint64 earliestMs = -50;
 constexpr qint64 latestMs = 150;
 
 struct Rendering {
@@ -139,7 +141,8 @@ TEST_F(Sound, WavPlaysToItsEndAndThePollSeesTheEndPromptly) {
 
     Rendering out = rendered();
     EXPECT_GT(out.peak, 0.4) << "the tone is at half of full scale";
-    EXPECT_NEAR(out.soundingSeconds(), 1.0, 0.03);
+    EXPECT_NEAR(out.soundingSeconds(), 1.0, 0.01);
+    std::printf("WAV of 1000 ms: rendered %.3f s of sound\n", out.soundingSeconds());
 }
 
 TEST_F(Sound, MidiPlaysItsNotesAndEndsWithItsLastEventNotTheReverb) {
@@ -159,7 +162,9 @@ TEST_F(Sound, MidiPlaysItsNotesAndEndsWithItsLastEventNotTheReverb) {
     QTest::qWait(300);
     Rendering out = rendered();
     EXPECT_GT(out.peak, 0.02) << "the synthesiser played the chords";
-    EXPECT_GE(out.soundingSeconds(), 1.45);
+    // A device that falls behind is cut at the sequence's length, so a
+    // little of the end may be missing on a busy machine.
+    EXPECT_GE(out.soundingSeconds(), 1.4);
     EXPECT_LE(out.soundingSeconds(), 1.5 + latestMs / 1000.0);
 }
 
@@ -174,7 +179,9 @@ TEST_F(Sound, StopSilencesAtOnceAndTheNextPollStopsTheTimer) {
     EXPECT_FALSE(MMidPlay::PollSound(timer));
 
     Rendering out = rendered();
-    EXPECT_NEAR(out.soundingSeconds(), stoppedAfter / 1000.0, 0.06);
+    // Stopped 0.3 s into a 1 s tone: only that much was heard.
+    EXPECT_GT(out.soundingSeconds(), 0.2);
+    EXPECT_LT(out.soundingSeconds(), 0.3 + (stoppedAfter - 300) / 1000.0 + 0.06);
     MMidPlay::StopSound(timer);  // nothing open: harmless
 }
 
@@ -190,12 +197,15 @@ TEST_F(Sound, ASecondSoundReplacesTheFirst) {
 }
 
 TEST_F(Sound, APathWithBlanksAndJapaneseCharactersPlays) {
-    const QString path =
-        write(QString::fromUtf8("音声 ﾌｧｲﾙ/チャイム　テスト 1.wav"), SoundFiles::toneWav(0.3));
+    // At 11025 Hz, so that the mixer resamples it: all of it must still be heard.
+    const QString path = write(QString::fromUtf8("音声 ﾌｧｲﾙ/チャイム　テスト 1.wav"),
+                               SoundFiles::toneWav(0.3, 440, 11025));
     ASSERT_TRUE(play(path));
     EXPECT_TRUE(MMidPlay::PollSound(timer));
     EXPECT_GE(waitForEnd(), 300 + earliestMs);
-    EXPECT_GT(rendered().peak, 0.4);
+    Rendering out = rendered();
+    EXPECT_GT(out.peak, 0.4);
+    EXPECT_NEAR(out.soundingSeconds(), 0.3, 0.01);
 }
 
 TEST_F(Sound, FilesThatAreNotSoundsDoNotStart) {
