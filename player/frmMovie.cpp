@@ -114,11 +114,11 @@ frmMovie::~frmMovie() {
 }
 
 frmMovie* frmMovie::Open() {
-    auto* movie = new frmMovie();
+    QPointer<frmMovie> movie = new frmMovie();
     movie->setAttribute(Qt::WA_DeleteOnClose);
     if (!movie->Form_Load()) {
         // The program has ended; only a test's end handler gets here.
-        delete movie;
+        delete movie.data();
         return nullptr;
     }
     movie->placeOnScreen();
@@ -289,7 +289,11 @@ void frmMovie::closeEvent(QCloseEvent* event) {
 
 void frmMovie::failWith(MovieMessage message) {
     const auto box = MovieMessages::of(message);
+    QPointer<frmMovie> self(this);
     MessageBox::show(this, box.text, box.title, box.icon);
+    if (!self) {
+        return;  // closed and deleted while the box was up
+    }
     if (previewMode) {
         // Ending here would throw away the editor's unsaved movie.
         playerClosed = true;
