@@ -3,6 +3,7 @@
 // Movies for the player's tests: pictures and sounds written on the spot,
 // the movie set into movieDoc(), and a player window run through its load.
 
+#include "SoundFiles.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
 #include "moviefile/MovieDoc.h"
@@ -26,8 +27,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cmath>
-#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -47,38 +46,11 @@ inline void writeBitmap(const QString& path, QSize size, int index) {
     ASSERT_TRUE(image.save(path, "BMP")) << path.toStdString();
 }
 
-inline void appendLittle(QByteArray& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-// A mono 16-bit tone of exactly the given length.
+// A tone of exactly the given length.
 inline void writeWave(const QString& path, int milliseconds) {
-    constexpr int rate = 22050;
-    const int frames = rate * milliseconds / 1000;
-    QByteArray samples;
-    for (int i = 0; i < frames; ++i) {
-        const double value = 0.4 * std::sin(2 * M_PI * 440.0 * i / rate);
-        appendLittle(samples, static_cast<std::uint16_t>(static_cast<std::int16_t>(value * 32767)),
-                     2);
-    }
-    QByteArray wav("RIFF");
-    appendLittle(wav, 36 + static_cast<std::uint32_t>(samples.size()), 4);
-    wav.append("WAVEfmt ");
-    appendLittle(wav, 16, 4);
-    appendLittle(wav, 1, 2);
-    appendLittle(wav, 1, 2);
-    appendLittle(wav, rate, 4);
-    appendLittle(wav, rate * 2, 4);
-    appendLittle(wav, 2, 2);
-    appendLittle(wav, 16, 2);
-    wav.append("data");
-    appendLittle(wav, static_cast<std::uint32_t>(samples.size()), 4);
-    wav.append(samples);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(wav);
+    file.write(SoundFiles::toneWav(milliseconds / 1000.0));
 }
 
 inline void writeJunk(const QString& path) {

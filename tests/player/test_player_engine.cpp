@@ -84,6 +84,22 @@ TEST_F(PlaybackEngine, ModeTwoHoldsAFrameUntilItsSoundEndsAndNoLonger) {
     EXPECT_FALSE(movie->tmrMidPlay->isActive());
 }
 
+TEST_F(PlaybackEngine, ModeTwoReleasesAMidiFrameAtItsLastNoteNotAfterTheReverb) {
+    ASSERT_TRUE(SoundFiles::writeFile(workFile("chords.mid"), SoundFiles::chordsMidi()));
+    setMovie(work.path(), {{"a.bmp", 40, "chords.mid"}, {"b.bmp", 60000, ""}}, 2);
+    ASSERT_TRUE(openPlayer());
+    Recorder seen(movie);
+    if (!movie->tmrMidPlay->isActive()) {
+        GTEST_SKIP() << "no audio device or no MIDI synthesiser: the sound could not start";
+    }
+    EXPECT_TRUE(movie->waitingForSound);
+    ASSERT_TRUE(waitFor([&] { return movie->currentFrame == 2; }, 6000));
+    // The chords last 1.5 s; the synthesiser's tail must not hold the frame.
+    const qint64 held = seen.shownAt(2);
+    EXPECT_GE(held, 1500 - 60);
+    EXPECT_LT(held, 1500 + 50 + 41 + 250);
+}
+
 TEST_F(PlaybackEngine, ModeOneDoesNotWaitForTheSound) {
     writeWave(workFile("long.wav"), 1500);
     setMovie(work.path(), {{"a.bmp", 40, "long.wav"}, {"b.bmp", 60000, ""}}, 1);
