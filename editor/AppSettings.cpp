@@ -1,0 +1,6 @@
+#include "AppSettings.h"
+
+AppSettings& appSettings() {
+    static AppSettings settings;
+    return settings;
+}

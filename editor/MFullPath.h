@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace MFullPath {
+
+// The long form of a path. This file system has no short names, so every
+// path already is its long form and comes back unchanged.
+QString FullPath(const QString& path);
+
+}  // namespace MFullPath

@@ -1,0 +1,335 @@
+// The settings file: defaults, every reading rule, the eight written lines,
+// and writes that cannot happen.
+#include "editor/AppSettings.h"
+#include "editor/MFullPath.h"
+#include "editor/NumericText.h"
+#include "editor/SettingsFile.h"
+
+#include <gtest/gtest.h>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <csignal>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Each test gets its own HOME and XDG folders inside a fresh folder.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        home = root.filePath(QStringLiteral("home"));
+        config = root.filePath(QStringLiteral("config"));
+        data = root.filePath(QStringLiteral("data"));
+        QDir().mkpath(home);
+        saved = {qgetenv("HOME"), qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_DATA_HOME")};
+        qputenv("HOME", home.toUtf8());
+        qputenv("XDG_CONFIG_HOME", config.toUtf8());
+        qputenv("XDG_DATA_HOME", data.toUtf8());
+    }
+    void TearDown() override {
+        qputenv("HOME", saved[0]);
+        qputenv("XDG_CONFIG_HOME", saved[1]);
+        qputenv("XDG_DATA_HOME", saved[2]);
+    }
+
+    QString settingsPath() const { return config + QStringLiteral("/slidewright/Slidewright.ini"); }
+    void writeSettings(const QByteArray& text) { writeFile(settingsPath(), text); }
+
+    // What ReadSettings makes of `text`, starting from capture values of 0.
+    AppSettings readText(const QByteArray& text) {
+        writeSettings(text);
+        AppSettings settings;
+        SettingsFile::ReadSettings(settings);
+        return settings;
+    }
+
+    AppSettings defaults() const {
+        AppSettings settings;
+        settings.workFolder = data + QStringLiteral("/slidewright/BMP");
+        settings.saveFolder = home;
+        return settings;
+    }
+
+    QTemporaryDir root;
+    QString home, config, data;
+    std::array<QByteArray, 3> saved;
+};
+
+TEST_F(SettingsFileTest, NoFileGivesDefaultsInTheXdgFolders) {
+    AppSettings settings;
+    settings.windowTop = 5;
+    settings.workFolder = QStringLiteral("/elsewhere");
+    settings.captureDelay = 7;  // not reset: the capture options keep their values
+    SettingsFile::ReadSettings(settings);
+    EXPECT_EQ(settings.windowTop, -1000);
+    EXPECT_EQ(settings.windowLeft, -1000);
+    EXPECT_EQ(settings.workFolder, data + "/slidewright/BMP");
+    EXPECT_EQ(settings.saveFolder, home);  // no documents folder yet
+    EXPECT_EQ(settings.captureDelay, 7);
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+
+    QDir().mkpath(home + "/Documents");
+    SettingsFile::ReadSettings(settings);
+    EXPECT_EQ(settings.saveFolder, home + "/Documents");
+    EXPECT_EQ(SettingsFile::SettingsFilePath(), settingsPath());
+}
+
+TEST_F(SettingsFileTest, DefaultWorkFolderIsCreated) {
+    const QString work = data + "/slidewright/BMP";
+    EXPECT_FALSE(QFileInfo(work).isDir());
+    EXPECT_TRUE(SettingsFile::CreateDefaultWorkFolder());
+    EXPECT_TRUE(QFileInfo(work).isDir());
+    EXPECT_TRUE(SettingsFile::CreateDefaultWorkFolder());  // an existing folder is no error
+
+    // A data folder that is a regular file: the folder cannot be made.
+    writeFile(root.filePath("plain"), "x");
+    qputenv("XDG_DATA_HOME", root.filePath("plain").toUtf8());
+    EXPECT_FALSE(SettingsFile::CreateDefaultWorkFolder());
+}
+
+TEST_F(SettingsFileTest, WritesExactlyTheEightLines) {
+    AppSettings settings;
+    settings.windowTop = 1200;
+    settings.windowLeft = -2400;
+    settings.workFolder = "/srv/デモ/BMP";
+    settings.saveFolder = "/srv/デモ";
+    settings.captureColor = 0;
+    settings.captureDelay = 3;
+    settings.captureContinuous = 0;
+    settings.captureActiveWindow = 1;
+    ASSERT_TRUE(SettingsFile::WriteSettings(settings));
+    EXPECT_EQ(readAll(settingsPath()), QByteArray("[TOP   ],1200\r\n"
+                                                  "[LEFT  ],-2400\r\n"
+                                                  "[SAGYOU],/srv/\xe3\x83\x87\xe3\x83\xa2/BMP\r\n"
+                                                  "[HOZON ],/srv/\xe3\x83\x87\xe3\x83\xa2\r\n"
+                                                  "[COLOR ],0\r\n"
+                                                  "[TIMER ],3\r\n"
+                                                  "[RENZOK],0\r\n"
+                                                  "[ACTIVE],1\r\n"));
+}
+
+TEST_F(SettingsFileTest, RoundTripKeepsEveryField) {
+    const QString work = root.filePath("work, with a comma");
+    const QString save = root.filePath("保存 folder");
+    QDir().mkpath(work);
+    QDir().mkpath(save);
+    AppSettings written;
+    written.windowTop = -32;
+    written.windowLeft = 123456;
+    written.workFolder = work;
+    written.saveFolder = save;
+    written.captureColor = 2;
+    written.captureDelay = 9;
+    written.captureContinuous = 1;
+    written.captureActiveWindow = 1;
+    ASSERT_TRUE(SettingsFile::WriteSettings(written));
+    AppSettings read;
+    SettingsFile::ReadSettings(read);
+    EXPECT_EQ(read, written);
+
+    // Writing again replaces the whole file, even with shorter values.
+    written.workFolder = defaults().workFolder;
+    ASSERT_TRUE(SettingsFile::WriteSettings(written));
+    EXPECT_EQ(readAll(settingsPath()).count("\r\n"), 8);
+    EXPECT_FALSE(readAll(settingsPath()).contains("comma"));
+}
+
+TEST_F(SettingsFileTest, OnlyTheKeysPresentChange) {
+    AppSettings expected = defaults();
+    expected.captureDelay = 5;
+    EXPECT_EQ(readText("[TIMER ],5\r\n"), expected);
+
+    // -1000 is "not set": the editor centres itself as without a value.
+    EXPECT_EQ(readText("[TOP   ],-1000\r\n[LEFT  ],-1000\r\n"), defaults());
+}
+
+TEST_F(SettingsFileTest, KeysCompareExactly) {
+    EXPECT_EQ(readText("[top   ],100\r\n").windowTop, -1000);
+    EXPECT_EQ(readText("[TOP],100\r\n").windowTop, -1000);
+    EXPECT_EQ(readText("[TOP    ],100\r\n").windowTop, -1000);
+    EXPECT_EQ(readText("[WIDTH ],100\r\n[TOP   ],7\r\n").windowTop, 7);
+    // Blanks before a field are skipped; a quoted field loses its quotes.
+    EXPECT_EQ(readText("   [TOP   ],  8\r\n").windowTop, 8);
+    EXPECT_EQ(readText("\"[TOP   ]\",9\r\n").windowTop, 9);
+    // A key given twice takes its last value.
+    EXPECT_EQ(readText("[TOP   ],1\r\n[TOP   ],2\r\n").windowTop, 2);
+}
+
+TEST_F(SettingsFileTest, NumbersRoundHalfToEven) {
+    EXPECT_EQ(readText("[TOP   ],12.5\r\n").windowTop, 12);
+    EXPECT_EQ(readText("[TOP   ],13.5\r\n").windowTop, 14);
+    EXPECT_EQ(readText("[LEFT  ],-12.5\r\n").windowLeft, -12);
+    EXPECT_EQ(readText("[LEFT  ],12.51\r\n").windowLeft, 13);
+    EXPECT_EQ(readText("[TIMER ],0.5\r\n").captureDelay, 0);
+    EXPECT_EQ(readText("[TIMER ],1.5\r\n").captureDelay, 2);
+    EXPECT_EQ(readText("[TIMER ],2.5\r\n").captureDelay, 2);
+    // The leading number of the text counts; no number is 0.
+    EXPECT_EQ(readText("[TIMER ],7 seconds\r\n").captureDelay, 7);
+    EXPECT_EQ(readText("[TIMER ],abc\r\n").captureDelay, 0);
+    EXPECT_EQ(readText("[TIMER ],\r\n").captureDelay, 0);
+    EXPECT_EQ(readText("[TIMER ],4e1\r\n").captureDelay, 40);
+    EXPECT_EQ(readText("[TIMER ],+3\r\n").captureDelay, 3);
+}
+
+TEST_F(SettingsFileTest, NumberTooLargeStopsTheReading) {
+    const AppSettings settings =
+        readText("[TOP   ],10\r\n[TIMER ],4\r\n[COLOR ],70000\r\n[LEFT  ],20\r\n[ACTIVE],1\r\n");
+    EXPECT_EQ(settings.windowTop, 10);
+    EXPECT_EQ(settings.captureDelay, 4);
+    EXPECT_EQ(settings.captureColor, 0);
+    EXPECT_EQ(settings.windowLeft, -1000);  // after the overflow: not read
+    EXPECT_EQ(settings.captureActiveWindow, 0);
+
+    EXPECT_EQ(readText("[COLOR ],32767\r\n").captureColor, 32767);
+    EXPECT_EQ(readText("[COLOR ],-32768\r\n").captureColor, -32768);
+    EXPECT_EQ(readText("[COLOR ],32767.5\r\n[TIMER ],1\r\n").captureDelay, 0);
+    EXPECT_EQ(readText("[COLOR ],-32769\r\n[TIMER ],1\r\n").captureDelay, 0);
+    EXPECT_EQ(readText("[TOP   ],2147483647\r\n").windowTop, 2147483647);
+    EXPECT_EQ(readText("[TOP   ],2147483648\r\n[TIMER ],1\r\n").captureDelay, 0);
+    EXPECT_EQ(readText("[TOP   ],1e999\r\n[TIMER ],1\r\n").captureDelay, 0);
+}
+
+TEST_F(SettingsFileTest, FolderTakenOnlyWhenItExists) {
+    const QString existing = root.filePath("movies");
+    QDir().mkpath(existing);
+    AppSettings settings = readText(
+        ("[SAGYOU]," + root.filePath("gone") + "\r\n[HOZON ]," + existing + "\r\n").toUtf8());
+    EXPECT_EQ(settings.workFolder, defaults().workFolder);
+    EXPECT_EQ(settings.saveFolder, existing);
+
+    // A regular file, an empty value or a relative name is not a folder to use.
+    writeFile(root.filePath("plain"), "x");
+    EXPECT_EQ(readText(("[SAGYOU]," + root.filePath("plain") + "\r\n").toUtf8()).workFolder,
+              defaults().workFolder);
+    EXPECT_EQ(readText("[SAGYOU],\r\n").workFolder, defaults().workFolder);
+    EXPECT_EQ(readText("[HOZON ],home\r\n").saveFolder, defaults().saveFolder);
+
+    // A later missing folder does not undo an earlier one that exists.
+    settings = readText(
+        ("[HOZON ]," + existing + "\r\n[HOZON ]," + root.filePath("gone") + "\r\n").toUtf8());
+    EXPECT_EQ(settings.saveFolder, existing);
+}
+
+TEST_F(SettingsFileTest, MalformedLinesAreSkipped) {
+    // A line without a comma is not a record, wherever it is; the records
+    // around it stay in step.
+    AppSettings settings =
+        readText("[TOP   ]\r\n[TIMER ],6\r\n\r\ngarbage\r\n[LEFT  ],3\r\n[ACTIVE]");
+    EXPECT_EQ(settings.windowTop, -1000);
+    EXPECT_EQ(settings.captureDelay, 6);
+    EXPECT_EQ(settings.windowLeft, 3);
+    EXPECT_EQ(settings.captureActiveWindow, 0);
+
+    // Other line ends and a file without a last line end read the same.
+    settings = readText("[TIMER ],6\n[LEFT  ],3\r[TOP   ],4");
+    EXPECT_EQ(settings.captureDelay, 6);
+    EXPECT_EQ(settings.windowLeft, 3);
+    EXPECT_EQ(settings.windowTop, 4);
+
+    // Bytes that are not text do not stop the reading.
+    settings = readText(QByteArray("\xff\xfe\x00,\x80\r\n[TIMER ],2\r\n", 17));
+    EXPECT_EQ(settings.captureDelay, 2);
+}
+
+TEST_F(SettingsFileTest, UnreadableFileLeavesDefaults) {
+    QDir().mkpath(settingsPath());  // a folder where the file should be
+    AppSettings settings;
+    SettingsFile::ReadSettings(settings);
+    EXPECT_EQ(settings, defaults());
+}
+
+TEST_F(SettingsFileTest, HugeFileIsNotRead) {
+    // Far beyond any settings file: not ours, so not read at all.
+    QByteArray text = "[TIMER ],4\r\n";
+    text += QByteArray(2 << 20, 'x');
+    EXPECT_EQ(readText(text), defaults());
+}
+
+TEST_F(SettingsFileTest, WriteIntoImpossibleFolderFailsCleanly) {
+    // The configuration folder lies under a regular file: no folder can be
+    // made there, not even by root.
+    writeFile(root.filePath("plain"), "x");
+    qputenv("XDG_CONFIG_HOME", root.filePath("plain/config").toUtf8());
+    EXPECT_FALSE(SettingsFile::WriteSettings(defaults()));
+    EXPECT_EQ(readAll(root.filePath("plain")), "x");
+
+    // A folder where the file should be cannot be replaced.
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    QDir().mkpath(settingsPath());
+    EXPECT_FALSE(SettingsFile::WriteSettings(defaults()));
+    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+}
+
+TEST_F(SettingsFileTest, FailedWriteKeepsTheEarlierFile) {
+    const QByteArray earlier = "[TOP   ],1\r\n[LEFT  ],2\r\n[TIMER ],3\r\n";
+    writeSettings(earlier);
+    // A disk that fills after a few bytes: the file size limit makes every
+    // write past it fail, as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit tiny = original;
+    tiny.rlim_cur = 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool written = SettingsFile::WriteSettings(defaults());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readAll(settingsPath()), earlier);
+    // No half-written temporary file is left beside it.
+    EXPECT_EQ(QDir(config + "/slidewright").entryList(QDir::Files), QStringList{"Slidewright.ini"});
+}
+
+TEST_F(SettingsFileTest, FolderWithLineBreakIsNotWritten) {
+    AppSettings settings = defaults();
+    settings.saveFolder = root.filePath("two\nlines");
+    ASSERT_TRUE(SettingsFile::WriteSettings(settings));
+    const QByteArray text = readAll(settingsPath());
+    EXPECT_EQ(text.count("\r\n"), 8);
+    EXPECT_TRUE(text.contains("[HOZON ]," + home.toUtf8() + "\r\n"));
+}
+
+TEST(NumericText, LeadingNumber) {
+    using NumericText::LeadingNumber;
+    EXPECT_DOUBLE_EQ(LeadingNumber(u".5"), 0.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"ab"), 0.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"1a"), 1.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"-5"), -5.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"  2.25x"), 2.25);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"3."), 3.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"2e"), 2.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"2e-1"), 0.2);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"-"), 0.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"."), 0.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber(u"1e-999"), 0.0);
+    EXPECT_TRUE(std::isinf(LeadingNumber(u"-1e999")));
+    EXPECT_EQ(NumericText::RoundToInt16(-0.5), std::int16_t{0});
+    EXPECT_EQ(NumericText::RoundToInt32(2.5), 2);
+    EXPECT_FALSE(NumericText::RoundToInt16(32768));
+}
+
+TEST(MFullPath, PathsComeBackUnchanged) {
+    EXPECT_EQ(MFullPath::FullPath("/home/user/Movie Tools"), "/home/user/Movie Tools");
+    EXPECT_EQ(MFullPath::FullPath("relative/./x/"), "relative/./x/");
+    EXPECT_EQ(MFullPath::FullPath(""), "");
+}
+
+}  // namespace

@@ -1,0 +1,309 @@
+// Thumbnails: the fitting's exact geometry, the margin colour, both ways of
+// reading a BMP giving the same picture, and the cache.
+#include "editor/frames/BmpScaledReader.h"
+#include "editor/frames/MPicSizeChg.h"
+#include "editor/frames/ThumbnailCache.h"
+
+#include <gtest/gtest.h>
+#include <QDataStream>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <map>
+
+namespace {
+
+using MPicSizeChg::ComputeFit;
+using MPicSizeChg::FitGeometry;
+using MPicSizeChg::TargetBox;
+
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kGreen = qRgb(0, 255, 0);
+
+TargetBox greenBox() {
+    TargetBox box;
+    box.background = QColor::fromRgb(kGreen);
+    return box;
+}
+
+QImage solid(int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// A picture with detail everywhere, so any misplaced row or column shows.
+QImage patterned(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            line[x] = qRgb((x * 7 + y) & 0xff, (y * 5) & 0xff, ((x ^ y) * 3) & 0xff);
+        }
+    }
+    return image;
+}
+
+// Writes `image` as an uncompressed BMP with our own encoder, so Qt's reader
+// and the fast one are both checked against a third party. Palette forms
+// take the image's colours in order of appearance (at most 2^bits).
+void writeBmp(const QString& path, const QImage& image, int bits, bool topDown = false) {
+    const int width = image.width();
+    const int height = image.height();
+    std::vector<QRgb> palette;
+    std::map<QRgb, int> indexOf;
+    if (bits <= 8) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = image.pixel(x, y) | 0xff000000;
+                if (!indexOf.count(c)) {
+                    ASSERT_LT(palette.size(), size_t(1) << bits);
+                    indexOf[c] = static_cast<int>(palette.size());
+                    palette.push_back(c);
+                }
+            }
+        }
+    }
+    const int stride = (width * bits + 31) / 32 * 4;
+    const quint32 paletteBytes = static_cast<quint32>(palette.size() * 4);
+    const quint32 offset = 14 + 40 + paletteBytes;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint8('B') << quint8('M') << quint32(offset + stride * height) << quint32(0) << offset;
+    out << quint32(40) << qint32(width) << qint32(topDown ? -height : height) << quint16(1)
+        << quint16(bits) << quint32(0) << quint32(stride * height) << qint32(3780) << qint32(3780)
+        << quint32(palette.size()) << quint32(0);
+    for (QRgb c : palette) {
+        out << quint8(qBlue(c)) << quint8(qGreen(c)) << quint8(qRed(c)) << quint8(0);
+    }
+    for (int row = 0; row < height; ++row) {
+        const int y = topDown ? row : height - 1 - row;
+        QByteArray line(stride, '\0');
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (bits == 24 || bits == 32) {
+                const int at = x * bits / 8;
+                line[at] = char(qBlue(c));
+                line[at + 1] = char(qGreen(c));
+                line[at + 2] = char(qRed(c));
+            } else {
+                const int index = indexOf[c | 0xff000000];
+                const int bit = x * bits;
+                line[bit / 8] = char(line[bit / 8] | (index << (8 - bits - bit % 8)));
+            }
+        }
+        out.writeRawData(line.constData(), stride);
+    }
+}
+
+// Fitting arithmetic against figures worked out by hand from the rules:
+// r from the tighter side, the margin of 300 twips, 15.4 twips a pixel for
+// the drawing, halves to even.
+struct FitCase {
+    QSize picture;
+    QRect destination;
+    QSize source;
+    QRect picturePart;
+};
+
+TEST(FitGeometry, MatchesTheWorkedFigures) {
+    const FitCase cases[] = {
+        // 4:3 like the box: 643 x 487 stretched to 151 x 115, covering the box.
+        {{640, 480}, {0, 0, 151, 115}, {643, 487}, {0, 0, 150, 113}},
+        // Wide: the widths decide, centred vertically; the block stops 30
+        // columns and 9 rows short of the picture's edges.
+        {{1920, 1080}, {0, 13, 148, 84}, {1890, 1071}, {0, 13, 148, 84}},
+        // Tall: the heights decide, centred horizontally.
+        {{480, 640}, {30, 0, 86, 114}, {487, 643}, {30, 0, 85, 113}},
+        {{500, 500}, {16, 0, 114, 114}, {506, 506}, {16, 0, 113, 113}},
+        {{100, 400}, {57, 0, 33, 116}, {117, 409}, {57, 0, 28, 113}},
+        // Smaller than the box: enlarged to fit, never shown at its own size.
+        {{64, 48}, {0, 0, 193, 156}, {82, 66}, {0, 0, 151, 113}},
+    };
+    for (const FitCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.picture.width() << "x" << c.picture.height());
+        const FitGeometry fit = ComputeFit(c.picture, TargetBox{});
+        EXPECT_EQ(fit.destination, c.destination);
+        EXPECT_EQ(fit.sourcePixels, c.source);
+        EXPECT_EQ(fit.picture, c.picturePart);
+    }
+    const FitGeometry example = ComputeFit({640, 480}, TargetBox{});
+    EXPECT_FLOAT_EQ(example.scale, 0.2354167f);
+    EXPECT_EQ(example.drawnTwips, QSize(2331, 1766));
+    EXPECT_GT(ComputeFit({64, 48}, TargetBox{}).scale, 1.0f);
+    EXPECT_EQ(TargetBox{}.pixelSize(), QSize(151, 113));
+}
+
+TEST(FitGeometry, OffsetsUseTheOuterSize) {
+    TargetBox box;
+    box.innerTwips = {2200, 1635};  // a box with a border
+    const FitGeometry fit = ComputeFit({480, 640}, box);
+    // r = 1635 / 9600; DW = r * 7500 = 1277; X = (2260 - 1277) / 2 / 15.4
+    EXPECT_EQ(fit.drawnTwips, QSize(1277, 1686));
+    EXPECT_EQ(fit.destination.topLeft(), QPoint(32, 0));
+    EXPECT_TRUE(ComputeFit({0, 10}, box).destination.isEmpty());
+}
+
+TEST(FitPictureToBox, PictureAndMarginLandWhereTheGeometrySays) {
+    const QSize sizes[] = {{640, 480}, {1920, 1080}, {480, 640}, {500, 500}, {64, 48}, {100, 400}};
+    for (const QSize& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        const QImage thumbnail =
+            MPicSizeChg::FitPictureToBox(solid(size.width(), size.height(), kRed), greenBox());
+        ASSERT_EQ(thumbnail.size(), QSize(151, 113));
+        const QRect picture = ComputeFit(size, greenBox()).picture & thumbnail.rect();
+        for (int y = 0; y < thumbnail.height(); ++y) {
+            for (int x = 0; x < thumbnail.width(); ++x) {
+                const QRgb expected = picture.contains(x, y) ? kRed : kGreen;
+                ASSERT_EQ(thumbnail.pixel(x, y), expected) << "at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(FitPictureToBox, ContentKeepsItsPlace) {
+    // Left half red, right half blue, with a yellow strip in the last 30
+    // columns that the fitting's block does not reach.
+    QImage picture = solid(1920, 1080, kRed);
+    for (int y = 0; y < 1080; ++y) {
+        for (int x = 960; x < 1920; ++x) {
+            picture.setPixel(x, y, x >= 1890 ? qRgb(255, 255, 0) : qRgb(0, 0, 255));
+        }
+    }
+    const QImage thumbnail = MPicSizeChg::FitPictureToBox(picture, greenBox());
+    EXPECT_EQ(thumbnail.pixel(10, 50), kRed);
+    EXPECT_EQ(thumbnail.pixel(140, 50), qRgb(0, 0, 255));
+    EXPECT_EQ(thumbnail.pixel(147, 96), qRgb(0, 0, 255));
+    EXPECT_EQ(thumbnail.pixel(75, 12), kGreen);
+    EXPECT_EQ(thumbnail.pixel(75, 97), kGreen);
+    EXPECT_TRUE(MPicSizeChg::FitPictureToBox(QImage(), greenBox()).isNull());
+}
+
+class ThumbnailFiles : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return folder.filePath(name); }
+    QTemporaryDir folder;
+};
+
+TEST_F(ThumbnailFiles, FastReaderMatchesQtReader) {
+    struct Variant {
+        const char* name;
+        QImage picture;
+        int bits;
+        bool topDown;
+    };
+    QImage paletted(333, 250, QImage::Format_RGB32);
+    QImage sixteen(801, 601, QImage::Format_RGB32);
+    QImage mono(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 601; ++y) {
+        for (int x = 0; x < 801; ++x) {
+            const int v = (x / 7 + y / 5) & 0xff;
+            if (x < 333 && y < 250) {
+                paletted.setPixel(x, y, qRgb(v, 255 - v, (v * 3) & 0xff));
+            }
+            sixteen.setPixel(x, y, qRgb((v & 15) * 16, (v & 3) * 80, 40));
+            if (x < 640 && y < 480) {
+                mono.setPixel(x, y, ((x / 3 + y / 2) & 1) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            }
+        }
+    }
+    const Variant variants[] = {
+        {"screen24.bmp", patterned(1920, 1080), 24, false},
+        {"odd24.bmp", patterned(333, 251), 24, false},
+        {"topdown24.bmp", patterned(1024, 768), 24, true},
+        {"quad32.bmp", patterned(1280, 1024), 32, false},
+        {"indexed8.bmp", paletted, 8, false},
+        {"indexed4.bmp", sixteen, 4, false},
+        {"mono1.bmp", mono, 1, false},
+        {"small24.bmp", patterned(64, 48), 24, false},
+    };
+    for (const Variant& v : variants) {
+        SCOPED_TRACE(v.name);
+        writeBmp(path(v.name), v.picture, v.bits, v.topDown);
+        EXPECT_TRUE(BmpScaledReader(path(v.name)).canRead());
+        const QImage fast = MPicSizeChg::LoadThumbnail(path(v.name), greenBox());
+        const QImage viaQt = MPicSizeChg::LoadThumbnail(path(v.name), greenBox(), false);
+        ASSERT_FALSE(fast.isNull());
+        EXPECT_EQ(fast, viaQt);
+        EXPECT_EQ(fast, MPicSizeChg::FitPictureToBox(v.picture, greenBox()));
+    }
+}
+
+TEST_F(ThumbnailFiles, UnreadablePictureGivesNoThumbnail) {
+    QFile garbage(path("garbage.bmp"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("BM this is not a picture at all, only some words");
+    garbage.close();
+    QFile(path("empty.bmp")).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(MPicSizeChg::LoadThumbnail(path("garbage.bmp"), greenBox()).isNull());
+    EXPECT_TRUE(MPicSizeChg::LoadThumbnail(path("empty.bmp"), greenBox()).isNull());
+    EXPECT_TRUE(MPicSizeChg::LoadThumbnail(path("missing.bmp"), greenBox()).isNull());
+    EXPECT_TRUE(MPicSizeChg::LoadThumbnail(folder.path(), greenBox()).isNull());
+
+    // A picture cut short: no crash, and never a thumbnail from beyond the file.
+    writeBmp(path("whole.bmp"), patterned(800, 600), 24);
+    QFile whole(path("whole.bmp"));
+    ASSERT_TRUE(whole.resize(1000));
+    MPicSizeChg::LoadThumbnail(path("whole.bmp"), greenBox());
+}
+
+TEST_F(ThumbnailFiles, CacheAnswersUntilTheFileChanges) {
+    ThumbnailCache cache;
+    writeBmp(path("SW001.bmp"), solid(640, 480, kRed), 24);
+    const QImage first = cache.thumbnail(path("SW001.bmp"), greenBox());
+    EXPECT_EQ(first.pixel(10, 10), kRed);
+    EXPECT_EQ(cache.misses(), 1u);
+    EXPECT_EQ(cache.thumbnail(path("SW001.bmp"), greenBox()), first);
+    EXPECT_EQ(cache.hits(), 1u);
+
+    // Rewritten with a picture of the same size: the file's times change.
+    writeBmp(path("SW001.bmp"), solid(640, 480, qRgb(0, 0, 255)), 24);
+    const QImage second = cache.thumbnail(path("SW001.bmp"), greenBox());
+    EXPECT_EQ(second.pixel(10, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(cache.misses(), 2u);
+    EXPECT_EQ(cache.size(), 1u);
+
+    // Another box is another thumbnail.
+    TargetBox white;
+    EXPECT_EQ(cache.thumbnail(path("SW001.bmp"), white).pixel(150, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(cache.misses(), 3u);
+
+    // A removed file gives nothing, however it was cached.
+    QFile::remove(path("SW001.bmp"));
+    EXPECT_TRUE(cache.thumbnail(path("SW001.bmp"), greenBox()).isNull());
+    EXPECT_EQ(cache.hits(), 1u);
+}
+
+TEST_F(ThumbnailFiles, CacheKeepsTheMostRecentlyUsed) {
+    ThumbnailCache cache(2);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+        writeBmp(path(name), solid(64, 48, kRed), 24);
+    }
+    cache.thumbnail(path("a.bmp"), greenBox());
+    cache.thumbnail(path("b.bmp"), greenBox());
+    cache.thumbnail(path("a.bmp"), greenBox());  // a is now the most recent
+    cache.thumbnail(path("c.bmp"), greenBox());  // b goes
+    EXPECT_EQ(cache.size(), 2u);
+    const auto misses = cache.misses();
+    cache.thumbnail(path("a.bmp"), greenBox());
+    EXPECT_EQ(cache.misses(), misses);
+    cache.thumbnail(path("b.bmp"), greenBox());
+    EXPECT_EQ(cache.misses(), misses + 1);
+
+    // An unreadable picture is remembered too, until it changes.
+    QFile bad(path("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a picture");
+    bad.close();
+    cache.clear();
+    EXPECT_EQ(cache.size(), 0u);
+    const auto hits = cache.hits();
+    EXPECT_TRUE(cache.thumbnail(path("bad.bmp"), greenBox()).isNull());
+    EXPECT_TRUE(cache.thumbnail(path("bad.bmp"), greenBox()).isNull());
+    EXPECT_EQ(cache.hits(), hits + 1);
+}
+
+}  // namespace
