@@ -1,0 +1,262 @@
+// Extraction through the archiver's `e` command line, from archives made by
+// jlha and by hand.
+
+#include "archiver/LhaMemberName.h"
+#include "archiver/LhaReader.h"
+#include "lha_test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace lhatest;
+
+namespace {
+
+// Files jlha packs: empty, one byte, text, random, far repeats, and an
+// all-capital name, which some readers fold to lower case.
+std::map<std::string, Bytes> sampleFiles() {
+    return {
+        {"empty.txt", ""},
+        {"one.bin", "x"},
+        {"Script.ini", textBytes(3000)},
+        {"noise.wav", randomBytes(70000, 1)},
+        {"SW001.bmp", farRepeats()},
+        {"README.TXT", "capitals stay capitals, at every header level"},
+    };
+}
+
+class JlhaArchives : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(JlhaArchives, ExtractByteForByteThroughTheCommandLine) {
+    ArchiverLibrary library;
+    ASSERT_TRUE(library.loaded());
+    ScratchFolder scratch;
+    fs::create_directory(scratch / "src");
+    fs::create_directory(scratch / "out");
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : sampleFiles()) {
+        writeFile(scratch / "src" / name, bytes);
+        names.push_back(name);
+    }
+    const fs::path archive = scratch / "movie.sdw";
+    ASSERT_TRUE(runJlha(scratch / "src", GetParam(), archive, names));
+
+    // What jlha stored really uses the method asked for, where it pays.
+    const auto members = lha::ListFiles(archive);
+    ASSERT_TRUE(members.has_value());
+    ASSERT_EQ(members->size(), names.size());
+    const std::string method = GetParam().find("o7") != std::string::npos ? "-lh7-" : "-lh5-";
+    for (const lha::MemberInfo& member : *members) {
+        // Far repeats only pay with -lh7-'s window.
+        if (member.name == "Script.ini" || (member.name == "SW001.bmp" && method == "-lh7-")) {
+            EXPECT_EQ(member.method, method) << member.name;
+        }
+        EXPECT_EQ(member.headerLevel, GetParam()[1] - '0');
+    }
+
+    EXPECT_EQ(library.run(extractLine(archive, scratch / "out", "*")), 0);
+    EXPECT_EQ(folderContents(scratch / "out"), sampleFiles());
+}
+
+INSTANTIATE_TEST_SUITE_P(LevelsAndMethods, JlhaArchives,
+                         ::testing::Values("a0o5q", "a1o5q", "a2o5q", "a0o7q", "a1o7q", "a2o7q"),
+                         [](const auto& info) {
+                             return "level" + info.param.substr(1, 1) + "_lh" +
+                                    info.param.substr(3, 1);
+                         });
+
+class Extraction : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.loaded());
+        fs::create_directory(scratch / "src");
+        fs::create_directory(out);
+        for (const auto& [name, bytes] : files) {
+            writeFile(scratch / "src" / name, bytes);
+        }
+        std::vector<std::string> names;
+        for (const auto& entry : files) {
+            names.push_back(entry.first);
+        }
+        ASSERT_TRUE(runJlha(scratch / "src", "a2o7q", archive, names));
+    }
+
+    int extract(const std::string& pattern) {
+        return library.run(extractLine(archive, out, pattern));
+    }
+
+    ArchiverLibrary library;
+    ScratchFolder scratch;
+    fs::path out = scratch / "out";
+    fs::path archive = scratch / "movie.sdw";
+    std::map<std::string, Bytes> files = {
+        {"Slidewright.ini", textBytes(50)},  {"SW001.bmp", farRepeats()},
+        {"SW002.BMP", randomBytes(5000, 2)}, {"chime.wav", randomBytes(3000, 3)},
+        {"my song.mid", textBytes(10)},
+    };
+};
+
+TEST_F(Extraction, BareAndQuotedNamesExtractOneMember) {
+    EXPECT_EQ(extract("Slidewright.ini"), 0);
+    EXPECT_EQ(extract("\"my song.mid\""), 0);
+    EXPECT_EQ(folderContents(out),
+              (std::map<std::string, Bytes>{{"Slidewright.ini", files["Slidewright.ini"]},
+                                            {"my song.mid", files["my song.mid"]}}));
+}
+
+TEST_F(Extraction, WildcardsIgnoreLetterCaseAndKeepStoredCase) {
+    EXPECT_EQ(extract("*.bmp"), 0);
+    EXPECT_EQ(folderContents(out),
+              (std::map<std::string, Bytes>{{"SW001.bmp", files["SW001.bmp"]},
+                                            {"SW002.BMP", files["SW002.BMP"]}}));
+    fs::remove_all(out);
+    fs::create_directory(out);
+    EXPECT_EQ(extract("sw00?.BmP"), 0);
+    EXPECT_EQ(extract("SLIDEWRIGHT.INI"), 0);
+    EXPECT_EQ(folderContents(out).size(), 3u);
+    EXPECT_TRUE(fs::exists(out / "Slidewright.ini"));
+}
+
+TEST_F(Extraction, StarDotStarTakesEverything) {
+    EXPECT_EQ(extract("*.*"), 0);
+    EXPECT_EQ(folderContents(out), files);
+}
+
+TEST_F(Extraction, NoMatchSucceedsAndWritesNothing) {
+    // The editor's "*.mid" extraction must not fail a movie without music.
+    EXPECT_EQ(extract("*.mp3"), 0);
+    EXPECT_EQ(extract("missing.bmp"), 0);
+    EXPECT_TRUE(folderContents(out).empty());
+}
+
+TEST_F(Extraction, ReplacesAnExistingFileWithoutAsking) {
+    writeFile(out / "SW001.bmp", "old picture, longer than nothing");
+    fs::permissions(out / "SW001.bmp", fs::perms::owner_read);
+    EXPECT_EQ(extract("SW001.bmp"), 0);
+    EXPECT_EQ(readFile(out / "SW001.bmp"), files["SW001.bmp"]);
+}
+
+TEST_F(Extraction, MissingTargetFolderFails) {
+    EXPECT_NE(library.run(extractLine(archive, scratch / "nowhere", "*")), 0);
+    EXPECT_FALSE(fs::exists(scratch / "nowhere"));
+}
+
+TEST_F(Extraction, UnwritableTargetFolderFailsCleanly) {
+    // Even root cannot create files in /proc, so this holds for every user.
+    EXPECT_NE(library.run(extractLine(archive, "/proc/self", "*")), 0);
+    EXPECT_FALSE(fs::exists("/proc/self/Slidewright.ini"));
+}
+
+TEST_F(Extraction, MemberNamedLikeAFolderInTheTargetFails) {
+    fs::create_directory(out / "chime.wav");
+    EXPECT_NE(extract("chime.wav"), 0);
+    EXPECT_TRUE(fs::is_directory(out / "chime.wav"));
+    EXPECT_EQ(folderContents(out).size(), 1u);  // no temporary file left behind
+}
+
+TEST(StoredFolders, AreDroppedOnExtraction) {
+    ArchiverLibrary library;
+    ScratchFolder scratch;
+    fs::create_directories(scratch / "src/pictures/old");
+    fs::create_directory(scratch / "out");
+    writeFile(scratch / "src/pictures/old/SW001.bmp", farRepeats());
+    writeFile(scratch / "src/top.txt", "top");
+    for (const std::string level : {"0", "1", "2"}) {
+        const fs::path archive = scratch / ("folders" + level + ".lzh");
+        ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "q", archive,
+                            {"pictures/old/SW001.bmp", "top.txt"}));
+        EXPECT_EQ(library.run(extractLine(archive, scratch / "out", "*")), 0) << level;
+        EXPECT_EQ(folderContents(scratch / "out"),
+                  (std::map<std::string, Bytes>{{"SW001.bmp", farRepeats()}, {"top.txt", "top"}}))
+            << level;
+        fs::remove_all(scratch / "out");
+        fs::create_directory(scratch / "out");
+    }
+}
+
+TEST(JapaneseNames, Cp932FromJlhaComeOutAsUtf8) {
+    ArchiverLibrary library;
+    ScratchFolder scratch;
+    fs::create_directory(scratch / "src");
+    fs::create_directory(scratch / "out");
+    // 表 is 0x95 0x5C in CP932: its trail byte is a backslash.
+    const std::string name = "画面 表ｷｬﾌﾟﾁｬ.bmp";
+    writeFile(scratch / "src" / name, textBytes(100));
+    for (const std::string level : {"0", "1", "2"}) {
+        const fs::path archive = scratch / ("japanese" + level + ".lzh");
+        ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "yq", archive, {name}));
+        ASSERT_NE(readFile(archive).find("\x95\x5C"), std::string::npos) << "stored as CP932";
+        EXPECT_EQ(library.run(extractLine(archive, scratch / "out", "\"" + name + "\"")), 0);
+        EXPECT_EQ(folderContents(scratch / "out"),
+                  (std::map<std::string, Bytes>{{name, textBytes(100)}}))
+            << level;
+        fs::remove_all(scratch / "out");
+        fs::create_directory(scratch / "out");
+    }
+}
+
+TEST(JapaneseNames, Utf8AndCp932StoredNamesGiveTheSameFile) {
+    ArchiverLibrary library;
+    ScratchFolder scratch;
+    fs::create_directory(scratch / "out");
+    const std::string utf8 = "音楽１.mid";
+    const std::string cp932 = "\x89\xb9\x8a\x79\x82\x50.mid";
+    writeFile(scratch / "utf8.lzh", handArchive({{utf8, "", "from utf-8"}}));
+    writeFile(scratch / "cp932.lzh", handArchive({{cp932, "", "from cp932"}}));
+    EXPECT_EQ(library.run(extractLine(scratch / "utf8.lzh", scratch / "out", "*.mid")), 0);
+    EXPECT_EQ(readFile(scratch / "out" / utf8), "from utf-8");
+    EXPECT_EQ(library.run(extractLine(scratch / "cp932.lzh", scratch / "out", utf8)), 0);
+    EXPECT_EQ(readFile(scratch / "out" / utf8), "from cp932");
+    EXPECT_EQ(folderContents(scratch / "out").size(), 1u);
+}
+
+TEST(MemberNames, FoldersAreDroppedAndUnsafePathsMarked) {
+    struct Case {
+        std::string directory;
+        std::string name;
+        std::string bare;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"", "SW001.bmp", "SW001.bmp", true},
+        {"pictures\xFF", "SW001.bmp", "SW001.bmp", true},
+        {"", "pictures\\old\\SW001.bmp", "SW001.bmp", true},
+        {"", "./x.bmp", "x.bmp", true},
+        {"", "\x95\x5C.bmp", "表.bmp", true},  // 0x5C as CP932 trail byte
+        {"", "../evil.txt", "evil.txt", false},
+        {"", "a/../../b", "b", false},
+        {"a\xFF..\xFF", "b", "b", false},
+        {"", "/etc/x", "x", false},
+        {"\xFF"
+         "etc\xFF",
+         "x", "x", false},
+        {"", "\\windows\\x", "x", false},
+        {"", "C:x.bmp", "C:x.bmp", false},
+        {"", ".", ".", false},
+        {"", "..", "..", false},
+        {"", "", "", false},
+        {"folder\xFF", "", "", false},
+        {"", "dir/", "", false},
+        {"", std::string("a\0b", 3), std::string("a\0b", 3), false},
+    };
+    for (const Case& c : cases) {
+        const lha::MemberName parsed = lha::ParseMemberName(c.directory, c.name);
+        EXPECT_EQ(parsed.bareName, c.bare) << c.name;
+        EXPECT_EQ(parsed.safe, c.safe) << c.directory << "|" << c.name;
+    }
+}
+
+TEST(MemberNames, WildcardsMatchCharactersNotBytes) {
+    EXPECT_TRUE(lha::MatchesPattern("SW001.BMP", "*.bmp"));
+    EXPECT_TRUE(lha::MatchesPattern("a.bmp.bmp", "*.bmp"));
+    EXPECT_FALSE(lha::MatchesPattern("a.bmpx", "*.bmp"));
+    EXPECT_TRUE(lha::MatchesPattern("画像.bmp", "??.bmp"));
+    EXPECT_FALSE(lha::MatchesPattern("画像.bmp", "?.bmp"));
+    EXPECT_TRUE(lha::MatchesPattern("readme", "*.*"));
+    EXPECT_TRUE(lha::MatchesPattern("", "*"));
+    EXPECT_FALSE(lha::MatchesPattern("", "?"));
+    EXPECT_TRUE(lha::MatchesPattern("abcabcabd", "*abc*abd"));
+    EXPECT_FALSE(lha::MatchesPattern("Ａ.bmp", "ａ.bmp"));  // only ASCII letters fold
+    EXPECT_TRUE(lha::MatchesPattern(std::string(200, 'a'), std::string(50, '*') + "b*") == false);
+}
+
+}  // namespace

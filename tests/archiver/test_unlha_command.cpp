@@ -1,0 +1,190 @@
+// The archiver's two command lines: what parses, what is refused, paths
+// with blanks and Japanese, the output buffer, and storing end to end.
+
+#include "archiver/LhaWriter.h"
+#include "archiver/UnlhaCommand.h"
+#include "lha_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace lhatest;
+
+namespace {
+
+TEST(ParseExtract, TakesTheLineTheProgramBuilds) {
+    const auto command = UnlhaCommand::parse(R"(e "/home/u/movie.sdw" "/tmp/work/" *.bmp -n)");
+    ASSERT_TRUE(command.has_value());
+    const auto& extract = std::get<UnlhaCommand::Extract>(*command);
+    EXPECT_EQ(extract.package, "/home/u/movie.sdw");
+    EXPECT_EQ(extract.folder, "/tmp/work/");
+    EXPECT_EQ(extract.pattern, "*.bmp");
+}
+
+TEST(ParseExtract, QuotedPatternsAndPathsKeepBlanksAndJapanese) {
+    const auto command = UnlhaCommand::parse(
+        "e \"/home/u/映画 フォルダ/デモ　１.sdw\" \"/tmp/作業 場所/\" \"SW 001.bmp\" -n");
+    ASSERT_TRUE(command.has_value());
+    const auto& extract = std::get<UnlhaCommand::Extract>(*command);
+    EXPECT_EQ(extract.package, "/home/u/映画 フォルダ/デモ　１.sdw");
+    EXPECT_EQ(extract.folder, "/tmp/作業 場所/");
+    EXPECT_EQ(extract.pattern, "SW 001.bmp");
+}
+
+TEST(ParseStore, TakesTheLineTheProgramBuilds) {
+    const auto command =
+        UnlhaCommand::parse(R"(a -d "/home/u/my movie.sdw" "/w/SW001.bmp" -n -q -x0)");
+    ASSERT_TRUE(command.has_value());
+    const auto& store = std::get<UnlhaCommand::Store>(*command);
+    EXPECT_EQ(store.package, "/home/u/my movie.sdw");
+    EXPECT_EQ(store.file, "/w/SW001.bmp");
+}
+
+TEST(Parse, RefusesEverythingElse) {
+    const char* const lines[] = {
+        "",
+        "   ",
+        "e",
+        "x \"/a.sdw\" \"/w/\" * -n",
+        "E \"/a.sdw\" \"/w/\" * -n",
+        "e /a.sdw \"/w/\" * -n",
+        "e \"/a.sdw\" /w/ * -n",
+        "e \"/a.sdw\" \"/w/\" * ",
+        "e \"/a.sdw\" \"/w/\" -n",
+        "e \"/a.sdw\" \"/w/\" * -n extra",
+        "e \"/a.sdw\" \"/w/\" * -n -n",
+        "e \"/a.sdw \"/w/\" * -n",
+        "e \"/a.sdw\" \"/w/\" \"*.bmp -n",
+        "e \"/a.sdw\"\"/w/\" * -n",
+        "e \"/a.sdw\" \"/w/\" x\"y -n",
+        "e \"\" \"/w/\" * -n",
+        "e \"/a.sdw\" \"\" * -n",
+        "e \"/a.sdw\" \"/w/\" \"\" -n",
+        "e \"/a.sdw\" \"/w/\" sub/x.bmp -n",
+        "e \"/a.sdw\" \"/w/\" ..\\x.bmp -n",
+        "a \"/a.sdw\" \"/w/x.bmp\" -n -q -x0",
+        "a -d \"/a.sdw\" \"/w/x.bmp\"",
+        "a -d \"/a.sdw\" \"/w/x.bmp\" -n -q -x0 -y",
+        "a -d \"/a.sdw\" /w/x.bmp -n -q -x0",
+        "a -d \"/a.sdw\" \"/w/x.bmp\" -n -x0 -q",
+        "a -d \"/a.sdw\" \"\" -n -q -x0",
+    };
+    for (const char* line : lines) {
+        EXPECT_FALSE(UnlhaCommand::parse(line).has_value()) << line;
+    }
+}
+
+class CommandLines : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.loaded());
+        fs::create_directory(scratch / "src");
+        writeFile(scratch / "src/SW 001.bmp", farRepeats());
+        writeFile(scratch / "src/Slidewright.ini", textBytes(20));
+        ASSERT_TRUE(runJlha(scratch / "src", "a2o7q", archive, {"SW 001.bmp", "Slidewright.ini"}));
+        fs::create_directory(out);
+    }
+
+    ArchiverLibrary library;
+    ScratchFolder scratch;
+    fs::path archive = scratch / "movie.sdw";
+    fs::path out = scratch / "out";
+};
+
+TEST_F(CommandLines, MalformedLinesTouchNoFile) {
+    const Bytes before = readFile(archive);
+    const std::string a = archive.string();
+    const std::string o = out.string();
+    for (const std::string& line :
+         {"e \"" + a + "\" \"" + o + "/\" *", "e " + a + " \"" + o + "/\" * -n",
+          "e \"" + a + "\" \"" + o + "/\" * -n junk", "e \"" + a + "\" \"" + o + "/\" \"* -n",
+          "l \"" + a + "\"", "a -d \"" + a + "\" \"" + o + "/x\" -n -q",
+          "d \"" + a + "\" \"SW 001.bmp\"", std::string()}) {
+        EXPECT_NE(library.run(line), 0) << line;
+    }
+    EXPECT_EQ(readFile(archive), before);
+    EXPECT_TRUE(folderContents(out).empty());
+}
+
+TEST_F(CommandLines, BlanksAndJapaneseInPathsWork) {
+    const fs::path movies = scratch / "映画 フォルダ";
+    const fs::path work = scratch / "作業　場所 ｶﾀｶﾅ";  // ideographic space and half-width kana
+    fs::create_directory(movies);
+    fs::create_directory(work);
+    fs::copy_file(archive, movies / "デモ ムービー.sdw");
+    EXPECT_EQ(library.run(extractLine(movies / "デモ ムービー.sdw", work, "\"SW 001.bmp\"")), 0);
+    EXPECT_EQ(library.run(extractLine(movies / "デモ ムービー.sdw", work, "*.ini")), 0);
+    EXPECT_EQ(folderContents(work),
+              (std::map<std::string, Bytes>{{"SW 001.bmp", farRepeats()},
+                                            {"Slidewright.ini", textBytes(20)}}));
+}
+
+TEST_F(CommandLines, OutputIsAlwaysTerminatedWithinItsSize) {
+    const std::string line = extractLine(archive, out, "*");
+    EXPECT_EQ(library.run(line, nullptr, 0), 0);
+    EXPECT_EQ(library.run(line, nullptr, 10), 0);
+    for (unsigned long size : {1ul, 2ul, 3ul, 10ul}) {
+        char buffer[16];
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(library.run(line, buffer, size), 0);
+        EXPECT_EQ(std::strlen(buffer), std::min(size - 1, 2ul)) << size;
+        EXPECT_EQ(buffer[size], '#') << "wrote past " << size;
+    }
+    char buffer[10];
+    EXPECT_NE(library.run("nonsense", buffer, sizeof buffer), 0);
+    EXPECT_LT(std::strlen(buffer), sizeof buffer);
+}
+
+TEST_F(CommandLines, MissingPackageFails) {
+    EXPECT_NE(library.run(extractLine(scratch / "nothing.sdw", out, "*")), 0);
+    EXPECT_TRUE(folderContents(out).empty());
+}
+
+// Storing runs our own encoder; until it is in, these check nothing.
+bool encoderAvailable() {
+    ScratchFolder scratch;
+    writeFile(scratch / "probe.txt", "probe");
+    return lha::StoreFile(scratch / "probe.lzh", scratch / "probe.txt", lha::Method::Lh7) == 0;
+}
+
+std::string storeLine(const fs::path& package, const fs::path& file) {
+    return "a -d \"" + package.string() + "\" \"" + file.string() + "\" -n -q -x0";
+}
+
+TEST_F(CommandLines, StoredFilesComeBackByteForByte) {
+    if (!encoderAvailable()) {
+        GTEST_SKIP() << "lha::StoreFile is not implemented yet";
+    }
+    const fs::path work = scratch / "作業 フォルダ";
+    fs::create_directory(work);
+    writeFile(work / "SW001.bmp", farRepeats());
+    writeFile(work / "音 １.wav", randomBytes(4000, 9));
+    const fs::path package = scratch / "新しい 映画.sdw";
+    EXPECT_EQ(library.run(storeLine(package, work / "SW001.bmp")), 0);
+    EXPECT_EQ(library.run(storeLine(package, work / "音 １.wav")), 0);
+    writeFile(work / "SW001.bmp", textBytes(30));  // changed and stored again: replaced
+    EXPECT_EQ(library.run(storeLine(package, work / "SW001.bmp")), 0);
+    EXPECT_TRUE(fs::exists(work / "SW001.bmp")) << "the source stays where it is";
+
+    EXPECT_EQ(library.run(extractLine(package, out, "*")), 0);
+    EXPECT_EQ(folderContents(out),
+              (std::map<std::string, Bytes>{{"SW001.bmp", textBytes(30)},
+                                            {"音 １.wav", randomBytes(4000, 9)}}));
+    const auto members = lha::ListFiles(package);
+    ASSERT_TRUE(members.has_value());
+    EXPECT_EQ(members->size(), 2u);
+}
+
+TEST_F(CommandLines, StoringWhatIsNotAFileFailsAndLeavesThePackage) {
+    fs::create_directory(scratch / "folder.bmp");
+    const Bytes before = readFile(archive);
+    for (const fs::path& source : {scratch / "absent.bmp", scratch / "folder.bmp"}) {
+        EXPECT_NE(library.run(storeLine(scratch / "new.sdw", source)), 0) << source;
+        EXPECT_NE(library.run(storeLine(archive, source)), 0) << source;
+    }
+    EXPECT_FALSE(fs::exists(scratch / "new.sdw"));
+    EXPECT_EQ(readFile(archive), before);
+}
+
+}  // namespace

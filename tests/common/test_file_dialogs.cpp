@@ -1,0 +1,267 @@
+#include "common/FileDialogs.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+const QString readTitle = QStringLiteral("開くﾌｧｲﾙを指定してください。");
+const QString saveTitle = QStringLiteral("保存ﾌｧｲﾙを指定してください。");
+const QString packageEntry = QStringLiteral("Slidewrightファイル    (*.sdw)");
+
+// Runs step on the modal window of type T once it shows, from inside that
+// window's own event loop, the way a user would meet it.
+// The polls belong to scope, so that one still waiting when its test ends
+// never reaches into the next test.
+template <typename T>
+void whenShown(QObject* scope, std::function<void(T*)> step) {
+    auto* poll = new QTimer(scope);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, step] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            step(window);
+        }
+    });
+    poll->start();
+}
+
+void typeName(QFileDialog* dialog, const QString& name) {
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(name);
+}
+
+QAbstractButton* acceptButton(QFileDialog* dialog) {
+    auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (buttons == nullptr) {
+        return nullptr;
+    }
+    for (QAbstractButton* button : buttons->buttons()) {
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+QString acceptButtonText(QFileDialog* dialog) {
+    QAbstractButton* button = acceptButton(dialog);
+    return button != nullptr ? button->text() : QString();
+}
+
+// Presses Open or Save, as the user would.
+void pressAccept(QFileDialog* dialog) {
+    QAbstractButton* button = acceptButton(dialog);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+}
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("start")));
+        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("elsewhere")));
+        start = QDir(folder.filePath(QStringLiteral("start"))).canonicalPath();
+        owner.setObjectName(QStringLiteral("owner"));
+        owner.show();
+        FileDialogs::clearAskedDialogs();
+        before = QDir::currentPath();
+        // A failing test must not leave a dialog waiting for ever.
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] {
+            while (QWidget* window = QApplication::activeModalWidget()) {
+                window->close();
+            }
+        });
+        guard.start(15000);
+        scope = new QObject;
+    }
+    void TearDown() override {
+        guard.stop();
+        delete scope;
+        EXPECT_EQ(QDir::currentPath(), before) << "the current folder is restored";
+        QDir::setCurrent(before);
+        FileDialogs::clearAskedDialogs();
+    }
+
+    QString makeFile(const QString& name) {
+        QFile file(QDir(start).filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return QFileInfo(file).absoluteFilePath();
+    }
+
+    QTemporaryDir folder;
+    QString start;
+    QString before;
+    QWidget owner;
+    QTimer guard;
+    QObject* scope = nullptr;
+};
+
+// What the file-type list shows.
+QStringList shownTypes(QFileDialog* dialog) {
+    QStringList types;
+    if (auto* list = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        for (int i = 0; i < list->count(); ++i) {
+            types << list->itemText(i);
+        }
+    }
+    return types;
+}
+
+TEST_F(FileDialogTest, ScriptedAnswersAreReturnedAndRecordedWithoutADialog) {
+    FileDialogs::setNextFileName(QStringLiteral("/movies/旅行 2024.sdw"));
+    FileDialogs::setNextFileName(QString());
+    bool shown = false;
+    whenShown<QDialog>(scope, [&shown](QDialog* dialog) {
+        shown = true;
+        dialog->reject();
+    });
+
+    EXPECT_EQ(FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter()),
+              QStringLiteral("/movies/旅行 2024.sdw"));
+    EXPECT_EQ(
+        FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
+        QString())
+        << "an empty answer is a cancel";
+    EXPECT_FALSE(shown);
+
+    const auto& asked = FileDialogs::askedDialogs();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].kind, FileDialogs::Asked::Kind::Read);
+    EXPECT_EQ(asked[0].owner, &owner);
+    EXPECT_EQ(asked[0].title, readTitle);
+    ASSERT_EQ(asked[0].filter.size(), 1u);
+    EXPECT_EQ(asked[0].filter[0].description, packageEntry);
+    EXPECT_EQ(asked[0].filter[0].pattern, QStringLiteral("*.sdw"));
+    EXPECT_EQ(asked[0].startFolder, start);
+    EXPECT_EQ(asked[0].defaultExtension, QString());
+    EXPECT_EQ(asked[1].kind, FileDialogs::Asked::Kind::Save);
+    EXPECT_EQ(asked[1].title, saveTitle);
+    EXPECT_EQ(asked[1].defaultExtension, QStringLiteral("sdw"));
+    EXPECT_EQ(asked[1].startFolder, start);
+}
+
+TEST_F(FileDialogTest, OpenDialogShowsTitleFilterAndFolderAndReturnsTheChoice) {
+    const QString existing = makeFile(QStringLiteral("発表 資料.sdw"));
+    const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
+    whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), readTitle);
+        EXPECT_EQ(dialog->parentWidget(), &owner);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry, QStringLiteral("すべて (*)")}));
+        EXPECT_EQ(dialog->selectedNameFilter(), packageEntry);
+        EXPECT_EQ(dialog->directory().canonicalPath(), start);
+        EXPECT_TRUE(acceptButtonText(dialog).contains(QStringLiteral("開く")))
+            << qPrintable(acceptButtonText(dialog));
+        QDir::setCurrent(elsewhere);  // as a dialog that moved the process's folder
+        typeName(dialog, QFileInfo(existing).fileName());
+        pressAccept(dialog);
+    });
+    const QString chosen = FileDialogs::DialogRead(
+        &owner, start,
+        {FileDialogs::packageFilter()[0], {QStringLiteral("すべて"), QStringLiteral("*")}});
+    EXPECT_EQ(chosen, existing);
+}
+
+TEST_F(FileDialogTest, OpenDialogReturnsANameThatDoesNotExistForTheCallerToCheck) {
+    whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
+        typeName(dialog, QStringLiteral("ない.sdw"));
+        pressAccept(dialog);
+    });
+    EXPECT_EQ(FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter()),
+              QDir(start).filePath(QStringLiteral("ない.sdw")));
+}
+
+TEST_F(FileDialogTest, CancelGivesAnEmptyPathInBothDialogs) {
+    for (bool save : {false, true}) {
+        whenShown<QFileDialog>(scope, [this](QFileDialog* dialog) {
+            QDir::setCurrent(folder.filePath(QStringLiteral("elsewhere")));
+            typeName(dialog, QStringLiteral("x.sdw"));
+            dialog->reject();
+        });
+        const QString chosen =
+            save ? FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(),
+                                           QStringLiteral("sdw"))
+                 : FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter());
+        EXPECT_EQ(chosen, QString()) << (save ? "save" : "open");
+        EXPECT_EQ(QDir::currentPath(), before) << (save ? "save" : "open");
+    }
+}
+
+TEST_F(FileDialogTest, SaveDialogAddsTheDefaultExtensionToATypedName) {
+    whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), saveTitle);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry}));
+        EXPECT_TRUE(acceptButtonText(dialog).contains(QStringLiteral("保存")))
+            << qPrintable(acceptButtonText(dialog));
+        typeName(dialog, QStringLiteral("新しい 動画"));
+        pressAccept(dialog);
+    });
+    EXPECT_EQ(
+        FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
+        QDir(start).filePath(QStringLiteral("新しい 動画.sdw")));
+}
+
+TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
+    const QString existing = makeFile(QStringLiteral("movie.sdw"));
+    QStringList questions;
+    int answered = 0;
+    QFileDialog* saveDialog = nullptr;
+    // The first question is declined: the dialog stays. The second is accepted.
+    std::function<void(QMessageBox*)> answer = [&](QMessageBox* box) {
+        questions << box->text();
+        ++answered;
+        if (answered == 1) {
+            box->button(QMessageBox::No)->click();
+            whenShown<QMessageBox>(scope, answer);
+            QTimer::singleShot(50, [&] {
+                EXPECT_TRUE(saveDialog->isVisible()) << "declining keeps the dialog open";
+                typeName(saveDialog, QStringLiteral("movie"));
+                pressAccept(saveDialog);
+            });
+        } else {
+            box->button(QMessageBox::Yes)->click();
+        }
+    };
+    whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
+        saveDialog = dialog;
+        whenShown<QMessageBox>(scope, answer);
+        typeName(dialog, QStringLiteral("movie.sdw"));
+        pressAccept(dialog);
+    });
+    EXPECT_EQ(
+        FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
+        existing);
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("movie.sdw"))) << qPrintable(questions[0]);
+    EXPECT_FALSE(questions[0].contains(QStringLiteral("already exists")))
+        << "Qt's Japanese translation asks: " << qPrintable(questions[0]);
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#pragma once
+
+// Sound files of known length, written byte by byte so the tests need no
+// sample files and know exactly what they play.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace SoundFiles {
+
+inline void appendLittle(QByteArray& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+inline void appendBig(QByteArray& out, std::uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) {
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+// A mono 16-bit PCM tone at half of full scale.
+inline QByteArray toneWav(double seconds, double frequency = 440.0, int sampleRate = 22050) {
+    const int frames = static_cast<int>(seconds * sampleRate);
+    QByteArray samples;
+    for (int i = 0; i < frames; ++i) {
+        double value = 0.5 * std::sin(2 * M_PI * frequency * i / sampleRate);
+        appendLittle(samples, static_cast<std::uint16_t>(static_cast<std::int16_t>(value * 32767)),
+                     2);
+    }
+    QByteArray wav("RIFF");
+    appendLittle(wav, 36 + samples.size(), 4);
+    wav.append("WAVEfmt ");
+    appendLittle(wav, 16, 4);
+    appendLittle(wav, 1, 2);  // PCM
+    appendLittle(wav, 1, 2);  // mono
+    appendLittle(wav, sampleRate, 4);
+    appendLittle(wav, sampleRate * 2, 4);
+    appendLittle(wav, 2, 2);
+    appendLittle(wav, 16, 2);
+    wav.append("data");
+    appendLittle(wav, samples.size(), 4);
+    wav.append(samples);
+    return wav;
+}
+
+inline QByteArray variableLength(std::uint32_t value) {
+    QByteArray out;
+    out.prepend(static_cast<char>(value & 0x7F));
+    while ((value >>= 7) != 0) {
+        out.prepend(static_cast<char>((value & 0x7F) | 0x80));
+    }
+    return out;
+}
+
+inline QByteArray chunk(const char* tag, const QByteArray& body) {
+    QByteArray out(tag, 4);
+    appendBig(out, body.size(), 4);
+    return out + body;
+}
+
+inline QByteArray midiHeader(int format, int tracks, int division) {
+    QByteArray body;
+    appendBig(body, format, 2);
+    appendBig(body, tracks, 2);
+    appendBig(body, division, 2);
+    return chunk("MThd", body);
+}
+
+inline QByteArray event(std::uint32_t delta, std::initializer_list<int> bytes) {
+    QByteArray out = variableLength(delta);
+    for (int b : bytes) {
+        out.append(static_cast<char>(b));
+    }
+    return out;
+}
+
+inline QByteArray tempo(std::uint32_t delta, std::uint32_t microsecondsPerQuarter) {
+    return event(delta,
+                 {0xFF, 0x51, 0x03, int(microsecondsPerQuarter >> 16),
+                  int((microsecondsPerQuarter >> 8) & 0xFF), int(microsecondsPerQuarter & 0xFF)});
+}
+
+inline QByteArray endOfTrack(std::uint32_t delta) {
+    return event(delta, {0xFF, 0x2F, 0x00});
+}
+
+// Three organ chords, 1.5 s in all: a quarter at 120 bpm (0.5 s), then a
+// tempo change to 60 bpm and a quarter (1.0 s). Note-offs are note-ons of
+// velocity 0 under running status, as most sequencers write them (restated after the
+// tempo change, which cancels running status).
+inline QByteArray chordsMidi() {
+    const int division = 480;
+    QByteArray track;
+    track += tempo(0, 500000);
+    track += event(0, {0xC0, 19});  // church organ: it sustains until released
+    track += event(0, {0x90, 60, 100});
+    track += event(0, {64, 100});
+    track += event(division, {60, 0});
+    track += event(0, {64, 0});
+    track += tempo(0, 1000000);
+    track += event(0, {0x90, 67, 100});
+    track += event(0, {72, 100});
+    track += event(division, {67, 0});
+    track += event(0, {72, 0});
+    track += endOfTrack(0);
+    return midiHeader(0, 1, division) + chunk("MTrk", track);
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace SoundFiles

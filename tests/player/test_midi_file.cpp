@@ -1,0 +1,138 @@
+#include "player/MidiFile.h"
+#include "tests/player/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace SoundFiles;
+using std::chrono::microseconds;
+
+namespace {
+
+std::optional<microseconds> timeOf(const QByteArray& bytes) {
+    return MidiFile::playingTime(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                           static_cast<std::size_t>(bytes.size())));
+}
+
+bool looksLikeMidi(const QByteArray& bytes) {
+    return MidiFile::looksLikeMidi(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                  static_cast<std::size_t>(bytes.size())));
+}
+
+QByteArray rmid(const QByteArray& smf) {
+    QByteArray body("RMID");
+    body += "LIST";
+    appendLittle(body, 4, 4);
+    body += "INFO";
+    body += "data";
+    appendLittle(body, smf.size(), 4);
+    body += smf;
+    if (smf.size() % 2) {
+        body += '\0';
+    }
+    QByteArray riff("RIFF");
+    appendLittle(riff, body.size(), 4);
+    return riff + body;
+}
+
+QByteArray singleTrack(int division, const QByteArray& track) {
+    return midiHeader(0, 1, division) + chunk("MTrk", track);
+}
+
+}  // namespace
+
+TEST(MidiPlayingTime, FollowsTempoChangesAndRunningStatus) {
+    EXPECT_EQ(timeOf(chordsMidi()), microseconds(1500000));
+}
+
+TEST(MidiPlayingTime, WithoutTempoEventsPlaysAt120Bpm) {
+    QByteArray track = event(0, {0x90, 60, 90}) + event(960, {0x80, 60, 0}) + endOfTrack(0);
+    EXPECT_EQ(timeOf(singleTrack(480, track)), microseconds(1000000));
+}
+
+TEST(MidiPlayingTime, LastsUntilTheEndOfTrackNotTheLastNote) {
+    // A bar of rest after the last note is part of the piece.
+    QByteArray track = event(0, {0x90, 60, 90}) + event(96, {0x80, 60, 0}) + endOfTrack(96);
+    EXPECT_EQ(timeOf(singleTrack(96, track)), microseconds(1000000));
+}
+
+TEST(MidiPlayingTime, ConductorTrackTempoHoldsForTheLongestTrack) {
+    QByteArray conductor = tempo(0, 500000) + tempo(480, 250000) + endOfTrack(0);
+    QByteArray notes = event(0, {0x90, 60, 90}) + event(960, {60, 0}) + endOfTrack(960);
+    QByteArray file = midiHeader(1, 2, 480) + chunk("MTrk", conductor) + chunk("MTrk", notes);
+    // 480 ticks at 0.5 s per quarter, then 1440 ticks at 0.25 s per quarter.
+    EXPECT_EQ(timeOf(file), microseconds(500000 + 750000));
+}
+
+TEST(MidiPlayingTime, TempoChangesAfterTheEndDoNotCount) {
+    QByteArray conductor = tempo(0, 1000000) + tempo(480, 100000) + endOfTrack(0);
+    QByteArray notes = event(0, {0x90, 60, 90}) + event(480, {0x80, 60, 0}) + endOfTrack(0);
+    QByteArray file = midiHeader(1, 2, 480) + chunk("MTrk", conductor) + chunk("MTrk", notes);
+    EXPECT_EQ(timeOf(file), microseconds(1000000));
+}
+
+TEST(MidiPlayingTime, SmpteDivisionCountsFramesNotBeats) {
+    // 25 frames per second, 40 ticks per frame: a tick is 1 ms whatever the tempo.
+    QByteArray track =
+        tempo(0, 250000) + event(0, {0x90, 60, 90}) + event(2000, {0x80, 60, 0}) + endOfTrack(0);
+    EXPECT_EQ(timeOf(singleTrack(0xE728, track)), microseconds(2000000));
+}
+
+TEST(MidiPlayingTime, SkipsSysExMetaTextAndUnknownChunks) {
+    QByteArray track = event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}) +
+                       event(0, {0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g'}) + event(0, {0xC0, 0x05}) +
+                       event(0, {0xD0, 0x40}) + event(0, {0x90, 60, 90}) +
+                       event(480, {0x80, 60, 0}) + endOfTrack(0);
+    QByteArray file =
+        midiHeader(0, 1, 480) + chunk("XFIH", QByteArray(7, 'x')) + chunk("MTrk", track);
+    EXPECT_EQ(timeOf(file), microseconds(500000));
+}
+
+TEST(MidiPlayingTime, ReadsTheSequenceInsideARiffMidiFile) {
+    ASSERT_TRUE(looksLikeMidi(rmid(chordsMidi())));
+    EXPECT_EQ(timeOf(rmid(chordsMidi())), microseconds(1500000));
+}
+
+TEST(MidiPlayingTime, ATrackWithoutEndOfTrackEndsWithItsLastEvent) {
+    QByteArray track = event(0, {0x90, 60, 90}) + event(480, {0x80, 60, 0});
+    EXPECT_EQ(timeOf(singleTrack(480, track)), microseconds(500000));
+}
+
+TEST(MidiPlayingTime, RefusesDamagedFiles) {
+    const QByteArray good = chordsMidi();
+    EXPECT_FALSE(timeOf(good.left(good.size() - 5))) << "track cut short";
+    EXPECT_FALSE(timeOf(good.left(14))) << "header without its track";
+    EXPECT_FALSE(timeOf(QByteArray("MThd"))) << "header cut short";
+    EXPECT_FALSE(timeOf(midiHeader(0, 0, 480))) << "no tracks";
+    EXPECT_FALSE(timeOf(singleTrack(0, endOfTrack(0)))) << "division 0";
+    EXPECT_FALSE(timeOf(singleTrack(480, event(0, {60, 90}) + endOfTrack(0))))
+        << "data byte before any status";
+    EXPECT_FALSE(timeOf(singleTrack(480, QByteArray("\x81\x81\x81\x81\x01\xFF\x2F\x00", 8))))
+        << "delta time longer than four bytes";
+    EXPECT_FALSE(timeOf(singleTrack(
+        480, event(0, {0x90, 60, 90}) + tempo(0, 400000) + event(480, {60, 0}) + endOfTrack(0))))
+        << "running status across a meta event";
+    EXPECT_FALSE(timeOf(singleTrack(480, event(0, {0x90, 60, 90}) + event(0, {0xF0, 0x01, 0xF7}) +
+                                             event(480, {60, 0}) + endOfTrack(0))))
+        << "running status across a system exclusive message";
+    EXPECT_FALSE(timeOf(singleTrack(480, event(0, {0xFF, 0x51, 0x02, 0x07, 0xA1}) + endOfTrack(0))))
+        << "tempo of the wrong length";
+    EXPECT_FALSE(timeOf(singleTrack(480, event(0, {0xFF, 0x2F, 0x01, 0x00}))))
+        << "end of track with data";
+    EXPECT_FALSE(timeOf(singleTrack(480, event(0, {0xF8}) + endOfTrack(0))))
+        << "real-time message in a file";
+    EXPECT_FALSE(timeOf(singleTrack(480, event(0, {0xFF, 0x51, 0x09, 1, 2}))))
+        << "meta event longer than its track";
+    EXPECT_FALSE(timeOf(midiHeader(1, 2, 480) + chunk("MTrk", endOfTrack(0))))
+        << "fewer tracks than the header says";
+    EXPECT_FALSE(timeOf(QByteArray("RIFF\x04\x00\x00\x00RMID", 12))) << "RMID without data";
+    EXPECT_FALSE(timeOf(toneWav(0.01))) << "a WAV file";
+    EXPECT_FALSE(timeOf(QByteArray())) << "empty";
+}
+
+TEST(MidiPlayingTime, RecognisesMidiByItsSignatureOnly) {
+    EXPECT_TRUE(looksLikeMidi(chordsMidi()));
+    EXPECT_FALSE(looksLikeMidi(toneWav(0.01)));
+    EXPECT_FALSE(looksLikeMidi(QByteArray("MTh")));
+    EXPECT_FALSE(looksLikeMidi(QByteArray("RIFF\0\0\0\0WAVE", 12)));
+}

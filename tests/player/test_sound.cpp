@@ -1,0 +1,267 @@
+// MMidPlay against SDL's disk audio driver: what it renders is read back
+// from the raw file the driver writes (SDL_DISKAUDIOFILE).
+#include "common/MessageBox.h"
+#include "common/ProgramEnd.h"
+#include "player/MMidPlay.h"
+#include "tests/player/SoundFiles.h"
+
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace {
+
+// Where the poll may report the end, relative to the sound's true end. The
+// mixer is done with a sound while its last buffer (23 ms) is still to be
+// heard, and the device may take its first buffer up to one period after the
+// start: so up to about two buffers early. Late: within about 100 ms (two
+// poll periods, with room for a busy machine).
+constexpr qint64 earliestMs = -50;
+constexpr qint64 latestMs = 150;
+
+struct Rendering {
+    int frequency = 0;
+    int channels = 0;
+    double firstSoundSeconds = -1;  // from the opening of the device
+    double lastSoundSeconds = -1;
+    double peak = 0;  // of full scale
+
+    double soundingSeconds() const { return lastSoundSeconds - firstSoundSeconds; }
+};
+
+class Sound : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_STREQ(std::getenv("SDL_AUDIODRIVER"), "disk") << "run through tests/isolated.sh";
+        MMidPlay::CloseAudio();
+        MessageBox::clearShownBoxes();
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (!MMidPlay::PollSound(timer) && endedAfterMs < 0) {
+                endedAfterMs = clock.elapsed();
+            }
+        });
+    }
+    void TearDown() override {
+        MMidPlay::StopSound(timer);
+        MMidPlay::CloseAudio();
+        EXPECT_TRUE(MessageBox::shownBoxes().empty()) << "sound never shows a message";
+    }
+
+    QString write(const QString& name, const QByteArray& bytes) {
+        QString path = folder.filePath(name);
+        EXPECT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        EXPECT_TRUE(SoundFiles::writeFile(path, bytes));
+        return path;
+    }
+
+    // Starts the sound; the clock runs from the moment it plays.
+    bool play(const QString& path) {
+        bool started = MMidPlay::PlaySound(path, timer);
+        clock.start();
+        endedAfterMs = -1;
+        if (started) {
+            Mix_QuerySpec(&frequency, &format, &channels);
+        }
+        return started;
+    }
+
+    // Runs the event loop, and so the poll timer, until the poll reports the end.
+    qint64 waitForEnd(int timeoutMs = 8000) {
+        (void)QTest::qWaitFor([this] { return endedAfterMs >= 0; }, timeoutMs);
+        return endedAfterMs;
+    }
+
+    // Closes the device, which flushes the driver's file, and reads it.
+    Rendering rendered() {
+        MMidPlay::CloseAudio();
+        Rendering result;
+        result.frequency = frequency;
+        result.channels = channels;
+        QFile file(QString::fromLocal8Bit(std::getenv("SDL_DISKAUDIOFILE")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << "the disk driver wrote nothing";
+        EXPECT_EQ(format, AUDIO_S16SYS);
+        if (channels <= 0 || frequency <= 0 || format != AUDIO_S16SYS) {
+            return result;
+        }
+        const QByteArray raw = file.readAll();
+        const auto* samples = reinterpret_cast<const std::int16_t*>(raw.constData());
+        const qsizetype count = raw.size() / 2;
+        qsizetype first = -1, last = -1;
+        int peak = 0;
+        for (qsizetype i = 0; i < count; ++i) {
+            int magnitude = std::abs(static_cast<int>(samples[i]));
+            peak = std::max(peak, magnitude);
+            if (magnitude > 64) {  // about -54 dB: above any dither, below any note
+                if (first < 0) {
+                    first = i;
+                }
+                last = i;
+            }
+        }
+        if (first >= 0) {
+            result.firstSoundSeconds = double(first / channels) / frequency;
+            result.lastSoundSeconds = double(last / channels) / frequency;
+        }
+        result.peak = peak / 32768.0;
+        return result;
+    }
+
+    QTemporaryDir folder;
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 endedAfterMs = -1;
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+};
+
+TEST_F(Sound, WavPlaysToItsEndAndThePollSeesTheEndPromptly) {
+    const QString path = write("tone.wav", SoundFiles::toneWav(1.0));
+    ASSERT_TRUE(play(path));
+    EXPECT_TRUE(timer.isActive());
+    EXPECT_EQ(timer.interval(), 50);
+    EXPECT_TRUE(MMidPlay::PollSound(timer));
+
+    qint64 ended = waitForEnd();
+    ASSERT_GE(ended, 0) << "the poll never reported the end";
+    std::printf("WAV of 1000 ms: poll reported the end after %lld ms\n",
+                static_cast<long long>(ended));
+    EXPECT_GE(ended - 1000, earliestMs);
+    EXPECT_LE(ended - 1000, latestMs);
+    EXPECT_FALSE(timer.isActive()) << "the poll that finds the end stops the timer";
+    EXPECT_FALSE(MMidPlay::PollSound(timer)) << "a later poll also reads as not playing";
+
+    Rendering out = rendered();
+    EXPECT_GT(out.peak, 0.4) << "the tone is at half of full scale";
+    EXPECT_NEAR(out.soundingSeconds(), 1.0, 0.01);
+    std::printf("WAV of 1000 ms: rendered %.3f s of sound\n", out.soundingSeconds());
+}
+
+TEST_F(Sound, MidiPlaysItsNotesAndEndsWithItsLastEventNotTheReverb) {
+    const QString path = write("chords.mid", SoundFiles::chordsMidi());
+    ASSERT_TRUE(play(path));
+    EXPECT_TRUE(timer.isActive());
+
+    qint64 ended = waitForEnd();
+    ASSERT_GE(ended, 0) << "the poll never reported the end";
+    std::printf("MIDI of 1500 ms: poll reported the end after %lld ms\n",
+                static_cast<long long>(ended));
+    EXPECT_GE(ended - 1500, earliestMs);
+    EXPECT_LE(ended - 1500, latestMs);
+    EXPECT_FALSE(timer.isActive());
+
+    // The synthesiser is halted at the poll, so nothing sounds after it.
+    QTest::qWait(300);
+    Rendering out = rendered();
+    EXPECT_GT(out.peak, 0.02) << "the synthesiser played the chords";
+    // A device that falls behind is cut at the sequence's length, so a
+    // little of the end may be missing on a busy machine.
+    EXPECT_GE(out.soundingSeconds(), 1.4);
+    EXPECT_LE(out.soundingSeconds(), 1.5 + latestMs / 1000.0);
+}
+
+TEST_F(Sound, StopSilencesAtOnceAndTheNextPollStopsTheTimer) {
+    const QString path = write("tone.wav", SoundFiles::toneWav(1.0));
+    ASSERT_TRUE(play(path));
+    QTest::qWait(300);
+    MMidPlay::StopSound(timer);
+    const qint64 stoppedAfter = clock.elapsed();
+    EXPECT_TRUE(timer.isActive()) << "the timer runs on until its next poll";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !timer.isActive(); }, 200));
+    EXPECT_FALSE(MMidPlay::PollSound(timer));
+
+    Rendering out = rendered();
+    // Stopped 0.3 s into a 1 s tone: only that much was heard.
+    EXPECT_GT(out.soundingSeconds(), 0.2);
+    EXPECT_LT(out.soundingSeconds(), 0.3 + (stoppedAfter - 300) / 1000.0 + 0.06);
+    MMidPlay::StopSound(timer);  // nothing open: harmless
+}
+
+TEST_F(Sound, ASecondSoundReplacesTheFirst) {
+    const QString longer = write("long.wav", SoundFiles::toneWav(1.0, 440));
+    const QString shorter = write("short.mid", SoundFiles::chordsMidi());
+    ASSERT_TRUE(play(longer));
+    QTest::qWait(200);
+    ASSERT_TRUE(play(shorter));
+    qint64 ended = waitForEnd();
+    EXPECT_GE(ended - 1500, earliestMs) << "the end is the second sound's";
+    EXPECT_LE(ended - 1500, latestMs);
+}
+
+TEST_F(Sound, APathWithBlanksAndJapaneseCharactersPlays) {
+    // At 11025 Hz, so that the mixer resamples it: all of it must still be heard.
+    const QString path = write(QString::fromUtf8("音声 ﾌｧｲﾙ/チャイム　テスト 1.wav"),
+                               SoundFiles::toneWav(0.3, 440, 11025));
+    ASSERT_TRUE(play(path));
+    EXPECT_TRUE(MMidPlay::PollSound(timer));
+    EXPECT_GE(waitForEnd(), 300 + earliestMs);
+    Rendering out = rendered();
+    EXPECT_GT(out.peak, 0.4);
+    EXPECT_NEAR(out.soundingSeconds(), 0.3, 0.01);
+}
+
+TEST_F(Sound, FilesThatAreNotSoundsDoNotStart) {
+    timer.setInterval(1234);
+    const QByteArray midi = SoundFiles::chordsMidi();
+    QByteArray badFormat = SoundFiles::toneWav(0.2);
+    badFormat[20] = 0x55;  // an audio format no decoder knows
+    const QStringList paths = {
+        folder.filePath("missing.wav"),
+        folder.filePath("missing.mid"),
+        write("text.wav", "this is not a sound at all\r\n"),
+        write("text.mid", "this is not a sound at all\r\n"),
+        write("empty.wav", QByteArray()),
+        write("cut.mid", midi.left(midi.size() - 7)),
+        write("badformat.wav", badFormat),
+        folder.path(),
+    };
+    for (const QString& path : paths) {
+        EXPECT_FALSE(play(path)) << qPrintable(path);
+        EXPECT_FALSE(timer.isActive()) << qPrintable(path);
+        EXPECT_EQ(timer.interval(), 1234) << "a failed play leaves the timer alone";
+        EXPECT_FALSE(MMidPlay::PollSound(timer));
+    }
+    // A sound still plays after all those failures.
+    EXPECT_TRUE(play(write("tone.wav", SoundFiles::toneWav(0.2))));
+}
+
+TEST_F(Sound, AFailedPlayStopsTheSoundBefore) {
+    ASSERT_TRUE(play(write("tone.wav", SoundFiles::toneWav(1.0))));
+    EXPECT_FALSE(play(folder.filePath("missing.wav")));
+    EXPECT_FALSE(MMidPlay::PollSound(timer));
+}
+
+TEST_F(Sound, WithoutAnAudioDeviceNothingStartsAndNothingIsShown) {
+    const QString path = write("tone.wav", SoundFiles::toneWav(0.2));
+    for (const char* driver : {"dummy", "no-such-driver"}) {
+        qputenv("SDL_AUDIODRIVER", driver);
+        MMidPlay::CloseAudio();
+        EXPECT_FALSE(play(path)) << driver;
+        EXPECT_FALSE(timer.isActive()) << driver;
+        EXPECT_FALSE(MMidPlay::PollSound(timer)) << driver;
+        MMidPlay::StopSound(timer);
+    }
+    qputenv("SDL_AUDIODRIVER", "disk");
+    MMidPlay::CloseAudio();
+    EXPECT_TRUE(play(path)) << "the device opens again once there is one";
+}
+
+TEST_F(Sound, TheProgramsEndClosesTheSound) {
+    ProgramEnd::resetForTests();
+    ProgramEnd::setHandler([](int) {});
+    ASSERT_TRUE(play(write("tone.wav", SoundFiles::toneWav(1.0))));
+    ProgramEnd::endProgram(0);
+    EXPECT_FALSE(MMidPlay::PollSound(timer));
+    ProgramEnd::setHandler(nullptr);
+    ProgramEnd::resetForTests();
+}
+
+}  // namespace
