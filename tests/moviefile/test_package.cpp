@@ -1,3 +1,4 @@
+#include "archiver/LhaWriter.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
@@ -20,9 +21,6 @@ using namespace MovieScript;
 namespace {
 
 const char* const kArchiver = SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so";
-const char* const kNoExtraction =
-    "the archiver cannot extract yet (its extraction is still a stub): run again once it has "
-    "landed";
 const char* const kNoStore =
     "the archiver cannot store yet (its encoder is still a stub): run again once it has landed";
 
@@ -96,25 +94,14 @@ protected:
         ASSERT_EQ(jlha.exitCode(), 0) << jlha.readAllStandardError().toStdString();
     }
 
-    // The archiver's stub fails without a word; a real archiver that fails
-    // says why in its output.
-    bool extractionWorks(const QString& archive) const {
-        QTemporaryDir scratch;
-        std::array<char, 256> output{};
-        const int result = ArchiverLibrary::instance()->unlha(
-            MLha::ExtractCommandLine(archive, scratch.path(), kScriptName).constData(),
-            output.data(), output.size());
-        return result == 0 || output[0] != '\0';
-    }
-    bool storeWorks() const {
+    // The encoder's stub refuses every store, even the simplest.
+    static bool storeWorks() {
         QTemporaryDir scratch;
         const QString file = scratch.filePath(QStringLiteral("probe.txt"));
         writeFile(file, "probe");
-        std::array<char, 256> output{};
-        const int result = ArchiverLibrary::instance()->unlha(
-            MLha::StoreCommandLine(scratch.filePath(QStringLiteral("probe.sdw")), file).constData(),
-            output.data(), output.size());
-        return result == 0 || output[0] != '\0';
+        return lha::StoreFile(
+                   QFile::encodeName(scratch.filePath(QStringLiteral("probe.sdw"))).toStdString(),
+                   QFile::encodeName(file).toStdString()) == 0;
     }
 
     QStringList entries(const QString& folder) const {
@@ -130,9 +117,6 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
                                   QStringLiteral("photo, 3.bmp")};
     writeMovie(pictures, QStringLiteral("chime.wav"));
     packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"chime.wav"});
-    if (!extractionWorks(package())) {
-        GTEST_SKIP() << kNoExtraction;
-    }
 
     movieDoc() = MovieDoc();
     movieDoc().packagePath = package();
@@ -163,9 +147,6 @@ TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
                                   QStringLiteral("画像３.bmp")};
     writeMovie(pictures, QStringLiteral("tune.mid"));
     packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
-    if (!extractionWorks(package())) {
-        GTEST_SKIP() << kNoExtraction;
-    }
 
     movieDoc() = MovieDoc();
     movieDoc().packagePath = package();
@@ -242,9 +223,6 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
         const QString archive = package(QStringLiteral("hostile.sdw"));
         QFile::remove(archive);
         packWithJlha(archive, {kScriptName, QStringLiteral("x.bmp")});
-        if (!extractionWorks(archive)) {
-            GTEST_SKIP() << kNoExtraction;
-        }
 
         movieDoc() = MovieDoc();
         movieDoc().packagePath = archive;
@@ -279,9 +257,6 @@ TEST_F(PackageTest, MembersStoredWithPathsNeverLeaveTheWorkFolder) {
                 QStringLiteral("../") + kScriptName});
     ASSERT_TRUE(jlha.waitForFinished(60000));
     ASSERT_EQ(jlha.exitCode(), 0);
-    if (!extractionWorks(package())) {
-        GTEST_SKIP() << kNoExtraction;
-    }
     const QString inner = QDir(work()).filePath(QStringLiteral("inner"));
     ASSERT_TRUE(QDir(work()).mkdir(QStringLiteral("inner")));
     MLha::ExtractFromPackage(package(), inner, QStringLiteral("*.bmp"));
@@ -294,9 +269,6 @@ TEST_F(PackageTest, SoundMissingFromThePackageLeavesTheFrameSilentPictureMissing
     const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.bmp")};
     writeMovie(pictures, QStringLiteral("gone.wav"));
     packWithJlha(package(), {kScriptName, QStringLiteral("SW001.bmp")});
-    if (!extractionWorks(package())) {
-        GTEST_SKIP() << kNoExtraction;
-    }
     movieDoc() = MovieDoc();
     movieDoc().packagePath = package();
     ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
