@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace lha {
+
+// One step of the parse: a literal byte (symbol 0..255) or a match, whose
+// symbol is 256 + length - 3 and whose distance minus one sits in the high
+// half. That is the form LHA's literal/length and position trees code.
+using Token = std::uint32_t;
+
+inline constexpr int kMinMatch = 3;
+inline constexpr int kMaxMatch = 256;
+
+inline Token LiteralToken(std::uint8_t byte) {
+    return byte;
+}
+inline Token MatchToken(unsigned length, unsigned distance) {
+    return (256 + length - kMinMatch) | ((distance - 1) << 16);
+}
+inline unsigned TokenSymbol(Token t) {
+    return t & 0xFFFF;
+}
+inline unsigned TokenOffset(Token t) {
+    return t >> 16;
+}
+
+// How hard the parser looks for matches.
+struct ParseEffort {
+    int maxChain = 128;    // candidates tried at one position
+    int lazyLimit = 32;    // a match this long is taken without looking one byte on
+    int goodLength = 16;   // after a match this long, the lazy look tries fewer candidates
+    int niceLength = 256;  // a match this long ends the search
+    // 3-byte matches further back are dropped. In pictures even the furthest
+    // one (a pixel) costs less than three literals, so none is by default.
+    unsigned farLength3 = 65536;
+    int recentDistances = 16;  // distances of the last matches (a pixel, a row), tried too
+    int hashBytes = 3;         // bytes the positions of one chain start with
+};
+
+// Parses `data` into tokens with matches reaching back at most
+// 2^dictionaryBits - 1 bytes, handing them over in chunks in order.
+// `consume` returns false to stop the parse early.
+void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const ParseEffort& effort,
+               const std::function<bool(std::span<const Token>)>& consume);
+
+}  // namespace lha

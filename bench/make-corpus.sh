@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Captures real X programs under Xvfb with openbox, at several screen
+# sizes, as 24-bit BMP files: the benchmark's corpus of screen captures.
+# Usage: make-corpus.sh OUTPUT-FOLDER [QT-DIALOG-PROGRAM]
+set -euo pipefail
+
+out=${1:?output folder}
+dialog=${2:-}
+mkdir -p "$out"
+rm -f "$out"/*.bmp
+
+pids=()
+stop_all() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    pids=()
+}
+
+start_x() {
+    local size=$1 fd_file
+    fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fd_file" 2>/dev/null &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$fd_file" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=":$(cat "$fd_file")"
+    rm -f "$fd_file"
+    openbox --sm-disable >/dev/null 2>&1 &
+    OPENBOX_PID=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+    # A real desktop colour instead of the server's stipple.
+    xsetroot -solid '#3a6ea5'
+}
+
+stop_x() {
+    stop_all
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$OPENBOX_PID" "$XVFB_PID" 2>/dev/null || true
+        wait "$OPENBOX_PID" "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    fi
+}
+trap stop_x EXIT
+
+run() {
+    "$@" >/dev/null 2>&1 &
+    pids+=($!)
+}
+
+settle() { sleep "${1:-1.5}"; }
+
+shoot() {
+    import -window root -depth 8 -type TrueColor BMP3:"$out/$1.bmp"
+}
+
+shoot_window() {
+    local id
+    id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && import -frame -window "$id" -depth 8 -type TrueColor BMP3:"$out/$1.bmp"
+    return 0
+}
+
+for size in 1920x1080 1280x1024 1024x768 800x600; do
+    start_x "$size"
+    w=${size%x*}
+
+    # Terminals with real text: a manual page and a long listing.
+    run xterm -geometry 100x60+10+10 -T manual -e less /usr/share/common-licenses/GPL-2
+    run xterm -geometry 90x40-10+40 -fg green -bg black -T listing \
+        -e sh -c 'ls -l /usr/bin | head -300; cat /usr/share/common-licenses/GPL-3; sleep 600'
+    run xclock -geometry 160x160-20-20
+    settle 2
+    shoot "terminals-$size"
+    [ "$w" = 1920 ] && shoot_window "xterm-window" manual
+    stop_all
+
+    # The X11 toys and tools side by side.
+    run xcalc -geometry +20+20
+    run xeyes -geometry 200x150+300+20
+    run xlogo -geometry 200x200+520+20
+    run xload -geometry 300x120+20-20
+    run xfontsel -geometry +300+250
+    run xman -geometry +20+300
+    settle 2
+    shoot "x11-apps-$size"
+    stop_all
+
+    # ImageMagick's display of real pictures shipped with Debian packages.
+    run display -geometry +0+0 logo:
+    run display -geometry -0-0 /usr/share/pixmaps/debian-logo.png
+    settle 2
+    shoot "display-$size"
+    [ "$w" = 1920 ] && shoot_window "display-window" ImageMagick
+    stop_all
+
+    # openbox's root menu over a terminal.
+    run xterm -geometry 80x30+0+0 -e top
+    settle 1.5
+    xdotool mousemove $((w - 300)) 100 click 3
+    settle 1
+    shoot "menu-$size"
+    xdotool key Escape
+    stop_all
+
+    # A Qt file dialog on a real folder.
+    if [ -n "$dialog" ]; then
+        QT_QPA_PLATFORM=xcb run "$dialog" /usr/share/doc
+        settle 2.5
+        shoot "qt-dialog-$size"
+        [ "$w" = 1920 ] && shoot_window "qt-dialog-window" "Open Picture"
+        stop_all
+    fi
+
+    stop_x
+done
+
+ls -l "$out"

@@ -1,0 +1,336 @@
+// Storing into existing archives: appending in place, replacing a member,
+// archives other tools made, and every failure leaving the archive exactly
+// as it was.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "archiver/LhaHeader.h"
+#include "archiver/LhaWriter.h"
+#include "archiver/TextEncoding.h"
+#include "writer_test_support.h"
+
+namespace {
+
+using namespace writer_test;
+
+std::vector<lha::ArchiveEntry> Entries(const fs::path& archive) {
+    const int fd = open(archive.c_str(), O_RDONLY | O_CLOEXEC);
+    auto index = lha::IndexArchive(fd);
+    close(fd);
+    return index ? index->entries : std::vector<lha::ArchiveEntry>{};
+}
+
+std::vector<std::string> Names(const fs::path& archive) {
+    std::vector<std::string> names;
+    for (const auto& entry : Entries(archive)) {
+        names.push_back(entry.path);
+    }
+    return names;
+}
+
+// Files in a folder other than the expected ones: a failed store must
+// leave no temporary file behind.
+std::vector<std::string> Listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs `body` in a child process and returns its exit status, so that
+// limits and identities set there do not leak into the test.
+int InChild(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class Store : public ::testing::Test {
+protected:
+    fs::path source(const std::string& name, const Bytes& content) {
+        const fs::path path = folder_ / "sources";
+        fs::create_directories(path);
+        WriteBytes(path / name, content);
+        return path / name;
+    }
+
+    fs::path archive() const { return folder_ / "movie.sdw"; }
+
+    void storeFrames(int count) {
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(lha::StoreFile(archive(), source("SW" + std::to_string(100 + i) + ".bmp",
+                                                       RandomBytes(2000 + i, i))),
+                      0);
+        }
+    }
+
+    // The archive must be byte-for-byte what it was, with nothing beside it.
+    void expectUnchanged(const Bytes& before, const std::vector<std::string>& listing) {
+        EXPECT_TRUE(ReadBytes(archive()) == before);
+        EXPECT_EQ(Listing(folder_.path()), listing);
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(Store, CreatesTheArchiveWithOneMemberAndTheEndMarker) {
+    ASSERT_EQ(lha::StoreFile(archive(), source("Slidewright.ini", {'[', 'a', ']', '\r', '\n'})), 0);
+    EXPECT_EQ(Names(archive()), std::vector<std::string>{"Slidewright.ini"});
+    const Bytes bytes = ReadBytes(archive());
+    EXPECT_EQ(bytes.back(), 0);
+    EXPECT_EQ(Entries(archive())[0].size + 1, bytes.size());
+    EXPECT_EQ(Listing(folder_.path()), (std::vector<std::string>{"movie.sdw", "sources"}));
+}
+
+TEST_F(Store, AppendsInPlaceLeavingEarlierMembersUntouched) {
+    storeFrames(5);
+    const Bytes before = ReadBytes(archive());
+    struct stat old {};
+    stat(archive().c_str(), &old);
+
+    ASSERT_EQ(lha::StoreFile(archive(), source("SW200.bmp", Bytes(50000, 0x7F))), 0);
+    const Bytes after = ReadBytes(archive());
+    ASSERT_GT(after.size(), before.size());
+    // Everything up to the old end marker is as it was, in the same file.
+    EXPECT_TRUE(std::equal(before.begin(), before.end() - 1, after.begin()));
+    struct stat now {};
+    stat(archive().c_str(), &now);
+    EXPECT_EQ(now.st_ino, old.st_ino);
+    EXPECT_EQ(Names(archive()).back(), "SW200.bmp");
+    EXPECT_EQ(Names(archive()).size(), 6u);
+    const ToolResult tested = RunTool({"lha", "t", archive().string()}, folder_.path());
+    EXPECT_EQ(tested.status, 0) << tested.output;
+}
+
+TEST_F(Store, ReplacesAMemberOfTheSameNameInItsPlace) {
+    storeFrames(3);
+    const auto entries = Entries(archive());
+    const Bytes before = ReadBytes(archive());
+    const Bytes fresh(30000, 'z');
+    ASSERT_EQ(lha::StoreFile(archive(), source("SW101.bmp", fresh)), 0);
+
+    EXPECT_EQ(Names(archive()), (std::vector<std::string>{"SW100.bmp", "SW101.bmp", "SW102.bmp"}));
+    const auto now = Entries(archive());
+    const Bytes after = ReadBytes(archive());
+    // The neighbours are carried over byte for byte.
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + entries[0].size, after.begin()));
+    EXPECT_TRUE(std::equal(before.begin() + entries[2].offset,
+                           before.begin() + entries[2].offset + entries[2].size,
+                           after.begin() + now[2].offset));
+    const fs::path out = folder_ / "out";
+    fs::create_directories(out);
+    EXPECT_EQ(RunTool({"lha", "x", archive().string()}, out).status, 0);
+    EXPECT_TRUE(ReadBytes(out / "SW101.bmp") == fresh);
+    EXPECT_EQ(ReadBytes(out / "SW100.bmp"), RandomBytes(2000, 0));
+}
+
+TEST_F(Store, KeepsTheArchivePermissionsWhenReplacing) {
+    storeFrames(2);
+    fs::permissions(archive(), fs::perms(0640));
+    ASSERT_EQ(lha::StoreFile(archive(), source("SW100.bmp", {1, 2, 3})), 0);
+    EXPECT_EQ(fs::status(archive()).permissions() & fs::perms::all, fs::perms(0640));
+}
+
+TEST_F(Store, ACp932NameReplacesTheSameNameStoredAsUtf8) {
+    // Another program may have stored the name in UTF-8; it is the same
+    // member as our CP932 form.
+    const std::string name = "画面.bmp";
+    const Bytes old = {9, 9, 9};
+    auto member = lha::EncodeMember(name, old, 0, {});
+    Bytes bytes = member.header;
+    bytes.insert(bytes.end(), member.data.begin(), member.data.end());
+    bytes.push_back(0);
+    WriteBytes(archive(), bytes);
+
+    ASSERT_EQ(lha::StoreFile(archive(), source(name, {1, 2, 3, 4})), 0);
+    EXPECT_EQ(Names(archive()), std::vector<std::string>{*TextEncoding::utf8ToCp932(name)});
+}
+
+TEST_F(Store, AppendsToArchivesJlhaMadeAtEveryHeaderLevel) {
+    const fs::path text = source("notes.txt", ReadBytes("/usr/share/common-licenses/GPL-2"));
+    for (const std::string level : {"0", "1", "2"}) {
+        fs::remove(archive());
+        const ToolResult made =
+            RunTool({"jlha", "a" + level, archive().string(), "notes.txt"}, text.parent_path());
+        ASSERT_EQ(made.status, 0) << made.output;
+        ASSERT_EQ(Names(archive()), std::vector<std::string>{"notes.txt"}) << "level " << level;
+        const Bytes frame = RandomBytes(10000, 4);
+        ASSERT_EQ(lha::StoreFile(archive(), source("frame.bmp", frame)), 0);
+        // Replacing the jlha member carries no stale copy along.
+        ASSERT_EQ(lha::StoreFile(archive(), text), 0);
+        EXPECT_EQ(Names(archive()), (std::vector<std::string>{"notes.txt", "frame.bmp"}));
+        const fs::path out = folder_ / ("out" + level);
+        fs::create_directories(out);
+        const ToolResult extracted = RunTool({"7zz", "x", "-y", archive().string()}, out);
+        EXPECT_EQ(extracted.status, 0) << extracted.output;
+        EXPECT_TRUE(ReadBytes(out / "frame.bmp") == frame);
+        EXPECT_TRUE(ReadBytes(out / "notes.txt") == ReadBytes(text));
+    }
+}
+
+TEST_F(Store, RefusesUnreadableSourcesLeavingTheArchiveAsItWas) {
+    storeFrames(2);
+    const Bytes before = ReadBytes(archive());
+    const auto listing = Listing(folder_.path());
+    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / "missing.bmp"), 0);
+    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources"), 0);  // a folder
+    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / ".."), 0);
+    expectUnchanged(before, listing);
+    EXPECT_NE(lha::StoreFile(folder_ / "none" / "new.sdw", source("a.bmp", {1})), 0);
+    EXPECT_FALSE(fs::exists(folder_ / "none"));
+}
+
+TEST_F(Store, RefusesFilesThatAreNotLhaArchives) {
+    const fs::path frame = source("frame.bmp", {1, 2, 3});
+    const auto listing = std::vector<std::string>{"movie.sdw", "sources"};
+    const std::vector<Bytes> strangers = {
+        ReadBytes("/usr/share/common-licenses/GPL-3"),
+        ReadBytes("/usr/share/pixmaps/debian-logo.png"),
+        Bytes{0, 'n', 'o', 't', ' ', 'l', 'h', 'a'},  // starts like an end marker
+        Bytes(100, 0),
+    };
+    for (const auto& stranger : strangers) {
+        WriteBytes(archive(), stranger);
+        EXPECT_NE(lha::StoreFile(archive(), frame), 0);
+        expectUnchanged(stranger, listing);
+    }
+}
+
+TEST_F(Store, RefusesTruncatedOrDamagedArchives) {
+    storeFrames(3);
+    const Bytes whole = ReadBytes(archive());
+    const fs::path frame = source("new.bmp", {1, 2, 3});
+    const auto listing = Listing(folder_.path());
+    for (const std::size_t cut : {whole.size() - 2, whole.size() / 2, std::size_t{30}}) {
+        const Bytes truncated(whole.begin(), whole.begin() + static_cast<long>(cut));
+        WriteBytes(archive(), truncated);
+        EXPECT_NE(lha::StoreFile(archive(), frame), 0) << "cut at " << cut;
+        expectUnchanged(truncated, listing);
+    }
+    Bytes damaged = whole;
+    damaged[40] ^= 0x20;  // the first member's name: its header CRC no longer holds
+    WriteBytes(archive(), damaged);
+    EXPECT_NE(lha::StoreFile(archive(), frame), 0);
+    expectUnchanged(damaged, listing);
+}
+
+TEST_F(Store, AFullDiskDuringAnAppendPutsTheEndMarkerBack) {
+    storeFrames(3);
+    const Bytes before = ReadBytes(archive());
+    const fs::path big = source("big.bmp", RandomBytes(200000, 8));
+    const auto listing = Listing(folder_.path());
+    const int status = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{before.size() + 1000, before.size() + 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        return lha::StoreFile(archive(), big);
+    });
+    EXPECT_NE(status, 0);
+    expectUnchanged(before, listing);
+}
+
+TEST_F(Store, AFullDiskDuringAReplaceLeavesNoTemporaryFile) {
+    storeFrames(3);
+    const Bytes before = ReadBytes(archive());
+    const fs::path replacement = source("SW101.bmp", RandomBytes(200000, 9));
+    const auto listing = Listing(folder_.path());
+    const int status = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{before.size() + 1000, before.size() + 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        return lha::StoreFile(archive(), replacement);
+    });
+    EXPECT_NE(status, 0);
+    expectUnchanged(before, listing);
+}
+
+// Folder and archive permissions, checked as an unprivileged user: root
+// writes anywhere.
+class StorePermissions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (geteuid() != 0) {
+            GTEST_SKIP() << "needs root to act as another user";
+        }
+        char pattern[] = "/tmp/lha-writer-perms-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        fs::permissions(folder_, fs::perms(0755));
+        WriteBytes(folder_ / "frame.bmp", Bytes(5000, 1));
+        WriteBytes(folder_ / "SW100.bmp", Bytes(5000, 2));
+        fs::permissions(folder_ / "frame.bmp", fs::perms(0644));
+        fs::permissions(folder_ / "SW100.bmp", fs::perms(0644));
+        ASSERT_EQ(lha::StoreFile(archive(), folder_ / "SW100.bmp"), 0);
+    }
+    void TearDown() override {
+        if (!folder_.empty()) {
+            fs::remove_all(folder_);
+        }
+    }
+
+    fs::path archive() const { return folder_ / "movie.sdw"; }
+
+    int storeAsNobody(const fs::path& file) {
+        return InChild([&] {
+            if (setgid(65534) != 0 || setuid(65534) != 0) {
+                return 99;
+            }
+            return lha::StoreFile(archive(), file);
+        });
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(StorePermissions, AReadOnlyArchiveIsLeftAlone) {
+    fs::permissions(archive(), fs::perms(0644));
+    const Bytes before = ReadBytes(archive());
+    const int status = storeAsNobody(folder_ / "frame.bmp");
+    ASSERT_NE(status, 99);
+    EXPECT_NE(status, 0);
+    EXPECT_TRUE(ReadBytes(archive()) == before);
+}
+
+TEST_F(StorePermissions, AnUnreadableSourceIsRefused) {
+    fs::permissions(archive(), fs::perms(0666));
+    fs::permissions(folder_ / "frame.bmp", fs::perms(0600));
+    const Bytes before = ReadBytes(archive());
+    const int status = storeAsNobody(folder_ / "frame.bmp");
+    ASSERT_NE(status, 99);
+    EXPECT_NE(status, 0);
+    EXPECT_TRUE(ReadBytes(archive()) == before);
+}
+
+TEST_F(StorePermissions, AnUnwritableFolderStillTakesAppendsButNotReplacements) {
+    // Appending writes into the archive itself; replacing needs a new file
+    // beside it, which the folder refuses.
+    fs::permissions(archive(), fs::perms(0666));
+    EXPECT_EQ(storeAsNobody(folder_ / "frame.bmp"), 0);
+    EXPECT_EQ(Names(archive()), (std::vector<std::string>{"SW100.bmp", "frame.bmp"}));
+    const Bytes before = ReadBytes(archive());
+    WriteBytes(folder_ / "SW100.bmp", Bytes(7000, 3));
+    const int status = storeAsNobody(folder_ / "SW100.bmp");
+    ASSERT_NE(status, 99);
+    EXPECT_NE(status, 0);
+    EXPECT_TRUE(ReadBytes(archive()) == before);
+    EXPECT_EQ(Listing(folder_), (std::vector<std::string>{"SW100.bmp", "frame.bmp", "movie.sdw"}));
+
+    fs::remove(archive());
+    EXPECT_NE(storeAsNobody(folder_ / "frame.bmp"), 0);
+    EXPECT_FALSE(fs::exists(archive()));
+}
+
+}  // namespace
