@@ -1,4 +1,3 @@
-#include "archiver/LhaWriter.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
@@ -21,8 +20,6 @@ using namespace MovieScript;
 namespace {
 
 const char* const kArchiver = SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so";
-const char* const kNoStore =
-    "the archiver cannot store yet (its encoder is still a stub): run again once it has landed";
 
 class PackageTest : public ::testing::Test {
 protected:
@@ -94,16 +91,6 @@ protected:
         ASSERT_EQ(jlha.exitCode(), 0) << jlha.readAllStandardError().toStdString();
     }
 
-    // The encoder's stub refuses every store, even the simplest.
-    static bool storeWorks() {
-        QTemporaryDir scratch;
-        const QString file = scratch.filePath(QStringLiteral("probe.txt"));
-        writeFile(file, "probe");
-        return lha::StoreFile(
-                   QFile::encodeName(scratch.filePath(QStringLiteral("probe.sdw"))).toStdString(),
-                   QFile::encodeName(file).toStdString()) == 0;
-    }
-
     QStringList entries(const QString& folder) const {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                       QDir::Name);
@@ -165,9 +152,6 @@ TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
 }
 
 TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
-    if (!storeWorks()) {
-        GTEST_SKIP() << kNoStore;
-    }
     const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.bmp"),
                                   QStringLiteral("SW003.bmp")};
     writeMovie(pictures, QStringLiteral("chime.wav"));
@@ -206,6 +190,22 @@ TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
             << name.toStdString();
         EXPECT_EQ(original.readAll(), extracted.readAll()) << name.toStdString();
     }
+}
+
+// Disabled until the archiver stores such names so that they read back:
+// CP932's form of ¥ is the backslash byte, and the member comes back under
+// another name, so the frame cannot be shown.
+TEST_F(PackageTest, DISABLED_NamesWithAYenSignSurviveTheArchiver) {
+    const QStringList pictures = {QStringLiteral("price¥100.bmp")};
+    writeMovie(pictures, QStringLiteral("chime.wav"));
+    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
+    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(pictures[0]), false), 0);
+    movieDoc() = MovieDoc();
+    movieDoc().packagePath = package();
+    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
+    EXPECT_EQ(movieDoc().frames[1].pictureFile, pictures[0]);
+    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
+    EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
 }
 
 TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolder) {
