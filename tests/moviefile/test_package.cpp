@@ -192,10 +192,9 @@ TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
     }
 }
 
-// Disabled until the archiver stores such names so that they read back:
-// CP932's form of ¥ is the backslash byte, and the member comes back under
-// another name, so the frame cannot be shown.
-TEST_F(PackageTest, DISABLED_NamesWithAYenSignSurviveTheArchiver) {
+// CP932's form of ¥ is the backslash byte: such a name must be stored so
+// that it reads back, or its frame could not be shown.
+TEST_F(PackageTest, NamesWithAYenSignSurviveTheArchiver) {
     const QStringList pictures = {QStringLiteral("price¥100.bmp")};
     writeMovie(pictures, QStringLiteral("chime.wav"));
     ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
