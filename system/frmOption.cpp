@@ -2,6 +2,7 @@
 
 #include "common/MessageBox.h"
 #include "editor/AppSettings.h"
+#include "moviefile/WorkFolder.h"
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
 
@@ -206,7 +207,9 @@ void frmOption::OKButton_Click() {
                          OptionTexts::kCaption, MessageBox::Icon::Exclamation);
     }
     if (workChanged) {
-        emit workFolderChanged(work);
+        // The editor keeps its files where WorkFolder points: the pictures
+        // just moved must be found there.
+        WorkFolder::setPath(work);
     }
     accept();
 }

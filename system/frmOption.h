@@ -40,7 +40,8 @@ inline const QString kPicturesKept = QStringLiteral(
 
 // The modal options dialog: the work and save folders of appSettings(), and
 // the registration of the package type. Folders change only on a
-// successful OK; the association buttons act at once.
+// successful OK, and a new work folder becomes the process's work folder
+// at once; the association buttons act at once.
 class frmOption : public QDialog {
     Q_OBJECT
 
@@ -70,11 +71,6 @@ public:
 
     // What the last OK did to the pictures of the old work folder.
     const WorkFolderMove::Result& lastMove() const { return lastMove_; }
-
-signals:
-    // The work folder of appSettings() changed; the editor points its work
-    // folder at the new one.
-    void workFolderChanged(const QString& folder);
 
 private:
     WorkFolderMove::Result lastMove_;
