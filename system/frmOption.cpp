@@ -6,7 +6,7 @@
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -47,7 +47,7 @@ bool isFolder(const QString& text) {
 }
 
 QString executablePath() {
-    return QCoreApplication::applicationFilePath();
+    return QApplication::applicationFilePath();
 }
 
 }  // namespace
@@ -198,7 +198,10 @@ void frmOption::OKButton_Click() {
     lastMove_ = {};
     const bool workChanged = work != settings.workFolder;
     if (workChanged) {
+        // A hundred large pictures take a moment to copy and sync.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         lastMove_ = WorkFolderMove::MoveBitmaps(settings.workFolder, work);
+        QApplication::restoreOverrideCursor();
     }
     settings.workFolder = work;
     settings.saveFolder = save;
