@@ -27,7 +27,7 @@ inline const QString kUnregisterCaption = QStringLiteral("関連付けを削除�
 inline const QString kUnregisterTip = QStringLiteral("拡張子(.sdw)の関連付けを削除する");
 inline const QString kOkCaption = QStringLiteral("OK");
 inline const QString kCancelCaption = QStringLiteral("ｷｬﾝｾﾙ");
-// Shown when a folder text names nothing on disk.
+// Shown when a folder text names no existing folder.
 inline const QString kBadFolder =
     QStringLiteral("フォルダ指定が異常です\n存在するフォルダを指定して下さい");
 inline const QString kBadFolderTitle = QStringLiteral("設定エラー");
