@@ -25,6 +25,8 @@ Answer firstButton(Buttons buttons) {
 
 QMessageBox::Icon toQt(Icon icon) {
     switch (icon) {
+        case Icon::None:
+            return QMessageBox::NoIcon;
         case Icon::Critical:
             return QMessageBox::Critical;
         case Icon::Exclamation:

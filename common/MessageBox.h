@@ -10,7 +10,7 @@ class QWidget;
 // boxes without a person and see what was asked.
 namespace MessageBox {
 
-enum class Icon { Critical, Exclamation, Information, Question };
+enum class Icon { None, Critical, Exclamation, Information, Question };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 

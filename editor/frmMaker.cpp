@@ -2,21 +2,167 @@
 
 #include "common/AppIcon.h"
 #include "common/LauncherLink.h"
+#include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "editor/AppSettings.h"
+#include "editor/SettingsFile.h"
+#include "editor/frames/EditorIcons.h"
+#include "editor/frames/FrameRows.h"
+#include "moviefile/AFrameReel.h"
+#include "moviefile/CommandLine.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/MovieMessages.h"
+#include "moviefile/MovieScript.h"
+#include "moviefile/WorkFolder.h"
+#include "player/MMidPlay.h"
 
 #include <QCloseEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+// The client area: five columns of rows, two lines, the options below.
+constexpr QSize kClientSize(776, 484);
+
+void showMovieMessage(QWidget* owner, MovieMessage message) {
+    const auto box = MovieMessages::of(message);
+    MessageBox::show(owner, box.text, box.title, box.icon);
+}
+
+}  // namespace
 
 frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMaker"));
-    setWindowTitle(QStringLiteral("Slidewright"));
     setWindowIcon(AppIcon::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(800, 600);
+    setWindowTitle(QStringLiteral("Slidewright - 新規ファイル"));
+
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("clientArea"));
+    area->setFixedSize(kClientSize);
+    setCentralWidget(area);
+
+    createMenus();
+    createToolbar(area);
+    rows_ = new FrameRows(area, state_);
+    rows_->isBusy = [this] { return !cmdNew->isEnabled(); };
+    connect(rows_, &FrameRows::rowMenuRequested, this,
+            [this](int, QPoint position, bool hasPicture) {
+                mnuBmpEdit->setVisible(hasPicture);
+                mnuBmpAdd->setVisible(hasPicture);
+                mnuMClick->popup(position);
+            });
 
     tmrEnd = new QTimer(this);
     tmrEnd->setObjectName(QStringLiteral("tmrEnd"));
     tmrEnd->setInterval(5);
     connect(tmrEnd, &QTimer::timeout, this, &frmMaker::tmrEnd_Timer);
+    tmrMidPlay = new QTimer(this);
+    tmrMidPlay->setObjectName(QStringLiteral("tmrMidPlay"));
+    tmrMidPlay->setInterval(50);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+frmMaker::~frmMaker() = default;
+
+void frmMaker::createMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& text,
+                         void (frmMaker::*handler)()) {
+        QAction* item = menu->addAction(text);
+        item->setObjectName(QString::fromLatin1(name));
+        if (handler != nullptr) {
+            connect(item, &QAction::triggered, this, handler);
+        }
+        return item;
+    };
+    auto menu = [this](const char* name, const QString& title) {
+        QMenu* result = menuBar()->addMenu(title);
+        result->setObjectName(QString::fromLatin1(name));
+        return result;
+    };
+
+    mnuFMain = menu("mnuFMain", QStringLiteral("ファイル"));
+    mnuNew = action(mnuFMain, "mnuNew", QStringLiteral("新規作成"), &frmMaker::mnuNew_Click);
+    mnuFOpen = action(mnuFMain, "mnuFOpen", QStringLiteral("開く"), &frmMaker::mnuFOpen_Click);
+    mnuFUwaSave = action(mnuFMain, "mnuFUwaSave", QStringLiteral("上書き保存"), nullptr);
+    connect(mnuFUwaSave, &QAction::triggered, this, [this] { mnuFUwaSave_Click(); });
+    mnuFBetuSave = action(mnuFMain, "mnuFBetuSave", QStringLiteral("名前を付けて保存"), nullptr);
+    connect(mnuFBetuSave, &QAction::triggered, this, [this] { mnuFBetuSave_Click(); });
+    mnuFMain->addSeparator();
+    mnuOpenHozon = action(mnuFMain, "mnuOpenHozon", QStringLiteral("デフォルトフォルダを開く"),
+                          &frmMaker::mnuOpenHozon_Click);
+    mnuFMain->addSeparator();
+    mnuEnd = action(mnuFMain, "mnuEnd", QStringLiteral("終了"), &frmMaker::mnuEnd_Click);
+
+    mnuPMain = menu("mnuPMain", QStringLiteral("記録・再生"));
+    mnuCopy = action(mnuPMain, "mnuCopy", QStringLiteral("記録"), &frmMaker::mnuCopy_Click);
+    mnuPreview =
+        action(mnuPMain, "mnuPreview", QStringLiteral("再生"), &frmMaker::mnuPreview_Click);
+
+    mnuSMain = menu("mnuSMain", QStringLiteral("設定"));
+    mnuOption =
+        action(mnuSMain, "mnuOption", QStringLiteral("環境設定"), &frmMaker::mnuOption_Click);
+
+    mnuHMain = menu("mnuHMain", QStringLiteral("ヘルプ"));
+    mnuHelp = action(mnuHMain, "mnuHelp", QStringLiteral("ヘルプ"), &frmMaker::mnuHelp_Click);
+    mnuHMain->addSeparator();
+    mnuVer = action(mnuHMain, "mnuVer", QStringLiteral("バージョン情報"), &frmMaker::mnuVer_Click);
+
+    // The row menu is never on the menu bar; a right-click on a row shows it.
+    mnuMClick = new QMenu(QStringLiteral("右クリック"), this);
+    mnuMClick->setObjectName(QStringLiteral("mnuMClick"));
+    mnuBmpEdit = action(mnuMClick, "mnuBmpEdit", QStringLiteral("編集"), nullptr);
+    mnuBmpAdd = action(mnuMClick, "mnuBmpAdd", QStringLiteral("挿入"), nullptr);
+    mnuBmpDel = action(mnuMClick, "mnuBmpDel", QStringLiteral("削除"), nullptr);
+}
+
+void frmMaker::createToolbar(QWidget* area) {
+    struct Button {
+        QToolButton** control;
+        const char* name;
+        QString tip;
+        EditorIcons::Kind icon;
+        QAction* item;
+        int leftTwips;
+    };
+    // Gaps after the folder button and after the preview button group the
+    // file, recording and settings commands.
+    const Button buttons[] = {
+        {&cmdNew, "cmdNew", QStringLiteral("新規作成"), EditorIcons::Kind::New, mnuNew, 0},
+        {&cmdFOpen, "cmdFOpen", QStringLiteral("開く"), EditorIcons::Kind::Open, mnuFOpen, 375},
+        {&cmdFUwaSave, "cmdFUwaSave", QStringLiteral("上書き保存"), EditorIcons::Kind::Save,
+         mnuFUwaSave, 750},
+        {&cmdFBetuSave, "cmdFBetuSave", QStringLiteral("名前を付けて保存"),
+         EditorIcons::Kind::SaveAs, mnuFBetuSave, 1125},
+        {&cmdOpenHozon, "cmdOpenHozon", QStringLiteral("デフォルトフォルダを開く"),
+         EditorIcons::Kind::OpenFolder, mnuOpenHozon, 1500},
+        {&cmdCopy, "cmdCopy", QStringLiteral("スクリーン記録画面を表示"),
+         EditorIcons::Kind::Capture, mnuCopy, 1995},
+        {&cmdPreview, "cmdPreview", QStringLiteral("作成中データを再生"),
+         EditorIcons::Kind::Preview, mnuPreview, 2370},
+        {&cmdOption, "cmdOption", QStringLiteral("環境設定"), EditorIcons::Kind::Options, mnuOption,
+         2865},
+    };
+    for (const Button& button : buttons) {
+        auto* control = new QToolButton(area);
+        control->setObjectName(QString::fromLatin1(button.name));
+        control->setToolTip(button.tip);
+        control->setIcon(EditorIcons::icon(button.icon));
+        control->setIconSize(QSize(20, 20));
+        control->setGeometry(button.leftTwips / kTwipsPerPixel, 0, 25, 25);
+        // A button runs exactly what its menu item runs.
+        QAction* item = button.item;
+        connect(control, &QToolButton::clicked, item, &QAction::trigger);
+        *button.control = control;
+    }
 }
 
 frmMaker* frmMaker::Open() {
@@ -30,15 +176,111 @@ frmMaker* frmMaker::Open() {
 }
 
 void frmMaker::Form_Load() {
+    for (int r = 0; r < FrameRows::kRows; ++r) {
+        rows_->txtSound[r]->clear();
+        rows_->cmdSound[r]->setIcon(EditorIcons::soundPlay());
+    }
+    if (const MovieMessage problem = AFrameReel::PrepareWorkAndPackage();
+        problem != MovieMessage::None) {
+        showMovieMessage(this, problem);
+        closing_ = true;
+        ProgramEnd::endProgram(1);
+        return;
+    }
+    SettingsFile::CreateDefaultWorkFolder();
+    SettingsFile::ReadSettings();
+    WorkFolder::setPath(appSettings().workFolder);
+
+    MovieDoc& doc = movieDoc();
+    doc.frameCount = MovieDoc::kEditorSlots;
+    doc.resetFrames(MovieDoc::kEditorSlots);
+    doc.loopWaitSeconds = 10;
+    doc.loopFlag = 0;
+    doc.advanceMode = 0;
+    if (!CommandLine::get().isEmpty()) {
+        const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForEditor);
+        if (read.newerVersion) {
+            showMovieMessage(this, MovieMessage::NewerVersion);
+        }
+        if (!read.ok()) {
+            // The start-up open would only fail again: begin a new movie.
+            showMovieMessage(this, read.message());
+            doc.packagePath.clear();
+        }
+    }
+    state_.pageBase = 0;
+    placeWindow();
+    rows_->showMovieSettings();
     tmrEnd->start();
+    doc.packageFolder = appSettings().saveFolder + QLatin1Char('/');
+    state_.modified = false;
+}
+
+void frmMaker::placeWindow() {
+    const AppSettings& settings = appSettings();
+    adjustSize();
+    if (settings.windowTop == AppSettings::kPositionNotSet) {
+        const QRect screen = this->screen()->availableGeometry();
+        const QSize outer = frameGeometry().size();
+        move(screen.left() + (screen.width() - outer.width()) / 2,
+             screen.top() + (screen.height() - outer.height()) / 2);
+    } else {
+        move(settings.windowLeft / kTwipsPerPixel, settings.windowTop / kTwipsPerPixel);
+    }
 }
 
 void frmMaker::tmrEnd_Timer() {
     tmrEnd->stop();
     LauncherLink::unloadLauncher();
+    const QString path = movieDoc().packagePath;
+    if (!path.isEmpty() && OpenPackageInEditor(path)) {
+        showCaption();
+    }
+}
+
+void frmMaker::showCaption() {
+    const QString& path = movieDoc().packagePath;
+    setWindowTitle(path.isEmpty() ? QStringLiteral("Slidewright - 新規ファイル")
+                                  : QStringLiteral("Slidewright - ") + path);
+}
+
+void frmMaker::stopSound() {
+    MMidPlay::StopSound(*tmrMidPlay);
+}
+
+void frmMaker::clearWorkFolder() {
+    for (const char* pattern : {"/*.bmp", "/*.wav", "/*.mid"}) {
+        AFrameReel::DeleteFileQuietly(WorkFolder::path() + QLatin1String(pattern));
+    }
+}
+
+void frmMaker::mnuEnd_Click() {
+    close();
 }
 
 void frmMaker::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (state_.modified) {
+        const auto answer = MessageBox::show(
+            this, QStringLiteral("変更内容を保存しますか？"), QStringLiteral("終了確認"),
+            MessageBox::Icon::Exclamation, MessageBox::Buttons::YesNoCancel);
+        if (answer == MessageBox::Answer::Cancel ||
+            (answer == MessageBox::Answer::Yes && !mnuFUwaSave_Click())) {
+            event->ignore();
+            return;
+        }
+    }
+    stopSound();
+    clearWorkFolder();
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        appSettings().windowTop = y() * kTwipsPerPixel;
+        appSettings().windowLeft = x() * kTwipsPerPixel;
+    }
+    SettingsFile::WriteSettings();
+    closing_ = true;
     event->accept();
     ProgramEnd::endProgram(0);
 }

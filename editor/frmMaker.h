@@ -1,14 +1,23 @@
 #pragma once
 
+#include "editor/frames/EditorState.h"
+
 #include <QMainWindow>
 #include <QTimer>
 
-// The editor window.
+class FrameRows;
+class QAction;
+class QMenu;
+class QToolButton;
+
+// The editor window: the toolbar and menus, the document's life from load
+// to close, and the file commands.
 class frmMaker : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit frmMaker(QWidget* parent = nullptr);
+    ~frmMaker() override;
 
     // Creates the editor, runs its load and shows it, as the launcher's
     // button does.
@@ -17,8 +26,75 @@ public:
     void Form_Load();
     void tmrEnd_Timer();
 
-    QTimer* tmrEnd;
+    // File commands. The saves report whether the movie was saved.
+    void mnuNew_Click();
+    void mnuFOpen_Click();
+    bool mnuFUwaSave_Click();
+    bool mnuFBetuSave_Click();
+    void mnuEnd_Click();
+    void mnuOpenHozon_Click();
+    void mnuCopy_Click();
+    void mnuPreview_Click();
+    void mnuOption_Click();
+    void mnuHelp_Click();
+    void mnuVer_Click();
+
+    // Loads a package into the movie, the work folder and the rows. False
+    // when it could not (its message has been shown; the editor then holds
+    // a new, empty movie).
+    bool OpenPackageInEditor(const QString& path);
+    // Saves the movie to path; false when it did not (its message has been
+    // shown).
+    bool SavePackage(const QString& path);
+
+    EditorState& state() { return state_; }
+    FrameRows* rows() { return rows_; }
+
+    QToolButton* cmdNew = nullptr;
+    QToolButton* cmdFOpen = nullptr;
+    QToolButton* cmdFUwaSave = nullptr;
+    QToolButton* cmdFBetuSave = nullptr;
+    QToolButton* cmdOpenHozon = nullptr;
+    QToolButton* cmdCopy = nullptr;
+    QToolButton* cmdPreview = nullptr;
+    QToolButton* cmdOption = nullptr;
+
+    QMenu* mnuFMain = nullptr;
+    QMenu* mnuPMain = nullptr;
+    QMenu* mnuSMain = nullptr;
+    QMenu* mnuHMain = nullptr;
+    QMenu* mnuMClick = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuFOpen = nullptr;
+    QAction* mnuFUwaSave = nullptr;
+    QAction* mnuFBetuSave = nullptr;
+    QAction* mnuOpenHozon = nullptr;
+    QAction* mnuEnd = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPreview = nullptr;
+    QAction* mnuOption = nullptr;
+    QAction* mnuHelp = nullptr;
+    QAction* mnuVer = nullptr;
+    QAction* mnuBmpEdit = nullptr;
+    QAction* mnuBmpAdd = nullptr;
+    QAction* mnuBmpDel = nullptr;
+
+    QTimer* tmrEnd = nullptr;
+    QTimer* tmrMidPlay = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void createToolbar(QWidget* area);
+    void showCaption();
+    void placeWindow();
+    void stopSound();
+    void startNewMovie();
+    void clearWorkFolder();
+
+    EditorState state_;
+    FrameRows* rows_ = nullptr;
+    bool closing_ = false;
 };

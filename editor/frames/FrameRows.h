@@ -1,0 +1,94 @@
+#pragma once
+
+#include "editor/frames/EditorState.h"
+
+#include <QObject>
+#include <QPoint>
+
+#include <array>
+#include <functional>
+
+class PictureBox;
+class ProgressBox;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class QWidget;
+
+// The editor's ten frame rows, the page controls and the playback options:
+// the view of the movie's frame table, ten frames a page. The controls are
+// children of the editor's client area, named as the editor's controls.
+class FrameRows : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kRows = 10;
+
+    FrameRows(QWidget* area, EditorState& state);
+
+    std::array<PictureBox*, kRows> picDat{};
+    std::array<QLabel*, kRows> lblNo{};
+    std::array<QLineEdit*, kRows> txtWait{};
+    std::array<QLineEdit*, kRows> txtSound{};
+    std::array<QToolButton*, kRows> cmdSound{};
+    QPushButton* cmdBack = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QLabel* lblList = nullptr;
+    ProgressBox* picBar = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    std::array<QRadioButton*, 3> optJidou{};
+    QCheckBox* chkLoop = nullptr;
+    QLineEdit* txtLoop = nullptr;
+    QLabel* lblLoop = nullptr;
+
+    void DrawFrameRows(int firstRow);
+    void StorePageFields();
+    void ShowRowLabels(int mode);
+    void ShowPageLabel();
+
+    void cmdBack_Click();
+    void cmdNext_Click();
+    void optJidou_Click(int index);
+    void txtWait_GotFocus(int index);
+    void txtWait_LostFocus(int index);
+    void txtLoop_GotFocus();
+    void picDat_MouseUp(int index, Qt::MouseButton button, QPoint globalPosition);
+
+    // Selects the advance-mode option as a command does, running its click.
+    void selectAdvanceMode(int index);
+    // Shows the movie's loop fields and advance mode in the options group.
+    void showMovieSettings();
+    // Empties every thumbnail (the rows' pictures only).
+    void clearPictures();
+    // The frame number row `index` shows.
+    int frameOf(int index) const { return state_.pageBase + index + 1; }
+
+    // While this answers true (an external edit runs), mouse input on the
+    // rows is ignored.
+    std::function<bool()> isBusy;
+
+signals:
+    // Every change that makes the document modified.
+    void modifiedSet();
+    // A right-click on a row: the editor shows its row menu there.
+    void rowMenuRequested(int row, QPoint globalPosition, bool hasPicture);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createRows(QWidget* area);
+    void createPageControls(QWidget* area);
+    void createOptions(QWidget* area);
+    void showThumbnail(int index, int frame);
+    void setModified();
+
+    EditorState& state_;
+    QWidget* area_;
+    QButtonGroup* jidouGroup_ = nullptr;
+};

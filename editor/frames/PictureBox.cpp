@@ -1,0 +1,40 @@
+#include "PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    setPalette(colours);
+}
+
+QColor PictureBox::background() const {
+    return palette().color(QPalette::Window);
+}
+
+void PictureBox::clear() {
+    picture_ = QImage();
+    update();
+}
+
+void PictureBox::setPicture(const QImage& picture) {
+    picture_ = picture;
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (!picture_.isNull()) {
+        QPainter painter(this);
+        painter.drawImage(contentsRect().topLeft(), picture_);
+    }
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    emit mouseReleased(event->button(), event->globalPosition().toPoint());
+    QFrame::mouseReleaseEvent(event);
+}

@@ -1,0 +1,62 @@
+// The editor's other commands: preview, capture, options, the save
+// folder, help and the about box.
+#include "frmMaker.h"
+
+#include "common/HelpFile.h"
+#include "common/MessageBox.h"
+#include "common/TaskLaunch.h"
+#include "editor/AppSettings.h"
+#include "editor/frames/FrameRows.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/MovieMessages.h"
+#include "moviefile/MovieScript.h"
+#include "moviefile/PreviewMode.h"
+#include "player/MMidPlay.h"
+#include "player/frmMovie.h"
+#include "system/frmOption.h"
+#include "system/frmVersion.h"
+
+void frmMaker::mnuOpenHozon_Click() {
+    MTSK_KIDOU::TaskLaunch(this, appSettings().saveFolder);
+}
+
+void frmMaker::mnuCopy_Click() {
+    // Opening the capture window counts as a change, recorded or not.
+    state_.modified = true;
+    stopSound();
+}
+
+void frmMaker::mnuPreview_Click() {
+    stopSound();
+    rows_->StorePageFields();
+    const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
+    if (sequence.count < 1) {
+        const auto box = MovieMessages::of(sequence.message);
+        MessageBox::show(this, box.text, box.title, box.icon);
+        return;
+    }
+    movieDoc().frameCount = sequence.count;
+    frmMovie::RunPreview(this);
+    movieDoc().frameCount = MovieDoc::kEditorSlots;
+    previewMode = false;
+}
+
+void frmMaker::mnuOption_Click() {
+    frmOption options(this);
+    options.exec();
+}
+
+void frmMaker::mnuHelp_Click() {
+    const QString path = HelpFile::HelpFilePath();
+    if (path.isEmpty()) {
+        MessageBox::show(this, HelpFile::kNoHelpText, HelpFile::kNoHelpTitle,
+                         MessageBox::Icon::Exclamation);
+        return;
+    }
+    MTSK_KIDOU::TaskLaunch(this, path);
+}
+
+void frmMaker::mnuVer_Click() {
+    frmVersion about(this);
+    about.exec();
+}

@@ -1,0 +1,192 @@
+// The editor's document commands: new, open, overwrite save, save as, and
+// loading and saving packages.
+#include "frmMaker.h"
+
+#include "common/FileDialogs.h"
+#include "common/MessageBox.h"
+#include "editor/AppSettings.h"
+#include "editor/frames/FrameRows.h"
+#include "editor/frames/MPRO_BAR.h"
+#include "editor/frames/ProgressBox.h"
+#include "moviefile/AFrameReel.h"
+#include "moviefile/MLha.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/MovieMessages.h"
+#include "moviefile/MovieScript.h"
+#include "moviefile/PackageSave.h"
+#include "moviefile/WorkFolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+
+void showMovieMessage(QWidget* owner, MovieMessage message) {
+    const auto box = MovieMessages::of(message);
+    MessageBox::show(owner, box.text, box.title, box.icon);
+}
+
+QString withoutTrailingSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
+        folder.chop(1);
+    }
+    return folder;
+}
+
+}  // namespace
+
+void frmMaker::startNewMovie() {
+    clearWorkFolder();
+    MovieDoc& doc = movieDoc();
+    doc.frameCount = MovieDoc::kEditorSlots;
+    state_.pageBase = 0;
+    doc.resetFrames(MovieDoc::kEditorSlots);
+    doc.loopWaitSeconds = 10;
+    doc.loopFlag = 0;
+    doc.advanceMode = 0;
+    rows_->clearPictures();
+    rows_->showMovieSettings();
+    doc.packagePath.clear();
+    showCaption();
+    doc.packageFolder = appSettings().saveFolder + QLatin1Char('/');
+    rows_->DrawFrameRows(1);
+    state_.modified = false;
+}
+
+void frmMaker::mnuNew_Click() {
+    stopSound();
+    const auto answer = MessageBox::show(
+        this, QStringLiteral("現在作成中のデータが全てクリアされますが宜しいですか？"),
+        QStringLiteral("新規作成確認"), MessageBox::Icon::Question, MessageBox::Buttons::YesNo);
+    if (answer != MessageBox::Answer::Yes) {
+        return;
+    }
+    startNewMovie();
+}
+
+void frmMaker::mnuFOpen_Click() {
+    stopSound();
+    if (state_.modified) {
+        const auto answer = MessageBox::show(
+            this, QStringLiteral("編集中のデータを破棄しても宜しいですか？"),
+            QStringLiteral("開く確認"), MessageBox::Icon::None, MessageBox::Buttons::YesNo);
+        if (answer != MessageBox::Answer::Yes) {
+            return;
+        }
+    }
+    const QString path = FileDialogs::DialogRead(
+        this, withoutTrailingSlash(movieDoc().packageFolder), FileDialogs::packageFilter());
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        return;
+    }
+    clearWorkFolder();
+    if (!OpenPackageInEditor(path)) {
+        return;
+    }
+    showCaption();
+    state_.modified = false;
+    const int mode = movieDoc().advanceMode;
+    rows_->optJidou[mode >= 0 && mode <= 2 ? mode : 0]->setFocus();
+}
+
+bool frmMaker::OpenPackageInEditor(const QString& path) {
+    MovieDoc& doc = movieDoc();
+    auto giveUp = [this](MovieMessage message) {
+        showMovieMessage(this, message);
+        // The editor stays: a new, empty movie rather than a half-loaded one.
+        startNewMovie();
+        return false;
+    };
+    doc.packagePath = QString(path).remove(QLatin1Char('"'));
+    if (!QFileInfo(doc.packagePath).isFile()) {
+        return giveUp(MovieMessage::InvalidPackage01);
+    }
+    doc.packageFolder = doc.packagePath.left(doc.packagePath.lastIndexOf(QLatin1Char('/')) + 1);
+    state_.pageBase = 0;
+    doc.resetFrames(MovieDoc::kEditorSlots);
+    const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForEditor);
+    if (read.newerVersion) {
+        showMovieMessage(this, MovieMessage::NewerVersion);
+    }
+    if (!read.ok()) {
+        return giveUp(read.message());
+    }
+    // Every extraction counts: a package whose pictures cannot be taken out
+    // is as broken as one whose sounds cannot.
+    bool extracted = true;
+    for (const char* pattern : {"*.bmp", "*.wav", "*.mid"}) {
+        extracted = MLha::ExtractFromPackage(doc.packagePath, WorkFolder::path(),
+                                             QLatin1String(pattern)) == 0 &&
+                    extracted;
+    }
+    if (!extracted) {
+        return giveUp(MovieMessage::InvalidPackage02);
+    }
+    rows_->DrawFrameRows(1);
+    rows_->showMovieSettings();
+    return true;
+}
+
+bool frmMaker::mnuFUwaSave_Click() {
+    stopSound();
+    const QString path = movieDoc().packagePath;
+    if (path.isEmpty()) {
+        return mnuFBetuSave_Click();
+    }
+    if (!SavePackage(path)) {
+        return false;
+    }
+    showCaption();
+    state_.modified = false;
+    return true;
+}
+
+bool frmMaker::mnuFBetuSave_Click() {
+    stopSound();
+    const QString path =
+        FileDialogs::DialogSave(this, withoutTrailingSlash(movieDoc().packageFolder),
+                                FileDialogs::packageFilter(), QStringLiteral("sdw"));
+    if (path.isEmpty() || !SavePackage(path)) {
+        return false;
+    }
+    movieDoc().packagePath = path;
+    showCaption();
+    state_.modified = false;
+    return true;
+}
+
+bool frmMaker::SavePackage(const QString& path) {
+    rows_->StorePageFields();
+    const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
+    if (sequence.count < 1) {
+        showMovieMessage(this, sequence.message);
+        return false;
+    }
+    MovieScript::ScriptSettings settings;
+    settings.loop = rows_->chkLoop->isChecked();
+    settings.advanceOption = rows_->optJidou[0]->isChecked()   ? 0
+                             : rows_->optJidou[1]->isChecked() ? 1
+                                                               : 2;
+    settings.loopWaitText = rows_->txtLoop->text();
+
+    setEnabled(false);
+    ProgressBox* bar = rows_->picBar;
+    bar->clear();
+    bar->show();
+    MPRO_BAR::ShowProgress(bar, 0);
+    QCoreApplication::processEvents();
+    const PackageSave::SaveResult result =
+        PackageSave::SavePackage(path, sequence.count, settings, [bar](int percent) {
+            MPRO_BAR::ShowProgress(bar, percent);
+            QCoreApplication::processEvents();
+        });
+    if (!result.saved) {
+        showMovieMessage(this, result.message);
+    }
+    bar->hide();
+    setEnabled(true);
+    return result.saved;
+}

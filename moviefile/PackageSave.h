@@ -1,0 +1,28 @@
+#pragma once
+
+#include "moviefile/MovieMessages.h"
+#include "moviefile/MovieScript.h"
+
+#include <QString>
+
+#include <functional>
+
+// Saving the movie as a package: the script first, then each frame's
+// picture and sound, from the work folder.
+namespace PackageSave {
+
+struct SaveResult {
+    bool saved = false;
+    // The box to show when the save failed; None when it succeeded.
+    MovieMessage message = MovieMessage::None;
+};
+
+// Stores frames 1 to n of movieDoc() into a package at path, calling
+// progress with the whole percentage after each frame. The package is
+// written beside the target under a temporary name and renamed over it only
+// when every member is stored, so a failed save leaves an earlier package
+// exactly as it was. A file that two frames name is stored once.
+SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
+                       const std::function<void(int percent)>& progress);
+
+}  // namespace PackageSave

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/FileDialogs.h"
+#include "common/MessageBox.h"
+#include "common/ProgramEnd.h"
+#include "editor/AppSettings.h"
+#include "editor/frmMaker.h"
+#include "moviefile/ArchiverLibrary.h"
+#include "moviefile/CommandLine.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/WorkFolder.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QImage>
+#include <QPointer>
+#include <QTemporaryDir>
+
+// An editor window as the launcher opens it, in a fresh document, with
+// boxes and the program's end observed instead of shown.
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ProgramEnd::resetForTests();
+        ProgramEnd::setHandler([this](int code) { endCodes.push_back(code); });
+        MessageBox::clearShownBoxes();
+        FileDialogs::clearAskedDialogs();
+        // A box a test did not expect is recorded, never left waiting.
+        MessageBox::setAutoAnswer(true);
+        if (ArchiverLibrary::instance() == nullptr) {
+            ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
+        }
+        movieDoc() = MovieDoc();
+        appSettings() = AppSettings();
+        CommandLine::set(commandLine());
+        editor = new frmMaker();
+        editor->Form_Load();
+        editor->show();
+        clearWorkFolder();
+    }
+
+    void TearDown() override {
+        delete editor.data();
+        clearWorkFolder();
+        MessageBox::setAutoAnswer(false);
+        MessageBox::clearShownBoxes();
+        FileDialogs::clearAskedDialogs();
+        ProgramEnd::setHandler(nullptr);
+        ProgramEnd::resetForTests();
+    }
+
+    virtual QString commandLine() const { return {}; }
+
+    static void clearWorkFolder() {
+        QDir folder(WorkFolder::path());
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            folder.remove(name);
+        }
+    }
+
+    // A picture file in the work folder, one colour, and the frame naming it.
+    static void addFrame(int k, const QString& name, QColor colour, int waitMs = 0,
+                         const QString& sound = {}) {
+        QImage image(64, 48, QImage::Format_RGB888);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(WorkFolder::filePath(name), "BMP"));
+        FrameEntry& frame = movieDoc().frames[k];
+        frame.inUse = true;
+        frame.pictureFile = name;
+        frame.waitMs = waitMs;
+        frame.soundFile = sound;
+    }
+
+    static QByteArray readFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    std::vector<QString> boxTexts() const {
+        std::vector<QString> texts;
+        for (const auto& box : MessageBox::shownBoxes()) {
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
+
+    QPointer<frmMaker> editor;
+    std::vector<int> endCodes;
+    QTemporaryDir scratch;
+};

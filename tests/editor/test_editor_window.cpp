@@ -1,0 +1,381 @@
+#include "EditorFixture.h"
+#include "editor/SettingsFile.h"
+#include "editor/frames/FrameRows.h"
+#include "editor/frames/PictureBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include "moviefile/PreviewMode.h"
+
+namespace {
+
+using Answer = MessageBox::Answer;
+
+template <typename T>
+T* child(QWidget* window, const QString& name) {
+    T* found = window->findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name.toStdString();
+    return found;
+}
+
+TEST_F(EditorTest, ToolbarButtonsCarryTheirTipsInOrder) {
+    const std::pair<const char*, const char*> buttons[] = {
+        {"cmdNew", "新規作成"},
+        {"cmdFOpen", "開く"},
+        {"cmdFUwaSave", "上書き保存"},
+        {"cmdFBetuSave", "名前を付けて保存"},
+        {"cmdOpenHozon", "デフォルトフォルダを開く"},
+        {"cmdCopy", "スクリーン記録画面を表示"},
+        {"cmdPreview", "作成中データを再生"},
+        {"cmdOption", "環境設定"},
+    };
+    int left = -1;
+    for (const auto& [name, tip] : buttons) {
+        auto* button = child<QToolButton>(editor, name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(tip));
+        EXPECT_TRUE(button->text().isEmpty() ||
+                    button->toolButtonStyle() == Qt::ToolButtonIconOnly);
+        EXPECT_FALSE(button->icon().isNull());
+        EXPECT_EQ(button->size(), QSize(25, 25));
+        EXPECT_GT(button->x(), left);
+        left = button->x();
+    }
+}
+
+TEST_F(EditorTest, MenusHoldTheirItemsAndSeparatorsInOrder) {
+    auto itemsOf = [this](const char* menuName) {
+        QStringList items;
+        for (QAction* action : child<QMenu>(editor, menuName)->actions()) {
+            items << (action->isSeparator()
+                          ? QStringLiteral("-")
+                          : action->objectName() + QLatin1Char('=') + action->text());
+        }
+        return items;
+    };
+    EXPECT_EQ(itemsOf("mnuFMain"),
+              QStringList({"mnuNew=新規作成", "mnuFOpen=開く", "mnuFUwaSave=上書き保存",
+                           "mnuFBetuSave=名前を付けて保存", "-",
+                           "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了"}));
+    EXPECT_EQ(itemsOf("mnuPMain"), QStringList({"mnuCopy=記録", "mnuPreview=再生"}));
+    EXPECT_EQ(itemsOf("mnuSMain"), QStringList({"mnuOption=環境設定"}));
+    EXPECT_EQ(itemsOf("mnuHMain"), QStringList({"mnuHelp=ヘルプ", "-", "mnuVer=バージョン情報"}));
+    EXPECT_EQ(itemsOf("mnuMClick"),
+              QStringList({"mnuBmpEdit=編集", "mnuBmpAdd=挿入", "mnuBmpDel=削除"}));
+
+    QStringList bar;
+    for (QAction* action : editor->menuBar()->actions()) {
+        bar << action->text();
+    }
+    EXPECT_EQ(bar, QStringList({"ファイル", "記録・再生", "設定", "ヘルプ"}));
+}
+
+TEST_F(EditorTest, RowsSitOnTheirTwipsGrid) {
+    // Row 6 is the second box of the lower line: x = 120 + 2280 twips.
+    EXPECT_EQ(child<PictureBox>(editor, "picDat_6")->geometry(), QRect(160, 232, 151, 113));
+    EXPECT_EQ(child<QLabel>(editor, "lblNo_6")->geometry().topLeft(), QPoint(168, 216));
+    EXPECT_EQ(child<QLineEdit>(editor, "txtWait_6")->geometry(), QRect(224, 213, 25, 18));
+    EXPECT_EQ(child<QToolButton>(editor, "cmdSound_6")->geometry(), QRect(160, 344, 17, 17));
+    EXPECT_EQ(child<QLineEdit>(editor, "txtSound_6")->geometry(), QRect(176, 344, 134, 18));
+    EXPECT_EQ(child<QLineEdit>(editor, "txtWait_3")->toolTip(), "遅延秒数");
+    EXPECT_EQ(child<QToolButton>(editor, "cmdSound_3")->toolTip(), "音声ファイルを再生する");
+    EXPECT_EQ(child<QLineEdit>(editor, "txtSound_3")->toolTip(),
+              "音声(WAV,MID)ファイルをドラッグ＆ドロップで指定する");
+    EXPECT_TRUE(child<QLineEdit>(editor, "txtSound_3")->isReadOnly());
+    EXPECT_EQ(child<QGroupBox>(editor, "Frame1")->title(), "再生時の動作方法");
+    EXPECT_EQ(child<QRadioButton>(editor, "optJidou_2")->text(),
+              "自動　指定した間隔で再生する＋音声がある場合は音声再生終了までは待機する");
+    EXPECT_EQ(child<QCheckBox>(editor, "chkLoop")->text(),
+              "自動再生時、繰り返し再生する（永久ループ）");
+    EXPECT_EQ(child<QLabel>(editor, "lblLoop")->text(), "終了後、再生開始までの待ち時間(秒)");
+    EXPECT_FALSE(child<QWidget>(editor, "picBar")->isVisible());
+    EXPECT_EQ(child<QWidget>(editor, "picBar")->toolTip(), "進捗表示");
+    EXPECT_EQ(child<QLabel>(editor, "lblList")->toolTip(), "表示No");
+}
+
+TEST_F(EditorTest, LoadsANewDocumentWithoutACommandLine) {
+    EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
+    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
+    EXPECT_EQ(editor->rows()->txtLoop->text(), "10");
+    EXPECT_FALSE(editor->rows()->chkLoop->isChecked());
+    EXPECT_TRUE(editor->rows()->optJidou[0]->isChecked());
+    EXPECT_FALSE(editor->state().modified);
+    EXPECT_EQ(movieDoc().lastSlot(), 100);
+    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_EQ(movieDoc().packageFolder, appSettings().saveFolder + "/");
+    EXPECT_TRUE(editor->tmrEnd->isActive());
+    // The labels already follow manual mode.
+    EXPECT_EQ(editor->rows()->lblNo[0]->text(), "No.  1");
+    EXPECT_FALSE(editor->rows()->txtWait[0]->isVisibleTo(editor));
+}
+
+TEST_F(EditorTest, ClosingAnUntouchedEditorAsksNothingAndWritesTheSettings) {
+    addFrame(1, "a.bmp", Qt::red);
+    EXPECT_TRUE(editor->close());
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+    EXPECT_EQ(endCodes, std::vector<int>{0});
+    EXPECT_FALSE(QFile::exists(WorkFolder::filePath("a.bmp")));
+    const QByteArray written = readFile(SettingsFile::SettingsFilePath());
+    EXPECT_EQ(written.count("\r\n"), 8);
+    EXPECT_TRUE(written.startsWith("[TOP   ],"));
+}
+
+TEST_F(EditorTest, CloseWithChangesAnsweredNoDiscardsTheFiles) {
+    addFrame(1, "a.bmp", Qt::red, 0, "s.wav");
+    QFile(WorkFolder::filePath("s.wav")).open(QIODevice::WriteOnly);
+    editor->rows()->DrawFrameRows(1);
+    ASSERT_TRUE(editor->state().modified);
+    MessageBox::setNextAnswer(Answer::No);
+    EXPECT_TRUE(editor->close());
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_EQ(MessageBox::shownBoxes()[0].text, "変更内容を保存しますか？");
+    EXPECT_EQ(MessageBox::shownBoxes()[0].title, "終了確認");
+    EXPECT_EQ(MessageBox::shownBoxes()[0].buttons, MessageBox::Buttons::YesNoCancel);
+    EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
+    EXPECT_EQ(endCodes.size(), 1u);
+    EXPECT_TRUE(QDir(WorkFolder::path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(EditorTest, CloseWithChangesAnsweredCancelKeepsEverything) {
+    addFrame(1, "a.bmp", Qt::red);
+    editor->rows()->DrawFrameRows(1);
+    MessageBox::setNextAnswer(Answer::Cancel);
+    EXPECT_FALSE(editor->close());
+    EXPECT_TRUE(endCodes.empty());
+    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("a.bmp")));
+    EXPECT_TRUE(editor->state().modified);
+}
+
+TEST_F(EditorTest, TickingTheLoopAloneIsNoChange) {
+    editor->rows()->chkLoop->setChecked(true);
+    editor->rows()->txtLoop->setText("12");
+    EXPECT_FALSE(editor->state().modified);
+    EXPECT_TRUE(editor->close());
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
+TEST_F(EditorTest, PagesTurnWithinTheTableAndMarkTheDocument) {
+    FrameRows* rows = editor->rows();
+    rows->cmdBack_Click();
+    EXPECT_EQ(editor->state().pageBase, 0);
+    EXPECT_FALSE(editor->state().modified);
+    for (int i = 0; i < 12; ++i) {
+        rows->cmdNext->click();
+    }
+    EXPECT_EQ(editor->state().pageBase, 90);
+    EXPECT_EQ(rows->lblList->text(), " 91-100");
+    EXPECT_EQ(rows->lblNo[9]->text(), "No.100");
+    EXPECT_TRUE(editor->state().modified);
+    rows->cmdBack->click();
+    EXPECT_EQ(rows->lblList->text(), " 81- 90");
+}
+
+TEST_F(EditorTest, TurningAPageStoresTheTypedWaits) {
+    addFrame(1, "a.bmp", Qt::red, 1500);
+    addFrame(2, "b.bmp", Qt::green);
+    FrameRows* rows = editor->rows();
+    rows->selectAdvanceMode(1);
+    EXPECT_EQ(rows->txtWait[0]->text(), "1.5");
+    rows->txtWait[1]->setText(".5");
+    rows->txtWait[2]->setText("7");  // no frame there: not stored by a page turn
+    rows->cmdNext_Click();
+    EXPECT_EQ(movieDoc().frames[2].waitMs, 500);
+    EXPECT_EQ(movieDoc().frames[3].waitMs, 0);
+    EXPECT_EQ(movieDoc().frames[1].waitMs, 1500);
+}
+
+TEST_F(EditorTest, WaitBoxesTakeTheLeadingNumberWhenLeft) {
+    addFrame(1, "a.bmp", Qt::red, 2000);
+    FrameRows* rows = editor->rows();
+    rows->selectAdvanceMode(1);
+    editor->state().modified = false;
+    rows->txtWait[0]->setText("2");
+    rows->txtWait_LostFocus(0);
+    EXPECT_FALSE(editor->state().modified);
+    const std::pair<const char*, int> cases[] = {
+        {".5", 500}, {"ab", 0}, {"1a", 1000}, {"-5", -5000}};
+    for (const auto& [typed, expected] : cases) {
+        rows->txtWait[0]->setText(QString::fromLatin1(typed));
+        rows->txtWait_LostFocus(0);
+        EXPECT_EQ(movieDoc().frames[1].waitMs, expected) << typed;
+    }
+    EXPECT_TRUE(editor->state().modified);
+    // A wait typed on an empty row stays in its slot.
+    rows->txtWait[4]->setText("3");
+    rows->txtWait_LostFocus(4);
+    EXPECT_EQ(movieDoc().frames[5].waitMs, 3000);
+}
+
+TEST_F(EditorTest, TypingStopsAtTheBoxesLimitsButStoredWaitsShowWhole) {
+    addFrame(1, "a.bmp", Qt::red, 12500);
+    FrameRows* rows = editor->rows();
+    rows->selectAdvanceMode(1);
+    EXPECT_EQ(rows->txtWait[0]->text(), "12.5") << "a stored wait is shown whole";
+    rows->txtWait[1]->setFocus();
+    rows->txtWait[1]->selectAll();
+    QTest::keyClicks(rows->txtWait[1], "123");
+    EXPECT_EQ(rows->txtWait[1]->text(), "12");
+    rows->txtLoop->selectAll();
+    QTest::keyClicks(rows->txtLoop, "1234");
+    EXPECT_EQ(rows->txtLoop->text(), "123");
+    // Replacing a selection stays within the limit too.
+    rows->txtWait[0]->selectAll();
+    QTest::keyClicks(rows->txtWait[0], "7");
+    EXPECT_EQ(rows->txtWait[0]->text(), "7");
+}
+
+TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
+    FrameRows* rows = editor->rows();
+    rows->selectAdvanceMode(2);
+    EXPECT_EQ(rows->lblNo[0]->text(), "No.  1         秒");
+    EXPECT_TRUE(rows->txtWait[0]->isVisibleTo(editor));
+    EXPECT_EQ(movieDoc().advanceMode, 2);
+    rows->selectAdvanceMode(0);
+    EXPECT_EQ(rows->lblNo[9]->text(), "No. 10");
+    EXPECT_FALSE(rows->txtWait[9]->isVisibleTo(editor));
+    editor->state().modified = false;
+    rows->optJidou[0]->click();
+    EXPECT_TRUE(editor->state().modified) << "choosing the same option again marks the document";
+}
+
+TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
+    addFrame(3, "c.bmp", Qt::blue, 0, "tune.mid");
+    movieDoc().frames[5].soundFile = "only.wav";
+    FrameRows* rows = editor->rows();
+    rows->DrawFrameRows(1);
+    EXPECT_FALSE(rows->picDat[2]->picture().isNull());
+    EXPECT_TRUE(rows->picDat[0]->picture().isNull());
+    EXPECT_EQ(rows->txtSound[2]->text(), "tune.mid");
+    EXPECT_EQ(rows->txtSound[4]->text(), "only.wav");
+    const QImage thumbnail = rows->picDat[2]->picture();
+    EXPECT_EQ(thumbnail.pixelColor(thumbnail.width() / 2, thumbnail.height() / 2),
+              QColor(Qt::blue));
+    rows->cmdNext_Click();
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_TRUE(rows->picDat[r]->picture().isNull());
+        EXPECT_TRUE(rows->txtSound[r]->text().isEmpty());
+    }
+    EXPECT_EQ(rows->lblNo[0]->text(), "No. 11");
+}
+
+TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
+    addFrame(1, "good.bmp", Qt::red);
+    movieDoc().frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
+    QFile broken(WorkFolder::filePath("broken.bmp"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("BM not a picture");
+    broken.close();
+    MessageBox::setAutoAnswer(true);
+    editor->rows()->DrawFrameRows(1);
+    EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());
+    EXPECT_TRUE(editor->rows()->picDat[1]->picture().isNull());
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
+    EXPECT_TRUE(endCodes.empty());
+    EXPECT_TRUE(editor->isEnabled());
+}
+
+TEST_F(EditorTest, RightClickOffersOnlyDeleteOnARowWithoutAPicture) {
+    addFrame(1, "a.bmp", Qt::red);
+    FrameRows* rows = editor->rows();
+    int shownFor = -1;
+    bool offered = true;
+    QObject::connect(rows, &FrameRows::rowMenuRequested, [&](int row, QPoint, bool hasPicture) {
+        shownFor = row;
+        offered = hasPicture;
+    });
+    rows->picDat_MouseUp(3, Qt::RightButton, QPoint());
+    EXPECT_EQ(shownFor, 3);
+    EXPECT_FALSE(offered);
+    EXPECT_FALSE(editor->mnuBmpEdit->isVisible());
+    EXPECT_FALSE(editor->mnuBmpAdd->isVisible());
+    editor->mnuMClick->hide();
+    rows->picDat_MouseUp(0, Qt::RightButton, QPoint());
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(editor->state().selectedRow, 0);
+    editor->mnuMClick->hide();
+    // Left clicks and clicks while an external edit runs do nothing.
+    shownFor = -1;
+    rows->picDat_MouseUp(2, Qt::LeftButton, QPoint());
+    editor->cmdNew->setEnabled(false);
+    rows->picDat_MouseUp(2, Qt::RightButton, QPoint());
+    EXPECT_EQ(shownFor, -1);
+}
+
+TEST_F(EditorTest, EveryToolbarButtonRunsItsMenuItem) {
+    const std::pair<const char*, const char*> pairs[] = {
+        {"cmdNew", "mnuNew"},
+        {"cmdFOpen", "mnuFOpen"},
+        {"cmdFUwaSave", "mnuFUwaSave"},
+        {"cmdFBetuSave", "mnuFBetuSave"},
+        {"cmdOpenHozon", "mnuOpenHozon"},
+        {"cmdCopy", "mnuCopy"},
+        {"cmdPreview", "mnuPreview"},
+        {"cmdOption", "mnuOption"},
+    };
+    for (const auto& [buttonName, itemName] : pairs) {
+        auto* item = child<QAction>(editor, itemName);
+        int triggered = 0;
+        auto connection = QObject::connect(item, &QAction::triggered, [&] { ++triggered; });
+        // The commands themselves stay quiet: only the trigger is counted.
+        QObject::disconnect(item, &QAction::triggered, editor, nullptr);
+        child<QToolButton>(editor, buttonName)->click();
+        EXPECT_EQ(triggered, 1) << buttonName;
+        QObject::disconnect(connection);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
+    for (int k = 1; k <= 3; ++k) {
+        addFrame(k, QStringLiteral("p%1.bmp").arg(k), Qt::cyan, 20);
+    }
+    editor->rows()->DrawFrameRows(1);
+    editor->rows()->selectAdvanceMode(1);
+    editor->state().modified = false;
+    int shownFrames = 0;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "frmMovie" && window->isVisible()) {
+                EXPECT_TRUE(previewMode);
+                EXPECT_EQ(movieDoc().frameCount, 3);
+                ++shownFrames;
+            }
+        }
+    });
+    watcher.start(5);
+    editor->mnuPreview_Click();
+    watcher.stop();
+    EXPECT_GT(shownFrames, 0);
+    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_FALSE(previewMode);
+    EXPECT_TRUE(endCodes.empty()) << "a preview's end returns to the editor";
+    EXPECT_FALSE(editor->state().modified);
+    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("p1.bmp"))) << "a preview deletes nothing";
+}
+
+TEST_F(EditorTest, PreviewOfAGapShowsItsMessageAndNoPlayer) {
+    addFrame(1, "a.bmp", Qt::red);
+    addFrame(3, "c.bmp", Qt::blue);
+    editor->mnuPreview_Click();
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_TRUE(
+        MessageBox::shownBoxes()[0].text.startsWith("表示するデータの途中に空きがあります"));
+    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_FALSE(previewMode);
+}
+
+}  // namespace
