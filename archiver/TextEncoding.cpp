@@ -103,7 +103,13 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8) {
-    return Converter("CP932", "UTF-8").convert(utf8);
+    auto cp932 = Converter("CP932", "UTF-8").convert(utf8);
+    // Some characters map to bytes that read back as others (the yen sign
+    // becomes the backslash byte): such text has no faithful CP932 form.
+    if (!cp932 || cp932ToUtf8(*cp932) != std::optional<std::string>(std::string(utf8))) {
+        return std::nullopt;
+    }
+    return cp932;
 }
 
 std::optional<std::string> cp932ToUtf8(std::string_view cp932) {

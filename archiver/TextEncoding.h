@@ -11,7 +11,8 @@ namespace TextEncoding {
 
 bool isValidUtf8(std::string_view bytes);
 
-// The CP932 form of a UTF-8 text, or nothing when a character has none.
+// The CP932 form of a UTF-8 text, or nothing when a character has none
+// that reads back as the same character.
 std::optional<std::string> utf8ToCp932(std::string_view utf8);
 
 // CP932 bytes as UTF-8, or nothing when the bytes are not CP932.

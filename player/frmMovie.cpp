@@ -1,45 +1,265 @@
 #include "frmMovie.h"
 
 #include "common/AppIcon.h"
+#include "common/FileDialogs.h"
 #include "common/LauncherLink.h"
+#include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "moviefile/AFrameReel.h"
+#include "moviefile/MCHAR_CHK.h"
+#include "moviefile/MMojiTikanAll.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/MovieScript.h"
 #include "moviefile/PreviewMode.h"
+#include "player/MMidPlay.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+// Sizes are kept in twips, as the window was laid out; 15 twips make a pixel.
+constexpr int pixels(int twips) {
+    return twips / 15;
+}
+
+constexpr int kButtonWidth = 855;
+constexpr int kButtonHeight = 375;
+constexpr int kButtonTops[] = {0, 360, 720};
+constexpr int kListWidth = 2400;
+constexpr int kListGap = 200;
+
+}  // namespace
 
 frmMovie::frmMovie(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmMovie"));
     setWindowTitle(QStringLiteral("Slidewright"));
     setWindowIcon(AppIcon::programIcon());
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(640, 480);
 
-    cmdEnd = new QPushButton(QStringLiteral("End"), this);
-    cmdEnd->setObjectName(QStringLiteral("cmdEnd"));
-    cmdEnd->setToolTip(QStringLiteral("終了する"));
-    cmdEnd->setGeometry(width() - 57, 48, 57, 25);
-    connect(cmdEnd, &QPushButton::clicked, this, &frmMovie::cmdEnd_Click);
+    Pic1 = new QLabel(this);
+    Pic1->setObjectName(QStringLiteral("Pic1"));
+    Pic1->setFrameShape(QFrame::NoFrame);
+    Pic1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Pic1->setContentsMargins(0, 0, 0, 0);
+    Pic1->move(0, 0);
+    Pic1->installEventFilter(this);
 
+    // The buttons are small; a smaller face keeps "999/999" readable in them.
+    QFont buttonFont = font();
+    buttonFont.setPixelSize(11);
+    auto makeButton = [&](const char* name, const QString& caption, const QString& tip, int top) {
+        auto* button = new QPushButton(caption, Pic1);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setToolTip(tip);
+        button->setFont(buttonFont);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(0, pixels(top), pixels(kButtonWidth), pixels(kButtonHeight));
+        return button;
+    };
+    cmdAuto = makeButton("cmdAuto", QStringLiteral("Auto"),
+                         QStringLiteral("Auto=自動再生　Manual=手動再生"), kButtonTops[0]);
+    cmdNo =
+        makeButton("cmdNo", QStringLiteral("999/999"), QStringLiteral("動作状況"), kButtonTops[1]);
+    cmdEnd =
+        makeButton("cmdEnd", QStringLiteral("End"), QStringLiteral("終了する"), kButtonTops[2]);
+
+    lstDat = new QListWidget(Pic1);
+    lstDat->setObjectName(QStringLiteral("lstDat"));
+    lstDat->setToolTip(QStringLiteral("ダブルクリックで切り替わる"));
+    lstDat->resize(pixels(kListWidth), lstDat->height());
+    lstDat->hide();
+
+    lblLoopWait = new QLabel(QStringLiteral("再生開始まであと ＸＸ秒 お待ち下さい..."), Pic1);
+    lblLoopWait->setObjectName(QStringLiteral("lblLoopWait"));
+    // Readable over any picture.
+    lblLoopWait->setAutoFillBackground(true);
+    lblLoopWait->setMargin(6);
+    lblLoopWait->adjustSize();
+    lblLoopWait->hide();
+
+    tmrMain = new QTimer(this);
+    tmrMain->setObjectName(QStringLiteral("tmrMain"));
+    tmrMidPlay = new QTimer(this);
+    tmrMidPlay->setObjectName(QStringLiteral("tmrMidPlay"));
+    tmrMidPlay->setInterval(50);
     tmrEnd = new QTimer(this);
     tmrEnd->setObjectName(QStringLiteral("tmrEnd"));
     tmrEnd->setInterval(5);
+    for (QTimer* timer : {tmrMain, tmrMidPlay, tmrEnd}) {
+        timer->setTimerType(Qt::PreciseTimer);
+    }
+
+    connect(cmdAuto, &QPushButton::clicked, this, &frmMovie::cmdAuto_Click);
+    connect(cmdNo, &QPushButton::clicked, this, &frmMovie::cmdNo_Click);
+    connect(cmdEnd, &QPushButton::clicked, this, &frmMovie::cmdEnd_Click);
+    connect(lstDat, &QListWidget::itemDoubleClicked, this, &frmMovie::lstDat_DblClick);
+    connect(tmrMain, &QTimer::timeout, this, &frmMovie::tmrMain_Timer);
+    connect(tmrMidPlay, &QTimer::timeout, this, &frmMovie::tmrMidPlay_Timer);
     connect(tmrEnd, &QTimer::timeout, this, &frmMovie::tmrEnd_Timer);
 }
 
+frmMovie::~frmMovie() {
+    tmrMain->stop();
+    tmrMidPlay->stop();
+}
+
 frmMovie* frmMovie::Open() {
-    auto* movie = new frmMovie();
-    movie->Form_Load();
-    if (ProgramEnd::hasEnded()) {
+    QPointer<frmMovie> movie = new frmMovie();
+    movie->setAttribute(Qt::WA_DeleteOnClose);
+    if (!movie->Form_Load()) {
+        // The program has ended; only a test's end handler gets here.
+        delete movie.data();
         return nullptr;
     }
+    movie->placeOnScreen();
     movie->show();
     return movie;
 }
 
-void frmMovie::Form_Load() {
+void frmMovie::RunPreview(QWidget* editor) {
+    previewMode = true;
+    QPointer<frmMovie> movie = new frmMovie(editor);
+    movie->setWindowModality(Qt::ApplicationModal);
+    if (movie->Form_Load()) {
+        movie->placeOnScreen();
+        movie->show();
+        QEventLoop loop;
+        connect(movie, &frmMovie::closed, &loop, &QEventLoop::quit);
+        connect(movie, &QObject::destroyed, &loop, &QEventLoop::quit);
+        if (!movie->playerClosed) {
+            loop.exec();
+        }
+    }
+    // Gone already when the editor itself was destroyed meanwhile.
+    delete movie.data();
+}
+
+bool frmMovie::Form_Load() {
+    waitingForSound = false;
+    stopRequested = false;
+    inLoopWait = false;
+    closeRequested = false;
+    playerClosed = false;
+    dragStartX = -1;
+    dragStartY = -1;
+    shownSoundFile_.clear();
+
+    if (!previewMode) {
+        const MovieMessage prepared = AFrameReel::PrepareWorkAndPackage();
+        if (prepared != MovieMessage::None) {
+            failWith(prepared);
+            return false;
+        }
+        MovieDoc& doc = movieDoc();
+        if (doc.packagePath.isEmpty() || !QFileInfo(doc.packagePath).isFile()) {
+            QString folder = doc.packageFolder;
+            if (folder.size() > 1 && folder.endsWith(u'/')) {
+                folder.chop(1);
+            }
+            QString chosen = FileDialogs::DialogRead(this, folder, FileDialogs::packageFilter());
+            MMojiTikanAll::ReplaceAllText(true, chosen, QStringLiteral("\""), QString(), false);
+            if (chosen.isEmpty() || !QFileInfo(chosen).isFile()) {
+                endProgram(0);
+                return false;
+            }
+            doc.packagePath = QFileInfo(chosen).absoluteFilePath();
+            int position = 0;
+            int count = 0;
+            MCHAR_CHK::FindTextPos(true, doc.packagePath, QStringLiteral("/"), position, count);
+            doc.packageFolder = doc.packagePath.left(position);
+        }
+        const MovieScript::ReadResult script = MovieScript::ReadMovieScript(MovieScript::ForPlayer);
+        if (script.newerVersion) {
+            const auto box = MovieMessages::of(MovieMessage::NewerVersion);
+            MessageBox::show(this, box.text, box.title, box.icon);
+        }
+        if (!script.ok()) {
+            failWith(script.message());
+            return false;
+        }
+    }
+
+    currentFrame = 1;
+    if (!ShowFrame(1)) {
+        return false;
+    }
+    const int mode = movieDoc().advanceMode;
+    const bool automatic = mode == 1 || mode == 2;
+    cmdAuto->setText(automatic ? QStringLiteral("Auto") : QStringLiteral("Manual"));
+    cmdNo->setEnabled(!automatic);
+    ArrangeControls();
+    lblLoopWait->move(Pic1->contentsRect().topLeft());
+    if (automatic) {
+        startFrameTimer();
+    }
     tmrEnd->start();
+    return true;
+}
+
+void frmMovie::ArrangeControls() {
+    const int width = Pic1->contentsRect().width();
+    for (QPushButton* button : {cmdAuto, cmdNo, cmdEnd}) {
+        button->move(width - button->width(), button->y());
+    }
+    // A picture narrower than the buttons and the list still shows the list.
+    const int listLeft = cmdNo->x() - lstDat->width() - pixels(kListGap);
+    lstDat->setGeometry(std::max(0, listLeft), 0, lstDat->width(), Pic1->height());
+}
+
+void frmMovie::Pic1_MouseDown(const QPoint& position) {
+    if (isAutoMode()) {
+        return;
+    }
+    dragStartX = position.x();
+    dragStartY = position.y();
+}
+
+void frmMovie::Pic1_MouseUp(const QPoint& position) {
+    if (isAutoMode() || dragStartX == -1 || dragStartY == -1) {
+        return;
+    }
+    move(x() + position.x() - dragStartX, y() + position.y() - dragStartY);
+    dragStartX = -1;
+    dragStartY = -1;
+}
+
+bool frmMovie::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Pic1) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                if (mouse->button() == Qt::LeftButton) {
+                    Pic1_MouseDown(mouse->position().toPoint());
+                }
+                return true;
+            }
+            case QEvent::MouseButtonRelease: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                if (mouse->button() == Qt::LeftButton) {
+                    Pic1_MouseUp(mouse->position().toPoint());
+                }
+                return true;
+            }
+            case QEvent::MouseButtonDblClick:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                    Pic1_DblClick();
+                }
+                return true;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmMovie::tmrEnd_Timer() {
@@ -47,13 +267,60 @@ void frmMovie::tmrEnd_Timer() {
     LauncherLink::unloadLauncher();
 }
 
-void frmMovie::cmdEnd_Click() {
-    close();
-}
-
 void frmMovie::closeEvent(QCloseEvent* event) {
+    if (inLoopWait) {
+        // The countdown runs inside a frame tick; that tick closes the
+        // window once the countdown has returned.
+        stopRequested = true;
+        closeRequested = true;
+        event->ignore();
+        return;
+    }
     event->accept();
+    tmrMain->stop();
+    MMidPlay::StopSound(*tmrMidPlay);
+    tmrMidPlay->stop();
+    playerClosed = true;
     if (!previewMode) {
         ProgramEnd::endProgram(0);
     }
+    emit closed();
+}
+
+void frmMovie::failWith(MovieMessage message) {
+    const auto box = MovieMessages::of(message);
+    QPointer<frmMovie> self(this);
+    MessageBox::show(this, box.text, box.title, box.icon);
+    if (!self) {
+        return;  // closed and deleted while the box was up
+    }
+    if (previewMode) {
+        // Ending here would throw away the editor's unsaved movie.
+        playerClosed = true;
+        close();
+        return;
+    }
+    endProgram(1);
+}
+
+void frmMovie::endProgram(int exitCode) {
+    tmrMain->stop();
+    MMidPlay::StopSound(*tmrMidPlay);
+    tmrMidPlay->stop();
+    playerClosed = true;
+    ProgramEnd::endProgram(exitCode);
+}
+
+void frmMovie::placeOnScreen() {
+    QScreen* screen =
+        parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    // Centred when it fits; a picture larger than the screen starts at the
+    // screen's top-left corner.
+    const QRect area = screen->availableGeometry();
+    const int left = area.left() + std::max(0, (area.width() - width()) / 2);
+    const int top = area.top() + std::max(0, (area.height() - height()) / 2);
+    move(left, top);
 }

@@ -1,14 +1,22 @@
 #include "app/frmMain.h"
+#include "common/FileDialogs.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
 #include "editor/frmMaker.h"
+#include "moviefile/ArchiverLibrary.h"
+#include "moviefile/CommandLine.h"
+#include "moviefile/MLha.h"
 #include "player/frmMovie.h"
 #include "tests/QtWait.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -82,15 +90,48 @@ TEST_F(Launcher, EditorClosesTheLauncherThenItsCloseEndsTheProgram) {
     EXPECT_EQ(endCodes.size(), 1u);
 }
 
-TEST_F(Launcher, PlayerClosesTheLauncherThenItsCloseEndsTheProgram) {
+TEST_F(Launcher, PlayerWithoutAPackageAsksForOneAndItsCancelEndsTheProgram) {
+    FileDialogs::clearAskedDialogs();
+    FileDialogs::setNextFileName(QString());
     QTest::mouseClick(launcher->cmdMovie, Qt::LeftButton);
+    EXPECT_EQ(FileDialogs::askedDialogs().size(), 1u);
+    EXPECT_EQ(endCodes, std::vector<int>{0});
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        EXPECT_EQ(qobject_cast<frmMovie*>(window), nullptr);
+    }
+}
+
+TEST_F(Launcher, PlayerClosesTheLauncherThenItsCloseEndsTheProgram) {
+    // A one-frame package, when the archiver can make one.
+    QTemporaryDir folder;
+    const QString package = QDir(folder.path()).filePath("one.sdw");
+    if (ArchiverLibrary::instance() == nullptr) {
+        ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
+    }
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(QDir(folder.path()).filePath("a.bmp"), "BMP"));
+    QFile script(QDir(folder.path()).filePath("Slidewright.ini"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(
+        "VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,0\r\nLOOPWAIT,10\r\nOPTEND,START\r\n"
+        "NAME,001,a.bmp\r\nWAIT,001,1000\r\nSOUND,001,\r\nEND,END,END\r\n");
+    script.close();
+    if (MLha::StoreInPackage(package, script.fileName(), true) != 0 ||
+        MLha::StoreInPackage(package, QDir(folder.path()).filePath("a.bmp"), false) != 0) {
+        GTEST_SKIP() << "the archiver cannot make packages yet";
+    }
+    CommandLine::set(package);
+    QTest::mouseClick(launcher->cmdMovie, Qt::LeftButton);
+    CommandLine::set(QString());
     QPointer<frmMovie> player;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (auto* found = qobject_cast<frmMovie*>(window)) {
             player = found;
         }
     }
-    ASSERT_TRUE(player);
+    ASSERT_TRUE(player) << "boxes: " << MessageBox::shownBoxes().size();
+    EXPECT_EQ(player->size(), QSize(64, 48));
     ASSERT_TRUE(waitUntil([&] { return launcher.isNull(); }));
     EXPECT_TRUE(endCodes.empty());
     player->close();

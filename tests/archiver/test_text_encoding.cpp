@@ -25,6 +25,17 @@ TEST(TextEncoding, CharactersWithoutCp932FormStayUtf8) {
     EXPECT_EQ(TextEncoding::fromPackageText(name), name);
 }
 
+TEST(TextEncoding, TextWhoseCp932FormReadsBackDifferentlyStaysUtf8) {
+    // The yen sign and the overline map to ASCII bytes in CP932.
+    for (const std::string text : {"price\xC2\xA5"
+                                   "100.bmp",
+                                   "a\xE2\x80\xBE.bmp"}) {
+        EXPECT_FALSE(TextEncoding::utf8ToCp932(text).has_value()) << text;
+        EXPECT_EQ(TextEncoding::toPackageText(text), text);
+        EXPECT_EQ(TextEncoding::fromPackageText(TextEncoding::toPackageText(text)), text);
+    }
+}
+
 TEST(TextEncoding, RejectsMalformedUtf8) {
     EXPECT_FALSE(TextEncoding::isValidUtf8("\xC0\xAF"));      // overlong slash
     EXPECT_FALSE(TextEncoding::isValidUtf8("\xED\xA0\x80"));  // surrogate

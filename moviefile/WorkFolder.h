@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The work folder: the plain folder into which package members are
+// extracted and in which the editor keeps the movie's files. Held
+// process-wide, as a path without a trailing "/".
+namespace WorkFolder {
+
+const QString& path();
+void setPath(const QString& folder);
+// The path of a bare file name inside the work folder.
+QString filePath(const QString& name);
+
+// The player's work folder: a folder of this run only (mode 0700 under
+// $TMPDIR), made on first use and removed when the program ends, however
+// it ends. Folders that earlier, killed runs left behind are removed
+// before it is made. Nothing when no folder can be made.
+std::optional<QString> privateFolder();
+// Removes the private folder now; harmless when there is none.
+void removePrivateFolder();
+// Removes the private folders of runs that are no longer alive under the
+// given temporary folder; returns how many were removed.
+int removeAbandonedFolders(const QString& temporaryFolder);
+
+// True for a name that can only mean a file directly inside the work
+// folder: not empty, no separator, not "." or "..", no leading "..", no
+// drive or wildcard characters, no control characters.
+bool isBareFileName(const QString& name);
+
+}  // namespace WorkFolder

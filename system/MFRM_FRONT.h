@@ -1,0 +1,14 @@
+#pragma once
+
+class QWidget;
+
+// Keeping a window above all others.
+namespace MFRM_FRONT {
+
+// Keeps the form above every other window without ever taking the focus
+// from the window the user is working in, or (release) makes it an
+// ordinary window again. The form keeps its place and size, and stays shown
+// when it was shown.
+void SetWindowTopmost(QWidget* form, bool release);
+
+}  // namespace MFRM_FRONT

@@ -1,0 +1,222 @@
+#include "system/frmOption.h"
+
+#include "common/MessageBox.h"
+#include "editor/AppSettings.h"
+#include "moviefile/WorkFolder.h"
+#include "system/BrowseForFolder.h"
+#include "system/MKakucyoSet.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kFolderBoxWidth = 400;
+
+// The warning is red, as a warning about deleted files should be.
+const QColor kWarningColour(0xFF, 0x00, 0x00);
+
+QPushButton* browseButton(const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(OptionTexts::kBrowseCaption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    return button;
+}
+
+QLineEdit* folderBox(const QString& name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setMinimumWidth(kFolderBoxWidth);
+    return box;
+}
+
+// Only an existing folder will do: a file of that name would leave the
+// editor unpacking into something that is not a folder.
+bool isFolder(const QString& text) {
+    return !text.isEmpty() && QFileInfo(text).isDir();
+}
+
+QString executablePath() {
+    return QApplication::applicationFilePath();
+}
+
+}  // namespace
+
+frmOption::frmOption(QWidget* parent) : QDialog(parent) {
+    using namespace OptionTexts;
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(kCaption);
+    setModal(true);
+
+    Frame2 = new QGroupBox(kWorkFolderFrame, this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    txtSagyou = folderBox(QStringLiteral("txtSagyou"), Frame2);
+    cmdSagyou = browseButton(QStringLiteral("cmdSagyou"), Frame2);
+    lbl1 = new QLabel(kWarning, Frame2);
+    lbl1->setObjectName(QStringLiteral("lbl1"));
+    lbl1->setTextFormat(Qt::PlainText);
+    QPalette warning = lbl1->palette();
+    warning.setColor(QPalette::WindowText, kWarningColour);
+    lbl1->setPalette(warning);
+    auto* workLayout = new QGridLayout(Frame2);
+    workLayout->addWidget(txtSagyou, 0, 0);
+    workLayout->addWidget(cmdSagyou, 0, 1);
+    workLayout->addWidget(lbl1, 1, 0, 1, 2);
+
+    Frame1 = new QGroupBox(kSaveFolderFrame, this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    txtHozon = folderBox(QStringLiteral("txtHozon"), Frame1);
+    cmdHozon = browseButton(QStringLiteral("cmdHozon"), Frame1);
+    auto* saveLayout = new QHBoxLayout(Frame1);
+    saveLayout->addWidget(txtHozon);
+    saveLayout->addWidget(cmdHozon);
+
+    Frame3 = new QGroupBox(kAssociationFrame, this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    cmdSet = new QPushButton(kRegisterCaption, Frame3);
+    cmdSet->setObjectName(QStringLiteral("cmdSet"));
+    cmdSet->setToolTip(kRegisterTip);
+    cmdSet->setAutoDefault(false);
+    cmdDel = new QPushButton(kUnregisterCaption, Frame3);
+    cmdDel->setObjectName(QStringLiteral("cmdDel"));
+    cmdDel->setToolTip(kUnregisterTip);
+    cmdDel->setAutoDefault(false);
+    auto* associationLayout = new QHBoxLayout(Frame3);
+    associationLayout->addWidget(cmdSet);
+    associationLayout->addWidget(cmdDel);
+    associationLayout->addStretch();
+
+    OKButton = new QPushButton(kOkCaption, this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton(kCancelCaption, this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setAutoDefault(false);
+    // Both closing buttons the same width, as a pair.
+    const int buttonWidth =
+        std::max({OKButton->sizeHint().width(), CancelButton->sizeHint().width(), 88});
+    OKButton->setFixedWidth(buttonWidth);
+    CancelButton->setFixedWidth(buttonWidth);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Frame2);
+    layout->addWidget(Frame1);
+    layout->addWidget(Frame3);
+    layout->addSpacing(4);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmdSagyou, &QPushButton::clicked, this, &frmOption::cmdSagyou_Click);
+    connect(cmdHozon, &QPushButton::clicked, this, &frmOption::cmdHozon_Click);
+    connect(cmdSet, &QPushButton::clicked, this, &frmOption::cmdSet_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmOption::cmdDel_Click);
+    connect(OKButton, &QPushButton::clicked, this, &frmOption::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmOption::CancelButton_Click);
+
+    Form_Load();
+}
+
+void frmOption::Form_Load() {
+    // Paths read from their start, as in any folder box.
+    txtSagyou->setText(appSettings().workFolder);
+    txtSagyou->setCursorPosition(0);
+    txtHozon->setText(appSettings().saveFolder);
+    txtHozon->setCursorPosition(0);
+}
+
+void frmOption::cmdSagyou_Click() {
+    const QString folder =
+        MDIALOG_SAN::BrowseForFolder(this, MDIALOG_SAN::kWorkFolderTitle, txtSagyou->text());
+    if (!folder.isEmpty()) {
+        txtSagyou->setText(folder);
+    }
+}
+
+void frmOption::cmdHozon_Click() {
+    const QString folder =
+        MDIALOG_SAN::BrowseForFolder(this, MDIALOG_SAN::kSaveFolderTitle, txtHozon->text());
+    if (!folder.isEmpty()) {
+        txtHozon->setText(folder);
+    }
+}
+
+void frmOption::cmdSet_Click() {
+    using namespace MKakucyoSet;
+    if (MessageBox::show(this, kAskRegister, kAskRegisterTitle, MessageBox::Icon::Question,
+                         MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes) {
+        return;
+    }
+    if (RegisterFileType(kExtension, kTypeName, kDescription, executablePath(), 0,
+                         executablePath())) {
+        MessageBox::show(this, kRegistered, kSuccessTitle, MessageBox::Icon::Information);
+    } else {
+        MessageBox::show(this, kRegisterFailed, kFailureTitle, MessageBox::Icon::Critical);
+    }
+}
+
+void frmOption::cmdDel_Click() {
+    using namespace MKakucyoSet;
+    if (MessageBox::show(this, kAskUnregister, kAskUnregisterTitle, MessageBox::Icon::Question,
+                         MessageBox::Buttons::YesNo) != MessageBox::Answer::Yes) {
+        return;
+    }
+    if (UnregisterFileType(kExtension, kTypeName, kDescription, executablePath(), 0,
+                           executablePath())) {
+        MessageBox::show(this, kUnregistered, kSuccessTitle, MessageBox::Icon::Information);
+    } else {
+        MessageBox::show(this, kUnregisterFailed, kFailureTitle, MessageBox::Icon::Critical);
+    }
+}
+
+void frmOption::OKButton_Click() {
+    const QString work = txtSagyou->text();
+    const QString save = txtHozon->text();
+    if (!isFolder(work) || !isFolder(save)) {
+        MessageBox::show(this, OptionTexts::kBadFolder, OptionTexts::kBadFolderTitle,
+                         MessageBox::Icon::Exclamation);
+        QLineEdit* wrong = isFolder(work) ? txtHozon : txtSagyou;
+        wrong->setFocus();
+        wrong->selectAll();
+        return;
+    }
+
+    AppSettings& settings = appSettings();
+    lastMove_ = {};
+    const bool workChanged = work != settings.workFolder;
+    if (workChanged) {
+        // A hundred large pictures take a moment to copy and sync.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        lastMove_ = WorkFolderMove::MoveBitmaps(settings.workFolder, work);
+        QApplication::restoreOverrideCursor();
+    }
+    settings.workFolder = work;
+    settings.saveFolder = save;
+    if (!lastMove_.kept.isEmpty()) {
+        MessageBox::show(this, OptionTexts::kPicturesKept + u'\n' + lastMove_.kept.join(u'\n'),
+                         OptionTexts::kCaption, MessageBox::Icon::Exclamation);
+    }
+    if (workChanged) {
+        // The editor keeps its files where WorkFolder points: the pictures
+        // just moved must be found there.
+        WorkFolder::setPath(work);
+    }
+    accept();
+}
+
+void frmOption::CancelButton_Click() {
+    reject();
+}

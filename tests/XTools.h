@@ -1,0 +1,58 @@
+#pragma once
+// Small helpers for tests that run under a real X server (with_x.sh).
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include <functional>
+
+namespace XTools {
+
+// Runs an X tool (xdotool, xprop) and returns what it printed, trimmed.
+inline QString Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// Lets events run until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+// The window the window manager calls active, as xdotool reads it.
+inline qulonglong ActiveWindow() {
+    return Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
+}
+
+// Asks the window manager to activate the window, as a pager would, and
+// waits until it is; asks again when a busy window manager dropped it.
+inline bool Activate(qulonglong window) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        Run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QString::number(window)});
+        if (WaitFor([window] { return ActiveWindow() == window; }, 2000)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace XTools

@@ -1,0 +1,80 @@
+// Where no screen can be read, every copy fails cleanly, and the save that
+// follows says so.
+#include "capture/MH_COPY.h"
+#include "capture/MPIC_256GEN.h"
+#include "capture/PortalGrabber.h"
+#include "capture/X11Grabber.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+TEST(NoDisplay, TheOffscreenPlatformCopiesNothing) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    const auto grabber = ScreenGrabber::create();
+    EXPECT_NE(dynamic_cast<NullGrabber*>(grabber.get()), nullptr);
+    EXPECT_FALSE(grabber->grabScreen().has_value());
+    EXPECT_FALSE(grabber->grabActiveWindow().has_value());
+
+    QImage box(10, 10, QImage::Format_RGB32);
+    MH_COPY::CopyDesktopToBox(box);
+    EXPECT_TRUE(box.isNull());
+    QTemporaryDir dir;
+    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(box, dir.filePath(QStringLiteral("SW001.bmp"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("SW001.bmp"))));
+    MH_COPY::CopyForegroundToBox(box);
+    EXPECT_TRUE(box.isNull());
+}
+
+TEST(NoDisplay, AnUnreachableXServerIsRefused) {
+    EXPECT_EQ(X11Grabber::connect(":4711"), nullptr);
+    EXPECT_EQ(X11Grabber::connect("no such display"), nullptr);
+}
+
+TEST(NoPortal, WithoutASessionBusTheCopyFails) {
+    PortalGrabber grabber(QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/slidewright-bus"), QStringLiteral("no bus")));
+    EXPECT_FALSE(grabber.grabScreen().has_value());
+    EXPECT_FALSE(grabber.grabActiveWindow().has_value());
+}
+
+TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
+    // A private session bus that can start no services, so no portal.
+    QTemporaryDir dir;
+    QFile config(dir.filePath(QStringLiteral("bus.conf")));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<busconfig><type>session</type>"
+                                "<listen>unix:dir=%1</listen>"
+                                "<policy context=\"default\">"
+                                "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                "<allow eavesdrop=\"true\"/>"
+                                "<allow own=\"*\"/></policy></busconfig>")
+                     .arg(dir.path())
+                     .toUtf8());
+    config.close();
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
+                  QStringLiteral("--config-file=") + config.fileName()});
+    ASSERT_TRUE(daemon.waitForStarted()) << "dbus-daemon is missing (scripts/install-deps)";
+    ASSERT_TRUE(daemon.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    ASSERT_FALSE(address.isEmpty());
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("private"));
+        ASSERT_TRUE(bus.isConnected());
+        PortalGrabber grabber(bus);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(grabber.grabScreen().has_value());
+        EXPECT_LT(timer.elapsed(), 10000);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("private"));
+    daemon.terminate();
+    daemon.waitForFinished();
+}

@@ -1,0 +1,58 @@
+// Finding the help page beside the executable or where an installed
+// program keeps it.
+#include "common/HelpFile.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+using HelpFile::HelpFilePath;
+
+void touch(const QString& path) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<!DOCTYPE html>");
+}
+
+TEST(HelpFile, FoundBesideTheProgramOrInItsShareFolder) {
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(HelpFilePath(bin), QString()) << "neither place";
+
+    const QString installed = prefix.filePath(QStringLiteral("share/slidewright/Slidewright.html"));
+    touch(installed);
+    EXPECT_EQ(HelpFilePath(bin), installed);
+
+    const QString beside = bin + QStringLiteral("/Slidewright.html");
+    touch(beside);
+    EXPECT_EQ(HelpFilePath(bin), beside) << "beside the program comes first";
+}
+
+TEST(HelpFile, AFolderOfThatNameIsNoHelpPage) {
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Slidewright.html")));
+    ASSERT_TRUE(
+        QDir().mkpath(prefix.filePath(QStringLiteral("share/slidewright/Slidewright.html"))));
+    EXPECT_EQ(HelpFilePath(bin), QString());
+}
+
+TEST(HelpFile, TheBuildsPageIsFoundBesideItsPrograms) {
+    // Tests are built into the program's own folder, where the page is copied.
+    EXPECT_EQ(HelpFilePath(),
+              QCoreApplication::applicationDirPath() + QStringLiteral("/Slidewright.html"));
+}
+
+TEST(HelpFile, MissingPageTexts) {
+    EXPECT_EQ(HelpFile::kNoHelpText, QStringLiteral("ヘルプファイルがありません"));
+    EXPECT_EQ(HelpFile::kNoHelpTitle, QStringLiteral("ヘルプ無し"));
+}
+
+}  // namespace

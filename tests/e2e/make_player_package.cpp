@@ -1,0 +1,75 @@
+// Makes a movie package for the player's journeys, through the program's
+// own archiver:
+//   make_player_package PACKAGE MODE LOOP WIDTHxHEIGHT:WAITMS:RRGGBB...
+// Each frame is one flat colour, so a screenshot tells the frames apart.
+// Exits 77 while the archiver cannot yet store or extract members.
+#include "moviefile/ArchiverLibrary.h"
+#include "moviefile/MLha.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 5) {
+        std::fprintf(stderr, "usage: %s PACKAGE MODE LOOP WIDTHxHEIGHT:WAITMS:RRGGBB...\n",
+                     argv[0]);
+        return 2;
+    }
+    const QString package = args[1];
+    QTemporaryDir folder;
+    QByteArray script = "VER,03.01\r\nMAX," + QByteArray::number(args.size() - 4) + "\r\nLOOP," +
+                        args[3].toLatin1() + "\r\nJIDOU," + args[2].toLatin1() +
+                        "\r\nLOOPWAIT,2\r\nOPTEND,START\r\n";
+    QStringList members{QStringLiteral("Slidewright.ini")};
+    for (int i = 4; i < args.size(); ++i) {
+        const QStringList parts = args[i].split(u':');
+        const QStringList size = parts.value(0).split(u'x');
+        if (parts.size() != 3 || size.size() != 2) {
+            std::fprintf(stderr, "bad frame %s\n", qPrintable(args[i]));
+            return 2;
+        }
+        const QByteArray k = QByteArray::number(i - 3).rightJustified(3, '0');
+        const QString name = QStringLiteral("SW%1.bmp").arg(QString::fromLatin1(k));
+        QImage image(size[0].toInt(), size[1].toInt(), QImage::Format_RGB888);
+        image.fill(QColor(u'#' + parts[2]));
+        if (!image.save(QDir(folder.path()).filePath(name), "BMP")) {
+            return 2;
+        }
+        script += "NAME," + k + "," + name.toLatin1() + "\r\nWAIT," + k + "," +
+                  parts[1].toLatin1() + "\r\nSOUND," + k + ",\r\n";
+        members << name;
+    }
+    script += "END,END,END\r\n";
+    QFile scriptFile(QDir(folder.path()).filePath(members[0]));
+    if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script) != script.size()) {
+        return 2;
+    }
+    scriptFile.close();
+
+    const QString library = QCoreApplication::applicationDirPath() + "/libunlha32.so";
+    if (!ArchiverLibrary::load(library.toStdString())) {
+        std::fprintf(stderr, "no archiver at %s\n", qPrintable(library));
+        return 2;
+    }
+    bool startNew = true;
+    for (const QString& member : members) {
+        if (MLha::StoreInPackage(package, QDir(folder.path()).filePath(member), startNew) != 0) {
+            std::fprintf(stderr, "the archiver cannot store members yet\n");
+            return 77;
+        }
+        startNew = false;
+    }
+    QTemporaryDir probe;
+    if (MLha::ExtractFromPackage(package, probe.path(), "\"Slidewright.ini\"") != 0) {
+        std::fprintf(stderr, "the archiver cannot extract members yet\n");
+        return 77;
+    }
+    return 0;
+}

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The player's journeys with the real binary under Xvfb with openbox: a
+# package named on the command line, manual and automatic play, and the
+# open dialog when no package is named.
+set -u
+. "$(dirname "$0")/xsession.sh"
+bin="$SLIDEWRIGHT_BIN/slidewright"
+work=$(mktemp -d)
+
+make_package() {
+    "$SLIDEWRIGHT_BIN/make_player_package" "$@"
+    local code=$?
+    if [ "$code" -eq 77 ]; then
+        echo "SKIP: the archiver cannot make and read packages yet; the player journeys need it"
+        exit 77
+    fi
+    [ "$code" -eq 0 ] || fail "make_player_package failed with $code"
+}
+
+# geometry WINDOW: "X Y WIDTH HEIGHT" as the X server has it.
+geometry() {
+    xdotool getwindowgeometry --shell "$1" | awk -F= '
+        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2}
+        END {print x, y, w, h}'
+}
+
+# player_window PID WIDTH HEIGHT [SECONDS]: the process's visible window of
+# that size.
+player_window() {
+    local pid=$1 size="$2 $3" seconds=${4:-10} id
+    for _ in $(seq $((seconds * 20))); do
+        for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            if [ "$(geometry "$id" | cut -d' ' -f3,4)" = "$size" ]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.05
+    done
+    return 1
+}
+
+# pixel FILE X Y: the colour there, as ImageMagick names it.
+pixel() {
+    convert "$1" -format "%[pixel:p{$2,$3}]" info:
+}
+
+# open_player PID: presses the launcher's focused 再　生 button.
+open_player() {
+    local launcher
+    launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
+    xdotool windowactivate --sync "$launcher" key --clearmodifiers Return
+}
+
+make_package "$work/manual movie.sdw" 0 0 400x300:100:ff0000 500x350:100:0000ff
+make_package "$work/auto.sdw" 1 0 300x200:300:00ff00 300x200:300:ffff00 200x100:300:ff00ff
+start_x
+
+# A package on the command line, played by hand.
+"$bin" "$work/manual movie.sdw" &
+pid=$!
+open_player
+win=$(player_window "$pid" 400 300) || fail "the player did not show frame 1 at 400x300"
+sleep 0.3
+import -window "$win" "$work/frame1.png" 2>/dev/null || fail "no screenshot of the player"
+picture=$(pixel "$work/frame1.png" 10 10)
+# The three buttons stand at the picture's right edge, nothing left of them.
+[ "$(pixel "$work/frame1.png" 371 12)" != "$picture" ] || fail "no Auto button at the right edge"
+[ "$(pixel "$work/frame1.png" 371 36)" != "$picture" ] || fail "no counter button at the right edge"
+[ "$(pixel "$work/frame1.png" 371 60)" != "$picture" ] || fail "no End button at the right edge"
+[ "$(pixel "$work/frame1.png" 320 12)" = "$picture" ] || fail "something stands left of the buttons"
+[ "$(pixel "$work/frame1.png" 371 90)" = "$picture" ] || fail "something stands below the buttons"
+corner=$(geometry "$win" | cut -d' ' -f1,2)
+
+xdotool mousemove --window "$win" 40 200 click --repeat 2 --delay 80 1
+win2=$(player_window "$pid" 500 350 5) || fail "a double-click did not show frame 2"
+[ "$(geometry "$win2" | cut -d' ' -f1,2)" = "$corner" ] || fail "frame 2 moved the window's corner"
+xdotool mousemove --window "$win2" 40 200 click --repeat 2 --delay 80 1
+wait_for_exit "$pid" 5 || fail "the last frame's double-click did not end the program"
+wait "$pid"; code=$?
+[ "$code" -eq 0 ] || fail "the player ended with $code"
+
+# Automatic play ends by itself after the last frame.
+"$bin" "$work/auto.sdw" &
+pid=$!
+open_player
+player_window "$pid" 300 200 >/dev/null || fail "the automatic movie did not start"
+player_window "$pid" 200 100 5 >/dev/null || fail "the automatic movie did not reach frame 3"
+wait_for_exit "$pid" 5 || fail "the automatic movie did not end after its last frame"
+wait "$pid"; code=$?
+[ "$code" -eq 0 ] || fail "the automatic movie ended with $code"
+
+# No package: the open dialog, and its cancel ends the program.
+"$bin" &
+pid=$!
+open_player
+dialog=$(wait_for_window '開くﾌｧｲﾙを指定してください。') || fail "no open dialog without a package"
+xdotool windowactivate --sync "$dialog" key --clearmodifiers Escape
+wait_for_exit "$pid" 5 || fail "cancelling the open dialog did not end the program"
+wait "$pid"; code=$?
+[ "$code" -eq 0 ] || fail "a cancelled open dialog ended with $code"
+
+rm -rf "$work"
+echo "player journeys passed"

@@ -1,0 +1,133 @@
+#include "moviefile/AFrameReel.h"
+#include "moviefile/ArchiverLibrary.h"
+#include "moviefile/MovieScript.h"
+#include "moviefile/WorkFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace MovieScript;
+
+namespace {
+
+const QString kMakeDemo = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/make_demo");
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint32 littleEndian(const QByteArray& bytes, int at, int size) {
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = (value << 8) | static_cast<quint8>(bytes[at + i]);
+    }
+    return value;
+}
+
+TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
+    QTemporaryDir folder;
+    QProcess make;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    make.setProcessEnvironment(environment);
+    const QString package = folder.filePath(QStringLiteral("demo.sdw"));
+    const QString loose = folder.filePath(QStringLiteral("files"));
+    make.start(kMakeDemo, {package, loose});
+    ASSERT_TRUE(make.waitForFinished(120000));
+    ASSERT_EQ(make.exitCode(), 0) << make.readAllStandardError().toStdString();
+
+    MovieDoc doc;
+    const ReadResult read =
+        ParseMovieScript(readAll(QDir(loose).filePath(kScriptName)), ForPlayer, doc);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(doc.advanceMode, 2) << "automatic, waiting for sounds";
+    EXPECT_EQ(doc.loopFlag, 1);
+    EXPECT_GT(doc.loopWaitSeconds, 0);
+    EXPECT_LE(doc.loopWaitSeconds, 5);
+    ASSERT_GE(doc.frameCount, 5);
+
+    QStringList sounds;
+    for (int k = 1; k <= doc.frameCount; ++k) {
+        const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        const QByteArray bmp = readAll(QDir(loose).filePath(frame.pictureFile));
+        ASSERT_GE(bmp.size(), 54) << frame.pictureFile.toStdString();
+        EXPECT_TRUE(bmp.startsWith("BM"));
+        EXPECT_EQ(littleEndian(bmp, 28, 2), 24u) << "24-bit";
+        EXPECT_EQ(littleEndian(bmp, 30, 4), 0u) << "uncompressed";
+        const QImage image = QImage::fromData(bmp, "BMP");
+        EXPECT_EQ(image.size(), QSize(800, 600));
+        // Drawn, not blank: more than a handful of colours.
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7) {
+            for (int x = 0; x < image.width(); x += 7) {
+                colours.insert(image.pixel(x, y));
+            }
+        }
+        EXPECT_GT(colours.size(), 20) << frame.pictureFile.toStdString();
+        EXPECT_GT(frame.waitMs, 0);
+        if (!frame.soundFile.isEmpty()) {
+            sounds << frame.soundFile;
+        }
+    }
+    ASSERT_TRUE(sounds.contains(QStringLiteral("chime.wav")));
+    ASSERT_TRUE(sounds.contains(QStringLiteral("tune.mid")));
+
+    const QByteArray wave = readAll(QDir(loose).filePath(QStringLiteral("chime.wav")));
+    ASSERT_GE(wave.size(), 44);
+    EXPECT_TRUE(wave.startsWith("RIFF"));
+    EXPECT_EQ(littleEndian(wave, 4, 4), static_cast<quint32>(wave.size() - 8));
+    EXPECT_EQ(wave.mid(8, 8), "WAVEfmt ");
+    EXPECT_EQ(littleEndian(wave, 20, 2), 1u) << "PCM";
+    EXPECT_EQ(littleEndian(wave, 40, 4), static_cast<quint32>(wave.size() - 44));
+    const double seconds = (wave.size() - 44) / 2.0 / littleEndian(wave, 24, 4);
+    EXPECT_GT(seconds, 0.5);
+    EXPECT_LT(seconds, 5);
+
+    const QByteArray midi = readAll(QDir(loose).filePath(QStringLiteral("tune.mid")));
+    ASSERT_GE(midi.size(), 22);
+    EXPECT_TRUE(midi.startsWith(QByteArray("MThd\0\0\0\x06\0\0\0\x01", 12)));
+    EXPECT_EQ(midi.mid(14, 4), "MTrk");
+    const quint32 trackLength =
+        (static_cast<quint8>(midi[18]) << 24) | (static_cast<quint8>(midi[19]) << 16) |
+        (static_cast<quint8>(midi[20]) << 8) | static_cast<quint8>(midi[21]);
+    EXPECT_EQ(trackLength, static_cast<quint32>(midi.size() - 22));
+    EXPECT_TRUE(midi.endsWith(QByteArray("\xFF\x2F\x00", 3)));
+    EXPECT_EQ(midi.count(QByteArray("\x90", 1)), midi.count(QByteArray("\x80", 1)));
+
+    ASSERT_TRUE(QFile::exists(package)) << "the demo package was not made";
+    // Other tools find the package whole.
+    for (const QStringList& check :
+         {QStringList{"lhasa", "t", package}, QStringList{"7zz", "t", package}}) {
+        QProcess tool;
+        tool.start(check[0], check.mid(1));
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 0) << check[0].toStdString();
+    }
+
+    // The player unpacks it frame by frame into the same pictures and sounds.
+    ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
+    QTemporaryDir work;
+    WorkFolder::setPath(work.path());
+    movieDoc().packagePath = package;
+    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
+    ASSERT_EQ(movieDoc().frameCount, doc.frameCount);
+    for (int k = 1; k <= doc.frameCount; ++k) {
+        const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        const AFrameReel::FramePicture shown = AFrameReel::LoadFramePicture(k, true, true);
+        ASSERT_TRUE(shown.ok()) << frame.pictureFile.toStdString();
+        EXPECT_EQ(shown.image, QImage(QDir(loose).filePath(frame.pictureFile)))
+            << frame.pictureFile.toStdString();
+        if (!frame.soundFile.isEmpty()) {
+            EXPECT_EQ(readAll(WorkFolder::filePath(frame.soundFile)),
+                      readAll(QDir(loose).filePath(frame.soundFile)));
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+#include "moviefile/AFrameReel.h"
+#include "moviefile/MLha.h"
+#include "moviefile/MMojiTikanAll.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int replaceAll(bool exact, QString& text, const QString& find, const QString& replacement,
+               bool escapes = false) {
+    return MMojiTikanAll::ReplaceAllText(exact, text, find, replacement, escapes);
+}
+
+TEST(ReplaceAllText, ReplacesLeftToRightWithoutRescanningReplacements) {
+    QString text = QStringLiteral("aabab");
+    EXPECT_EQ(replaceAll(true, text, QStringLiteral("ab"), QStringLiteral("x")), 2);
+    EXPECT_EQ(text, QStringLiteral("axx"));
+
+    QString growing = QStringLiteral("aaa");
+    EXPECT_EQ(replaceAll(true, growing, QStringLiteral("a"), QStringLiteral("aa")), 3);
+    EXPECT_EQ(growing, QStringLiteral("aaaaaa"));
+
+    QString quoted = QStringLiteral("\"/home/me/My Movies/demo.sdw\"");
+    EXPECT_EQ(replaceAll(true, quoted, QStringLiteral("\""), QString()), 2);
+    EXPECT_EQ(quoted, QStringLiteral("/home/me/My Movies/demo.sdw"));
+
+    QString none = QStringLiteral("abc");
+    EXPECT_EQ(replaceAll(true, none, QString(), QStringLiteral("x")), 0);
+    EXPECT_EQ(none, QStringLiteral("abc"));
+}
+
+TEST(ReplaceAllText, InexactIgnoresCaseAndEscapesStandForCrLfAndTab) {
+    QString text = QStringLiteral("Bmp.BMP.bmp");
+    EXPECT_EQ(replaceAll(true, text, QStringLiteral("bmp"), QStringLiteral("x")), 1);
+    text = QStringLiteral("Bmp.BMP.bmp");
+    EXPECT_EQ(replaceAll(false, text, QStringLiteral("bmp"), QStringLiteral("x")), 3);
+    EXPECT_EQ(text, QStringLiteral("x.x.x"));
+
+    QString lines = QStringLiteral("one\r\ntwo\tthree");
+    EXPECT_EQ(replaceAll(true, lines, QStringLiteral("\\n"), QStringLiteral("\\t"), true), 1);
+    EXPECT_EQ(lines, QStringLiteral("one\ttwo\tthree"));
+    QString literal = QStringLiteral("a\\nb");
+    EXPECT_EQ(replaceAll(true, literal, QStringLiteral("\\n"), QStringLiteral("-"), false), 1);
+    EXPECT_EQ(literal, QStringLiteral("a-b"));
+}
+
+class FolderTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    void make(const QString& name, const QByteArray& content = "x") const {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QStringList names() const {
+        return QDir(folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
+    for (const char* name : {"SW001.bmp", "PHOTO.BMP", "表紙.Bmp", ".hidden.bmp", "a.bmpx",
+                             "chime.wav", "tune.mid", "notes.txt"}) {
+        make(QString::fromUtf8(name));
+    }
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.bmp")));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("notes.txt")), path(QStringLiteral("link.bmp"))));
+
+    AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.bmp"));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("chime.wav"),
+                                    QStringLiteral("folder.bmp"), QStringLiteral("notes.txt"),
+                                    QStringLiteral("tune.mid")}));
+
+    AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/?une.*"));
+    AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.wav"));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("folder.bmp"),
+                                    QStringLiteral("notes.txt")}));
+}
+
+TEST_F(FolderTest, DeleteFileQuietlyIgnoresEveryFailure) {
+    make(QStringLiteral("keep.txt"));
+    AFrameReel::DeleteFileQuietly(path(QStringLiteral("missing.bmp")));
+    AFrameReel::DeleteFileQuietly(path(QStringLiteral("no such folder/*.bmp")));
+    AFrameReel::DeleteFileQuietly(QString());
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+    AFrameReel::DeleteFileQuietly(path(QStringLiteral("sub")));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("keep.txt"), QStringLiteral("sub")}));
+
+    AFrameReel::DeleteFileQuietly(path(QStringLiteral("keep.txt")));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("sub")}));
+}
+
+TEST_F(FolderTest, CopyFileQuietlyReplacesTheDestinationAndIgnoresFailures) {
+    make(QStringLiteral("a.bmp"), "new picture");
+    make(QStringLiteral("b.bmp"), "old picture, longer than the new one");
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("b.bmp")));
+    QFile copy(path(QStringLiteral("b.bmp")));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), "new picture");
+
+    // Onto itself, from nowhere, into nowhere: nothing changes, nothing is left over.
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("a.bmp")));
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("gone.bmp")), path(QStringLiteral("b.bmp")));
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("no/c.bmp")));
+    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmp"), QStringLiteral("b.bmp")}));
+    QFile same(path(QStringLiteral("a.bmp")));
+    ASSERT_TRUE(same.open(QIODevice::ReadOnly));
+    EXPECT_EQ(same.readAll(), "new picture");
+}
+
+TEST(MLha, CommandLinesAreBuiltExactly) {
+    EXPECT_EQ(
+        MLha::ExtractCommandLine(QStringLiteral("/home/me/My Movies/demo.sdw"),
+                                 QStringLiteral("/tmp/work"), QStringLiteral("Slidewright.ini")),
+        QByteArray("e \"/home/me/My Movies/demo.sdw\" \"/tmp/work/\" Slidewright.ini -n"));
+    EXPECT_EQ(MLha::ExtractCommandLine(QStringLiteral("/m/a.sdw"), QStringLiteral("/w"),
+                                       QStringLiteral("\"表紙.bmp\"")),
+              QStringLiteral("e \"/m/a.sdw\" \"/w/\" \"表紙.bmp\" -n").toUtf8());
+    EXPECT_EQ(MLha::ExtractCommandLine(QStringLiteral("/m/a.sdw"), QStringLiteral("/w"),
+                                       QStringLiteral("*.bmp")),
+              QByteArray("e \"/m/a.sdw\" \"/w/\" *.bmp -n"));
+    EXPECT_EQ(MLha::StoreCommandLine(QStringLiteral("/home/me/new.sdw"),
+                                     QStringLiteral("/work/SW001.bmp")),
+              QByteArray("a -d \"/home/me/new.sdw\" \"/work/SW001.bmp\" -n -q -x0"));
+}
+
+TEST_F(FolderTest, WithoutAnArchiverEveryCallFailsAndStartNewStillClears) {
+    make(QStringLiteral("old.sdw"));
+    EXPECT_NE(MLha::ExtractFromPackage(path(QStringLiteral("old.sdw")), folder.path(),
+                                       QStringLiteral("*.bmp")),
+              0);
+    EXPECT_NE(
+        MLha::StoreInPackage(path(QStringLiteral("old.sdw")), path(QStringLiteral("x")), true), 0);
+    EXPECT_TRUE(names().isEmpty());
+}
+
+}  // namespace

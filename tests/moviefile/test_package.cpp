@@ -1,0 +1,304 @@
+#include "moviefile/AFrameReel.h"
+#include "moviefile/ArchiverLibrary.h"
+#include "moviefile/MLha.h"
+#include "moviefile/MovieScript.h"
+#include "moviefile/PreviewMode.h"
+#include "moviefile/WorkFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+using namespace MovieScript;
+
+namespace {
+
+const char* const kArchiver = SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so";
+
+class PackageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        ASSERT_TRUE(ArchiverLibrary::load(kArchiver));
+        for (const char* name : {"source", "work", "movies"}) {
+            ASSERT_TRUE(QDir(root.path()).mkdir(QString::fromLatin1(name)));
+        }
+        WorkFolder::setPath(work());
+        previewMode = false;
+        movieDoc() = MovieDoc();
+    }
+    void TearDown() override {
+        previewMode = false;
+        movieDoc() = MovieDoc();
+    }
+
+    QString source() const { return root.filePath(QStringLiteral("source")); }
+    QString work() const { return root.filePath(QStringLiteral("work")); }
+    QString package(const QString& name = QStringLiteral("movie.sdw")) const {
+        return root.filePath(QStringLiteral("movies/") + name);
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    static QImage picture(int width, int height, QRgb colour) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(colour);
+        return image;
+    }
+
+    // A three-frame movie in the source folder: pictures, one sound and
+    // the script that names them, as the editor would leave it.
+    void writeMovie(const QStringList& pictures, const QString& sound) {
+        MovieDoc& doc = movieDoc();
+        doc.resetFrames(MovieDoc::kEditorSlots);
+        const std::array<QRgb, 3> colours = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)};
+        for (int k = 1; k <= pictures.size(); ++k) {
+            const QImage image =
+                picture(30 + 10 * k, 20 + k, colours[static_cast<size_t>(k - 1) % 3]);
+            ASSERT_TRUE(image.save(QDir(source()).filePath(pictures[k - 1]), "BMP"));
+            doc.frames[static_cast<size_t>(k)] =
+                FrameEntry{true, pictures[k - 1], 1000 * k, k == 2 ? sound : QString()};
+        }
+        writeFile(QDir(source()).filePath(sound), "RIFF\x24\0\0\0WAVEfmt a sound");
+        ASSERT_TRUE(WriteMovieScript(static_cast<int>(pictures.size()), source(),
+                                     {true, 2, QStringLiteral("3")}));
+    }
+
+    // Packs files of the source folder with jlha, under their bare names,
+    // in CP932 as packages made on Windows hold them.
+    static void startJlha(QProcess& jlha, const QString& folder, const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
+                           QStringLiteral("-Dlha.encoding=Windows-31J"));
+        jlha.setProcessEnvironment(environment);
+        jlha.setWorkingDirectory(folder);
+        jlha.start(QStringLiteral("jlha"), arguments);
+    }
+    void packWithJlha(const QString& archive, const QStringList& names) const {
+        QProcess jlha;
+        startJlha(jlha, source(), QStringList{QStringLiteral("a"), archive} + names);
+        ASSERT_TRUE(jlha.waitForFinished(60000));
+        ASSERT_EQ(jlha.exitCode(), 0) << jlha.readAllStandardError().toStdString();
+    }
+
+    QStringList entries(const QString& folder) const {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+    }
+
+    QTemporaryDir root;
+};
+
+TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
+    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.bmp"),
+                                  QStringLiteral("photo, 3.bmp")};
+    writeMovie(pictures, QStringLiteral("chime.wav"));
+    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"chime.wav"});
+
+    movieDoc() = MovieDoc();
+    movieDoc().packagePath = package();
+    const ReadResult read = ReadMovieScript(ForPlayer);
+    ASSERT_TRUE(read.ok()) << static_cast<int>(read.problem);
+    EXPECT_EQ(movieDoc().frameCount, 3);
+    EXPECT_EQ(movieDoc().lastSlot(), 3);
+    EXPECT_EQ(movieDoc().advanceMode, 2);
+    EXPECT_EQ(movieDoc().loopWaitSeconds, 3);
+    EXPECT_TRUE(entries(work()).isEmpty()) << "the script is deleted once read";
+
+    for (int k = 1; k <= 3; ++k) {
+        const AFrameReel::FramePicture shown = AFrameReel::LoadFramePicture(k, true, true);
+        ASSERT_TRUE(shown.ok()) << k;
+        EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k)) << k;
+        EXPECT_EQ(shown.image.pixel(0, 0), picture(1, 1, shown.image.pixel(0, 0)).pixel(0, 0));
+        // The picture is gone once on screen; the sound stays to be played.
+        EXPECT_FALSE(QFileInfo::exists(WorkFolder::filePath(pictures[k - 1]))) << k;
+        if (k == 2) {
+            EXPECT_EQ(entries(work()), QStringList{QStringLiteral("chime.wav")});
+        }
+    }
+    EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
+}
+
+TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
+    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.BMP"),
+                                  QStringLiteral("画像３.bmp")};
+    writeMovie(pictures, QStringLiteral("tune.mid"));
+    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
+
+    movieDoc() = MovieDoc();
+    movieDoc().packagePath = package();
+    ASSERT_TRUE(ReadMovieScript(ForEditor).ok());
+    EXPECT_EQ(movieDoc().lastSlot(), 100);
+    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.bmp")), 0);
+    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.wav")), 0);
+    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.mid")), 0);
+    EXPECT_EQ(entries(work()), QStringList({"SW001.bmp", "SW002.BMP", "tune.mid", "画像３.bmp"}));
+    for (int k = 1; k <= 3; ++k) {
+        const AFrameReel::FramePicture shown = AFrameReel::LoadFramePicture(k, false, false);
+        ASSERT_TRUE(shown.ok()) << k;
+        EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k));
+    }
+    EXPECT_EQ(entries(work()).size(), 4) << "the editor keeps its files";
+}
+
+TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
+    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.bmp"),
+                                  QStringLiteral("SW003.bmp")};
+    writeMovie(pictures, QStringLiteral("chime.wav"));
+    const MovieDoc written = movieDoc();
+    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
+    for (const QString& name : pictures + QStringList{QStringLiteral("chime.wav")}) {
+        ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(name), false), 0)
+            << name.toStdString();
+    }
+
+    // lhasa lists the members under their bare names, script first.
+    QProcess lha;
+    lha.start(QStringLiteral("lhasa"), {QStringLiteral("l"), package()});
+    ASSERT_TRUE(lha.waitForFinished(30000));
+    const QString listing = QString::fromUtf8(lha.readAllStandardOutput());
+    EXPECT_EQ(lha.exitCode(), 0) << listing.toStdString();
+    EXPECT_LT(listing.indexOf(kScriptName), listing.indexOf(QStringLiteral("SW001.bmp")));
+    EXPECT_FALSE(listing.contains(source())) << listing.toStdString();
+
+    movieDoc() = MovieDoc();
+    movieDoc().packagePath = package();
+    ASSERT_TRUE(ReadMovieScript(ForEditor).ok());
+    for (int k = 1; k <= 3; ++k) {
+        const FrameEntry& a = written.frames[static_cast<size_t>(k)];
+        const FrameEntry& b = movieDoc().frames[static_cast<size_t>(k)];
+        EXPECT_EQ(a.pictureFile, b.pictureFile);
+        EXPECT_EQ(a.waitMs, b.waitMs);
+        EXPECT_EQ(a.soundFile, b.soundFile);
+    }
+    ASSERT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.bmp")), 0);
+    ASSERT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.wav")), 0);
+    for (const QString& name : pictures + QStringList{QStringLiteral("chime.wav")}) {
+        QFile original(QDir(source()).filePath(name));
+        QFile extracted(WorkFolder::filePath(name));
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly) && extracted.open(QIODevice::ReadOnly))
+            << name.toStdString();
+        EXPECT_EQ(original.readAll(), extracted.readAll()) << name.toStdString();
+    }
+}
+
+// CP932's form of ¥ is the backslash byte: such a name must be stored so
+// that it reads back, or its frame could not be shown.
+TEST_F(PackageTest, NamesWithAYenSignSurviveTheArchiver) {
+    const QStringList pictures = {QStringLiteral("price¥100.bmp")};
+    writeMovie(pictures, QStringLiteral("chime.wav"));
+    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
+    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(pictures[0]), false), 0);
+    movieDoc() = MovieDoc();
+    movieDoc().packagePath = package();
+    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
+    EXPECT_EQ(movieDoc().frames[1].pictureFile, pictures[0]);
+    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
+    EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
+}
+
+TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolder) {
+    writeFile(root.filePath(QStringLiteral("x.bmp")), "the user's own file");
+    const QImage image = picture(10, 10, qRgb(1, 2, 3));
+    ASSERT_TRUE(image.save(QDir(source()).filePath(QStringLiteral("x.bmp")), "BMP"));
+    for (const QString& name :
+         {QStringLiteral("../x.bmp"), QStringLiteral("/etc/passwd"), QStringLiteral("..\\x.bmp")}) {
+        const QString script = QStringLiteral(
+                                   "VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,1\r\nLOOPWAIT,10\r\n"
+                                   "OPTEND,START\r\nNAME,001,%1\r\nWAIT,001,100\r\n"
+                                   "SOUND,001,\r\nEND,END,END\r\n")
+                                   .arg(name);
+        writeFile(QDir(source()).filePath(kScriptName), script.toUtf8());
+        const QString archive = package(QStringLiteral("hostile.sdw"));
+        QFile::remove(archive);
+        packWithJlha(archive, {kScriptName, QStringLiteral("x.bmp")});
+
+        movieDoc() = MovieDoc();
+        movieDoc().packagePath = archive;
+        const ReadResult read = ReadMovieScript(ForPlayer);
+        EXPECT_EQ(read.outcome, ReadOutcome::InvalidFile) << name.toStdString();
+        EXPECT_EQ(read.problem, ScriptProblem::UnsafeName) << name.toStdString();
+        EXPECT_EQ(read.message(), MovieMessage::InvalidScript);
+        // Even asked directly, the player extracts nothing for such a name.
+        movieDoc().resetFrames(1);
+        movieDoc().frameCount = 1;
+        movieDoc().frames[1] = FrameEntry{true, name, 100, QString()};
+        EXPECT_EQ(AFrameReel::LoadFramePicture(1, true, true).message,
+                  MovieMessage::InvalidPackage);
+
+        EXPECT_TRUE(entries(work()).isEmpty()) << entries(work()).join(u' ').toStdString();
+        EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work", "x.bmp"}));
+        QFile own(root.filePath(QStringLiteral("x.bmp")));
+        ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+        EXPECT_EQ(own.readAll(), "the user's own file");
+    }
+}
+
+TEST_F(PackageTest, MembersStoredWithPathsNeverLeaveTheWorkFolder) {
+    // jlha keeps the "../" of a member added from a subfolder.
+    ASSERT_TRUE(QDir(source()).mkdir(QStringLiteral("inner")));
+    writeFile(QDir(source()).filePath(QStringLiteral("evil.bmp")), "BMevil");
+    writeFile(QDir(source()).filePath(kScriptName), "OPTEND,START\r\nEND,END,END\r\n");
+    QProcess jlha;
+    jlha.setWorkingDirectory(QDir(source()).filePath(QStringLiteral("inner")));
+    jlha.start(QStringLiteral("jlha"),
+               {QStringLiteral("a"), package(), QStringLiteral("../evil.bmp"),
+                QStringLiteral("../") + kScriptName});
+    ASSERT_TRUE(jlha.waitForFinished(60000));
+    ASSERT_EQ(jlha.exitCode(), 0);
+    const QString inner = QDir(work()).filePath(QStringLiteral("inner"));
+    ASSERT_TRUE(QDir(work()).mkdir(QStringLiteral("inner")));
+    MLha::ExtractFromPackage(package(), inner, QStringLiteral("*.bmp"));
+    MLha::ExtractFromPackage(package(), inner, QStringLiteral("\"../evil.bmp\""));
+    EXPECT_FALSE(QFileInfo::exists(QDir(work()).filePath(QStringLiteral("evil.bmp"))));
+    EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
+}
+
+TEST_F(PackageTest, SoundMissingFromThePackageLeavesTheFrameSilentPictureMissingIsInvalid) {
+    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.bmp")};
+    writeMovie(pictures, QStringLiteral("gone.wav"));
+    packWithJlha(package(), {kScriptName, QStringLiteral("SW001.bmp")});
+    movieDoc() = MovieDoc();
+    movieDoc().packagePath = package();
+    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
+    movieDoc().frames[1].soundFile = QStringLiteral("gone.wav");
+    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
+    EXPECT_EQ(AFrameReel::LoadFramePicture(2, true, true).message, MovieMessage::InvalidPackage);
+}
+
+TEST_F(PackageTest, EditorAndPreviewLoadFromTheWorkFolderWithoutTouchingIt) {
+    ASSERT_TRUE(picture(64, 48, qRgb(9, 9, 9)).save(WorkFolder::filePath("SW001.bmp"), "BMP"));
+    writeFile(WorkFolder::filePath(QStringLiteral("broken.bmp")), "BM not a picture");
+    MovieDoc& doc = movieDoc();
+    doc.resetFrames(MovieDoc::kEditorSlots);
+    doc.packagePath = package(QStringLiteral("not there.sdw"));
+    doc.frames[1] = FrameEntry{true, QStringLiteral("SW001.bmp"), 1000, QString()};
+    doc.frames[2] = FrameEntry{true, QStringLiteral("broken.bmp"), 1000, QString()};
+    doc.frames[3] = FrameEntry{true, QStringLiteral("missing.bmp"), 1000, QString()};
+
+    const AFrameReel::FramePicture editor = AFrameReel::LoadFramePicture(1, false, false);
+    ASSERT_TRUE(editor.ok());
+    EXPECT_EQ(editor.image.size(), QSize(64, 48));
+    EXPECT_EQ(AFrameReel::LoadFramePicture(2, false, false).message, MovieMessage::InvalidPackage);
+    EXPECT_EQ(AFrameReel::LoadFramePicture(3, false, false).message, MovieMessage::InvalidPackage);
+    EXPECT_EQ(AFrameReel::LoadFramePicture(4, false, false).message, MovieMessage::InvalidPackage);
+    EXPECT_EQ(AFrameReel::LoadFramePicture(101, false, false).message,
+              MovieMessage::InvalidPackage);
+
+    // A preview shows the editor's files with the player's arguments.
+    previewMode = true;
+    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
+    EXPECT_EQ(entries(work()), QStringList({"SW001.bmp", "broken.bmp"}));
+}
+
+}  // namespace

@@ -1,0 +1,321 @@
+#include "moviefile/MovieScript.h"
+
+#include <gtest/gtest.h>
+
+using namespace MovieScript;
+
+namespace {
+
+struct Read {
+    ReadResult result;
+    MovieDoc doc;
+};
+
+Read parse(const QByteArray& script, ScriptMode mode = ForPlayer) {
+    Read read;
+    read.result = ParseMovieScript(script, mode, read.doc);
+    return read;
+}
+
+const QByteArray kHeader =
+    "VER,03.01\r\nMAX,3\r\nLOOP,1\r\nJIDOU,2\r\nLOOPWAIT,5\r\nOPTEND,START\r\n";
+
+QByteArray withFrames(const QByteArray& frames, const QByteArray& header = kHeader) {
+    return header + frames + "END,END,END\r\n";
+}
+
+const QByteArray kThreeFrames =
+    "NAME,001,SW001.bmp\r\nWAIT,001,1000\r\nSOUND,001,\r\n"
+    "NAME,002,SW002.bmp\r\nWAIT,002,2000\r\nSOUND,002,chime.wav\r\n"
+    "NAME,003,SW003.bmp\r\nWAIT,003,500\r\nSOUND,003,tune.mid\r\n";
+
+void expectThreeFrames(const MovieDoc& doc) {
+    ASSERT_GE(doc.lastSlot(), 3);
+    EXPECT_EQ(doc.frameCount, 3);
+    EXPECT_EQ(doc.loopFlag, 1);
+    EXPECT_EQ(doc.advanceMode, 2);
+    EXPECT_EQ(doc.loopWaitSeconds, 5);
+    const char* pictures[] = {"SW001.bmp", "SW002.bmp", "SW003.bmp"};
+    const char* sounds[] = {"", "chime.wav", "tune.mid"};
+    const int waits[] = {1000, 2000, 500};
+    for (int k = 1; k <= 3; ++k) {
+        const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        EXPECT_TRUE(frame.inUse) << k;
+        EXPECT_EQ(frame.pictureFile, QString::fromLatin1(pictures[k - 1])) << k;
+        EXPECT_EQ(frame.waitMs, waits[k - 1]) << k;
+        EXPECT_EQ(frame.soundFile, QString::fromLatin1(sounds[k - 1])) << k;
+    }
+}
+
+TEST(ReadMovieScript, PlayerSizesTheTableToTheFrameCountAndEditorKeepsItsHundredSlots) {
+    const Read player = parse(withFrames(kThreeFrames), ForPlayer);
+    ASSERT_TRUE(player.result.ok());
+    EXPECT_EQ(player.doc.lastSlot(), 3);
+    expectThreeFrames(player.doc);
+
+    const Read editor = parse(withFrames(kThreeFrames), ForEditor);
+    ASSERT_TRUE(editor.result.ok());
+    EXPECT_EQ(editor.doc.lastSlot(), 100);
+    expectThreeFrames(editor.doc);
+    EXPECT_FALSE(editor.doc.frames[4].inUse);
+    EXPECT_EQ(editor.doc.version, QStringLiteral("03.01"));
+}
+
+TEST(ReadMovieScript, FrameRecordsInAnyOrderGiveTheSameTable) {
+    const QByteArray shuffled =
+        "WAIT,003,500\r\nWAIT,001,1000\r\nWAIT,002,2000\r\n"
+        "SOUND,003,tune.mid\r\nNAME,002,SW002.bmp\r\nSOUND,002,chime.wav\r\n"
+        "NAME,003,SW003.bmp\r\nSOUND,001,\r\nNAME,001,SW001.bmp\r\n";
+    const Read read = parse(withFrames(shuffled));
+    ASSERT_TRUE(read.result.ok());
+    expectThreeFrames(read.doc);
+}
+
+TEST(ReadMovieScript, SettingsInAnyOrderLastValueWinsUnknownKeysSkipped) {
+    const QByteArray header =
+        "LOOPWAIT,9\r\nCOLOR,RED\r\nJIDOU,1\r\nMAX,3\r\nLOOP,0\r\nJIDOU,2\r\nLOOPWAIT,5\r\n"
+        "LOOP,1\r\nVER,03.01\r\nOPTEND,START\r\n";
+    const QByteArray frames = "TITLE,001,Hello\r\n" + kThreeFrames + "EXTRA,009,x\r\n";
+    const Read read = parse(withFrames(frames, header));
+    ASSERT_TRUE(read.result.ok());
+    expectThreeFrames(read.doc);
+}
+
+TEST(ReadMovieScript, MissingSettingsKeepTheirStartingValues) {
+    const Read read = parse(
+        "OPTEND,START\r\nNAME,001,a.bmp\r\nWAIT,001,10\r\nSOUND,001,\r\n"
+        "END,END,END\r\n");
+    ASSERT_TRUE(read.result.ok());
+    EXPECT_FALSE(read.result.newerVersion);
+    EXPECT_EQ(read.doc.version, QStringLiteral("01.00"));
+    EXPECT_EQ(read.doc.frameCount, 1);
+    EXPECT_EQ(read.doc.loopFlag, 0);
+    EXPECT_EQ(read.doc.advanceMode, 0);
+    EXPECT_EQ(read.doc.loopWaitSeconds, 10);
+    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("a.bmp"));
+}
+
+TEST(ReadMovieScript, NewerMajorVersionWarnsAndStillLoads) {
+    for (const char* version : {"04.00", "10.00", "99.99"}) {
+        QByteArray header = kHeader;
+        header.replace("03.01", version);
+        const Read read = parse(withFrames(kThreeFrames, header));
+        ASSERT_TRUE(read.result.ok()) << version;
+        EXPECT_TRUE(read.result.newerVersion) << version;
+        EXPECT_EQ(read.doc.version, QString::fromLatin1(version));
+        expectThreeFrames(read.doc);
+    }
+    for (const char* version : {"03.99", "01.00", "xx", "3"}) {
+        QByteArray header = kHeader;
+        header.replace("03.01", version);
+        const Read read = parse(withFrames(kThreeFrames, header));
+        ASSERT_TRUE(read.result.ok()) << version;
+        EXPECT_FALSE(read.result.newerVersion) << version;
+    }
+    // The warning is owed even when the rest of the file turns out broken.
+    const Read broken = parse("VER,05.00\r\nMAX,1\r\nOPTEND,START\r\nNAME,001,a.bmp\r\n");
+    EXPECT_EQ(broken.result.outcome, ReadOutcome::InvalidFile);
+    EXPECT_TRUE(broken.result.newerVersion);
+    EXPECT_EQ(broken.result.message(), MovieMessage::InvalidScript);
+}
+
+TEST(ReadMovieScript, EmptyThirdFieldIsNoSound) {
+    const Read read = parse(withFrames(kThreeFrames + "SOUND,003,\r\n"));
+    ASSERT_TRUE(read.result.ok());
+    EXPECT_TRUE(read.doc.frames[3].soundFile.isEmpty());
+    EXPECT_TRUE(read.doc.frames[3].inUse);
+}
+
+TEST(ReadMovieScript, NumbersRoundHalfToEven) {
+    struct Case {
+        const char* text;
+        int seconds;
+    };
+    for (const Case c : {Case{"2.5", 2}, Case{"3.5", 4}, Case{"2.51", 3}, Case{"-2.5", -2},
+                         Case{"0.5", 0}, Case{"1.5", 2}, Case{" 7 ", 7}, Case{"+4", 4},
+                         Case{"1e1", 10}, Case{"2.4999", 2}, Case{"0.05", 0}}) {
+        QByteArray header = kHeader;
+        header.replace("LOOPWAIT,5", QByteArray("LOOPWAIT,") + c.text);
+        const Read read = parse(withFrames(kThreeFrames, header));
+        ASSERT_TRUE(read.result.ok()) << c.text;
+        EXPECT_EQ(read.doc.loopWaitSeconds, c.seconds) << c.text;
+    }
+    const Read frameNumber = parse(withFrames("NAME,1.5,x.bmp\r\nWAIT,002,12.5\r\n"));
+    ASSERT_TRUE(frameNumber.result.ok());
+    EXPECT_EQ(frameNumber.doc.frames[2].pictureFile, QStringLiteral("x.bmp"));
+    EXPECT_EQ(frameNumber.doc.frames[2].waitMs, 12);
+}
+
+TEST(ReadMovieScript, SixteenAndThirtyTwoBitRanges) {
+    const auto setting = [](const char* line) {
+        QByteArray header = kHeader;
+        header.replace("LOOPWAIT,5", line);
+        return parse(withFrames(kThreeFrames, header)).result;
+    };
+    EXPECT_TRUE(setting("LOOPWAIT,32767").ok());
+    EXPECT_TRUE(setting("LOOPWAIT,-32768").ok());
+    EXPECT_EQ(setting("LOOPWAIT,32768").problem, ScriptProblem::OutOfRange);
+    EXPECT_EQ(setting("LOOPWAIT,32767.5").problem, ScriptProblem::OutOfRange);
+    EXPECT_EQ(setting("LOOP,-32769").problem, ScriptProblem::OutOfRange);
+    EXPECT_EQ(setting("JIDOU,1e30").problem, ScriptProblem::OutOfRange);
+
+    const auto wait = [](const char* value) {
+        return parse(withFrames(kThreeFrames + "WAIT,002," + value + "\r\n"));
+    };
+    EXPECT_EQ(wait("2147483647").doc.frames[2].waitMs, 2147483647);
+    EXPECT_EQ(wait("-2147483648").doc.frames[2].waitMs, -2147483647 - 1);
+    EXPECT_EQ(wait("2147483648").result.problem, ScriptProblem::OutOfRange);
+    EXPECT_EQ(wait("99999999999999999999999").result.problem, ScriptProblem::OutOfRange);
+    EXPECT_EQ(wait("-99000").doc.frames[2].waitMs, -99000);
+    EXPECT_EQ(parse(withFrames("WAIT,4294967297,1\r\n")).result.problem, ScriptProblem::OutOfRange);
+}
+
+TEST(ReadMovieScript, FrameCountLimits) {
+    const auto withMax = [](const char* max, ScriptMode mode) {
+        QByteArray header = kHeader;
+        header.replace("MAX,3", QByteArray("MAX,") + max);
+        return parse(withFrames("", header), mode);
+    };
+    for (ScriptMode mode : {ForPlayer, ForEditor}) {
+        EXPECT_EQ(withMax("32768", mode).result.problem, ScriptProblem::OutOfRange);
+        EXPECT_EQ(withMax("65537", mode).result.problem, ScriptProblem::OutOfRange);
+        EXPECT_EQ(withMax("-1", mode).result.problem, ScriptProblem::NegativeFrameCount);
+        EXPECT_EQ(withMax("101", mode).result.problem, ScriptProblem::TooManyFrames);
+        EXPECT_EQ(withMax("32767", mode).result.problem, ScriptProblem::TooManyFrames);
+        EXPECT_TRUE(withMax("100", mode).result.ok());
+    }
+    EXPECT_EQ(withMax("100", ForPlayer).doc.lastSlot(), 100);
+    // The player has nothing to show; the editor just opens an empty table.
+    EXPECT_EQ(withMax("0", ForPlayer).result.problem, ScriptProblem::NoFrames);
+    const Read editor = withMax("0", ForEditor);
+    ASSERT_TRUE(editor.result.ok());
+    EXPECT_EQ(editor.doc.frameCount, 0);
+    EXPECT_EQ(editor.doc.lastSlot(), 100);
+}
+
+TEST(ReadMovieScript, SecondFrameCountResizesThePlayersTable) {
+    const QByteArray header = "MAX,5\r\nMAX,2\r\nOPTEND,START\r\n";
+    const Read read = parse(withFrames("NAME,002,b.bmp\r\n", header));
+    ASSERT_TRUE(read.result.ok());
+    EXPECT_EQ(read.doc.frameCount, 2);
+    EXPECT_EQ(read.doc.lastSlot(), 2);
+}
+
+TEST(ReadMovieScript, FrameNumbersOutsideTheTableAreInvalid) {
+    for (ScriptMode mode : {ForPlayer, ForEditor}) {
+        for (const char* line : {"NAME,000,a.bmp", "WAIT,004,1", "SOUND,-1,a.wav", "NAME,101,a.bmp",
+                                 "WAIT,2147483647,1"}) {
+            const Read read = parse(withFrames(kThreeFrames + line + "\r\n"), mode);
+            EXPECT_EQ(read.result.problem, ScriptProblem::FrameOutsideTable) << line;
+            EXPECT_EQ(read.result.outcome, ReadOutcome::InvalidFile) << line;
+        }
+    }
+    // Frame numbers of unknown keys are never looked at.
+    EXPECT_TRUE(parse(withFrames(kThreeFrames + "NOTE,999,x\r\n")).result.ok());
+}
+
+TEST(ReadMovieScript, ScriptsThatEndEarlyAreInvalid) {
+    const QByteArray whole = withFrames(kThreeFrames);
+    for (const QByteArray& cut :
+         {QByteArray(), QByteArray("VER,03.01\r\nMAX,3\r\n"), kHeader.left(kHeader.size() - 7),
+          kHeader + kThreeFrames, whole.left(whole.size() - 6), QByteArray("MAX")}) {
+        const Read read = parse(cut);
+        EXPECT_EQ(read.result.problem, ScriptProblem::EndedEarly) << cut.constData();
+        EXPECT_EQ(read.result.message(), MovieMessage::InvalidScript);
+    }
+    // A settings line of three fields shifts every later record.
+    EXPECT_FALSE(parse(withFrames(kThreeFrames, "MAX,3,3\r\nOPTEND,START\r\n")).result.ok());
+}
+
+TEST(ReadMovieScript, NonNumbersAreInvalid) {
+    for (const char* line : {"WAIT,001,abc", "WAIT,001,", "WAIT,001,12abc", "NAME,x,a.bmp",
+                             "WAIT,001,1e", "WAIT,001,-", "WAIT,001,1.2.3"}) {
+        const Read read = parse(withFrames(kThreeFrames + line + "\r\n"));
+        EXPECT_EQ(read.result.problem, ScriptProblem::NotANumber) << line;
+    }
+    QByteArray header = kHeader;
+    header.replace("LOOP,1", "LOOP,yes");
+    EXPECT_EQ(parse(withFrames(kThreeFrames, header)).result.problem, ScriptProblem::NotANumber);
+}
+
+TEST(ReadMovieScript, FieldsSkipLeadingBlanksAndHonourQuotes) {
+    const QByteArray frames =
+        "  NAME ,  001 , \"my, picture.bmp\"\r\n"
+        "WAIT,\t001,\"1500\"\r\n"
+        "SOUND,001,  \" padded.wav \"\r\n";
+    QByteArray header = kHeader;
+    header.replace("MAX,3", "  MAX,\"1\"");
+    const Read read = parse(withFrames(frames, header));
+    ASSERT_TRUE(read.result.ok());
+    EXPECT_EQ(read.doc.frameCount, 1);
+    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("my, picture.bmp"));
+    EXPECT_EQ(read.doc.frames[1].waitMs, 1500);
+    EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral(" padded.wav "));
+}
+
+TEST(ReadMovieScript, AcceptsLinuxLineEndsBlankLinesAndAByteOrderMark) {
+    QByteArray script = withFrames(kThreeFrames);
+    script.replace("\r\n", "\n\n   \n");
+    const Read read = parse("\xEF\xBB\xBF" + script);
+    ASSERT_TRUE(read.result.ok());
+    expectThreeFrames(read.doc);
+}
+
+TEST(ReadMovieScript, NamesThatAreNotBareFileNamesMakeTheFileInvalid) {
+    for (const char* line :
+         {"NAME,001,../x.bmp", "NAME,001,/etc/passwd", "NAME,001,..\\x.bmp", "NAME,001,sub/a.bmp",
+          "NAME,001,C:\\x.bmp", "NAME,001,C:x.bmp", "NAME,001,..", "NAME,001,.", "NAME,001,",
+          "NAME,001,*.bmp", "SOUND,001,../../x.wav", "SOUND,001,/tmp/x.wav", "SOUND,001,a?.wav"}) {
+        for (ScriptMode mode : {ForPlayer, ForEditor}) {
+            const Read read = parse(withFrames(kThreeFrames + line + "\r\n"), mode);
+            EXPECT_EQ(read.result.problem, ScriptProblem::UnsafeName) << line;
+            EXPECT_EQ(read.result.message(), MovieMessage::InvalidScript) << line;
+        }
+    }
+    // Dots inside a name are fine.
+    EXPECT_TRUE(parse(withFrames(kThreeFrames + "NAME,001,a..b.bmp\r\n")).result.ok());
+}
+
+TEST(ReadMovieScript, BrokenScriptLeavesTheMovieAsItWas) {
+    MovieDoc doc;
+    doc.packagePath = QStringLiteral("/movies/a.sdw");
+    ASSERT_TRUE(ParseMovieScript(withFrames(kThreeFrames), ForEditor, doc).ok());
+    const ReadResult broken = ParseMovieScript(
+        "VER,09.00\r\nMAX,1\r\nLOOP,0\r\nOPTEND,START\r\nNAME,001,b.bmp\r\nWAIT,001,x\r\n",
+        ForEditor, doc);
+    EXPECT_FALSE(broken.ok());
+    expectThreeFrames(doc);
+    EXPECT_EQ(doc.version, QStringLiteral("03.01"));
+    EXPECT_EQ(doc.packagePath, QStringLiteral("/movies/a.sdw"));
+}
+
+TEST(ReadMovieScript, Cp932ScriptWithJapaneseNames) {
+    // As an old package holds it: 画像１.bmp, 表紙.bmp (its second byte is
+    // 0x5C, a backslash in ASCII), ﾃｽﾄ.bmp in half-width katakana, 音.wav.
+    const QByteArray frames =
+        "NAME,001,\x89\xE6\x91\x9C\x82P.bmp\r\nWAIT,001,1000\r\nSOUND,001,\x89\xB9.wav\r\n"
+        "NAME,002,\x95\\\x8E\x86.bmp\r\nWAIT,002,2000\r\nSOUND,002,\r\n"
+        "NAME,003,\xC3\xBD\xC4.bmp\r\nWAIT,003,500\r\nSOUND,003,\r\n";
+    const Read read = parse(withFrames(frames));
+    ASSERT_TRUE(read.result.ok()) << static_cast<int>(read.result.problem);
+    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
+    EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));
+    EXPECT_EQ(read.doc.frames[2].pictureFile, QStringLiteral("表紙.bmp"));
+    EXPECT_EQ(read.doc.frames[3].pictureFile, QStringLiteral("ﾃｽﾄ.bmp"));
+}
+
+TEST(ReadMovieScript, Utf8ScriptWithJapaneseNames) {
+    const QByteArray frames = QStringLiteral(
+                                  "NAME,001,画像１.bmp\r\nWAIT,001,1000\r\nSOUND,001,音.wav\r\n"
+                                  "NAME,002,表紙.bmp\r\nWAIT,002,2000\r\nSOUND,002,\r\n"
+                                  "NAME,003,한국어.bmp\r\nWAIT,003,500\r\nSOUND,003,\r\n")
+                                  .toUtf8();
+    const Read read = parse(withFrames(frames));
+    ASSERT_TRUE(read.result.ok());
+    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
+    EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));
+    EXPECT_EQ(read.doc.frames[2].pictureFile, QStringLiteral("表紙.bmp"));
+    EXPECT_EQ(read.doc.frames[3].pictureFile, QStringLiteral("한국어.bmp"));
+}
+
+}  // namespace

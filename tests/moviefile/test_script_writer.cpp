@@ -1,0 +1,232 @@
+#include "moviefile/MovieScript.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace MovieScript;
+
+namespace {
+
+void setFrame(MovieDoc& doc, int k, const QString& picture, int waitMs,
+              const QString& sound = QString()) {
+    doc.frames[static_cast<size_t>(k)] = FrameEntry{true, picture, waitMs, sound};
+}
+
+QByteArray format(int n, const ScriptSettings& settings, const MovieDoc& doc) {
+    return FormatMovieScript(n, settings, doc).value_or(QByteArray("<refused>"));
+}
+
+TEST(WriteMovieScript, TwoFrameExampleIsWrittenByteForByte) {
+    MovieDoc& doc = movieDoc();
+    doc.resetFrames(MovieDoc::kEditorSlots);
+    setFrame(doc, 1, QStringLiteral("SW001.bmp"), 3000);
+    setFrame(doc, 2, QStringLiteral("SW002.bmp"), 1500, QStringLiteral("chime.wav"));
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(WriteMovieScript(2, folder.path(), {true, 1, QStringLiteral("10")}));
+
+    QFile file(folder.filePath(QStringLiteral("Slidewright.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("VER,03.01\r\n"
+                                         "MAX,2\r\n"
+                                         "LOOP,1\r\n"
+                                         "JIDOU,1\r\n"
+                                         "LOOPWAIT,10\r\n"
+                                         "OPTEND,START\r\n"
+                                         "NAME,001,SW001.bmp\r\n"
+                                         "WAIT,001,3000\r\n"
+                                         "SOUND,001,\r\n"
+                                         "NAME,002,SW002.bmp\r\n"
+                                         "WAIT,002,1500\r\n"
+                                         "SOUND,002,chime.wav\r\n"
+                                         "END,END,END\r\n"));
+    doc = MovieDoc();
+}
+
+TEST(WriteMovieScript, OverwritesAnOlderScript) {
+    MovieDoc& doc = movieDoc();
+    doc.resetFrames(MovieDoc::kEditorSlots);
+    setFrame(doc, 1, QStringLiteral("a.bmp"), 1);
+    QTemporaryDir folder;
+    QFile old(folder.filePath(QStringLiteral("Slidewright.ini")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(10000, 'x'));
+    old.close();
+    ASSERT_TRUE(WriteMovieScript(1, folder.path(), {}));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        old.readAll().startsWith("VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,0\r\nLOOPWAIT,10\r\n"));
+    EXPECT_FALSE(WriteMovieScript(1, folder.filePath(QStringLiteral("missing/folder")), {}));
+    doc = MovieDoc();
+}
+
+TEST(WriteMovieScript, FrameNumbersHaveAtLeastThreeDigits) {
+    MovieDoc doc;
+    for (int k = 1; k <= 100; ++k) {
+        setFrame(doc, k, QStringLiteral("SW%1.bmp").arg(k, 3, 10, QChar(u'0')), k);
+    }
+    const QByteArray script = format(100, {}, doc);
+    EXPECT_TRUE(script.contains("\r\nNAME,007,SW007.bmp\r\nWAIT,007,7\r\nSOUND,007,\r\n"));
+    EXPECT_TRUE(script.contains("\r\nNAME,100,SW100.bmp\r\nWAIT,100,100\r\nSOUND,100,\r\n"));
+    EXPECT_TRUE(script.endsWith("SOUND,100,\r\nEND,END,END\r\n"));
+    EXPECT_EQ(script.count("\r\n"), 6 + 300 + 1);
+    EXPECT_EQ(script.count('\n'), script.count("\r\n"));
+}
+
+TEST(WriteMovieScript, SettingsComeFromTheControlsAsShown) {
+    MovieDoc doc;
+    setFrame(doc, 1, QStringLiteral("a.bmp"), 1);
+    const auto line = [&](const ScriptSettings& settings, int number) {
+        return format(1, settings, doc).split('\n').value(number - 1).trimmed();
+    };
+    EXPECT_EQ(line({false, 0, QStringLiteral("10")}, 3), "LOOP,0");
+    EXPECT_EQ(line({true, 0, QStringLiteral("10")}, 3), "LOOP,1");
+    EXPECT_EQ(line({false, 0, {}}, 4), "JIDOU,0");
+    EXPECT_EQ(line({false, 1, {}}, 4), "JIDOU,1");
+    EXPECT_EQ(line({false, 2, {}}, 4), "JIDOU,2");
+    EXPECT_EQ(line({false, 7, {}}, 4), "JIDOU,2");
+    EXPECT_EQ(line({false, -1, {}}, 4), "JIDOU,2");
+    struct Case {
+        const char* typed;
+        const char* written;
+    };
+    for (const Case c :
+         {Case{"10", "10"}, Case{" 2.5 ", "2.5"}, Case{"2.50", "2.5"}, Case{"abc", "0"},
+          Case{"", "0"}, Case{"3秒", "3"}, Case{"-4", "-4"}, Case{"0.25", "0.25"},
+          Case{"1e20", "1E+20"}, Case{"007", "7"}, Case{"-0", "0"}}) {
+        EXPECT_EQ(line({false, 0, QString::fromUtf8(c.typed)}, 5),
+                  QByteArray("LOOPWAIT,") + c.written)
+            << c.typed;
+    }
+}
+
+TEST(WriteMovieScript, RoundTripGivesTheSameTableAndSettings) {
+    MovieDoc written;
+    setFrame(written, 1, QStringLiteral("SW001.bmp"), 3000);
+    setFrame(written, 2, QStringLiteral("表紙.bmp"), 0, QStringLiteral("チャイム.wav"));
+    setFrame(written, 3, QStringLiteral("photo, 2.bmp"), -9000, QStringLiteral(" lead.mid"));
+    setFrame(written, 4, QStringLiteral("trail .bmp"), 99000, QStringLiteral("a b.wav"));
+    setFrame(written, 5, QStringLiteral("SW001.bmp"), 2147483647, QStringLiteral("tune.MID"));
+    const auto script = FormatMovieScript(5, {true, 2, QStringLiteral("3")}, written);
+    ASSERT_TRUE(script);
+
+    for (ScriptMode mode : {ForPlayer, ForEditor}) {
+        MovieDoc read;
+        ASSERT_TRUE(ParseMovieScript(*script, mode, read).ok());
+        EXPECT_EQ(read.frameCount, 5);
+        EXPECT_EQ(read.loopFlag, 1);
+        EXPECT_EQ(read.advanceMode, 2);
+        EXPECT_EQ(read.loopWaitSeconds, 3);
+        EXPECT_EQ(read.version, QStringLiteral("03.01"));
+        EXPECT_EQ(read.lastSlot(), mode == ForPlayer ? 5 : 100);
+        for (int k = 1; k <= 5; ++k) {
+            const FrameEntry& a = written.frames[static_cast<size_t>(k)];
+            const FrameEntry& b = read.frames[static_cast<size_t>(k)];
+            EXPECT_EQ(a.inUse, b.inUse) << k;
+            EXPECT_EQ(a.pictureFile, b.pictureFile) << k;
+            EXPECT_EQ(a.waitMs, b.waitMs) << k;
+            EXPECT_EQ(a.soundFile, b.soundFile) << k;
+        }
+    }
+}
+
+TEST(WriteMovieScript, Cp932WhenEveryCharacterHasAFormElseUtf8) {
+    MovieDoc doc;
+    setFrame(doc, 1, QStringLiteral("表紙.bmp"), 1000, QStringLiteral("音.wav"));
+    const QByteArray cp932 = format(1, {}, doc);
+    EXPECT_TRUE(cp932.contains("NAME,001,\x95\\\x8E\x86.bmp\r\n"));
+    EXPECT_TRUE(cp932.contains("SOUND,001,\x89\xB9.wav\r\n"));
+
+    setFrame(doc, 1, QStringLiteral("表紙.bmp"), 1000, QStringLiteral("한.wav"));
+    const QByteArray utf8 = format(1, {}, doc);
+    EXPECT_TRUE(utf8.contains(QStringLiteral("NAME,001,表紙.bmp\r\n").toUtf8()));
+    EXPECT_TRUE(utf8.contains(QStringLiteral("SOUND,001,한.wav\r\n").toUtf8()));
+}
+
+TEST(WriteMovieScript, NamesReadBackExactlyWhateverTheirCharacters) {
+    // ¥ has a CP932 form, the byte of the backslash; ﾃｽ in CP932 is also
+    // valid UTF-8. Both must come back as they went in.
+    for (const QString& name : {QStringLiteral("price¥100.bmp"), QStringLiteral("ﾃｽ.bmp"),
+                                QStringLiteral("over‾line.bmp"), QStringLiteral("〜波.bmp")}) {
+        MovieDoc doc;
+        setFrame(doc, 1, name, 1000, name);
+        const auto script = FormatMovieScript(1, {}, doc);
+        ASSERT_TRUE(script) << name.toStdString();
+        MovieDoc read;
+        ASSERT_TRUE(ParseMovieScript(*script, ForPlayer, read).ok()) << name.toStdString();
+        EXPECT_EQ(read.frames[1].pictureFile, name);
+        EXPECT_EQ(read.frames[1].soundFile, name);
+    }
+}
+
+TEST(WriteMovieScript, RefusesWhatCouldNotBeReadBack) {
+    MovieDoc doc;
+    setFrame(doc, 1, QStringLiteral("a.bmp"), 1);
+    setFrame(doc, 2, QStringLiteral("b.bmp"), 1);
+    EXPECT_TRUE(FormatMovieScript(2, {}, doc));
+    EXPECT_FALSE(FormatMovieScript(101, {}, doc));
+    EXPECT_FALSE(FormatMovieScript(3, {}, doc));  // frame 3 is free
+    for (const QString& bad : {QStringLiteral("../x.bmp"), QStringLiteral("/etc/passwd"),
+                               QStringLiteral("say \"hi\".bmp"), QString()}) {
+        MovieDoc copy = doc;
+        copy.frames[2].pictureFile = bad;
+        EXPECT_FALSE(FormatMovieScript(2, {}, copy)) << bad.toStdString();
+        copy = doc;
+        copy.frames[2].soundFile = bad;
+        EXPECT_EQ(FormatMovieScript(2, {}, copy).has_value(), bad.isEmpty()) << bad.toStdString();
+    }
+}
+
+TEST(CheckFrameSequence, UnbrokenRunGapOrNothing) {
+    MovieDoc doc;
+    EXPECT_EQ(CheckFrameSequence(doc).count, 0);
+    EXPECT_EQ(CheckFrameSequence(doc).message, MovieMessage::NoFrames);
+
+    for (int k = 1; k <= 12; ++k) {
+        setFrame(doc, k, QStringLiteral("a.bmp"), 1);
+    }
+    EXPECT_EQ(CheckFrameSequence(doc).count, 12);
+    EXPECT_EQ(CheckFrameSequence(doc).message, MovieMessage::None);
+
+    MovieDoc gap;
+    for (int k : {1, 2, 5}) {
+        setFrame(gap, k, QStringLiteral("a.bmp"), 1);
+    }
+    EXPECT_EQ(CheckFrameSequence(gap).count, -1);
+    EXPECT_EQ(CheckFrameSequence(gap).message, MovieMessage::GapInFrames);
+
+    MovieDoc lastOnly;
+    setFrame(lastOnly, 100, QStringLiteral("a.bmp"), 1);
+    EXPECT_EQ(CheckFrameSequence(lastOnly).count, -1);
+
+    MovieDoc full;
+    for (int k = 1; k <= 100; ++k) {
+        setFrame(full, k, QStringLiteral("a.bmp"), 1);
+    }
+    EXPECT_EQ(CheckFrameSequence(full).count, 100);
+
+    // The process's movie is the one checked without an argument.
+    movieDoc() = gap;
+    EXPECT_EQ(CheckFrameSequence().count, -1);
+    movieDoc() = MovieDoc();
+}
+
+TEST(MovieMessages, TwoLineMessagesBreakWithCrLfAndIconsMatchTheirKind) {
+    const auto newer = MovieMessages::of(MovieMessage::NewerVersion);
+    EXPECT_EQ(newer.text.count(QStringLiteral("\r\n")), 1);
+    EXPECT_EQ(newer.icon, MessageBox::Icon::Exclamation);
+    EXPECT_EQ(MovieMessages::of(MovieMessage::GapInFrames).text.count(QStringLiteral("\r\n")), 1);
+    for (MovieMessage m : {MovieMessage::InvalidScript, MovieMessage::InvalidPackage,
+                           MovieMessage::InvalidPackage01, MovieMessage::InvalidPackage02}) {
+        const auto box = MovieMessages::of(m);
+        EXPECT_EQ(box.text, MovieMessages::of(MovieMessage::InvalidScript).text);
+        EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
+    }
+    EXPECT_NE(MovieMessages::of(MovieMessage::InvalidScript).title,
+              MovieMessages::of(MovieMessage::InvalidPackage).title);
+    EXPECT_TRUE(MovieMessages::of(MovieMessage::None).text.isEmpty());
+}
+
+}  // namespace

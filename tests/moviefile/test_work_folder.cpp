@@ -1,0 +1,205 @@
+#include "moviefile/AFrameReel.h"
+#include "moviefile/CommandLine.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/WorkFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <csignal>
+
+namespace {
+
+const QString kProbe = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/work_folder_probe");
+const QString kArchiver = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so");
+
+struct ProbeRun {
+    QString folder;
+    QString box;
+    int exitCode = -1;
+    bool crashed = false;
+    bool folderExistedWhileRunning = false;
+};
+
+QString valueOf(const QString& output, const QString& key) {
+    for (const QString& line : output.split(u'\n')) {
+        if (line.startsWith(key + u' ')) {
+            return line.mid(key.size() + 1);
+        }
+    }
+    return QString();
+}
+
+ProbeRun runProbe(const QStringList& arguments, int signalToSend = 0) {
+    QProcess probe;
+    probe.start(kProbe, arguments);
+    EXPECT_TRUE(probe.waitForStarted());
+    ProbeRun run;
+    QString output;
+    // Read until the folder is known, to look at it while the probe lives.
+    while (valueOf(output, QStringLiteral("folder")).isEmpty() &&
+           probe.state() == QProcess::Running && probe.waitForReadyRead(10000)) {
+        output += QString::fromUtf8(probe.readAllStandardOutput());
+    }
+    if (signalToSend != 0) {
+        while (!output.contains(QStringLiteral("waiting")) && probe.waitForReadyRead(10000)) {
+            output += QString::fromUtf8(probe.readAllStandardOutput());
+        }
+        run.folderExistedWhileRunning =
+            QFileInfo(valueOf(output, QStringLiteral("folder"))).isDir();
+        ::kill(static_cast<pid_t>(probe.processId()), signalToSend);
+    }
+    EXPECT_TRUE(probe.waitForFinished(10000));
+    output += QString::fromUtf8(probe.readAllStandardOutput());
+    run.folder = valueOf(output, QStringLiteral("folder"));
+    run.box = valueOf(output, QStringLiteral("box"));
+    run.exitCode = probe.exitCode();
+    run.crashed = probe.exitStatus() == QProcess::CrashExit;
+    return run;
+}
+
+QStringList privateFolders() {
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("slidewright-run-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+TEST(PrivateWorkFolder, IsAFolderOfThisRunOnlyUnderTmpdir) {
+    const auto folder = WorkFolder::privateFolder();
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(QFileInfo(*folder).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+    EXPECT_TRUE(QFileInfo(*folder).fileName().startsWith(
+        QStringLiteral("slidewright-run-%1-").arg(::getpid())));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(*folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(WorkFolder::privateFolder(), folder);  // one per run
+
+    QFile inside(*folder + QStringLiteral("/SW001.bmp"));
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
+    WorkFolder::removePrivateFolder();
+    EXPECT_FALSE(QFileInfo::exists(*folder));
+}
+
+TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
+    QTemporaryDir movies;
+    const QString missing = movies.filePath(QStringLiteral("missing.sdw"));
+    QFile garbage(movies.filePath(QStringLiteral("garbage.sdw")));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("not an archive");
+    garbage.close();
+
+    const ProbeRun ended = runProbe({QStringLiteral("end")});
+    EXPECT_EQ(ended.exitCode, 0);
+    ASSERT_FALSE(ended.folder.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(ended.folder));
+
+    const ProbeRun returned = runProbe({QStringLiteral("return")});
+    EXPECT_EQ(returned.exitCode, 0);
+    ASSERT_FALSE(returned.folder.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(returned.folder));
+
+    // The fatal "ファイルが不正です" of a package that is missing, and of one
+    // whose script cannot be read.
+    const ProbeRun noPackage = runProbe({QStringLiteral("end"), missing});
+    EXPECT_EQ(noPackage.exitCode, 1);
+    EXPECT_EQ(noPackage.box, QStringLiteral("異常終了"));
+    ASSERT_FALSE(noPackage.folder.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(noPackage.folder));
+
+    const ProbeRun badScript = runProbe({QStringLiteral("script"), garbage.fileName(), kArchiver});
+    EXPECT_EQ(badScript.exitCode, 1);
+    EXPECT_EQ(badScript.box, QStringLiteral("実行エラー"));
+    ASSERT_FALSE(badScript.folder.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(badScript.folder));
+
+    for (int number : {SIGTERM, SIGINT}) {
+        const ProbeRun signalled = runProbe({QStringLiteral("signal")}, number);
+        EXPECT_TRUE(signalled.folderExistedWhileRunning);
+        EXPECT_FALSE(signalled.crashed);
+        EXPECT_EQ(signalled.exitCode, 128 + number);
+        ASSERT_FALSE(signalled.folder.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(signalled.folder));
+    }
+    EXPECT_TRUE(privateFolders().isEmpty()) << privateFolders().join(u' ').toStdString();
+}
+
+TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
+    const ProbeRun killed = runProbe({QStringLiteral("killed")});
+    EXPECT_TRUE(killed.crashed);
+    ASSERT_FALSE(killed.folder.isEmpty());
+    ASSERT_TRUE(QFileInfo(killed.folder).isDir());
+
+    // A live run's folder, a folder naming this process with another start
+    // time (its id was reused), and things that merely look alike.
+    const auto mine = WorkFolder::privateFolder();
+    ASSERT_TRUE(mine);
+    const QDir temp(QDir::tempPath());
+    const QString reused = QStringLiteral("slidewright-run-%1-1-abcdef").arg(::getpid());
+    const QString foreign = QStringLiteral("slidewright-run-notes");
+    ASSERT_TRUE(temp.mkdir(reused));
+    ASSERT_TRUE(temp.mkdir(foreign));
+
+    const ProbeRun next = runProbe({QStringLiteral("end")});
+    EXPECT_EQ(next.exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(killed.folder));
+    EXPECT_FALSE(temp.exists(reused));
+    EXPECT_TRUE(QFileInfo(*mine).isDir());
+    EXPECT_TRUE(temp.exists(foreign));
+    WorkFolder::removePrivateFolder();
+    temp.rmdir(foreign);
+}
+
+TEST(PrepareWorkAndPackage, TakesTheCommandLineWithoutQuotes) {
+    QTemporaryDir movies;
+    ASSERT_TRUE(QDir(movies.path()).mkdir(QStringLiteral("My Movies")));
+    const QString package = movies.filePath(QStringLiteral("My Movies/demo.sdw"));
+    QFile file(package);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    CommandLine::set(u'"' + package + u'"');
+    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::None);
+    EXPECT_EQ(movieDoc().packagePath, package);
+    EXPECT_EQ(movieDoc().packageFolder, movies.filePath(QStringLiteral("My Movies/")));
+    EXPECT_EQ(WorkFolder::path(), WorkFolder::privateFolder().value_or(QString()));
+
+    // Relative to the current folder, made absolute.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(movies.path());
+    CommandLine::set(QStringLiteral("My Movies/demo.sdw"));
+    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::None);
+    QDir::setCurrent(before);
+    EXPECT_EQ(movieDoc().packagePath, package);
+
+    CommandLine::set(QString());
+    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::None);
+    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
+    EXPECT_EQ(movieDoc().packageFolder, AFrameReel::DefaultFolder() + u'/');
+
+    for (const QString& bad :
+         {movies.filePath(QStringLiteral("none.sdw")), movies.path(), QStringLiteral("\"\"")}) {
+        CommandLine::set(bad);
+        EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::InvalidPackage)
+            << bad.toStdString();
+    }
+    const auto box = MovieMessages::of(MovieMessage::InvalidPackage);
+    EXPECT_EQ(box.title, QStringLiteral("異常終了"));
+    WorkFolder::removePrivateFolder();
+}
+
+TEST(WorkFolder, HeldProcessWideWithoutTrailingSlash) {
+    WorkFolder::setPath(QStringLiteral("/home/me/.local/share/slidewright/BMP/"));
+    EXPECT_EQ(WorkFolder::path(), QStringLiteral("/home/me/.local/share/slidewright/BMP"));
+    EXPECT_EQ(WorkFolder::filePath(QStringLiteral("SW001.bmp")),
+              QStringLiteral("/home/me/.local/share/slidewright/BMP/SW001.bmp"));
+}
+
+}  // namespace

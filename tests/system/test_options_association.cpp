@@ -1,0 +1,154 @@
+// The options dialog's association buttons: each answer to their questions,
+// and what the desktop then sees, in the throw-away XDG folders this test
+// runs in.
+#include "system/frmOption.h"
+
+#include "common/MessageBox.h"
+#include "editor/AppSettings.h"
+#include "system/MKakucyoSet.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+using MessageBox::Answer;
+using MessageBox::Icon;
+
+QString defaultApplication() {
+    QProcess process;
+    process.start(QStringLiteral("xdg-mime"),
+                  {QStringLiteral("query"), QStringLiteral("default"), MKakucyoSet::kMimeType});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+class OptionsAssociation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        ASSERT_TRUE(dataHome.startsWith(qEnvironmentVariable("HOME").section(u'/', 0, -2)))
+            << "runs only in a throw-away HOME";
+        appSettings() = AppSettings{};
+        appSettings().workFolder = QDir::tempPath();
+        appSettings().saveFolder = QDir::tempPath();
+        MessageBox::clearShownBoxes();
+        dialog.show();
+    }
+
+    void TearDown() override {
+        MessageBox::clearShownBoxes();
+        MKakucyoSet::UnregisterFileType(MKakucyoSet::kExtension, MKakucyoSet::kTypeName,
+                                        MKakucyoSet::kDescription, {}, 0, {});
+    }
+
+    bool registered() const {
+        return QFileInfo::exists(dataHome + QStringLiteral("/mime/packages/slidewright.xml")) &&
+               QFileInfo::exists(dataHome + QStringLiteral("/applications/slidewright.desktop"));
+    }
+
+    void click(QPushButton* button, Answer answer) {
+        MessageBox::clearShownBoxes();
+        MessageBox::setNextAnswer(answer);
+        if (answer == Answer::Yes) {
+            MessageBox::setNextAnswer(Answer::Ok);
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    void expectBox(std::size_t index, const QString& text, const QString& title, Icon icon,
+                   MessageBox::Buttons buttons) {
+        ASSERT_GT(MessageBox::shownBoxes().size(), index);
+        const MessageBox::Shown& shown = MessageBox::shownBoxes()[index];
+        EXPECT_EQ(shown.text, text);
+        EXPECT_EQ(shown.title, title);
+        EXPECT_EQ(shown.icon, icon);
+        EXPECT_EQ(shown.buttons, buttons);
+    }
+
+    frmOption dialog;
+    QString dataHome;
+    QString configHome;
+};
+
+TEST_F(OptionsAssociation, RegisterAsksAndRegistersOnYes) {
+    click(dialog.cmdSet, Answer::No);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    expectBox(0, QStringLiteral("拡張子(.sdw)を Slidewright に関連付けます\n宜しいですか？"),
+              QStringLiteral("関連付け確認"), Icon::Question, MessageBox::Buttons::YesNo);
+    EXPECT_FALSE(registered());
+    EXPECT_EQ(defaultApplication(), QString());
+
+    click(dialog.cmdSet, Answer::Yes);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
+    expectBox(1, QStringLiteral("拡張子(.sdw)を関連付けしました"), QStringLiteral("成功"),
+              Icon::Information, MessageBox::Buttons::Ok);
+    EXPECT_TRUE(registered());
+    EXPECT_EQ(defaultApplication(), QStringLiteral("slidewright.desktop"));
+    // The entry starts the running program.
+    QFile entry(dataHome + QStringLiteral("/applications/slidewright.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(entry.readAll())
+                    .contains(MKakucyoSet::execLine(QCoreApplication::applicationFilePath())));
+
+    click(dialog.cmdSet, Answer::Yes);
+    expectBox(1, QStringLiteral("拡張子(.sdw)を関連付けしました"), QStringLiteral("成功"),
+              Icon::Information, MessageBox::Buttons::Ok);
+    EXPECT_TRUE(dialog.isVisible()) << "the buttons act at once and leave the dialog open";
+}
+
+TEST_F(OptionsAssociation, RemoveAsksAndRemovesOnYes) {
+    click(dialog.cmdSet, Answer::Yes);
+    ASSERT_TRUE(registered());
+
+    click(dialog.cmdDel, Answer::No);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    expectBox(0, QStringLiteral("拡張子(.sdw)の関連付けを削除します\n宜しいですか？"),
+              QStringLiteral("関連付け削除確認"), Icon::Question, MessageBox::Buttons::YesNo);
+    EXPECT_TRUE(registered());
+
+    click(dialog.cmdDel, Answer::Yes);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
+    expectBox(1, QStringLiteral("拡張子(.sdw)の関連付けを削除しました"), QStringLiteral("成功"),
+              Icon::Information, MessageBox::Buttons::Ok);
+    EXPECT_FALSE(registered());
+    EXPECT_EQ(defaultApplication(), QString());
+
+    // Nothing left to remove is still a success.
+    click(dialog.cmdDel, Answer::Yes);
+    expectBox(1, QStringLiteral("拡張子(.sdw)の関連付けを削除しました"), QStringLiteral("成功"),
+              Icon::Information, MessageBox::Buttons::Ok);
+}
+
+TEST_F(OptionsAssociation, FailuresAreReported) {
+    // Root writes anywhere, so a file stands where the MIME folder goes.
+    QDir(dataHome + QStringLiteral("/mime")).removeRecursively();
+    {
+        QFile blocker(dataHome + QStringLiteral("/mime"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    click(dialog.cmdSet, Answer::Yes);
+    expectBox(1, QStringLiteral("関連付けを失敗しました"), QStringLiteral("失敗"), Icon::Critical,
+              MessageBox::Buttons::Ok);
+    QFile::remove(dataHome + QStringLiteral("/mime"));
+
+    // A folder where the list of default applications should be cannot be
+    // read or rewritten.
+    ASSERT_TRUE(QDir().mkpath(configHome + QStringLiteral("/mimeapps.list")));
+    click(dialog.cmdDel, Answer::Yes);
+    expectBox(1, QStringLiteral("関連付けの削除に失敗しました"), QStringLiteral("失敗"),
+              Icon::Critical, MessageBox::Buttons::Ok);
+    QDir(configHome + QStringLiteral("/mimeapps.list")).removeRecursively();
+
+    EXPECT_EQ(appSettings().workFolder, QDir::tempPath()) << "no folder setting is touched";
+}
+
+}  // namespace
