@@ -8,8 +8,9 @@ set -euo pipefail
 
 out=${1:?output folder}
 dialog=${2:?Qt dialog program}
-for tool in Xvfb openbox xdotool xprop xsetroot import od xterm xclock xedit xman display; do
-    if ! command -v "$tool" >/dev/null; then
+for tool in Xvfb openbox xdotool xprop xsetroot import od xterm xclock xedit xman display \
+    /usr/share/backgrounds/mate/nature/LadyBird.jpg; do
+    if ! command -v "$tool" >/dev/null && [ ! -e "$tool" ]; then
         echo "make-corpus.sh: $tool is missing; run scripts/install-deps" >&2
         exit 1
     fi
@@ -107,7 +108,10 @@ for size in 1920x1080 1280x1024 1024x768 800x600; do
     # (the wizard's window is the one whose title names no file).
     run display -geometry +0+0 logo:
     run display -geometry -0-0 /usr/share/pixmaps/debian-logo.png
-    settle 2
+    # A photograph, whose colours are nothing like a program's.
+    run display -geometry +$((w / 3))+$((w / 16)) -resize "$((w / 2))x$((w / 3))" \
+        /usr/share/backgrounds/mate/nature/LadyBird.jpg
+    settle 2.5
     shoot "display-$size"
     [ "$w" = 1920 ] && shoot_window "display-window" "^ImageMagick: *$"
     stop_all
