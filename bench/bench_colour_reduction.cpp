@@ -1,14 +1,16 @@
-// Speed of the colour reduction on real captures: every PNG in the folder
-// named by SLIDEWRIGHT_CAPTURES (made by capture_quality.sh), reduced to
-// 256 and to 16 colours.
+// Speed of the colour reduction on real captures: every picture of the
+// corpus (see bench/BenchCorpus.h), reduced to 256 and to 16 colours.
+#include "bench/BenchCorpus.h"
 #include "capture/MPIC_256GEN.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QString>
 
-#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -24,28 +26,28 @@ void Reduce(benchmark::State& state, const QImage& picture, int colours) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* folder = std::getenv("SLIDEWRIGHT_CAPTURES");
-    if (folder == nullptr) {
-        std::fprintf(stderr,
-                     "set SLIDEWRIGHT_CAPTURES to a folder of captures (bench/capture_quality.sh "
-                     "makes one)\n");
-        return 2;
-    }
-    const QDir dir(QString::fromLocal8Bit(folder));
-    for (const QString& name : dir.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name)) {
-        const QImage picture = QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32);
+    benchmark::Initialize(&argc, argv);
+    int registered = 0;
+    for (const std::filesystem::path& path : BenchCorpus::Pictures()) {
+        const QImage picture =
+            QImage(QFile::decodeName(path.c_str())).convertToFormat(QImage::Format_RGB32);
         if (picture.isNull()) {
             continue;
         }
+        const std::string name = path.stem().string();
         for (int colours : {256, 16}) {
             benchmark::RegisterBenchmark(
-                QStringLiteral("Reduce/%1/%2").arg(name).arg(colours).toStdString().c_str(),
+                ("Reduce/" + name + "/" + std::to_string(colours)).c_str(),
                 [picture, colours](benchmark::State& state) { Reduce(state, picture, colours); })
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
         }
+        ++registered;
     }
-    benchmark::Initialize(&argc, argv);
+    if (registered == 0) {
+        BenchCorpus::ReportMissing("bench_colour_reduction", "any .bmp screen capture");
+        return 1;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -1,9 +1,10 @@
 // Extraction speed on real screen captures packed by jlha, in bytes of
 // output per second of this process's CPU time (one core; the wall time is
 // shown too, but on a shared machine it mostly measures the neighbours).
-// Make the corpus first: scripts/make-screen-captures.
+// Corpus: the bench_corpus target (see bench/BenchCorpus.h).
 
 #include "archiver/LhaReader.h"
+#include "bench/BenchCorpus.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,12 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path corpusFolder() {
-    const char* chosen = std::getenv("SLIDEWRIGHT_BENCH_CORPUS");
-    return chosen != nullptr ? fs::path(chosen)
-                             : fs::path(SLIDEWRIGHT_SOURCE_DIR) / "bench/corpus/screens";
-}
-
 // The corpus packed once per method, and a folder to extract into.
 struct Packages {
     Packages() {
@@ -33,22 +28,19 @@ struct Packages {
         out = folder / "out";
         fs::create_directory(out);
         std::string names;
-        for (const auto& entry : fs::directory_iterator(corpusFolder())) {
-            if (entry.path().extension() == ".bmp") {
-                names += " '" + entry.path().filename().string() + "'";
-                totalBytes += static_cast<std::int64_t>(entry.file_size());
-                lastPicture = entry.path().filename().string();
-                lastPictureBytes = static_cast<std::int64_t>(entry.file_size());
-            }
+        for (const fs::path& picture : BenchCorpus::Pictures()) {
+            names += " '" + picture.filename().string() + "'";
+            totalBytes += static_cast<std::int64_t>(fs::file_size(picture));
+            lastPicture = picture.filename().string();
+            lastPictureBytes = static_cast<std::int64_t>(fs::file_size(picture));
         }
         if (names.empty()) {
-            std::cerr << "bench_extract: no .bmp in " << corpusFolder()
-                      << "; run scripts/make-screen-captures\n";
+            BenchCorpus::ReportMissing("bench_extract", "any .bmp screen capture");
             std::exit(1);
         }
         for (const char* method : {"5", "7"}) {
             const fs::path archive = folder / (std::string("lh") + method + ".lzh");
-            const std::string command = "cd '" + corpusFolder().string() + "' && jlha a2o" +
+            const std::string command = "cd '" + BenchCorpus::Folder().string() + "' && jlha a2o" +
                                         method + "q '" + archive.string() + "'" + names +
                                         " >/dev/null 2>&1";
             if (std::system(command.c_str()) != 0) {
@@ -96,7 +88,6 @@ BENCHMARK(BM_ExtractAll)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
 // One picture by name, as the player takes each frame as it comes.
 void BM_ExtractOne(benchmark::State& state) {
     const fs::path archive = archiveFor(static_cast<int>(state.range(0)));
-    const std::string pattern = "\"" + packages().lastPicture + "\"";
     for (auto _ : state) {
         if (lha::ExtractFiles(archive, packages().out, packages().lastPicture).status !=
             lha::Status::Ok) {
@@ -110,4 +101,15 @@ BENCHMARK(BM_ExtractOne)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    // Before the first benchmark's header, so a missing corpus is all that
+    // is printed.
+    if (BenchCorpus::Pictures().empty()) {
+        BenchCorpus::ReportMissing("bench_extract", "any .bmp screen capture");
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,8 +1,7 @@
 // The LHA writer on real screen captures: size against gzip -9 and speed
 // per method, then the cost of appending to a 100-member package.
 //
-// Corpus: bench/make-corpus.sh (the bench_corpus target) writes it into the
-// build folder; SLIDEWRIGHT_CORPUS points elsewhere.
+// Corpus: the bench_corpus target (see bench/BenchCorpus.h).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,6 +20,7 @@
 
 #include "archiver/LhEncoder.h"
 #include "archiver/LhaWriter.h"
+#include "bench/BenchCorpus.h"
 
 namespace fs = std::filesystem;
 
@@ -33,18 +33,11 @@ struct CorpusFile {
 
 std::vector<CorpusFile>& Corpus() {
     static std::vector<CorpusFile> files = [] {
-        const char* env = std::getenv("SLIDEWRIGHT_CORPUS");
-        const fs::path folder = env != nullptr ? fs::path(env) : fs::path(SLIDEWRIGHT_CORPUS_DIR);
         std::vector<CorpusFile> found;
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(folder, error)) {
-            if (entry.path().extension() == ".bmp") {
-                std::ifstream in(entry.path(), std::ios::binary);
-                found.push_back({entry.path(), {std::istreambuf_iterator<char>(in), {}}});
-            }
+        for (const fs::path& path : BenchCorpus::Pictures()) {
+            std::ifstream in(path, std::ios::binary);
+            found.push_back({path, {std::istreambuf_iterator<char>(in), {}}});
         }
-        std::sort(found.begin(), found.end(),
-                  [](const auto& a, const auto& b) { return a.path < b.path; });
         return found;
     }();
     return files;
@@ -215,9 +208,7 @@ BENCHMARK(BM_AppendTo100MemberPackage)
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (Corpus().empty()) {
-        std::fprintf(stderr,
-                     "No corpus: build the bench_corpus target (needs Xvfb) or set "
-                     "SLIDEWRIGHT_CORPUS to a folder of .bmp screen captures.\n");
+        BenchCorpus::ReportMissing("bench_lha_writer", "any .bmp screen capture");
         return 1;
     }
     PrintSummary();

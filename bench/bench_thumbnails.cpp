@@ -2,23 +2,21 @@
 // 150 ms with ten 1920x1080 24-bit captures, and turning back to a page must
 // be near instant.
 //
-// The captures come from $SLIDEWRIGHT_BENCH_PICTURES when it names a folder
-// of SW001.bmp ... SW010.bmp; otherwise make_screen_captures.sh makes real
-// ones under a private X server, and without one the page is synthetic.
+// The page is the first ten 1920x1080 captures of the corpus made by the
+// bench_corpus target (see bench/BenchCorpus.h).
+#include "bench/BenchCorpus.h"
 #include "editor/frames/MPicSizeChg.h"
 #include "editor/frames/ThumbnailCache.h"
 
 #include <benchmark/benchmark.h>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QString>
+#include <QStringList>
 
 #include <cstdio>
-#include <memory>
+#include <filesystem>
 
 namespace {
 
@@ -26,35 +24,6 @@ constexpr int kRows = 10;
 
 QStringList& pagePictures() {
     static QStringList pictures;
-    return pictures;
-}
-
-QStringList picturesIn(const QString& folder) {
-    QStringList pictures;
-    for (int n = 1; n <= kRows; ++n) {
-        const QString path = folder + QStringLiteral("/SW%1.bmp").arg(n, 3, 10, QLatin1Char('0'));
-        if (!QFile::exists(path)) {
-            return {};
-        }
-        pictures << path;
-    }
-    return pictures;
-}
-
-QStringList syntheticPictures(const QString& folder) {
-    QStringList pictures;
-    for (int n = 1; n <= kRows; ++n) {
-        QImage image(1920, 1080, QImage::Format_RGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                line[x] = qRgb((x + n * 30) & 0xff, (y * 3) & 0xff, ((x ^ y) + n) & 0xff);
-            }
-        }
-        const QString path = folder + QStringLiteral("/SW%1.bmp").arg(n, 3, 10, QLatin1Char('0'));
-        image.save(path, "BMP");
-        pictures << path;
-    }
     return pictures;
 }
 
@@ -105,25 +74,16 @@ BENCHMARK(BM_PageColdViaQt)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    std::unique_ptr<QTemporaryDir> made;
-    const QString given = qEnvironmentVariable("SLIDEWRIGHT_BENCH_PICTURES");
-    if (!given.isEmpty()) {
-        pagePictures() = picturesIn(given);
-    }
-    if (pagePictures().isEmpty()) {
-        made = std::make_unique<QTemporaryDir>();
-        const int result = QProcess::execute(QStringLiteral(SLIDEWRIGHT_CAPTURE_SCRIPT),
-                                             {made->path(), QString::number(kRows)});
-        pagePictures() = result == 0 ? picturesIn(made->path()) : QStringList{};
-        if (pagePictures().isEmpty()) {
-            std::fprintf(stderr, "bench_thumbnails: no X server for captures, synthetic page\n");
-            pagePictures() = syntheticPictures(made->path());
-        } else {
-            std::fprintf(stderr, "bench_thumbnails: real screen captures in %s\n",
-                         qPrintable(made->path()));
+    benchmark::Initialize(&argc, argv);
+    for (const std::filesystem::path& path : BenchCorpus::PicturesSized(1920, 1080)) {
+        if (pagePictures().size() < kRows) {
+            pagePictures() << QString::fromStdString(path.string());
         }
     }
-    benchmark::Initialize(&argc, argv);
+    if (pagePictures().size() < kRows) {
+        BenchCorpus::ReportMissing("bench_thumbnails", "ten 1920x1080 captures");
+        return 1;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

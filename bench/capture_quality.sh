@@ -117,5 +117,10 @@ for picture in "$out"/*.png; do
     done
 done
 echo
-SLIDEWRIGHT_CAPTURES="$out" "$bench" --benchmark_min_time=0.5
+# The speed on these same captures, as 24-bit BMP like the benchmarks' corpus.
+mkdir -p "$out/bmp"
+for picture in "$out"/*.png; do
+    convert "$picture" -alpha off -type TrueColor "BMP3:$out/bmp/$(basename "$picture" .png).bmp"
+done
+SLIDEWRIGHT_CORPUS="$out/bmp" "$bench" --benchmark_min_time=0.5
 [ "$fails" -eq 0 ]
