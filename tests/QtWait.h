@@ -19,3 +19,23 @@ inline bool waitUntil(const std::function<bool()>& condition, int milliseconds =
     }
     return true;
 }
+
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+
+#include <vector>
+
+// Deletes every window a test left. Menus are top-level widgets owned by
+// their window, so only owners are deleted, and only while still alive.
+inline void deleteTopLevelWindows() {
+    std::vector<QPointer<QWidget>> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->parentWidget() == nullptr) {
+            windows.emplace_back(window);
+        }
+    }
+    for (const QPointer<QWidget>& window : windows) {
+        delete window.data();
+    }
+}

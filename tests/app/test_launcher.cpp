@@ -31,9 +31,7 @@ protected:
         launcher->show();
     }
     void TearDown() override {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            delete window;
-        }
+        deleteTopLevelWindows();
         ProgramEnd::setHandler(nullptr);
         ProgramEnd::resetForTests();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/QtWait.h"
+
 // Movies for the player's tests: pictures and sounds written on the spot,
 // the movie set into movieDoc(), and a player window run through its load.
 
@@ -176,9 +178,7 @@ protected:
     }
     void TearDown() override {
         delete movie.data();
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            delete window;
-        }
+        deleteTopLevelWindows();
         MMidPlay::CloseAudio();
         previewMode = false;
         MessageBox::setAutoAnswer(false);
