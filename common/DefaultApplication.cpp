@@ -318,7 +318,9 @@ QStringList commandFor(const DesktopEntry& entry, const QString& file) {
                 } else if (code == u'k') {
                     expanded += entry.path;
                 } else if (code == u'f' || code == u'u') {
-                    expanded += code == u'f' ? file : QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+                    expanded += code == u'f'
+                                    ? file
+                                    : QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
                     fileGiven = true;
                 }
                 // Deprecated and unknown codes are dropped.

@@ -31,11 +31,6 @@ constexpr int kTwipsPerPixel = 15;
 // The client area: five columns of rows, two lines, the options below.
 constexpr QSize kClientSize(776, 484);
 
-void showMovieMessage(QWidget* owner, MovieMessage message) {
-    const auto box = MovieMessages::of(message);
-    MessageBox::show(owner, box.text, box.title, box.icon);
-}
-
 }  // namespace
 
 frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
@@ -182,7 +177,7 @@ void frmMaker::Form_Load() {
     }
     if (const MovieMessage problem = AFrameReel::PrepareWorkAndPackage();
         problem != MovieMessage::None) {
-        showMovieMessage(this, problem);
+        showMovieMessage(problem);
         closing_ = true;
         ProgramEnd::endProgram(1);
         return;
@@ -200,11 +195,11 @@ void frmMaker::Form_Load() {
     if (!CommandLine::get().isEmpty()) {
         const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForEditor);
         if (read.newerVersion) {
-            showMovieMessage(this, MovieMessage::NewerVersion);
+            showMovieMessage(MovieMessage::NewerVersion);
         }
         if (!read.ok()) {
             // The start-up open would only fail again: begin a new movie.
-            showMovieMessage(this, read.message());
+            showMovieMessage(read.message());
             doc.packagePath.clear();
         }
     }
@@ -283,4 +278,9 @@ void frmMaker::closeEvent(QCloseEvent* event) {
     closing_ = true;
     event->accept();
     ProgramEnd::endProgram(0);
+}
+
+void frmMaker::showMovieMessage(MovieMessage message) {
+    const auto box = MovieMessages::of(message);
+    MessageBox::show(this, box.text, box.title, box.icon);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/frames/EditorState.h"
+#include "moviefile/MovieMessages.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -93,6 +94,7 @@ private:
     void stopSound();
     void startNewMovie();
     void clearWorkFolder();
+    void showMovieMessage(MovieMessage message);
 
     EditorState state_;
     FrameRows* rows_ = nullptr;

@@ -31,8 +31,7 @@ void frmMaker::mnuPreview_Click() {
     rows_->StorePageFields();
     const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
     if (sequence.count < 1) {
-        const auto box = MovieMessages::of(sequence.message);
-        MessageBox::show(this, box.text, box.title, box.icon);
+        showMovieMessage(sequence.message);
         return;
     }
     movieDoc().frameCount = sequence.count;

@@ -24,11 +24,6 @@
 
 namespace {
 
-void showMovieMessage(QWidget* owner, MovieMessage message) {
-    const auto box = MovieMessages::of(message);
-    MessageBox::show(owner, box.text, box.title, box.icon);
-}
-
 QString withoutTrailingSlash(QString folder) {
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
         folder.chop(1);
@@ -95,7 +90,7 @@ void frmMaker::mnuFOpen_Click() {
 bool frmMaker::OpenPackageInEditor(const QString& path) {
     MovieDoc& doc = movieDoc();
     auto giveUp = [this](MovieMessage message) {
-        showMovieMessage(this, message);
+        showMovieMessage(message);
         // The editor stays: a new, empty movie rather than a half-loaded one.
         startNewMovie();
         return false;
@@ -109,7 +104,7 @@ bool frmMaker::OpenPackageInEditor(const QString& path) {
     doc.resetFrames(MovieDoc::kEditorSlots);
     const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForEditor);
     if (read.newerVersion) {
-        showMovieMessage(this, MovieMessage::NewerVersion);
+        showMovieMessage(MovieMessage::NewerVersion);
     }
     if (!read.ok()) {
         return giveUp(read.message());
@@ -162,7 +157,7 @@ bool frmMaker::SavePackage(const QString& path) {
     rows_->StorePageFields();
     const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
     if (sequence.count < 1) {
-        showMovieMessage(this, sequence.message);
+        showMovieMessage(sequence.message);
         return false;
     }
     MovieScript::ScriptSettings settings;
@@ -184,7 +179,7 @@ bool frmMaker::SavePackage(const QString& path) {
             QCoreApplication::processEvents();
         });
     if (!result.saved) {
-        showMovieMessage(this, result.message);
+        showMovieMessage(result.message);
     }
     bar->hide();
     setEnabled(true);
