@@ -1,26 +1,64 @@
 # Sourced by the journeys: a private X server with a real window manager.
 # Provides start_x, wait_for_window, visible_windows and shot.
 
-start_x() {
-    local fd_file
-    fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
-    XVFB_PID=$!
-    for _ in $(seq 100); do
-        [ -s "$fd_file" ] && break
-        sleep 0.05
+# Display numbers chosen by -displayfd start at 0 and only look at this
+# machine's lock files, while X clients try the abstract socket first, which
+# another sandbox's server may hold: a random high number, checked to be a
+# fresh server of ours, avoids both.
+start_server() {
+    local number
+    for _ in $(seq 20); do
+        number=$((RANDOM % 20000 + 2000))
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 100); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
+                if xprop -display ":$number" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null |
+                    grep -q 'window id'; then
+                    break  # someone else's session answers on that number
+                fi
+                export DISPLAY=":$number"
+                return 0
+            fi
+            sleep 0.05
+        done
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
     done
-    export DISPLAY=":$(cat "$fd_file")"
-    rm -f "$fd_file"
+    return 1
+}
+
+# openbox owns the screen a little before it manages windows, and a window
+# mapped in between may stay unmanaged for good: wait until a probe window
+# gets its frame (WM_STATE), with a fresh probe every two seconds.
+wait_for_window_manager() {
+    local probe_pid probe
+    for _ in $(seq 15); do
+        xmessage -title xsession-probe -geometry +0+0 probe >/dev/null 2>&1 &
+        probe_pid=$!
+        for _ in $(seq 20); do
+            probe=$(xdotool search --name '^xsession-probe$' 2>/dev/null | head -n 1)
+            if [ -n "$probe" ] && xprop -id "$probe" WM_STATE 2>/dev/null | grep -q 'window state'; then
+                kill "$probe_pid" 2>/dev/null
+                wait "$probe_pid" 2>/dev/null
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$probe_pid" 2>/dev/null
+        wait "$probe_pid" 2>/dev/null
+    done
+    return 1
+}
+
+start_x() {
+    trap stop_x EXIT
+    start_server || fail "no X server could be started"
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     openbox --sm-disable >/dev/null 2>&1 &
     OPENBOX_PID=$!
-    # openbox is up once it owns the root's window-manager selection.
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.05
-    done
-    trap stop_x EXIT
+    wait_for_window_manager || fail "openbox manages no windows"
 }
 
 stop_x() {
