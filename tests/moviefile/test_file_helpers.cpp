@@ -1,9 +1,12 @@
 #include "moviefile/AFrameReel.h"
+#include "moviefile/FrameFiles.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MMojiTikanAll.h"
+#include "moviefile/WorkFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -140,6 +143,69 @@ TEST_F(FolderTest, WithoutAnArchiverEveryCallFailsAndStartNewStillClears) {
     EXPECT_NE(
         MLha::StoreInPackage(path(QStringLiteral("old.sdw")), path(QStringLiteral("x")), true), 0);
     EXPECT_TRUE(names().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+class FrameFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        WorkFolder::setPath(folder.path());
+        doc.resetFrames(MovieDoc::kEditorSlots);
+    }
+    void make(const QString& name) const {
+        QFile file(WorkFolder::filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    bool exists(const QString& name) const { return QFile::exists(WorkFolder::filePath(name)); }
+
+    QTemporaryDir folder;
+    MovieDoc doc;
+};
+
+TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
+    make(QStringLiteral("a.bmp"));
+    make(QStringLiteral("s.wav"));
+    doc.frames[1].pictureFile = QStringLiteral("a.bmp");
+    doc.frames[7].pictureFile = QStringLiteral("a.bmp");
+    doc.frames[2].soundFile = QStringLiteral("s.wav");
+
+    FrameFiles::ReleaseFile(doc, QStringLiteral("a.bmp"), 1);
+    EXPECT_TRUE(exists(QStringLiteral("a.bmp")));
+    doc.frames[7].pictureFile.clear();
+    FrameFiles::ReleaseFile(doc, QStringLiteral("a.bmp"), 1);
+    EXPECT_FALSE(exists(QStringLiteral("a.bmp")));
+
+    // A sound name counts as much as a picture name.
+    doc.frames[3].pictureFile = QStringLiteral("s.wav");
+    FrameFiles::ReleaseFile(doc, QStringLiteral("s.wav"), 3);
+    EXPECT_TRUE(exists(QStringLiteral("s.wav")));
+
+    // A name that could reach outside the folder is never deleted.
+    QTemporaryDir outside;
+    QFile victim(outside.filePath(QStringLiteral("keep.bmp")));
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    victim.close();
+    const QString escape =
+        QStringLiteral("../") + QFileInfo(outside.path()).fileName() + QStringLiteral("/keep.bmp");
+    FrameFiles::ReleaseFile(doc, escape, 1);
+    EXPECT_TRUE(victim.exists());
+}
+
+TEST_F(FrameFilesTest, UnusedNameKeepsTheExtensionAndSkipsNamesInUse) {
+    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("a.bmp")), QStringLiteral("a.bmp"));
+    make(QStringLiteral("a.bmp"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("a.bmp")), QStringLiteral("a_2.bmp"));
+    // Named by a frame but missing from the folder is still taken.
+    doc.frames[4].soundFile = QStringLiteral("a_2.bmp");
+    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("a.bmp")), QStringLiteral("a_3.bmp"));
+    make(QStringLiteral("song"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("song")), QStringLiteral("song_2"));
+    make(QStringLiteral("x.y.mid"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("x.y.mid")), QStringLiteral("x.y_2.mid"));
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "MovieDoc.h"
+
+#include <QString>
+
+// Files of the work folder seen from the frame table. Two frames may name
+// the same file (a movie made elsewhere can do it); a file goes from the
+// work folder only when no frame names it any more.
+namespace FrameFiles {
+
+// True when a slot other than `slot` names `name` as its picture or sound.
+bool IsNamedByOtherFrame(const MovieDoc& doc, const QString& name, int slot);
+
+// Deletes `name` from the work folder unless another slot still names it.
+// Quiet: a missing file or a failure is ignored.
+void ReleaseFile(const MovieDoc& doc, const QString& name, int slot);
+
+// A bare name for a new file in the work folder: `wanted` itself when
+// neither a file there nor any frame uses it, else the stem with "_2",
+// "_3", ... before the extension ("a.bmp" becomes "a_2.bmp").
+QString UnusedName(const MovieDoc& doc, const QString& wanted);
+
+}  // namespace FrameFiles
