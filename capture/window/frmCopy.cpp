@@ -224,6 +224,9 @@ void frmCopy::cmdCopy_Click() {
     if (chkCopy->isChecked() && delaySeconds() < 3) {
         MessageBox::show(this, CopyTexts::kContinuousDelay, CopyTexts::kStoppedTitle,
                          MessageBox::Icon::Information);
+        // The box has taken the focus from the user's window already: let
+        // the delay be typed at once.
+        acceptFocusForTyping(true);
         txtTim->setFocus();
         return;
     }

@@ -246,6 +246,10 @@ TEST_F(CaptureWindowTest, ContinuousModeRefusesADelayBelowThree) {
     EXPECT_FALSE(w.tmrSleep->isActive());
     EXPECT_TRUE(w.txtTim->isEnabled());
     EXPECT_FALSE(w.cmdStop->isEnabled());
+    // The delay can be typed at once.
+    EXPECT_EQ(w.focusWidget(), w.txtTim);
+    EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST_F(CaptureWindowTest, RecordArmsTheDelayAndPauseCancelsIt) {

@@ -22,6 +22,10 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace {
 
 // The user's window: known colours, a block and a corner square.
@@ -315,4 +319,40 @@ TEST_F(CaptureWindowX11, ContinuousModeFillsTheTableThenSaysSoAndCloses) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
     EXPECT_FALSE(QFileInfo::exists(workFile(QStringLiteral("SW003.bmp"))));
     EXPECT_EQ(appSettings().captureContinuous, 1) << "closing kept the choices";
+}
+
+// A disk that fills up halfway through the picture: the save is reported
+// with the path it tried, and neither that name nor a partial file is left.
+TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
+    capturePosition = {0, 0};
+    frmCopy& w = openOnScreen();
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Click(w.cmdCopy);
+    const bool reported = waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 10000);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(reported);
+
+    const auto& box = MessageBox::shownBoxes()[0];
+    EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
+    EXPECT_TRUE(box.text.endsWith(QStringLiteral("\r\n") + workFile(QStringLiteral("SW001.bmp"))));
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).isEmpty())
+        << QDir(work.path())
+               .entryList(QDir::Files | QDir::Hidden)
+               .join(QLatin1Char(' '))
+               .toStdString();
+    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_EQ(w.nextFrameNo, 1);
+    EXPECT_FALSE(captureSaved);
+
+    // With room again the next capture takes the same name.
+    ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
+    recordOnce(w);
+    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_EQ(bmpBits(workFile(QStringLiteral("SW001.bmp"))), 24);
 }

@@ -40,6 +40,8 @@ copy=$(wait_for_window 'Filmwright') || fail "the capture window did not open"
 sleep 0.5
 xdotool search --onlyvisible --name '^Slidewright - ' >/dev/null 2>&1 &&
     fail "the editor stayed visible while capturing"
+[ "$(xdotool getactivewindow 2>/dev/null)" != "$copy" ] || fail "the capture window took the focus"
+xprop -id "$copy" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the capture window is not kept on top"
 
 read -r rx ry < <(red_spot "$copy" copy) || fail "no record button"
 for n in 1 2; do
@@ -49,6 +51,7 @@ for n in 1 2; do
     [ -s "$file" ] || fail "capture $n was not saved as $file"
     sleep 0.5  # back in place and at rest
 done
+[ "$(xdotool getactivewindow 2>/dev/null)" != "$copy" ] || fail "recording gave the capture window the focus"
 size=$(identify -format '%wx%h' "$work/SW002.bmp") || fail "SW002.bmp is no picture"
 [ "$size" = "1280x1024" ] || fail "SW002.bmp is $size, not the screen"
 [ "$(ls "$work" | grep -c '^SW')" -eq 2 ] || fail "more than two captures: $(ls "$work")"
