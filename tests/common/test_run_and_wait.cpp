@@ -149,6 +149,29 @@ TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
         MTSK_Path::FindAssociatedProgram(folder.filePath(QStringLiteral("gone.bmp"))).isEmpty());
 }
 
+TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
+    // As ImageMagick's display lists BMP pictures.
+    QFile file(applications + QStringLiteral("/bmp-editor.desktop"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "[Desktop Entry]\nType=Application\nName=Editor\nExec=true %f\n"
+        "MimeType=image/gif;image/x-ms-bmp;\n");
+    file.close();
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(1), picture);
+
+    // And so does a default named by an alias.
+    file.remove();
+    entry("false %f");
+    QFile list(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/mimeapps.list"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[Default Applications]\nimage/x-bmp=bmp-editor.desktop;\n");
+    list.close();
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(0),
+              QStandardPaths::findExecutable(QStringLiteral("false")));
+    list.remove();
+}
+
 TEST_F(AssociatedProgram, AnEntryWhoseProgramIsNotInstalledIsNone) {
     entry("/no/such/editor %f");
     EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
