@@ -25,7 +25,9 @@
 #include <QToolButton>
 
 void frmMaker::connectFrameCommands() {
-    connect(mnuBmpEdit, &QAction::triggered, this, &frmMaker::mnuBmpEdit_Click);
+    // The edit waits for the picture editor: the row menu has gone first.
+    connect(mnuBmpEdit, &QAction::triggered, this, &frmMaker::mnuBmpEdit_Click,
+            Qt::QueuedConnection);
     connect(mnuBmpAdd, &QAction::triggered, this, &frmMaker::mnuBmpAdd_Click);
     connect(mnuBmpDel, &QAction::triggered, this, &frmMaker::mnuBmpDel_Click);
     for (int r = 0; r < FrameRows::kRows; ++r) {

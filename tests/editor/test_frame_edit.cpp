@@ -16,8 +16,10 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 namespace {
 
@@ -191,9 +193,20 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
 }
 
 TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
-    registerEditor(writeScript(QStringLiteral("noop.sh"), "#!/bin/sh\nexit 3\n") +
-                   QStringLiteral(" %U"));
-    editor->mnuBmpEdit_Click();
+    const QString ran = scratch.filePath(QStringLiteral("ran"));
+    registerEditor(
+        writeScript(QStringLiteral("noop.sh"),
+                    QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\nexit 3\n").arg(ran).toUtf8()) +
+        QStringLiteral(" %U"));
+    // Chosen from the row's menu, as the user does.
+    QTest::mouseClick(editor->rows()->picDat[1], Qt::RightButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(waitUntil([&] { return editor->mnuMClick->isVisible(); }));
+    QTest::mouseClick(editor->mnuMClick, Qt::LeftButton, {},
+                      editor->mnuMClick->actionGeometry(editor->mnuBmpEdit).center());
+    ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
+    EXPECT_EQ(
+        readFile(ran),
+        QUrl::fromLocalFile(WorkFolder::filePath(QStringLiteral("two.bmp"))).toEncoded() + "\n");
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
