@@ -131,9 +131,17 @@ void frmMaker::mnuBmpEdit_Click() {
         return;
     }
 
-    // The picture changed on disk under the same name.
+    // The picture changed on disk under the same name; other rows of the
+    // page that show the same file show the edit too.
     ThumbnailCache::shared().forget(path);
-    rows_->showThumbnail(row, k);
+    const QString name = movieDoc().frames[k].pictureFile;
+    for (int r = 0; r < FrameRows::kRows; ++r) {
+        const int n = rows_->frameOf(r);
+        if (r == row || (movieDoc().hasSlot(n) && movieDoc().frames[n].inUse &&
+                         movieDoc().frames[n].pictureFile == name)) {
+            rows_->showThumbnail(r, n);
+        }
+    }
     SetEditControlsEnabled(true);
     state_.modified = true;
 }

@@ -192,6 +192,24 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
     EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
 }
 
+TEST_F(FrameEdit, EveryRowShowingTheEditedFileShowsTheEdit) {
+    // Frame 5 shows the same file as frame 2; frame 3 another one.
+    addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
+    FrameEntry& same = movieDoc().frames[5];
+    same.inUse = true;
+    same.pictureFile = QStringLiteral("two.bmp");
+    editor->rows()->DrawFrameRows(1);
+    const QString blue = saveImage(QStringLiteral("blue.bmp"), Qt::blue);
+    QFile(goFlag()).open(QIODevice::WriteOnly);
+    registerWaitingEditor(blue);
+    editor->mnuBmpEdit_Click();
+    EXPECT_EQ(rowColour(0), QColor(Qt::red));
+    EXPECT_EQ(rowColour(1), QColor(Qt::blue));
+    EXPECT_EQ(rowColour(2), QColor(Qt::yellow));
+    EXPECT_EQ(rowColour(4), QColor(Qt::blue));
+    EXPECT_FALSE(rowColour(3).isValid());
+}
+
 TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
     const QString ran = scratch.filePath(QStringLiteral("ran"));
     registerEditor(
