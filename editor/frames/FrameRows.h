@@ -67,6 +67,9 @@ public:
     void clearPictures();
     // The frame number row `index` shows.
     int frameOf(int index) const { return state_.pageBase + index + 1; }
+    // Draws frame `frame`'s picture as row `index`'s thumbnail; a picture
+    // that cannot be read leaves the row empty after its message.
+    void showThumbnail(int index, int frame);
 
     // While this answers true (an external edit runs), mouse input on the
     // rows is ignored.
@@ -85,7 +88,6 @@ private:
     void createRows(QWidget* area);
     void createPageControls(QWidget* area);
     void createOptions(QWidget* area);
-    void showThumbnail(int index, int frame);
     void setModified();
 
     EditorState& state_;
