@@ -220,8 +220,15 @@ TEST_F(FrameDropTest, NothingHappensDuringAnExternalEdit) {
     const QString a = picture(QStringLiteral("a.bmp"), Qt::red);
     const QString x = file(QStringLiteral("x.wav"), "RIFF");
     editor->cmdNew->setEnabled(false);
-    // The drag is left as the system proposed it; the drop does nothing.
+    // The drag is left as the system proposed it, even for data that is no
+    // file; the drop does nothing.
+    QMimeData text;
+    text.setText(QStringLiteral("a.bmp"));
+    const DragResult plain = drag(rows().picDat[0], &text, Qt::CopyAction | Qt::MoveAction, false);
+    EXPECT_TRUE(plain.enterAccepted);
+    EXPECT_NE(plain.enterAction, Qt::IgnoreAction);
     const DragResult result = dropOnPicture(0, {a});
+    EXPECT_TRUE(result.enterAccepted);
     EXPECT_FALSE(result.dropAccepted);
     EXPECT_FALSE(dropOnSound(0, {x}).dropAccepted);
     EXPECT_FALSE(frame(1).inUse);
