@@ -87,6 +87,7 @@ FrameRows::FrameRows(QWidget* area, EditorState& state)
     createRows(area);
     createPageControls(area);
     createOptions(area);
+    enableDrops();
 }
 
 void FrameRows::createRows(QWidget* area) {
@@ -212,6 +213,9 @@ void FrameRows::createOptions(QWidget* area) {
 }
 
 bool FrameRows::eventFilter(QObject* watched, QEvent* event) {
+    if (routeDropEvent(watched, event)) {
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         auto* key = static_cast<QKeyEvent*>(event);
