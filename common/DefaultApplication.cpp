@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace DefaultApplication {
 namespace {
 
@@ -82,10 +84,23 @@ QList<std::pair<QString, QString>> readGroup(const QString& path, const QString&
     return values;
 }
 
+// Lists may name a type by one of its aliases, in any case: ImageMagick
+// lists "image/x-ms-bmp" for what the database calls "image/bmp".
+QStringList namesOf(const QString& mimeType) {
+    QStringList names{mimeType};
+    names << QMimeDatabase().mimeTypeForName(mimeType).aliases();
+    return names;
+}
+
+bool sameType(const QString& listed, const QStringList& names) {
+    return names.contains(listed, Qt::CaseInsensitive);
+}
+
 QStringList entriesFor(const QList<std::pair<QString, QString>>& group, const QString& mimeType) {
     QStringList ids;
+    const QStringList names = namesOf(mimeType);
     for (const auto& [key, value] : group) {
-        if (key == mimeType) {
+        if (sameType(key, names)) {
             ids << value.split(u';', Qt::SkipEmptyParts);
         }
     }
@@ -131,6 +146,7 @@ std::optional<DesktopEntry> findEntry(const QString& id) {
 // seen in an earlier folder hides the same id later on.
 QStringList entriesListing(const QString& mimeType) {
     QStringList ids;
+    const QStringList names = namesOf(mimeType);
     QStringList seen;
     for (const QString& folder : applicationFolders()) {
         QDirIterator it(folder, {QStringLiteral("*.desktop")}, QDir::Files,
@@ -145,8 +161,12 @@ QStringList entriesListing(const QString& mimeType) {
             }
             here << id;
             for (const auto& [key, value] : readGroup(path, QStringLiteral("Desktop Entry"))) {
-                if (key == u"MimeType" &&
-                    value.split(u';', Qt::SkipEmptyParts).contains(mimeType)) {
+                if (key != u"MimeType") {
+                    continue;
+                }
+                const QStringList types = value.split(u';', Qt::SkipEmptyParts);
+                if (std::any_of(types.begin(), types.end(),
+                                [&](const QString& type) { return sameType(type, names); })) {
                     ids << id;
                 }
             }

@@ -62,6 +62,7 @@ frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
     tmrMidPlay = new QTimer(this);
     tmrMidPlay->setObjectName(QStringLiteral("tmrMidPlay"));
     tmrMidPlay->setInterval(50);
+    connectFrameCommands();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -256,6 +257,12 @@ void frmMaker::mnuEnd_Click() {
 void frmMaker::closeEvent(QCloseEvent* event) {
     if (closing_) {
         event->accept();
+        return;
+    }
+    // The external picture editor is still working on a file of the work
+    // folder, and the wait for it runs inside this window.
+    if (!cmdNew->isEnabled()) {
+        event->ignore();
         return;
     }
     if (state_.modified) {

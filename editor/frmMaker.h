@@ -40,6 +40,15 @@ public:
     void mnuHelp_Click();
     void mnuVer_Click();
 
+    // The row menu's commands on the selected frame, and the rows' sound
+    // buttons.
+    void mnuBmpAdd_Click();
+    void mnuBmpDel_Click();
+    void mnuBmpEdit_Click();
+    void SetEditControlsEnabled(bool enabled);
+    void cmdSound_Click(int index);
+    void tmrMidPlay_Timer();
+
     // Loads a package into the movie, the work folder and the rows. False
     // when it could not (its message has been shown; the editor then holds
     // a new, empty movie).
@@ -95,6 +104,9 @@ private:
     void startNewMovie();
     void clearWorkFolder();
     void showMovieMessage(MovieMessage message);
+    void connectFrameCommands();
+    void setSoundIcons(bool playing);
+    int selectedFrame() const;
 
     EditorState state_;
     FrameRows* rows_ = nullptr;

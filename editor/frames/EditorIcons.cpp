@@ -162,6 +162,8 @@ QIcon icon(Kind kind) {
     return result;
 }
 
+// Black shapes on a clear ground, so the button's own colour shows round
+// them as on any push button.
 QPixmap soundPlay() {
     QPixmap pixmap(15, 13);
     pixmap.fill(Qt::transparent);
@@ -173,7 +175,7 @@ QPixmap soundPlay() {
     play.lineTo(4, 11.5);
     play.closeSubpath();
     p.setPen(Qt::NoPen);
-    p.setBrush(kGreen.darker(110));
+    p.setBrush(Qt::black);
     p.drawPath(play);
     return pixmap;
 }
@@ -183,7 +185,7 @@ QPixmap soundStop() {
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setPen(Qt::NoPen);
-    p.setBrush(kRed);
+    p.setBrush(Qt::black);
     p.drawRect(QRect(3, 2, 9, 9));
     return pixmap;
 }

@@ -8,6 +8,7 @@
 #include "editor/frames/PictureBox.h"
 #include "editor/frames/ProgressBox.h"
 #include "editor/frames/ThumbnailCache.h"
+#include "editor/frames/Twips.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/WorkFolder.h"
@@ -31,10 +32,10 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+constexpr int kTwipsPerPixel = Twips::kPerPixel;
 
 int px(int twips) {
-    return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+    return Twips::toPixels(twips);
 }
 
 QRect twipsRect(int left, int top, int width, int height) {
@@ -86,6 +87,7 @@ FrameRows::FrameRows(QWidget* area, EditorState& state)
     createRows(area);
     createPageControls(area);
     createOptions(area);
+    enableDrops();
 }
 
 void FrameRows::createRows(QWidget* area) {
@@ -211,6 +213,9 @@ void FrameRows::createOptions(QWidget* area) {
 }
 
 bool FrameRows::eventFilter(QObject* watched, QEvent* event) {
+    if (routeDropEvent(watched, event)) {
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         auto* key = static_cast<QKeyEvent*>(event);

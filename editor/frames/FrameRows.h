@@ -12,9 +12,11 @@ class PictureBox;
 class ProgressBox;
 class QButtonGroup;
 class QCheckBox;
+class QDragMoveEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -59,6 +61,13 @@ public:
     void txtLoop_GotFocus();
     void picDat_MouseUp(int index, Qt::MouseButton button, QPoint globalPosition);
 
+    // Files dragged from a file manager: pictures onto thumbnails, sounds
+    // onto sound boxes. A drop answers whether a file was taken.
+    void picDat_OLEDragOver(int index, QDragMoveEvent* event);
+    void txtSound_OLEDragOver(int index, QDragMoveEvent* event);
+    bool picDat_OLEDragDrop(int index, const QMimeData* data);
+    bool txtSound_OLEDragDrop(int index, const QMimeData* data);
+
     // Selects the advance-mode option as a command does, running its click.
     void selectAdvanceMode(int index);
     // Shows the movie's loop fields and advance mode in the options group.
@@ -67,9 +76,12 @@ public:
     void clearPictures();
     // The frame number row `index` shows.
     int frameOf(int index) const { return state_.pageBase + index + 1; }
+    // Draws frame `frame`'s picture as row `index`'s thumbnail; a picture
+    // that cannot be read leaves the row empty after its message.
+    void showThumbnail(int index, int frame);
 
-    // While this answers true (an external edit runs), mouse input on the
-    // rows is ignored.
+    // While this answers true (an external edit runs), mouse and drop input
+    // on the rows is ignored.
     std::function<bool()> isBusy;
 
 signals:
@@ -85,7 +97,8 @@ private:
     void createRows(QWidget* area);
     void createPageControls(QWidget* area);
     void createOptions(QWidget* area);
-    void showThumbnail(int index, int frame);
+    void enableDrops();
+    bool routeDropEvent(QObject* watched, QEvent* event);
     void setModified();
 
     EditorState& state_;

@@ -18,11 +18,26 @@ QColor PictureBox::background() const {
 
 void PictureBox::clear() {
     picture_ = QImage();
+    printedText_.clear();
     update();
 }
 
 void PictureBox::setPicture(const QImage& picture) {
     picture_ = picture;
+    printedText_.clear();
+    update();
+}
+
+void PictureBox::printText(QPoint position, const QString& text) {
+    if (picture_.isNull()) {
+        picture_ = QImage(contentsRect().size(), QImage::Format_RGB32);
+        picture_.fill(background());
+    }
+    QPainter painter(&picture_);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRect(position, picture_.size()), Qt::AlignLeft | Qt::AlignTop, text);
+    printedText_ += text;
     update();
 }
 

@@ -15,6 +15,11 @@ public:
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
     QColor background() const;
+    // Writes text into the box at `position` (pixels inside the frame) in
+    // the box's own font and text colour, over what is drawn there; kept
+    // until the next clear or picture.
+    void printText(QPoint position, const QString& text);
+    const QString& printedText() const { return printedText_; }
 
 signals:
     void mouseReleased(Qt::MouseButton button, QPoint globalPosition);
@@ -25,4 +30,5 @@ protected:
 
 private:
     QImage picture_;
+    QString printedText_;
 };

@@ -67,6 +67,19 @@ QImage ThumbnailCache::thumbnail(const QString& path, const MPicSizeChg::TargetB
     return made;
 }
 
+void ThumbnailCache::forget(const QString& path) {
+    const std::string suffix = '|' + path.toStdString();
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (it->key.size() >= suffix.size() &&
+            it->key.compare(it->key.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            index_.erase(it->key);
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void ThumbnailCache::clear() {
     entries_.clear();
     index_.clear();

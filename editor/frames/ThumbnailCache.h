@@ -20,6 +20,8 @@ public:
     // cannot be read as a picture.
     QImage thumbnail(const QString& path, const MPicSizeChg::TargetBox& box);
 
+    // Forgets every thumbnail of `path`: its picture was rewritten in place.
+    void forget(const QString& path);
     void clear();
     std::size_t size() const { return entries_.size(); }
     // Lookups answered from the cache and lookups that read the file.

@@ -306,4 +306,22 @@ TEST_F(ThumbnailFiles, CacheKeepsTheMostRecentlyUsed) {
     EXPECT_EQ(cache.hits(), hits + 1);
 }
 
+TEST_F(ThumbnailFiles, ForgettingAFileDropsEveryBoxOfItAndNothingElse) {
+    ThumbnailCache cache;
+    writeBmp(path("a.bmp"), solid(64, 48, kRed), 24);
+    writeBmp(path("xa.bmp"), solid(64, 48, kRed), 24);
+    TargetBox white;
+    cache.thumbnail(path("a.bmp"), greenBox());
+    cache.thumbnail(path("a.bmp"), white);
+    cache.thumbnail(path("xa.bmp"), greenBox());
+    ASSERT_EQ(cache.size(), 3u);
+    cache.forget(path("a.bmp"));
+    EXPECT_EQ(cache.size(), 1u);
+    const auto misses = cache.misses();
+    cache.thumbnail(path("xa.bmp"), greenBox());
+    EXPECT_EQ(cache.misses(), misses);
+    cache.thumbnail(path("a.bmp"), greenBox());
+    EXPECT_EQ(cache.misses(), misses + 1);
+}
+
 }  // namespace

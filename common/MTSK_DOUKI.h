@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Running a program and waiting for it while the windows stay alive.
+namespace MTSK_DOUKI {
+
+// Starts the program (the first word; the rest are its arguments, passed
+// as they are, no shell) in `workingFolder` and returns when it has ended.
+// Window events keep being processed meanwhile; there is no time limit.
+// True when a started program was waited for; false, at once, when the
+// program file does not exist or cannot be started.
+bool RunAndWait(const QStringList& commandLine, const QString& workingFolder = {});
+
+}  // namespace MTSK_DOUKI

@@ -1,0 +1,252 @@
+// Pictures and sounds dropped from a file manager onto the frame rows.
+#include "FrameRows.h"
+
+#include "editor/frames/PictureBox.h"
+#include "moviefile/FrameFiles.h"
+#include "moviefile/MDROP_GET.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/WorkFolder.h"
+
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryFile>
+#include <QUrl>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+enum class DropTarget { Picture, Sound };
+
+// What a file manager drags: local files as a text/uri-list.
+bool offersFiles(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) {
+        return false;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool acceptsEnding(DropTarget target, const QString& path) {
+    const QString ending = path.right(4).toUpper();
+    if (target == DropTarget::Picture) {
+        return ending == QStringLiteral(".BMP");
+    }
+    return ending == QStringLiteral(".WAV") || ending == QStringLiteral(".MID");
+}
+
+// A complete copy of `source` under a hidden name in the work folder, or
+// nothing when the file cannot be read or the folder cannot take it: a
+// failed copy must not cost the frame its old file.
+std::unique_ptr<QTemporaryFile> copyIntoWorkFolder(const QString& source) {
+    QFile input(source);
+    if (!input.open(QIODevice::ReadOnly)) {
+        return nullptr;
+    }
+    auto copy =
+        std::make_unique<QTemporaryFile>(WorkFolder::path() + QStringLiteral("/.dropped-XXXXXX"));
+    if (!copy->open()) {
+        return nullptr;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    while (!input.atEnd()) {
+        const QByteArray chunk = input.read(kChunk);
+        if (chunk.isEmpty() && input.error() != QFileDevice::NoError) {
+            return nullptr;
+        }
+        if (copy->write(chunk) != chunk.size()) {
+            return nullptr;
+        }
+    }
+    if (!copy->flush() || input.error() != QFileDevice::NoError) {
+        return nullptr;
+    }
+    copy->close();
+    return copy;
+}
+
+bool isReadablePicture(const QString& path) {
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    return !reader.read().isNull();
+}
+
+// Puts the finished copy in place under `name`, replacing a file of that
+// name at once.
+bool moveIntoPlace(QTemporaryFile& copy, const QString& name) {
+    const QByteArray from = QFile::encodeName(copy.fileName());
+    const QByteArray to = QFile::encodeName(WorkFolder::filePath(name));
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        return false;
+    }
+    copy.setAutoRemove(false);
+    return true;
+}
+
+// The name a dropped file takes in the work folder for frame k: its own
+// name, unless another frame or another file already has it.
+QString nameForFrame(const MovieDoc& doc, int k, const QString& wanted, const QString& current) {
+    if (wanted == current && !FrameFiles::IsNamedByOtherFrame(doc, wanted, k)) {
+        return wanted;
+    }
+    return FrameFiles::UnusedName(doc, wanted);
+}
+
+// The files of a drop that a row's box accepts, resolved and existing, in
+// the order of the list.
+QStringList acceptedFiles(const QMimeData* data, DropTarget target) {
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            continue;
+        }
+        const MDROP_GET::DroppedPath dropped = MDROP_GET::GetDroppedFilePath(url.toLocalFile());
+        if (dropped.code < 1 || !acceptsEnding(target, dropped.path)) {
+            continue;
+        }
+        // A shortcut's Windows target cannot exist here, and a folder or
+        // device with a picture's ending is no file to copy.
+        const QFileInfo info(dropped.path);
+        if (!info.isFile() || !WorkFolder::isBareFileName(info.fileName())) {
+            continue;
+        }
+        files.append(dropped.path);
+    }
+    return files;
+}
+
+void dragOver(QDragMoveEvent* event, bool busy) {
+    if (busy) {
+        event->acceptProposedAction();
+        return;
+    }
+    if (offersFiles(event->mimeData()) && (event->possibleActions() & Qt::CopyAction)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore();
+}
+
+}  // namespace
+
+void FrameRows::enableDrops() {
+    for (int r = 0; r < kRows; ++r) {
+        picDat[r]->setAcceptDrops(true);
+        picDat[r]->installEventFilter(this);
+        txtSound[r]->setAcceptDrops(true);
+        txtSound[r]->installEventFilter(this);
+    }
+}
+
+bool FrameRows::routeDropEvent(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+        return false;
+    }
+    for (int r = 0; r < kRows; ++r) {
+        const bool picture = watched == picDat[r];
+        if (!picture && watched != txtSound[r]) {
+            continue;
+        }
+        if (type == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const bool taken = picture ? picDat_OLEDragDrop(r, drop->mimeData())
+                                       : txtSound_OLEDragDrop(r, drop->mimeData());
+            if (taken) {
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+            } else {
+                drop->ignore();
+            }
+        } else {
+            auto* move = static_cast<QDragMoveEvent*>(event);
+            picture ? picDat_OLEDragOver(r, move) : txtSound_OLEDragOver(r, move);
+        }
+        return true;
+    }
+    return false;
+}
+
+void FrameRows::picDat_OLEDragOver(int index, QDragMoveEvent* event) {
+    (void)index;
+    dragOver(event, isBusy && isBusy());
+}
+
+void FrameRows::txtSound_OLEDragOver(int index, QDragMoveEvent* event) {
+    (void)index;
+    dragOver(event, isBusy && isBusy());
+}
+
+bool FrameRows::picDat_OLEDragDrop(int index, const QMimeData* data) {
+    const int k = frameOf(index);
+    MovieDoc& doc = movieDoc();
+    if ((isBusy && isBusy()) || !offersFiles(data) || !doc.hasSlot(k)) {
+        return false;
+    }
+    bool taken = false;
+    for (const QString& path : acceptedFiles(data, DropTarget::Picture)) {
+        FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        const auto copy = copyIntoWorkFolder(path);
+        // A picture the editor could not show would be a frame the player
+        // cannot play: refused before anything changes.
+        if (!copy || !isReadablePicture(copy->fileName())) {
+            continue;
+        }
+        const QString old = frame.pictureFile;
+        const QString name = nameForFrame(doc, k, QFileInfo(path).fileName(), old);
+        if (!moveIntoPlace(*copy, name)) {
+            continue;
+        }
+        if (!old.isEmpty() && old != name) {
+            FrameFiles::ReleaseFile(doc, old, k);
+        }
+        setModified();
+        frame.pictureFile = name;
+        frame.inUse = true;
+        showThumbnail(index, k);
+        taken = true;
+    }
+    return taken;
+}
+
+bool FrameRows::txtSound_OLEDragDrop(int index, const QMimeData* data) {
+    const int k = frameOf(index);
+    MovieDoc& doc = movieDoc();
+    if ((isBusy && isBusy()) || !offersFiles(data) || !doc.hasSlot(k)) {
+        return false;
+    }
+    bool taken = false;
+    for (const QString& path : acceptedFiles(data, DropTarget::Sound)) {
+        FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        const auto copy = copyIntoWorkFolder(path);
+        if (!copy) {
+            continue;
+        }
+        const QString old = frame.soundFile;
+        const QString name = nameForFrame(doc, k, QFileInfo(path).fileName(), old);
+        if (!moveIntoPlace(*copy, name)) {
+            continue;
+        }
+        if (!old.isEmpty() && old != name) {
+            FrameFiles::ReleaseFile(doc, old, k);
+        }
+        setModified();
+        frame.soundFile = name;
+        txtSound[index]->setText(name);
+        taken = true;
+    }
+    return taken;
+}

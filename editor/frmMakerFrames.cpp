@@ -1,0 +1,187 @@
+// The row menu's frame commands (insert, delete, external edit) and the
+// rows' sound audition buttons.
+#include "frmMaker.h"
+
+#include "common/MTSK_DOUKI.h"
+#include "common/MTSK_Path.h"
+#include "common/MessageBox.h"
+#include "editor/frames/EditorIcons.h"
+#include "editor/frames/FrameRows.h"
+#include "editor/frames/PictureBox.h"
+#include "editor/frames/ThumbnailCache.h"
+#include "editor/frames/Twips.h"
+#include "moviefile/FrameFiles.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/WorkFolder.h"
+#include "player/MMidPlay.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+void frmMaker::connectFrameCommands() {
+    // The edit waits for the picture editor: the row menu has gone first.
+    connect(mnuBmpEdit, &QAction::triggered, this, &frmMaker::mnuBmpEdit_Click,
+            Qt::QueuedConnection);
+    connect(mnuBmpAdd, &QAction::triggered, this, &frmMaker::mnuBmpAdd_Click);
+    connect(mnuBmpDel, &QAction::triggered, this, &frmMaker::mnuBmpDel_Click);
+    for (int r = 0; r < FrameRows::kRows; ++r) {
+        connect(rows_->cmdSound[r], &QToolButton::clicked, this, [this, r] { cmdSound_Click(r); });
+    }
+    connect(tmrMidPlay, &QTimer::timeout, this, &frmMaker::tmrMidPlay_Timer);
+}
+
+int frmMaker::selectedFrame() const {
+    return state_.pageBase + state_.selectedRow + 1;
+}
+
+void frmMaker::SetEditControlsEnabled(bool enabled) {
+    for (QToolButton* button : {cmdNew, cmdFOpen, cmdFUwaSave, cmdFBetuSave, cmdCopy, cmdPreview,
+                                cmdOption, cmdOpenHozon}) {
+        button->setEnabled(enabled);
+    }
+    rows_->cmdNext->setEnabled(enabled);
+    rows_->cmdBack->setEnabled(enabled);
+    for (QMenu* menu : {mnuFMain, mnuPMain, mnuSMain, mnuHMain}) {
+        menu->menuAction()->setEnabled(enabled);
+    }
+    for (QRadioButton* option : rows_->optJidou) {
+        option->setEnabled(enabled);
+    }
+    for (int r = 0; r < FrameRows::kRows; ++r) {
+        rows_->txtWait[r]->setEnabled(enabled);
+        rows_->cmdSound[r]->setEnabled(enabled);
+    }
+}
+
+void frmMaker::mnuBmpAdd_Click() {
+    stopSound();
+    MovieDoc& doc = movieDoc();
+    const int last = doc.lastSlot();
+    const int k = selectedFrame();
+    if (!doc.hasSlot(k)) {
+        return;
+    }
+    if (!doc.frames[last].pictureFile.isEmpty()) {
+        MessageBox::show(this, QStringLiteral("既に１００件あるみたいなので挿入できません"),
+                         QStringLiteral("挿入中止"), MessageBox::Icon::Information);
+        return;
+    }
+    // Whatever the last slot held without a picture (a sound, a wait) gives
+    // way; its file stays in the work folder.
+    for (int i = last; i > k; --i) {
+        doc.frames[i] = doc.frames[i - 1];
+    }
+    doc.frames[k] = FrameEntry();
+    rows_->DrawFrameRows(state_.selectedRow + 1);
+    state_.modified = true;
+}
+
+void frmMaker::mnuBmpDel_Click() {
+    stopSound();
+    MovieDoc& doc = movieDoc();
+    const int last = doc.lastSlot();
+    const int k = selectedFrame();
+    if (!doc.hasSlot(k)) {
+        return;
+    }
+    // A file another frame still names stays: deleting this frame must not
+    // take that frame's picture or sound with it.
+    const FrameEntry removed = doc.frames[k];
+    if (!removed.pictureFile.isEmpty()) {
+        FrameFiles::ReleaseFile(doc, removed.pictureFile, k);
+    }
+    if (!removed.soundFile.isEmpty() && removed.soundFile != removed.pictureFile) {
+        FrameFiles::ReleaseFile(doc, removed.soundFile, k);
+    }
+    for (int i = k; i < last; ++i) {
+        doc.frames[i] = doc.frames[i + 1];
+    }
+    doc.frames[last] = FrameEntry();
+    rows_->DrawFrameRows(state_.selectedRow + 1);
+    state_.modified = true;
+}
+
+void frmMaker::mnuBmpEdit_Click() {
+    const int k = selectedFrame();
+    const int row = state_.selectedRow;
+    const MovieDoc& doc = movieDoc();
+    if (!doc.hasSlot(k) || !WorkFolder::isBareFileName(doc.frames[k].pictureFile)) {
+        return;
+    }
+    const QString path = WorkFolder::filePath(doc.frames[k].pictureFile);
+    const QStringList program = MTSK_Path::FindAssociatedProgram(path);
+    if (program.isEmpty()) {
+        return;
+    }
+
+    SetEditControlsEnabled(false);
+    PictureBox* box = rows_->picDat[row];
+    box->clear();
+    box->printText(QPoint(Twips::toPixels(850), Twips::toPixels(500)), QStringLiteral("編集中"));
+
+    const QPointer<frmMaker> self(this);
+    MTSK_DOUKI::RunAndWait(program, WorkFolder::path());
+    if (self.isNull()) {
+        return;
+    }
+
+    // The picture changed on disk under the same name; other rows of the
+    // page that show the same file show the edit too.
+    ThumbnailCache::shared().forget(path);
+    const QString name = movieDoc().frames[k].pictureFile;
+    for (int r = 0; r < FrameRows::kRows; ++r) {
+        const int n = rows_->frameOf(r);
+        if (r == row || (movieDoc().hasSlot(n) && movieDoc().frames[n].inUse &&
+                         movieDoc().frames[n].pictureFile == name)) {
+            rows_->showThumbnail(r, n);
+        }
+    }
+    SetEditControlsEnabled(true);
+    state_.modified = true;
+}
+
+void frmMaker::setSoundIcons(bool playing) {
+    const QPixmap icon = playing ? EditorIcons::soundStop() : EditorIcons::soundPlay();
+    for (QToolButton* button : rows_->cmdSound) {
+        button->setIcon(icon);
+    }
+}
+
+void frmMaker::cmdSound_Click(int index) {
+    if (MMidPlay::PollSound(*tmrMidPlay)) {
+        // The timer's next tick finds the sound gone and gives the icons back.
+        stopSound();
+        return;
+    }
+    // A sound that ended just before this click was seen here, not by the
+    // timer, which the poll has now stopped: its icons come back here.
+    setSoundIcons(false);
+    const QString name = rows_->txtSound[index]->text();
+    if (name.trimmed().isEmpty() || !WorkFolder::isBareFileName(name)) {
+        return;
+    }
+    const QString path = WorkFolder::filePath(name);
+    if (!QFileInfo(path).isFile()) {
+        return;
+    }
+    setSoundIcons(true);
+    stopSound();
+    if (!MMidPlay::PlaySound(path, *tmrMidPlay)) {
+        // No timer runs to put the play icons back, so they come back now.
+        setSoundIcons(false);
+        return;
+    }
+    rows_->cmdSound[index]->setIcon(EditorIcons::soundStop());
+}
+
+void frmMaker::tmrMidPlay_Timer() {
+    if (!MMidPlay::PollSound(*tmrMidPlay)) {
+        setSoundIcons(false);
+    }
+}

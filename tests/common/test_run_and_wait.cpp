@@ -1,0 +1,182 @@
+// Finding the program that opens a file and running it to its end while
+// window events go on: real processes, real desktop entries in the test's
+// own XDG folders.
+#include "common/MFIL_CHK2.h"
+#include "common/MTSK_DOUKI.h"
+#include "common/MTSK_Path.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+class RunAndWait : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+
+    QString script(const QString& name, const QByteArray& text) {
+        const QString path = folder.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(RunAndWait, ProgramFileExistsLooksAtTheFirstWordOnly) {
+    EXPECT_TRUE(MFIL_CHK2::ProgramFileExists({QStringLiteral("/bin/sh"), QStringLiteral("-c")}));
+    EXPECT_TRUE(MFIL_CHK2::ProgramFileExists({QStringLiteral("sh")}));  // through PATH
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QStringLiteral("/no/such/program")}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QStringLiteral("no-such-program-here")}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QString(), QStringLiteral("/bin/sh")}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QStringLiteral("/bin")}));
+}
+
+TEST_F(RunAndWait, ReturnsWhenTheProgramHasEndedWithEventsRunningMeanwhile) {
+    const QString done = folder.filePath(QStringLiteral("done"));
+    const QString program =
+        script(QStringLiteral("slow.sh"),
+               QStringLiteral("#!/bin/sh\nsleep 0.4\npwd > '%1'\nprintf '%s|' \"$@\" >> '%1'\n")
+                   .arg(done)
+                   .toUtf8());
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    const QString work = folder.filePath(QStringLiteral("work dir"));
+    ASSERT_TRUE(QDir().mkpath(work));
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait(
+        {program, QStringLiteral("a b"), QStringLiteral("$HOME"), QStringLiteral("\"q\"")}, work));
+    EXPECT_GE(clock.elapsed(), 300);
+    // The arguments arrive as they were given, with no shell between.
+    EXPECT_EQ(read(done), work.toUtf8() + "\na b|$HOME|\"q\"|");
+    EXPECT_GT(ticks, 3) << "window events run during the wait";
+}
+
+TEST_F(RunAndWait, AProgramThatCannotStartIsNotWaitedFor) {
+    EXPECT_FALSE(MTSK_DOUKI::RunAndWait({QStringLiteral("/no/such/program")}));
+    EXPECT_FALSE(MTSK_DOUKI::RunAndWait({}));
+    // The file is there, but its interpreter is not.
+    EXPECT_FALSE(
+        MTSK_DOUKI::RunAndWait({script(QStringLiteral("broken.sh"), "#!/no/such/interpreter\n")}));
+    // Not executable.
+    const QString plain = folder.filePath(QStringLiteral("plain"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_FALSE(MTSK_DOUKI::RunAndWait({plain}));
+}
+
+TEST_F(RunAndWait, AProgramThatEndsAtOnceOrFailsIsStillWaitedFor) {
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/true")}));
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/false")}));
+    // A program reading its input finds none instead of waiting for us.
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/cat")}));
+}
+
+class AssociatedProgram : public RunAndWait {
+protected:
+    void SetUp() override {
+        RunAndWait::SetUp();
+        savedDataDirs = qgetenv("XDG_DATA_DIRS");
+        const QString share = folder.filePath(QStringLiteral("share"));
+        ASSERT_TRUE(QDir().mkpath(share));
+        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
+        qputenv("XDG_DATA_DIRS", share.toLocal8Bit());
+        applications = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                       QStringLiteral("/applications");
+        ASSERT_TRUE(QDir().mkpath(applications));
+        picture = folder.filePath(QStringLiteral("my pictures/a 100%.bmp"));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(picture).path()));
+        QFile file(picture);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("BM");
+    }
+    void TearDown() override {
+        qputenv("XDG_DATA_DIRS", savedDataDirs);
+        QDir(applications).removeRecursively();
+    }
+    void entry(const QByteArray& exec) {
+        QFile file(applications + QStringLiteral("/bmp-editor.desktop"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nName=Editor\nExec=" + exec +
+                   "\nMimeType=image/bmp;\n");
+    }
+
+    QByteArray savedDataDirs;
+    QString applications;
+    QString picture;
+};
+
+TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
+
+    const QString program = script(QStringLiteral("my editor"), "#!/bin/sh\n");
+    entry("\"" + program.toUtf8() + "\" --edit %f --title=%c");
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
+              (QStringList{program, QStringLiteral("--edit"), picture,
+                           QStringLiteral("--title=Editor")}));
+
+    entry("\"" + program.toUtf8() + "\" %U");
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
+              (QStringList{program, QUrl::fromLocalFile(picture).toString(QUrl::FullyEncoded)}));
+
+    // A bare program name is found through PATH and given as a full path.
+    entry("true %F");
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
+              (QStringList{QStandardPaths::findExecutable(QStringLiteral("true")), picture}));
+
+    // A file that is not there has no program.
+    EXPECT_TRUE(
+        MTSK_Path::FindAssociatedProgram(folder.filePath(QStringLiteral("gone.bmp"))).isEmpty());
+}
+
+TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
+    // As ImageMagick's display lists BMP pictures.
+    QFile file(applications + QStringLiteral("/bmp-editor.desktop"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "[Desktop Entry]\nType=Application\nName=Editor\nExec=true %f\n"
+        "MimeType=image/gif;image/x-ms-bmp;\n");
+    file.close();
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(1), picture);
+
+    // And so does a default named by an alias.
+    file.remove();
+    entry("false %f");
+    QFile list(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/mimeapps.list"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[Default Applications]\nimage/x-bmp=bmp-editor.desktop;\n");
+    list.close();
+    EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(0),
+              QStandardPaths::findExecutable(QStringLiteral("false")));
+    list.remove();
+}
+
+TEST_F(AssociatedProgram, AnEntryWhoseProgramIsNotInstalledIsNone) {
+    entry("/no/such/editor %f");
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
+    entry("\"unclosed %f");
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# A movie made by hand with the real binary under Xvfb with openbox: the
+# editor takes three pictures and a sound dragged from a stand-in file
+# manager through X's own drag and drop, gets automatic mode and waits,
+# is saved through its save dialog and closed; the program started again
+# with the package plays what was made.
+set -u
+. "$(dirname "$0")/xsession.sh"
+bin="$SLIDEWRIGHT_BIN/slidewright"
+work=$(mktemp -d)
+package="$work/journey.sdw"
+
+# geometry WINDOW: "X Y WIDTH HEIGHT" as the X server has it.
+geometry() {
+    xdotool getwindowgeometry --shell "$1" | awk -F= '
+        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2}
+        END {print x, y, w, h}'
+}
+
+# player_window PID WIDTH HEIGHT [SECONDS]: the process's visible window of
+# that size.
+player_window() {
+    local pid=$1 size="$2 $3" seconds=${4:-10} id
+    for _ in $(seq $((seconds * 20))); do
+        for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            if [ "$(geometry "$id" | cut -d' ' -f3,4)" = "$size" ]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.02
+    done
+    return 1
+}
+
+pixel() {
+    convert "$1" -format "%[pixel:p{$2,$3}]" info:
+}
+
+le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))"; }
+le32() { le16 $(($1 & 65535)); le16 $(($1 >> 16)); }
+
+# A half-second 8-bit mono wave of silence.
+make_wave() {
+    local samples=4000
+    {
+        printf 'RIFF'; le32 $((36 + samples)); printf 'WAVEfmt '
+        le32 16; le16 1; le16 1; le32 8000; le32 8000; le16 1; le16 8
+        printf 'data'; le32 "$samples"
+        head -c "$samples" /dev/zero | tr '\0' '\200'
+    } >"$1"
+}
+
+# drag_files WINDOW X Y FILE...: drags the files from the stand-in file
+# manager and lets go at X,Y inside WINDOW.
+drag_files() {
+    local window=$1 x=$2 y=$3
+    shift 3
+    "$SLIDEWRIGHT_BIN/xdnd_source" "$@" >"$work/drag.log" 2>&1 &
+    local source_pid=$!
+    local source
+    source=$(wait_for_window '^xdnd-source$') || fail "the drag source did not appear"
+    xdotool mousemove --sync --window "$source" 80 50 mousedown 1
+    sleep 0.3
+    # The pointer travels, as a hand would: the drag follows motion.
+    xdotool mousemove --sync --window "$source" 150 60
+    sleep 0.1
+    xdotool mousemove --sync --window "$window" 10 10
+    sleep 0.1
+    xdotool mousemove --sync --window "$window" $((x - 5)) $((y - 5))
+    sleep 0.1
+    xdotool mousemove --sync --window "$window" "$x" "$y"
+    sleep 0.3
+    xdotool mouseup 1
+    if ! wait_for_exit "$source_pid" 5; then
+        kill "$source_pid" 2>/dev/null
+        fail "the drag onto $x,$y never ended"
+    fi
+    wait "$source_pid" || fail "the drop onto $x,$y was not taken: $(cat "$work/drag.log")"
+}
+
+convert -size 300x200 xc:'#ff0000' -type TrueColor BMP3:"$work/red.bmp" || fail "no convert"
+convert -size 320x240 xc:'#00ff00' -type TrueColor BMP3:"$work/green.bmp"
+convert -size 400x300 xc:'#0000ff' -type TrueColor BMP3:"$work/blue.bmp"
+make_wave "$work/chime.wav"
+start_x
+
+"$bin" &
+pid=$!
+launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
+# Tab from 再　生 to 編　集, and press it.
+xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
+editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "the editor did not open"
+sleep 0.5
+
+# The rows lie below the menu bar: find the first sound box's grey to
+# learn where the client area starts (the box's top is at 177).
+import -window "$editor" "$work/editor.png" 2>/dev/null || fail "no screenshot of the editor"
+grey_top=$(convert "$work/editor.png" -crop 1x400+91+0 txt:- |
+    awk -F'[,:]' '/#E0E0E0/ {print $2; exit}')
+[ -n "$grey_top" ] || fail "no sound box found in the editor"
+top=$((grey_top - 178))
+[ "$top" -ge 0 ] && [ "$top" -le 60 ] || fail "the client area starts at an odd place: $top"
+
+# Thumbnails are 151x113 from (8|160|312, 64); the first sound box from
+# (24, 177), 134x18.
+drag_files "$editor" 83 $((top + 120)) "$work/red.bmp"
+drag_files "$editor" 235 $((top + 120)) "$work/green.bmp"
+drag_files "$editor" 387 $((top + 120)) "$work/blue.bmp"
+drag_files "$editor" 91 $((top + 186)) "$work/chime.wav"
+sleep 0.3
+import -window "$editor" "$work/filled.png" 2>/dev/null
+[ "$(pixel "$work/filled.png" 83 $((top + 120)))" = "srgb(255,0,0)" ] ||
+    fail "row 1 shows no red thumbnail: $(pixel "$work/filled.png" 83 $((top + 120)))"
+[ "$(pixel "$work/filled.png" 235 $((top + 120)))" = "srgb(0,255,0)" ] || fail "row 2 shows no green thumbnail"
+[ "$(pixel "$work/filled.png" 387 $((top + 120)))" = "srgb(0,0,255)" ] || fail "row 3 shows no blue thumbnail"
+
+# Automatic mode (the second option), then a second's wait on each frame:
+# the wait boxes (25x18 at 72|224|376, 45) show in automatic mode.
+xdotool mousemove --window "$editor" 60 $((top + 433)) click 1
+sleep 0.3
+for x in 84 236 388; do
+    xdotool mousemove --window "$editor" "$x" $((top + 54)) click 1
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type 1
+done
+
+# Save as, through the save dialog.
+xdotool mousemove --window "$editor" 87 $((top + 12)) click 1
+dialog=$(wait_for_window '保存ﾌｧｲﾙを指定してください。') || fail "no save dialog"
+sleep 0.3
+xdotool windowactivate --sync "$dialog" key --clearmodifiers ctrl+a
+xdotool type "$package"
+xdotool key --clearmodifiers Return
+# The caption names the saved package once the save is through.
+wait_for_window "^Slidewright - $package\$" 10 >/dev/null || fail "the caption does not name the package"
+[ -s "$package" ] || fail "the package was not saved"
+
+# Saved, so closing asks nothing and ends the program.
+xdotool windowactivate --sync "$editor" key --clearmodifiers alt+F4
+wait_for_exit "$pid" 5 || fail "closing the saved editor did not end the program"
+wait "$pid"; code=$?
+[ "$code" -eq 0 ] || fail "the editor ended with $code"
+
+members=$(7zz l -ba "$package" | awk '{print $NF}' | sort | tr '\n' ' ')
+[ "$members" = "Slidewright.ini blue.bmp chime.wav green.bmp red.bmp " ] ||
+    fail "the package holds: $members"
+
+script=$(cd "$work" && 7zz e -so "$package" Slidewright.ini 2>/dev/null | tr -d '\r')
+expected="VER,03.01
+MAX,3
+LOOP,0
+JIDOU,1
+LOOPWAIT,10
+OPTEND,START
+NAME,001,red.bmp
+WAIT,001,1000
+SOUND,001,chime.wav
+NAME,002,green.bmp
+WAIT,002,1000
+SOUND,002,
+NAME,003,blue.bmp
+WAIT,003,1000
+SOUND,003,
+END,END,END"
+[ "$script" = "$expected" ] || fail "the package's script is: $script"
+cmp -s <(cd "$work" && 7zz e -so "$package" chime.wav 2>/dev/null) "$work/chime.wav" ||
+    fail "the package's sound is not the dropped one"
+
+# Played again: three frames in order at their own sizes, a second each,
+# and the end after the last.
+"$bin" "$package" &
+pid=$!
+launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear again"
+xdotool windowactivate --sync "$launcher" key --clearmodifiers Return
+index=0
+for frame in "300 200 srgb(255,0,0)" "320 240 srgb(0,255,0)" "400 300 srgb(0,0,255)"; do
+    read -r width height colour <<<"$frame"
+    index=$((index + 1))
+    win=$(player_window "$pid" "$width" "$height" 5) || fail "frame $index was not shown at ${width}x$height"
+    import -window "$win" "$work/played$index.png" 2>/dev/null
+    [ "$(pixel "$work/played$index.png" 20 $((height - 20)))" = "$colour" ] ||
+        fail "frame $index showed $(pixel "$work/played$index.png" 20 $((height - 20))), not $colour"
+done
+wait_for_exit "$pid" 5 || fail "the movie did not end after its last frame"
+wait "$pid"; code=$?
+[ "$code" -eq 0 ] || fail "playing ended with $code"
+
+rm -rf "$work"
+echo "editor journey passed"

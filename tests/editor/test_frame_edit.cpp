@@ -1,0 +1,302 @@
+// Editing a frame's picture in the desktop's default application for BMP
+// files: a real program found through a desktop entry and mimeapps.list in
+// the test's own XDG folders, started and waited for.
+#include "EditorFixture.h"
+#include "editor/frames/FrameRows.h"
+#include "editor/frames/PictureBox.h"
+#include "editor/frames/ThumbnailCache.h"
+#include "moviefile/MovieMessages.h"
+#include "tests/QtWait.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+class FrameEdit : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(scratch.isValid());
+        // Only the test's applications: the system's own image viewers would
+        // answer for BMP otherwise. The MIME database stays visible.
+        savedDataDirs = qgetenv("XDG_DATA_DIRS");
+        const QString share = scratch.filePath(QStringLiteral("share"));
+        ASSERT_TRUE(QDir().mkpath(share));
+        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
+        qputenv("XDG_DATA_DIRS", share.toLocal8Bit());
+        applications = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                       QStringLiteral("/applications");
+        mimeApps = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                   QStringLiteral("/mimeapps.list");
+        ASSERT_TRUE(QDir().mkpath(applications));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(mimeApps).path()));
+
+        addFrame(1, QStringLiteral("one.bmp"), Qt::red);
+        addFrame(2, QStringLiteral("two.bmp"), Qt::green);
+        editor->rows()->DrawFrameRows(1);
+        editor->state().modified = false;
+        editor->state().selectedRow = 1;
+        MessageBox::clearShownBoxes();
+    }
+
+    void TearDown() override {
+        qputenv("XDG_DATA_DIRS", savedDataDirs);
+        QDir(applications).removeRecursively();
+        QFile::remove(mimeApps);
+        EditorTest::TearDown();
+    }
+
+    // An executable script in the scratch folder.
+    QString writeScript(const QString& name, const QByteArray& text) {
+        const QString path = scratch.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    // The default application for BMP pictures runs `exec`.
+    void registerEditor(const QString& exec) {
+        QFile entry(applications + QStringLiteral("/test-bmp-editor.desktop"));
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=BMP editor\nExec=" + exec.toUtf8() +
+                    "\nMimeType=image/bmp;\n");
+        QFile list(mimeApps);
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write("[Default Applications]\nimage/bmp=test-bmp-editor.desktop;\n");
+    }
+
+    // A picture editor that waits for the test's go, then replaces the
+    // picture it was given with `replacement`.
+    void registerWaitingEditor(const QString& replacement) {
+        const QString script =
+            writeScript(QStringLiteral("bmp editor.sh"),
+                        QStringLiteral("#!/bin/sh\n"
+                                       "printf '%s\\n' \"$@\" > '%1'\n"
+                                       "while [ ! -e '%2' ]; do sleep 0.02; done\n"
+                                       "cat '%3' > \"$1\"\n")
+                            .arg(startedFlag(), goFlag(), replacement)
+                            .toUtf8());
+        registerEditor(QStringLiteral("\"%1\" %f").arg(script));
+    }
+
+    QString startedFlag() const { return scratch.filePath(QStringLiteral("started")); }
+    QString goFlag() const { return scratch.filePath(QStringLiteral("go")); }
+
+    QString saveImage(const QString& name, QColor colour, QSize size = QSize(64, 48)) {
+        QImage image(size, QImage::Format_RGB888);
+        image.fill(colour);
+        const QString path = scratch.filePath(name);
+        EXPECT_TRUE(image.save(path, "BMP"));
+        return path;
+    }
+
+    QColor rowColour(int r) const {
+        const QImage& picture = editor->rows()->picDat[r]->picture();
+        return picture.isNull() ? QColor()
+                                : picture.pixelColor(picture.width() / 2, picture.height() / 2);
+    }
+
+    // Every control that an edit locks, with its state.
+    std::vector<std::pair<QString, bool>> lockedControls() const {
+        std::vector<std::pair<QString, bool>> states;
+        for (QToolButton* b :
+             {editor->cmdNew, editor->cmdFOpen, editor->cmdFUwaSave, editor->cmdFBetuSave,
+              editor->cmdCopy, editor->cmdPreview, editor->cmdOption, editor->cmdOpenHozon}) {
+            states.emplace_back(b->objectName(), b->isEnabled());
+        }
+        FrameRows* rows = editor->rows();
+        states.emplace_back(QStringLiteral("cmdNext"), rows->cmdNext->isEnabled());
+        states.emplace_back(QStringLiteral("cmdBack"), rows->cmdBack->isEnabled());
+        for (QMenu* m : {editor->mnuFMain, editor->mnuPMain, editor->mnuSMain, editor->mnuHMain}) {
+            states.emplace_back(m->objectName(), m->menuAction()->isEnabled());
+        }
+        for (QRadioButton* o : rows->optJidou) {
+            states.emplace_back(o->objectName(), o->isEnabled());
+        }
+        for (int r = 0; r < FrameRows::kRows; ++r) {
+            states.emplace_back(rows->txtWait[r]->objectName(), rows->txtWait[r]->isEnabled());
+            states.emplace_back(rows->cmdSound[r]->objectName(), rows->cmdSound[r]->isEnabled());
+        }
+        return states;
+    }
+
+    static bool all(const std::vector<std::pair<QString, bool>>& states, bool enabled) {
+        for (const auto& [name, state] : states) {
+            if (state != enabled) {
+                ADD_FAILURE() << name.toStdString() << " is " << (state ? "enabled" : "disabled");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    QByteArray savedDataDirs;
+    QString applications;
+    QString mimeApps;
+};
+
+TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
+    const QString blue = saveImage(QStringLiteral("blue.bmp"), Qt::blue, QSize(80, 60));
+    registerWaitingEditor(blue);
+    // What the rows show is cached; the edit rewrites the file in place.
+    ASSERT_EQ(rowColour(1), QColor(Qt::green));
+
+    bool checkedDuringEdit = false;
+    QTimer::singleShot(0, editor, [&] {
+        // Whatever fails here, the program is let go so the test ends.
+        const auto letGo = qScopeGuard([&] { QFile(goFlag()).open(QIODevice::WriteOnly); });
+        ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(startedFlag()); }));
+        PictureBox* box = editor->rows()->picDat[1];
+        EXPECT_EQ(box->printedText(), QStringLiteral("編集中"));
+        EXPECT_NE(rowColour(1), QColor(Qt::green));
+        EXPECT_TRUE(all(lockedControls(), false));
+        // What an edit leaves alone.
+        EXPECT_TRUE(editor->rows()->chkLoop->isEnabled());
+        EXPECT_TRUE(editor->rows()->txtLoop->isEnabled());
+        EXPECT_TRUE(editor->rows()->picDat[0]->isEnabled());
+        EXPECT_EQ(rowColour(0), QColor(Qt::red));
+        // A right-click on a row offers nothing meanwhile, and the window
+        // does not close under the running edit.
+        editor->rows()->picDat_MouseUp(0, Qt::RightButton, QPoint(10, 10));
+        EXPECT_FALSE(editor->mnuMClick->isVisible());
+        EXPECT_FALSE(editor->close());
+        EXPECT_TRUE(editor->isVisible());
+        checkedDuringEdit = true;
+    });
+    editor->mnuBmpEdit_Click();
+
+    EXPECT_TRUE(checkedDuringEdit);
+    // The program was given the picture's full path as one argument.
+    EXPECT_EQ(readFile(startedFlag()),
+              WorkFolder::filePath(QStringLiteral("two.bmp")).toUtf8() + "\n");
+    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("two.bmp"))), readFile(blue));
+    EXPECT_EQ(rowColour(1), QColor(Qt::blue));
+    EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
+    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_TRUE(editor->state().modified);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+}
+
+TEST_F(FrameEdit, EveryRowShowingTheEditedFileShowsTheEdit) {
+    // Frame 5 shows the same file as frame 2; frame 3 another one.
+    addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
+    FrameEntry& same = movieDoc().frames[5];
+    same.inUse = true;
+    same.pictureFile = QStringLiteral("two.bmp");
+    editor->rows()->DrawFrameRows(1);
+    const QString blue = saveImage(QStringLiteral("blue.bmp"), Qt::blue);
+    QFile(goFlag()).open(QIODevice::WriteOnly);
+    registerWaitingEditor(blue);
+    editor->mnuBmpEdit_Click();
+    EXPECT_EQ(rowColour(0), QColor(Qt::red));
+    EXPECT_EQ(rowColour(1), QColor(Qt::blue));
+    EXPECT_EQ(rowColour(2), QColor(Qt::yellow));
+    EXPECT_EQ(rowColour(4), QColor(Qt::blue));
+    EXPECT_FALSE(rowColour(3).isValid());
+}
+
+TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
+    const QString ran = scratch.filePath(QStringLiteral("ran"));
+    registerEditor(
+        writeScript(QStringLiteral("noop.sh"),
+                    QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\nexit 3\n").arg(ran).toUtf8()) +
+        QStringLiteral(" %U"));
+    // Chosen from the row's menu, as the user does.
+    QTest::mouseClick(editor->rows()->picDat[1], Qt::RightButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(waitUntil([&] { return editor->mnuMClick->isVisible(); }));
+    QTest::mouseClick(editor->mnuMClick, Qt::LeftButton, {},
+                      editor->mnuMClick->actionGeometry(editor->mnuBmpEdit).center());
+    ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
+    EXPECT_EQ(
+        readFile(ran),
+        QUrl::fromLocalFile(WorkFolder::filePath(QStringLiteral("two.bmp"))).toEncoded() + "\n");
+    EXPECT_EQ(rowColour(1), QColor(Qt::green));
+    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_TRUE(editor->state().modified);
+}
+
+TEST_F(FrameEdit, WithoutADefaultApplicationNothingHappens) {
+    editor->mnuBmpEdit_Click();
+    EXPECT_EQ(rowColour(1), QColor(Qt::green));
+    EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
+    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_FALSE(editor->state().modified);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+
+    // An application for other types is no editor for BMP pictures.
+    QFile list(mimeApps);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[Default Applications]\ntext/plain=test-bmp-editor.desktop;\n");
+    list.close();
+    QFile entry(applications + QStringLiteral("/test-bmp-editor.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write(
+        "[Desktop Entry]\nType=Application\nName=Text\nExec=/bin/true %f\n"
+        "MimeType=text/plain;\n");
+    entry.close();
+    editor->mnuBmpEdit_Click();
+    EXPECT_FALSE(editor->state().modified);
+}
+
+TEST_F(FrameEdit, AMissingPictureFileStartsNothing) {
+    const QString marker = scratch.filePath(QStringLiteral("ran"));
+    registerEditor(writeScript(QStringLiteral("mark.sh"),
+                               QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8()) +
+                   QStringLiteral(" %f"));
+    QFile::remove(WorkFolder::filePath(QStringLiteral("two.bmp")));
+    editor->mnuBmpEdit_Click();
+    EXPECT_FALSE(QFileInfo::exists(marker));
+    EXPECT_FALSE(editor->state().modified);
+    EXPECT_TRUE(all(lockedControls(), true));
+}
+
+TEST_F(FrameEdit, AProgramThatCannotStartGivesTheControlsBack) {
+    // The file exists and is executable, but its interpreter does not.
+    registerEditor(writeScript(QStringLiteral("broken.sh"), "#!/no/such/interpreter\n") +
+                   QStringLiteral(" %f"));
+    editor->mnuBmpEdit_Click();
+    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_EQ(rowColour(1), QColor(Qt::green));
+    EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
+    EXPECT_TRUE(editor->state().modified);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
+TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
+    const QString junk = scratch.filePath(QStringLiteral("junk"));
+    QFile file(junk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("BM not a picture");
+    file.close();
+    QFile(goFlag()).open(QIODevice::WriteOnly);
+    registerWaitingEditor(junk);
+    editor->mnuBmpEdit_Click();
+
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_EQ(MessageBox::shownBoxes().front().text,
+              MovieMessages::of(MovieMessage::InvalidPackage).text);
+    EXPECT_TRUE(endCodes.empty());
+    EXPECT_FALSE(rowColour(1).isValid());
+    EXPECT_EQ(rowColour(0), QColor(Qt::red));
+    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_TRUE(editor->state().modified);
+    // The frame stays, so the user may edit it again or delete it.
+    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+// The rows' sound buttons against SDL's disk audio driver: which icon each
+// button shows, and when, as sounds start, end and are stopped.
+#include "EditorFixture.h"
+#include "editor/frames/EditorIcons.h"
+#include "editor/frames/FrameRows.h"
+#include "player/MMidPlay.h"
+#include "tests/QtWait.h"
+#include "tests/player/SoundFiles.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include <cstdlib>
+
+namespace {
+
+enum class Shown { Play, Stop, Other };
+
+class SoundAudition : public EditorTest {
+protected:
+    void SetUp() override {
+        ASSERT_STREQ(std::getenv("SDL_AUDIODRIVER"), "disk") << "run through tests/isolated.sh";
+        EditorTest::SetUp();
+        playIcon = EditorIcons::soundPlay().toImage();
+        stopIcon = EditorIcons::soundStop().toImage();
+    }
+
+    void TearDown() override {
+        MMidPlay::StopSound(*editor->tmrMidPlay);
+        MMidPlay::CloseAudio();
+        EditorTest::TearDown();
+    }
+
+    // Frame k plays `name`, whose bytes are written to the work folder
+    // unless `bytes` is null.
+    void addSound(int k, const QString& name, const QByteArray& bytes) {
+        addFrame(k, QStringLiteral("p%1.bmp").arg(k), Qt::gray);
+        movieDoc().frames[k].soundFile = name;
+        if (!bytes.isNull()) {
+            QFile file(WorkFolder::filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+    }
+
+    Shown shown(int r) const {
+        const QImage image = editor->rows()->cmdSound[r]->icon().pixmap(QSize(15, 13)).toImage();
+        if (image == playIcon) {
+            return Shown::Play;
+        }
+        return image == stopIcon ? Shown::Stop : Shown::Other;
+    }
+
+    bool allShow(Shown icon) const {
+        for (int r = 0; r < FrameRows::kRows; ++r) {
+            if (shown(r) != icon) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void click(int r) { QTest::mouseClick(editor->rows()->cmdSound[r], Qt::LeftButton); }
+
+    QImage playIcon;
+    QImage stopIcon;
+};
+
+TEST_F(SoundAudition, ButtonsShowPlayAtLoad) {
+    // A black triangle and a black square, the button's colour around them.
+    for (const QImage& icon : {playIcon, stopIcon}) {
+        EXPECT_EQ(icon.size(), QSize(15, 13));
+        EXPECT_EQ(icon.pixelColor(7, 6), QColor(Qt::black));
+        EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0);
+        EXPECT_EQ(icon.pixelColor(14, 12).alpha(), 0);
+    }
+    EXPECT_EQ(playIcon.pixelColor(10, 2).alpha(), 0);
+    EXPECT_EQ(stopIcon.pixelColor(10, 2), QColor(Qt::black));
+    EXPECT_TRUE(allShow(Shown::Play));
+    EXPECT_FALSE(editor->tmrMidPlay->isActive());
+    for (int r = 0; r < FrameRows::kRows; ++r) {
+        EXPECT_EQ(editor->rows()->cmdSound[r]->toolTip(), QStringLiteral("音声ファイルを再生する"));
+        EXPECT_EQ(editor->rows()->cmdSound[r]->iconSize(), QSize(15, 13));
+    }
+}
+
+TEST_F(SoundAudition, EveryButtonTurnsToStopWhileASoundPlaysAndBackAfterItsEnd) {
+    addSound(1, QStringLiteral("a.wav"), SoundFiles::toneWav(0.4));
+    // A sound on a row without a picture plays too, on the second page.
+    addFrame(11, QStringLiteral("p11.bmp"), Qt::gray);
+    movieDoc().frames[13].soundFile = QStringLiteral("a.wav");
+    editor->rows()->DrawFrameRows(1);
+    ASSERT_EQ(editor->rows()->txtSound[0]->text(), QStringLiteral("a.wav"));
+
+    click(0);
+    EXPECT_TRUE(allShow(Shown::Stop));
+    EXPECT_TRUE(editor->tmrMidPlay->isActive());
+    EXPECT_EQ(editor->tmrMidPlay->interval(), 50);
+    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 10000));
+    EXPECT_FALSE(editor->tmrMidPlay->isActive());
+
+    editor->rows()->cmdNext_Click();
+    ASSERT_EQ(editor->rows()->txtSound[2]->text(), QStringLiteral("a.wav"));
+    click(2);
+    EXPECT_TRUE(allShow(Shown::Stop));
+    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 10000));
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
+TEST_F(SoundAudition, AClickWhilePlayingStopsAndStartsNothing) {
+    addSound(1, QStringLiteral("long.wav"), SoundFiles::toneWav(20));
+    addSound(2, QStringLiteral("short.wav"), SoundFiles::toneWav(0.3));
+    editor->rows()->DrawFrameRows(1);
+
+    click(0);
+    ASSERT_TRUE(allShow(Shown::Stop));
+    QTest::qWait(100);
+    EXPECT_TRUE(MMidPlay::PollSound(*editor->tmrMidPlay)) << "still playing";
+    click(1);
+    // The stop is seen by the next tick, within a poll period or so.
+    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 2000));
+    EXPECT_FALSE(editor->tmrMidPlay->isActive());
+    EXPECT_FALSE(MMidPlay::PollSound(*editor->tmrMidPlay)) << "the other row did not start";
+
+    // The next click plays again.
+    click(1);
+    EXPECT_TRUE(allShow(Shown::Stop));
+    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 10000));
+}
+
+TEST_F(SoundAudition, RowsWithoutAPlayableSoundDoNothing) {
+    addSound(1, QStringLiteral("gone.wav"), QByteArray());  // named, never written
+    addSound(2, QStringLiteral("bad.wav"), QByteArray("RIFF\x04\0\0\0junk", 12));
+    addSound(3, QStringLiteral("  "), QByteArray());
+    editor->rows()->DrawFrameRows(1);
+    ASSERT_EQ(editor->rows()->txtSound[0]->text(), QStringLiteral("gone.wav"));
+
+    for (int r : {0, 3, 9}) {
+        click(r);
+        EXPECT_TRUE(allShow(Shown::Play)) << r;
+        EXPECT_FALSE(editor->tmrMidPlay->isActive()) << r;
+    }
+    // A file the sound module cannot play gives the play icons back at once.
+    click(1);
+    EXPECT_TRUE(allShow(Shown::Play));
+    EXPECT_FALSE(editor->tmrMidPlay->isActive());
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
+TEST_F(SoundAudition, FrameCommandsStopTheSound) {
+    addSound(1, QStringLiteral("long.wav"), SoundFiles::toneWav(20));
+    addSound(2, QStringLiteral("b.wav"), SoundFiles::toneWav(20));
+    editor->rows()->DrawFrameRows(1);
+    click(1);
+    ASSERT_TRUE(allShow(Shown::Stop));
+    // Deleting the playing frame's row takes its sound file: the sound
+    // stops first.
+    editor->state().selectedRow = 1;
+    editor->mnuBmpDel_Click();
+    EXPECT_FALSE(QFileInfo::exists(WorkFolder::filePath(QStringLiteral("b.wav"))));
+    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 2000));
+    EXPECT_FALSE(MMidPlay::PollSound(*editor->tmrMidPlay));
+}
+
+}  // namespace
