@@ -2,6 +2,8 @@
 // folder, help and the about box.
 #include "frmMaker.h"
 
+#include "capture/window/CaptureHandoff.h"
+#include "capture/window/frmCopy.h"
 #include "common/HelpFile.h"
 #include "common/MessageBox.h"
 #include "common/TaskLaunch.h"
@@ -16,6 +18,12 @@
 #include "system/frmOption.h"
 #include "system/frmVersion.h"
 
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+}  // namespace
+
 void frmMaker::mnuOpenHozon_Click() {
     MTSK_KIDOU::TaskLaunch(this, appSettings().saveFolder);
 }
@@ -24,6 +32,19 @@ void frmMaker::mnuCopy_Click() {
     // Opening the capture window counts as a change, recorded or not.
     state_.modified = true;
     stopSound();
+    capturePosition.top = y() * kTwipsPerPixel;
+    capturePosition.left = x() * kTwipsPerPixel;
+    captureSaved = false;
+    hide();
+    {
+        frmCopy capture(this);
+        capture.Form_Load();
+        capture.exec();
+    }
+    show();
+    if (captureSaved) {
+        rows_->DrawFrameRows(1);
+    }
 }
 
 void frmMaker::mnuPreview_Click() {

@@ -1,0 +1,4 @@
+#include "CaptureHandoff.h"
+
+CapturePosition capturePosition;
+bool captureSaved = false;

@@ -1,0 +1,358 @@
+// The capture window on a real X server with openbox: it stays above the
+// window the user works in without taking the focus, gets out of the way
+// for the copy, saves numbered pictures into the next rows, reduces them
+// when asked, and in continuous mode runs until the table is full.
+#include "CaptureWindowFixture.h"
+#include "capture/X11Grabber.h"
+#include "capture/window/CaptureFiles.h"
+#include "tests/QtWait.h"
+#include "tests/XTools.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+namespace {
+
+// The user's window: known colours, a block and a corner square.
+class Swatch : public QWidget {
+public:
+    explicit Swatch(const QString& title) {
+        setWindowTitle(title);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        resize(420, 300);
+    }
+
+    QRgb expected(int x, int y) const {
+        if (QRect(20, 20, 60, 40).contains(x, y)) {
+            return qRgb(0, 255, 0);
+        }
+        return x < width() / 2 ? qRgb(220, 30, 40) : qRgb(20, 80, 230);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        for (int x = 0; x < width(); x += width() / 2) {
+            painter.fillRect(x, 0, width() / 2 + 1, height(), QColor(expected(x, 100)));
+        }
+        painter.fillRect(20, 20, 60, 40, QColor(0, 255, 0));
+    }
+};
+
+int WrongPixels(const QImage& picture, const Swatch& window, const QPoint& origin,
+                const QRect& only = QRect()) {
+    int wrong = 0;
+    const QRect area = only.isNull() ? window.rect() : only;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QPoint at = QPoint(x, y) + origin;
+            if (!picture.rect().contains(at) ||
+                (picture.pixel(at) & 0xFFFFFF) != (window.expected(x, y) & 0xFFFFFF)) {
+                ++wrong;
+            }
+        }
+    }
+    return wrong;
+}
+
+QStringList NetWmState(WId window) {
+    return XTools::Run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                 QStringLiteral("_NET_WM_STATE")})
+        .split(QRegularExpression(QStringLiteral("[=, ]+")), Qt::SkipEmptyParts);
+}
+
+bool IsStackedAbove(WId upper, WId lower) {
+    const QString line =
+        XTools::Run(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<qulonglong> order;
+    for (const QString& part : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
+        order.append(part.trimmed().toULongLong(nullptr, 16));
+    }
+    const qsizetype up = order.indexOf(upper);
+    const qsizetype down = order.indexOf(lower);
+    return up >= 0 && down >= 0 && up > down;
+}
+
+// A real click of the pointer, as the user makes it.
+void Click(QWidget* widget) {
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    XTools::Run(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                 QStringLiteral("click"), QStringLiteral("1")});
+}
+
+int ColourCount(const QImage& picture) {
+    QSet<QRgb> colours;
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            colours.insert(line[x]);
+        }
+    }
+    return static_cast<int>(colours.size());
+}
+
+class CaptureWindowX11 : public CaptureWindowTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+            << "run under an X server (tests/with_x.sh)";
+        CaptureWindowTest::SetUp();
+        grabber_ = X11Grabber::connect();
+        ASSERT_NE(grabber_, nullptr);
+        swatch.move(300, 200);
+        swatch.show();
+        ASSERT_TRUE(XTools::WaitFor([&] { return swatch.windowHandle()->isExposed(); }, 15000));
+        ASSERT_TRUE(XTools::Activate(swatch.winId()));
+        ASSERT_TRUE(XTools::WaitFor([&] { return swatchOnScreen(); }))
+            << "the swatch never reached the screen";
+    }
+
+    bool swatchOnScreen() {
+        const auto screen = grabber_->grabScreen();
+        return screen && WrongPixels(*screen, swatch, swatch.mapToGlobal(QPoint(0, 0))) == 0;
+    }
+
+    // Opens the capture window and waits until the window manager has it
+    // on screen, kept on top.
+    frmCopy& openOnScreen() {
+        frmCopy& w = open();
+        EXPECT_TRUE(XTools::WaitFor([&] { return w.windowHandle()->isExposed(); }, 15000));
+        EXPECT_TRUE(XTools::WaitFor(
+            [&] { return NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }));
+        return w;
+    }
+
+    // Clicks record and waits for the capture to be saved and the window to
+    // be at rest again.
+    void recordOnce(frmCopy& w) {
+        const int before = w.nextFrameNo;
+        Click(w.cmdCopy);
+        ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo > before; }, 10000))
+            << "nothing was saved; boxes: " << boxTexts().join(QStringLiteral(" / ")).toStdString();
+        ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
+    }
+
+    std::unique_ptr<X11Grabber> grabber_;
+    Swatch swatch{QStringLiteral("the user's window")};
+};
+
+}  // namespace
+
+TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumber) {
+    makeFile(QStringLiteral("SW001.bmp"));
+    makeFile(QStringLiteral("SW002.bmp"));
+    useRows(1, 4);
+    movieDoc().frames[5].waitMs = 2500;
+    movieDoc().frames[5].soundFile = QStringLiteral("bell.wav");
+    // Right over the user's window: the copy must show the window below.
+    capturePosition = {(swatch.y() + 120) * 15, (swatch.x() + 100) * 15};
+    frmCopy& w = openOnScreen();
+    const QRect place = w.frameGeometry();
+    ASSERT_TRUE(place.intersects(swatch.geometry()));
+    EXPECT_EQ(w.nextFrameNo, 5);
+
+    recordOnce(w);
+    const QString saved = workFile(QStringLiteral("SW003.bmp"));
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    const FrameEntry& row = movieDoc().frames[5];
+    EXPECT_TRUE(row.inUse);
+    EXPECT_EQ(row.pictureFile, QStringLiteral("SW003.bmp"));
+    EXPECT_EQ(row.waitMs, 2500);
+    EXPECT_EQ(row.soundFile, QStringLiteral("bell.wav"));
+    EXPECT_EQ(w.nextFrameNo, 6);
+    EXPECT_EQ(w.txtNo->text(), QStringLiteral("6"));
+    EXPECT_TRUE(captureSaved);
+
+    const QImage picture(saved);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QGuiApplication::primaryScreen()->geometry().size());
+    EXPECT_EQ(bmpBits(saved), 24);
+    EXPECT_EQ(WrongPixels(picture, swatch, swatch.mapToGlobal(QPoint(0, 0))), 0)
+        << "the capture window was still in the way";
+
+    // Back where it was, on top, and ready for the next one.
+    EXPECT_TRUE(XTools::WaitFor([&] { return w.frameGeometry() == place; }));
+    EXPECT_TRUE(w.cmdCopy->isEnabled());
+    EXPECT_FALSE(w.cmdStop->isEnabled());
+    EXPECT_EQ(capturePosition.left, place.x() * 15);
+    EXPECT_EQ(capturePosition.top, place.y() * 15);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
+TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
+    capturePosition = {(swatch.y() + 150) * 15, (swatch.x() + 200) * 15};
+    frmCopy& w = openOnScreen();
+    EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
+    EXPECT_TRUE(XTools::WaitFor([&] { return IsStackedAbove(w.winId(), swatch.winId()); }));
+
+    // The user works in the window and raises it: the capture window stays
+    // above it.
+    XTools::Run(QStringLiteral("xdotool"),
+                {QStringLiteral("windowraise"), QString::number(swatch.winId())});
+    ASSERT_TRUE(XTools::Activate(swatch.winId()));
+    EXPECT_TRUE(XTools::WaitFor([&] { return IsStackedAbove(w.winId(), swatch.winId()); }));
+
+    // Ticking and clicking in it leaves the focus where it was.
+    Click(w.chkAct);
+    ASSERT_TRUE(waitUntil([&] { return w.chkAct->isChecked(); }));
+    const qulonglong before = XTools::ActiveWindow();
+    EXPECT_EQ(before, swatch.winId());
+    recordOnce(w);
+    EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
+    EXPECT_FALSE(w.isActiveWindow());
+
+    // The active window with openbox's frame and title bar.
+    const QString saved = workFile(QStringLiteral("SW001.bmp"));
+    const QImage picture(saved);
+    ASSERT_FALSE(picture.isNull());
+    const QRect frame = swatch.frameGeometry();
+    EXPECT_EQ(picture.size(), frame.size());
+    const QPoint client = swatch.mapToGlobal(QPoint(0, 0)) - frame.topLeft();
+    ASSERT_GT(client.y(), 10) << "no title bar";
+    EXPECT_EQ(WrongPixels(picture, swatch, client), 0);
+    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_TRUE(NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
+}
+
+TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
+    capturePosition = {60 * 15, 60 * 15};
+    frmCopy& w = openOnScreen();
+    Click(w.txtTim);
+    ASSERT_TRUE(waitUntil([&] { return w.txtTim->hasFocus() && w.isActiveWindow(); }, 5000))
+        << "the click into the delay box did not give it the keyboard";
+    ASSERT_TRUE(waitUntil([&] { return w.txtTim->selectedText() == QStringLiteral("0"); }));
+    XTools::Run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("7")});
+    ASSERT_TRUE(waitUntil([&] { return w.txtTim->text() == QStringLiteral("7"); }));
+
+    // The user goes back to the window to record: the capture window
+    // refuses the focus again, and a click on it keeps it refused.
+    ASSERT_TRUE(XTools::Activate(swatch.winId()));
+    EXPECT_TRUE(waitUntil([&] {
+        return w.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) &&
+               w.windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus);
+    }));
+    Click(w.chkCopy);
+    ASSERT_TRUE(waitUntil([&] { return w.chkCopy->isChecked(); }));
+    QTest::qWait(300);
+    EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
+    EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
+    w.close();
+    EXPECT_EQ(appSettings().captureDelay, 7);
+}
+
+TEST_F(CaptureWindowX11, ReducedCapturesAreEightAndFourBitPictures) {
+    capturePosition = {0, 0};
+    frmCopy& w = openOnScreen();
+    w.optColor[1]->click();
+    recordOnce(w);
+    w.optColor[2]->click();
+    recordOnce(w);
+    w.optColor[0]->click();
+    recordOnce(w);
+
+    const struct {
+        const char* name;
+        int bits;
+        int colours;
+    } expected[] = {{"SW001.bmp", 8, 256}, {"SW002.bmp", 4, 16}, {"SW003.bmp", 24, 1 << 24}};
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    for (const auto& e : expected) {
+        const QString path = workFile(QString::fromLatin1(e.name));
+        EXPECT_EQ(bmpBits(path), e.bits) << e.name;
+        const QImage picture(path);
+        ASSERT_FALSE(picture.isNull()) << e.name;
+        EXPECT_EQ(picture.size(), screen) << e.name;
+        EXPECT_LE(ColourCount(picture), e.colours) << e.name;
+        EXPECT_GT(ColourCount(picture), 3) << e.name;
+        // ImageMagick reads them too.
+        const QString size = XTools::Run(
+            QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%wx%h"), path});
+        EXPECT_EQ(size, QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())) << e.name;
+    }
+    for (int row = 1; row <= 3; ++row) {
+        EXPECT_EQ(movieDoc().frames[static_cast<size_t>(row)].pictureFile,
+                  CaptureFiles::CaptureFileName(row));
+    }
+}
+
+TEST_F(CaptureWindowX11, ContinuousModeFillsTheTableThenSaysSoAndCloses) {
+    useRows(1, 98);
+    appSettings().captureContinuous = 1;
+    appSettings().captureDelay = 3;
+    capturePosition = {0, 0};
+    frmCopy& w = openOnScreen();
+    EXPECT_EQ(w.nextFrameNo, 99);
+    Click(w.cmdCopy);
+    ASSERT_TRUE(waitUntil([&] { return w.tmrSleep->isActive(); }));
+    EXPECT_EQ(w.tmrSleep->interval(), 3005);
+    EXPECT_TRUE(waitUntil([&] { return movieDoc().frames[99].inUse; }, 6000));
+    // On again by itself, still waiting for the next one.
+    EXPECT_TRUE(waitUntil([&] { return w.tmrSleep->isActive(); }));
+    EXPECT_FALSE(w.cmdCopy->isEnabled());
+    EXPECT_TRUE(w.cmdStop->isEnabled());
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_TRUE(waitUntil([&] { return !w.isVisible(); }, 8000));
+
+    EXPECT_EQ(movieDoc().frames[99].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_EQ(movieDoc().frames[100].pictureFile, QStringLiteral("SW002.bmp"));
+    EXPECT_TRUE(movieDoc().frames[100].inUse);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(QStringLiteral("てます")));
+    EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
+    EXPECT_FALSE(QFileInfo::exists(workFile(QStringLiteral("SW003.bmp"))));
+    EXPECT_EQ(appSettings().captureContinuous, 1) << "closing kept the choices";
+}
+
+// A disk that fills up halfway through the picture: the save is reported
+// with the path it tried, and neither that name nor a partial file is left.
+TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
+    capturePosition = {0, 0};
+    frmCopy& w = openOnScreen();
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Click(w.cmdCopy);
+    const bool reported = waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 10000);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(reported);
+
+    const auto& box = MessageBox::shownBoxes()[0];
+    EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
+    EXPECT_TRUE(box.text.endsWith(QStringLiteral("\r\n") + workFile(QStringLiteral("SW001.bmp"))));
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).isEmpty())
+        << QDir(work.path())
+               .entryList(QDir::Files | QDir::Hidden)
+               .join(QLatin1Char(' '))
+               .toStdString();
+    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_EQ(w.nextFrameNo, 1);
+    EXPECT_FALSE(captureSaved);
+
+    // With room again the next capture takes the same name.
+    ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
+    recordOnce(w);
+    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_EQ(bmpBits(workFile(QStringLiteral("SW001.bmp"))), 24);
+}

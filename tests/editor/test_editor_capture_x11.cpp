@@ -1,0 +1,111 @@
+// The editor's capture command on a real X server: the editor hides while
+// the capture window is open, and comes back with the captured rows drawn.
+#include "EditorFixture.h"
+#include "capture/window/CaptureHandoff.h"
+#include "capture/window/frmCopy.h"
+#include "editor/frames/FrameRows.h"
+#include "editor/frames/PictureBox.h"
+#include "tests/QtWait.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+class EditorCaptureX11 : public EditorTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+            << "run under an X server (tests/with_x.sh)";
+        EditorTest::SetUp();
+        editor->move(120, 90);
+        ASSERT_TRUE(waitUntil([&] { return editor->isVisible(); }));
+    }
+
+    // Runs `inside` once the capture window is up, while the editor's
+    // capture command waits for it to close.
+    void capture(const std::function<void(frmCopy&)>& inside) {
+        QTimer::singleShot(0, editor, [this, inside] {
+            frmCopy* window = nullptr;
+            waitUntil([&] {
+                window = editor->findChild<frmCopy*>();
+                return window != nullptr && window->isVisible();
+            });
+            ASSERT_NE(window, nullptr) << "no capture window";
+            editorHidden = !editor->isVisible();
+            openedAt = window->pos();
+            inside(*window);
+            if (window->isVisible()) {
+                window->cmdEnd->click();
+            }
+        });
+        editor->cmdCopy->click();
+    }
+
+    bool editorHidden = false;
+    QPoint openedAt;
+};
+
+TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
+    const QPoint editorAt = editor->pos();
+    capture([](frmCopy& window) {
+        window.txtTim->setText(QStringLiteral("0"));
+        for (int shot = 1; shot <= 2; ++shot) {
+            window.cmdCopy->click();
+            ASSERT_TRUE(waitUntil(
+                [&] { return window.nextFrameNo == shot + 1 && window.cmdCopy->isEnabled(); },
+                10000));
+        }
+    });
+    EXPECT_TRUE(editorHidden);
+    EXPECT_EQ(openedAt, editorAt) << "the capture window opens where the editor was";
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->findChild<frmCopy*>(), nullptr);
+    EXPECT_TRUE(captureSaved);
+    EXPECT_TRUE(editor->state().modified);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    for (int k : {1, 2}) {
+        const FrameEntry& frame = movieDoc().frames[static_cast<size_t>(k)];
+        EXPECT_TRUE(frame.inUse);
+        const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
+        EXPECT_EQ(frame.pictureFile, name);
+        const QImage picture(WorkFolder::filePath(name));
+        EXPECT_EQ(picture.size(), screen) << name.toStdString();
+    }
+    EXPECT_FALSE(movieDoc().frames[3].inUse);
+    FrameRows* rows = editor->rows();
+    EXPECT_FALSE(rows->picDat[0]->picture().isNull());
+    EXPECT_FALSE(rows->picDat[1]->picture().isNull());
+    EXPECT_TRUE(rows->picDat[2]->picture().isNull());
+    EXPECT_EQ(appSettings().captureDelay, 0);
+}
+
+TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsAChange) {
+    addFrame(1, QStringLiteral("one.bmp"), Qt::red);
+    editor->rows()->DrawFrameRows(1);
+    editor->state().modified = false;
+    const QImage thumbnail = editor->rows()->picDat[0]->picture();
+    capture([](frmCopy&) {});
+    EXPECT_TRUE(editorHidden);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_FALSE(captureSaved);
+    EXPECT_TRUE(editor->state().modified);
+    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("one.bmp"));
+    EXPECT_FALSE(movieDoc().frames[2].inUse);
+    EXPECT_EQ(editor->rows()->picDat[0]->picture(), thumbnail);
+}
+
+TEST_F(EditorCaptureX11, AnEditorAboveOrLeftOfTheScreenGetsTheWindowAtTheEdge) {
+    editor->move(-40, -30);
+    waitUntil([&] { return editor->pos().x() < 0; }, 2000);
+    const QPoint editorAt = editor->pos();
+    capture([](frmCopy&) {});
+    EXPECT_EQ(openedAt, QPoint(std::max(0, editorAt.x()), std::max(0, editorAt.y())));
+}
+
+}  // namespace
