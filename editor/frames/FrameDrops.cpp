@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -101,6 +102,27 @@ QString nameForFrame(const MovieDoc& doc, int k, const QString& wanted, const QS
         return wanted;
     }
     return FrameFiles::UnusedName(doc, wanted);
+}
+
+// Copies a dropped file into the work folder for frame k in place of its
+// file `old`, which goes unless another frame still names it. The name the
+// copy took, or nothing when the file was not taken (then nothing changed).
+std::optional<QString> takeDroppedFile(MovieDoc& doc, int k, const QString& path,
+                                       const QString& old, DropTarget target) {
+    const auto copy = copyIntoWorkFolder(path);
+    // A picture the editor could not show would be a frame the player
+    // cannot play: refused before anything changes.
+    if (!copy || (target == DropTarget::Picture && !isReadablePicture(copy->fileName()))) {
+        return std::nullopt;
+    }
+    const QString name = nameForFrame(doc, k, QFileInfo(path).fileName(), old);
+    if (!moveIntoPlace(*copy, name)) {
+        return std::nullopt;
+    }
+    if (!old.isEmpty() && old != name) {
+        FrameFiles::ReleaseFile(doc, old, k);
+    }
+    return name;
 }
 
 // The files of a drop that a row's box accepts, resolved and existing, in
@@ -199,22 +221,12 @@ bool FrameRows::picDat_OLEDragDrop(int index, const QMimeData* data) {
     bool taken = false;
     for (const QString& path : acceptedFiles(data, DropTarget::Picture)) {
         FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        const auto copy = copyIntoWorkFolder(path);
-        // A picture the editor could not show would be a frame the player
-        // cannot play: refused before anything changes.
-        if (!copy || !isReadablePicture(copy->fileName())) {
+        const auto name = takeDroppedFile(doc, k, path, frame.pictureFile, DropTarget::Picture);
+        if (!name) {
             continue;
-        }
-        const QString old = frame.pictureFile;
-        const QString name = nameForFrame(doc, k, QFileInfo(path).fileName(), old);
-        if (!moveIntoPlace(*copy, name)) {
-            continue;
-        }
-        if (!old.isEmpty() && old != name) {
-            FrameFiles::ReleaseFile(doc, old, k);
         }
         setModified();
-        frame.pictureFile = name;
+        frame.pictureFile = *name;
         frame.inUse = true;
         showThumbnail(index, k);
         taken = true;
@@ -231,21 +243,13 @@ bool FrameRows::txtSound_OLEDragDrop(int index, const QMimeData* data) {
     bool taken = false;
     for (const QString& path : acceptedFiles(data, DropTarget::Sound)) {
         FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        const auto copy = copyIntoWorkFolder(path);
-        if (!copy) {
+        const auto name = takeDroppedFile(doc, k, path, frame.soundFile, DropTarget::Sound);
+        if (!name) {
             continue;
-        }
-        const QString old = frame.soundFile;
-        const QString name = nameForFrame(doc, k, QFileInfo(path).fileName(), old);
-        if (!moveIntoPlace(*copy, name)) {
-            continue;
-        }
-        if (!old.isEmpty() && old != name) {
-            FrameFiles::ReleaseFile(doc, old, k);
         }
         setModified();
-        frame.soundFile = name;
-        txtSound[index]->setText(name);
+        frame.soundFile = *name;
+        txtSound[index]->setText(*name);
         taken = true;
     }
     return taken;

@@ -1,6 +1,9 @@
 // Finding and starting the desktop's default application: the Exec line's
 // quoting and field codes, and the order of the MIME application rules.
 #include "common/DefaultApplication.h"
+#include "tests/DesktopSandbox.h"
+
+#include <memory>
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -42,17 +45,10 @@ class MimeRules : public ::testing::Test {
 protected:
     void SetUp() override {
         // Only our entries: the system's own applications would answer first
-        // for types they list. The MIME database itself stays visible.
-        savedDataDirs = qgetenv("XDG_DATA_DIRS");
-        const QString share = QDir::tempPath() + QStringLiteral("/share");
-        ASSERT_TRUE(QDir().mkpath(share));
-        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
-        qputenv("XDG_DATA_DIRS", share.toLocal8Bit());
-        applications = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                       QStringLiteral("/applications");
-        mimeApps = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                   QStringLiteral("/mimeapps.list");
-        ASSERT_TRUE(QDir().mkpath(applications));
+        // for types they list.
+        desktop = std::make_unique<DesktopSandbox>(QDir::tempPath() + QStringLiteral("/share"));
+        applications = desktop->applications;
+        mimeApps = desktop->mimeApps;
         write(applications + QStringLiteral("/first.desktop"),
               "[Desktop Entry]\nType=Application\nName=First\nExec=/bin/true "
               "%f\nMimeType=text/plain;\n");
@@ -64,14 +60,7 @@ protected:
         write(applications + QStringLiteral("/hidden.desktop"),
               "[Desktop Entry]\nType=Application\nName=Hidden\nHidden=true\nExec=/bin/true %f\n");
     }
-    void TearDown() override {
-        qputenv("XDG_DATA_DIRS", savedDataDirs);
-        if (savedDataDirs.isEmpty()) {
-            qunsetenv("XDG_DATA_DIRS");
-        }
-        QDir(applications).removeRecursively();
-        QFile::remove(mimeApps);
-    }
+    void TearDown() override { desktop.reset(); }
     static void write(const QString& path, const QByteArray& text) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -81,9 +70,9 @@ protected:
         const auto entry = DefaultApplication::forMimeType(type);
         return entry ? entry->id : QString();
     }
+    std::unique_ptr<DesktopSandbox> desktop;
     QString applications;
     QString mimeApps;
-    QByteArray savedDataDirs;
 };
 
 TEST_F(MimeRules, DefaultsWinThenAssociationsThenListings) {

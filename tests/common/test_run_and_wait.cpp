@@ -4,6 +4,9 @@
 #include "common/MFIL_CHK2.h"
 #include "common/MTSK_DOUKI.h"
 #include "common/MTSK_Path.h"
+#include "tests/DesktopSandbox.h"
+
+#include <memory>
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -22,11 +25,7 @@ protected:
 
     QString script(const QString& name, const QByteArray& text) {
         const QString path = folder.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(writeExecutable(path, text));
         return path;
     }
 
@@ -96,24 +95,15 @@ class AssociatedProgram : public RunAndWait {
 protected:
     void SetUp() override {
         RunAndWait::SetUp();
-        savedDataDirs = qgetenv("XDG_DATA_DIRS");
-        const QString share = folder.filePath(QStringLiteral("share"));
-        ASSERT_TRUE(QDir().mkpath(share));
-        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
-        qputenv("XDG_DATA_DIRS", share.toLocal8Bit());
-        applications = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                       QStringLiteral("/applications");
-        ASSERT_TRUE(QDir().mkpath(applications));
+        desktop = std::make_unique<DesktopSandbox>(folder.filePath(QStringLiteral("share")));
+        applications = desktop->applications;
         picture = folder.filePath(QStringLiteral("my pictures/a 100%.bmp"));
         ASSERT_TRUE(QDir().mkpath(QFileInfo(picture).path()));
         QFile file(picture);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("BM");
     }
-    void TearDown() override {
-        qputenv("XDG_DATA_DIRS", savedDataDirs);
-        QDir(applications).removeRecursively();
-    }
+    void TearDown() override { desktop.reset(); }
     void entry(const QByteArray& exec) {
         QFile file(applications + QStringLiteral("/bmp-editor.desktop"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -121,7 +111,7 @@ protected:
                    "\nMimeType=image/bmp;\n");
     }
 
-    QByteArray savedDataDirs;
+    std::unique_ptr<DesktopSandbox> desktop;
     QString applications;
     QString picture;
 };
@@ -162,8 +152,7 @@ TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
     // And so does a default named by an alias.
     file.remove();
     entry("false %f");
-    QFile list(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-               QStringLiteral("/mimeapps.list"));
+    QFile list(desktop->mimeApps);
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write("[Default Applications]\nimage/x-bmp=bmp-editor.desktop;\n");
     list.close();

@@ -105,3 +105,31 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+# geometry WINDOW: "X Y WIDTH HEIGHT" of a window.
+geometry() {
+    xdotool getwindowgeometry --shell "$1" | awk -F= '
+        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2}
+        END {print x, y, w, h}'
+}
+
+# player_window PID WIDTH HEIGHT [SECONDS]: the process's visible window of
+# that size.
+player_window() {
+    local pid=$1 size="$2 $3" seconds=${4:-10} id
+    for _ in $(seq $((seconds * 20))); do
+        for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            if [ "$(geometry "$id" | cut -d' ' -f3,4)" = "$size" ]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.05
+    done
+    return 1
+}
+
+# pixel FILE X Y: the colour there, as ImageMagick names it.
+pixel() {
+    convert "$1" -format "%[pixel:p{$2,$3}]" info:
+}

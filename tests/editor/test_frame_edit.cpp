@@ -6,6 +6,7 @@
 #include "editor/frames/PictureBox.h"
 #include "editor/frames/ThumbnailCache.h"
 #include "moviefile/MovieMessages.h"
+#include "tests/DesktopSandbox.h"
 #include "tests/QtWait.h"
 
 #include <QAction>
@@ -21,6 +22,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <memory>
+
 namespace {
 
 class FrameEdit : public EditorTest {
@@ -29,18 +32,10 @@ protected:
         EditorTest::SetUp();
         ASSERT_TRUE(scratch.isValid());
         // Only the test's applications: the system's own image viewers would
-        // answer for BMP otherwise. The MIME database stays visible.
-        savedDataDirs = qgetenv("XDG_DATA_DIRS");
-        const QString share = scratch.filePath(QStringLiteral("share"));
-        ASSERT_TRUE(QDir().mkpath(share));
-        QFile::link(QStringLiteral("/usr/share/mime"), share + QStringLiteral("/mime"));
-        qputenv("XDG_DATA_DIRS", share.toLocal8Bit());
-        applications = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                       QStringLiteral("/applications");
-        mimeApps = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                   QStringLiteral("/mimeapps.list");
-        ASSERT_TRUE(QDir().mkpath(applications));
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(mimeApps).path()));
+        // answer for BMP otherwise.
+        desktop = std::make_unique<DesktopSandbox>(scratch.filePath(QStringLiteral("share")));
+        applications = desktop->applications;
+        mimeApps = desktop->mimeApps;
 
         addFrame(1, QStringLiteral("one.bmp"), Qt::red);
         addFrame(2, QStringLiteral("two.bmp"), Qt::green);
@@ -51,20 +46,14 @@ protected:
     }
 
     void TearDown() override {
-        qputenv("XDG_DATA_DIRS", savedDataDirs);
-        QDir(applications).removeRecursively();
-        QFile::remove(mimeApps);
+        desktop.reset();
         EditorTest::TearDown();
     }
 
     // An executable script in the scratch folder.
     QString writeScript(const QString& name, const QByteArray& text) {
         const QString path = scratch.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(writeExecutable(path, text));
         return path;
     }
 
@@ -144,7 +133,7 @@ protected:
         return true;
     }
 
-    QByteArray savedDataDirs;
+    std::unique_ptr<DesktopSandbox> desktop;
     QString applications;
     QString mimeApps;
 };
