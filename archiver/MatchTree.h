@@ -33,10 +33,10 @@ public:
     std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
 
     // Each match at `pos` longer than those before it, in increasing length,
-    // visiting at most `depth` nodes; inserts `pos`. Returns how many were
+    // visiting at most `depth` nodes and then trying the `candidates`
+    // distances (0 is none); inserts `pos`. Returns how many were
     // written to `out` (at most kMaxMatch - kMinMatch + 1).
-    int collect(std::size_t pos, int depth, std::span<const unsigned> recent,
-                std::span<const unsigned> more, Match* out) {
+    int collect(std::size_t pos, int depth, std::span<const unsigned> candidates, Match* out) {
         const std::size_t limit = std::min<std::size_t>(kMaxMatch, size_ - pos);
         unsigned best = kMinMatch - 1;
         int found = 0;
@@ -61,7 +61,7 @@ public:
             });
         }
         const std::uint8_t* here = data_ + pos;
-        for (const unsigned distance : CandidateDistances(recent, more)) {
+        for (const unsigned distance : candidates) {
             if (distance == 0 || distance > pos || best >= limit) {
                 continue;
             }

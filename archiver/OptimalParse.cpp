@@ -117,9 +117,8 @@ struct TreeFinder {
     MatchTree tree;
     int depth;
     std::size_t hashableEnd() const { return tree.hashableEnd(); }
-    int find(std::size_t pos, std::span<const unsigned> recent, std::span<const unsigned> more,
-             Match* out) {
-        return tree.collect(pos, depth, recent, more, out);
+    int find(std::size_t pos, std::span<const unsigned> candidates, Match* out) {
+        return tree.collect(pos, depth, candidates, out);
     }
     void insert(std::size_t from, std::size_t to) {
         for (std::size_t p = from; p < to; ++p) {
@@ -162,7 +161,22 @@ void ParseWith(TreeFinder& finder, std::span<const std::uint8_t> data, const Par
     std::vector<Token> path;
     path.reserve(kStretch + 1);
     std::array<Match, kMaxMatch> matches{};
-    std::array<unsigned, 2> previous{};
+    // The distances tried besides the tree: the two best of the position
+    // before, a run of one pixel or byte, and the recent ones without those.
+    constexpr std::size_t kPrevious = 2;
+    std::vector<unsigned> candidates;
+    auto refreshCandidates = [&] {
+        candidates.assign(kPrevious + 2 + recent.size(), 0);
+        std::size_t n = kPrevious;
+        candidates[n++] = kPixel;
+        candidates[n++] = 1;
+        for (const unsigned distance : recent) {
+            if (distance != 0 && distance != kPixel && distance != 1) {
+                candidates[n++] = distance;
+            }
+        }
+        candidates.resize(n);
+    };
     std::array<Match, kMaxMatch> later{};
 
     const std::size_t n = data.size();
@@ -183,26 +197,23 @@ void ParseWith(TreeFinder& finder, std::span<const std::uint8_t> data, const Par
             }
         };
         std::size_t stop = count;
-        std::size_t previousCount = 0;
+        refreshCandidates();
         Match taken{0, 0};
         bool literalFirst = false;
         bool insertedNext = false;
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t here = pos + i;
             const std::uint32_t base = nodes[i].price;
-            const int found = finder.find(here, recent, std::span(previous.data(), previousCount),
-                                          matches.data());
-            previousCount = 0;
-            for (int k = found - 1; k >= 0 && previousCount < previous.size(); --k) {
-                previous[previousCount++] = matches[k].distance;
-            }
+            const int found = finder.find(here, candidates, matches.data());
+            candidates[0] = found > 0 ? matches[found - 1].distance : 0;
+            candidates[1] = found > 1 ? matches[found - 2].distance : 0;
             if (found != 0 && matches[found - 1].length >= sufficient) {
                 stop = i;
                 taken = matches[found - 1];
                 // As the lazy parse does: a longer match one byte on is worth
                 // a literal.
                 if (here + 1 < end && taken.length < kMaxMatch) {
-                    const int next = finder.find(here + 1, recent, {}, later.data());
+                    const int next = finder.find(here + 1, candidates, later.data());
                     if (next != 0 && later[next - 1].length > taken.length) {
                         literalFirst = true;
                         taken = later[next - 1];

@@ -118,7 +118,7 @@ void ExpectBothParsesRoundTrip(const Bytes& input, const std::string& what) {
 // and only inserting at others, and checks each match it reports.
 void ExpectRealMatches(const Bytes& data, int dictionaryBits, int depth, const std::string& what) {
     lha::MatchTree tree(data, dictionaryBits);
-    const std::vector<unsigned> recent = {3, 7, 2400, 5760, 65535};
+    std::vector<unsigned> candidates = {0, 3, 1, 7, 2400, 5760, 65535};
     std::vector<lha::Match> matches(lha::kMaxMatch);
     const std::size_t window = (std::size_t{1} << dictionaryBits) - 1;
     std::size_t reported = 0;
@@ -127,8 +127,8 @@ void ExpectRealMatches(const Bytes& data, int dictionaryBits, int depth, const s
             tree.skip(pos, depth);
             continue;
         }
-        const unsigned previous = pos % 2 == 0 ? 1 : 300;
-        const int found = tree.collect(pos, depth, recent, std::span(&previous, 1), matches.data());
+        candidates[0] = pos % 2 == 0 ? 2 : 300;
+        const int found = tree.collect(pos, depth, candidates, matches.data());
         unsigned last = lha::kMinMatch - 1;
         for (int k = 0; k < found; ++k) {
             const lha::Match m = matches[static_cast<std::size_t>(k)];
@@ -166,7 +166,7 @@ TEST(MatchTree, FindsTheLongestMatchWhenDeepEnough) {
     lha::MatchTree tree(data, 13);
     std::vector<lha::Match> matches(lha::kMaxMatch);
     for (std::size_t pos = 0; pos < tree.hashableEnd(); ++pos) {
-        const int found = tree.collect(pos, 100000, {}, {}, matches.data());
+        const int found = tree.collect(pos, 100000, {}, matches.data());
         unsigned longest = 0;
         const std::size_t limit = std::min<std::size_t>(lha::kMaxMatch, data.size() - pos);
         for (std::size_t from = pos >= 8191 ? pos - 8191 : 0; from < pos; ++from) {
