@@ -88,6 +88,11 @@ public:
         }
         if (bestLength < nice) {
             for (const unsigned distance : CandidateDistances(recent)) {
+                // A candidate may already reach the end of the input: nothing
+                // past it can be read, let alone beaten.
+                if (bestLength >= limit) {
+                    break;
+                }
                 if (distance == 0 || distance > pos) {
                     continue;
                 }
