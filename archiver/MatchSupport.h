@@ -48,7 +48,7 @@ inline constexpr std::size_t kPixel = 3;
 // for a run's end moves forward only.
 class FlatRuns {
 public:
-    static constexpr std::size_t kInside = 32;
+    static constexpr std::size_t kInside = 16;
 
     explicit FlatRuns(std::span<const std::uint8_t> data)
         : data_(data.data()), size_(data.size()) {}
