@@ -86,24 +86,27 @@ public:
             }
             candidate = next;
         }
+        auto tryDistance = [&](unsigned distance) {
+            // A candidate may already reach the end of the input: nothing
+            // past it can be read, let alone beaten.
+            if (bestLength >= limit || distance == 0 || distance > pos) {
+                return;
+            }
+            const std::uint8_t* there = here - distance;
+            if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
+                const unsigned length = MatchLength(here, there, 0, limit);
+                if (length > bestLength && (length > 3 || distance <= farLength3)) {
+                    bestLength = length;
+                    bestDistance = distance;
+                }
+            }
+        };
         if (bestLength < nice) {
-            for (const unsigned distance : CandidateDistances(recent)) {
-                // A candidate may already reach the end of the input: nothing
-                // past it can be read, let alone beaten.
-                if (bestLength >= limit) {
-                    break;
-                }
-                if (distance == 0 || distance > pos) {
-                    continue;
-                }
-                const std::uint8_t* there = here - distance;
-                if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
-                    const unsigned length = MatchLength(here, there, 0, limit);
-                    if (length > bestLength && (length > 3 || distance <= farLength3)) {
-                        bestLength = length;
-                        bestDistance = distance;
-                    }
-                }
+            for (const unsigned distance : kRunDistances) {
+                tryDistance(distance);
+            }
+            for (const unsigned distance : recent) {
+                tryDistance(distance);
             }
         }
         if (bestDistance == 0) {

@@ -29,7 +29,7 @@ inline unsigned TokenOffset(Token t) {
 
 // How hard the parser looks for matches.
 struct ParseEffort {
-    int maxChain = 128;    // candidates tried at one position
+    int maxChain = 128;    // candidates tried at one position (lazy parse)
     int lazyLimit = 32;    // a match this long is taken without looking one byte on
     int goodLength = 16;   // after a match this long, the lazy look tries fewer candidates
     int niceLength = 256;  // a match this long ends the search

@@ -70,37 +70,8 @@ private:
     std::size_t end_ = 0;
 };
 
-// The distances tried besides what a finder walks: a run of one pixel or
-// byte, then `more`, then the recent ones.
-class CandidateDistances {
-public:
-    CandidateDistances(std::span<const unsigned> recent, std::span<const unsigned> more = {})
-        : recent_(recent), more_(more) {}
-
-    struct Iterator {
-        const CandidateDistances* owner;
-        std::size_t at;
-        unsigned operator*() const {
-            if (at < 2) {
-                return kRunDistances[at];
-            }
-            const std::size_t i = at - 2;
-            return i < owner->more_.size() ? owner->more_[i]
-                                           : owner->recent_[i - owner->more_.size()];
-        }
-        Iterator& operator++() {
-            ++at;
-            return *this;
-        }
-        bool operator!=(const Iterator& other) const { return at != other.at; }
-    };
-    Iterator begin() const { return {this, 0}; }
-    Iterator end() const { return {this, 2 + more_.size() + recent_.size()}; }
-
-private:
-    static constexpr unsigned kRunDistances[2] = {kPixel, 1};
-    std::span<const unsigned> recent_;
-    std::span<const unsigned> more_;
-};
+// A run of one pixel or byte: the distances that find the positions
+// FlatRuns leaves out.
+inline constexpr unsigned kRunDistances[2] = {kPixel, 1};
 
 }  // namespace lha

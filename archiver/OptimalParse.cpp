@@ -168,8 +168,9 @@ void ParseWith(TreeFinder& finder, std::span<const std::uint8_t> data, const Par
     auto refreshCandidates = [&] {
         candidates.assign(kPrevious + 2 + recent.size(), 0);
         std::size_t n = kPrevious;
-        candidates[n++] = kPixel;
-        candidates[n++] = 1;
+        for (const unsigned distance : kRunDistances) {
+            candidates[n++] = distance;
+        }
         for (const unsigned distance : recent) {
             if (distance != 0 && distance != kPixel && distance != 1) {
                 candidates[n++] = distance;
