@@ -16,6 +16,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archiver/LhEncoder.h"
@@ -123,6 +124,31 @@ void PrintSummary() {
     std::fflush(stdout);
 }
 
+// Per capture, the optimal and the lazy parse side by side: where the
+// optimal parse's time goes and what it buys. Printed when
+// SLIDEWRIGHT_LHA_PER_FILE is set.
+void PrintPerFile() {
+    lha::ParseEffort lazy;
+    lazy.optimal = false;
+    std::printf("%-26s %10s %9s %9s %9s %9s %9s\n", "capture", "input", "gzip -9", "optimal",
+                "ms cpu", "lazy", "ms cpu");
+    for (const auto& file : Corpus()) {
+        auto measure = [&](const lha::ParseEffort& effort) {
+            const double start = ThreadSeconds();
+            const auto packed = lha::CompressLh(file.bytes, lha::Method::Lh7, SIZE_MAX, effort);
+            const double ms = (ThreadSeconds() - start) * 1e3;
+            return std::pair(packed ? packed->size() : file.bytes.size(), ms);
+        };
+        const auto [optimalSize, optimalMs] = measure({});
+        const auto [lazySize, lazyMs] = measure(lazy);
+        std::printf("%-26s %10zu %9llu %9zu %9.1f %9zu %9.1f\n",
+                    file.path.filename().string().c_str(), file.bytes.size(),
+                    static_cast<unsigned long long>(GzipSize(file.path)), optimalSize, optimalMs,
+                    lazySize, lazyMs);
+    }
+    std::fflush(stdout);
+}
+
 void BM_Compress(benchmark::State& state) {
     const auto method = static_cast<lha::Method>(state.range(0));
     std::uint64_t bytes = 0;
@@ -219,6 +245,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     PrintSummary();
+    if (std::getenv("SLIDEWRIGHT_LHA_PER_FILE") != nullptr) {
+        PrintPerFile();
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
