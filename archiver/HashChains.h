@@ -26,17 +26,14 @@ public:
           windowMask_((std::size_t{1} << dictionaryBits) - 1),
           maxDistance_((std::size_t{1} << dictionaryBits) - 1),
           head_(std::size_t{1} << kHashBits, -1),
-          prev_(std::size_t{1} << dictionaryBits, -1),
-          flat_(data) {}
+          prev_(std::size_t{1} << dictionaryBits, -1) {}
 
     std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
 
     void insert(std::size_t pos) {
         const std::uint32_t h = hash(pos);
-        if (!flat_.inside(pos)) {
-            prev_[pos & windowMask_] = head_[h];
-            head_[h] = static_cast<std::int32_t>(pos);
-        }
+        prev_[pos & windowMask_] = head_[h];
+        head_[h] = static_cast<std::int32_t>(pos);
     }
 
     void insertRange(std::size_t from, std::size_t to) {
@@ -53,10 +50,8 @@ public:
                                           std::span<const unsigned> recent) {
         const std::uint32_t h = hash(pos);
         std::int32_t candidate = head_[h];
-        if (!flat_.inside(pos)) {
-            prev_[pos & windowMask_] = candidate;
-            head_[h] = static_cast<std::int32_t>(pos);
-        }
+        prev_[pos & windowMask_] = candidate;
+        head_[h] = static_cast<std::int32_t>(pos);
 
         const std::size_t limit = std::min<std::size_t>(kMaxMatch, size_ - pos);
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
@@ -128,7 +123,6 @@ private:
     std::size_t maxDistance_;
     std::vector<std::int32_t> head_;
     std::vector<std::int32_t> prev_;
-    FlatRuns flat_;
 };
 
 }  // namespace lha

@@ -42,9 +42,10 @@ inline unsigned MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::s
 inline constexpr std::size_t kPixel = 3;
 
 // Finds positions well inside a run of one repeated pixel (or byte). Such
-// positions stay out of the finders: the run distances below find the run
-// itself, and chains or trees full of them would hide the edges where other
-// matches start. Positions must be asked in increasing order, so the scan
+// positions stay out of the match tree: the run distances below find the
+// run itself, and a tree full of them would hide the edges where other
+// matches start. (The hash chains keep them: leaving them out there gains
+// 0.2% for a third more time.) Positions must be asked in increasing order, so the scan
 // for a run's end moves forward only.
 class FlatRuns {
 public:

@@ -214,10 +214,10 @@ TEST(OptimalParse, PicturesRoundTripAndBeatTheLazyParse) {
     ExpectBothParsesRoundTrip(screen, "screen");
     ExpectBothParsesRoundTrip(photo, "photograph");
     for (const Bytes* picture : {&screen, &photo}) {
-        lha::ParseEffort lazy;
-        lazy.optimal = false;
-        const auto best = lha::CompressLh(*picture, lha::Method::Lh7);
-        const auto quick = lha::CompressLh(*picture, lha::Method::Lh7, SIZE_MAX, lazy);
+        lha::ParseEffort thorough;
+        thorough.optimal = true;
+        const auto best = lha::CompressLh(*picture, lha::Method::Lh7, SIZE_MAX, thorough);
+        const auto quick = lha::CompressLh(*picture, lha::Method::Lh7);
         ASSERT_TRUE(best && quick);
         EXPECT_LT(best->size(), quick->size());
     }
@@ -239,6 +239,7 @@ TEST(OptimalParse, PeerToolsExtractWhatItMakes) {
         lha::StoreOptions options;
         options.method = method;
         options.storeWhenNotSmaller = false;
+        options.effort.optimal = true;
         for (const auto& [name, content] : members) {
             WriteBytes(sources / name, content);
             ASSERT_EQ(lha::StoreFile(archive, sources / name, options), 0) << name;
