@@ -296,10 +296,15 @@ std::optional<std::vector<std::uint8_t>> CompressLh(std::span<const std::uint8_t
     out.reserve(std::min(limit, data.size() / 2 + 64));
     BlockWriter blocks(traits, out, limit);
     bool withinLimit = true;
-    ParseLz77(data, traits.dictionaryBits, effort, [&](std::span<const Token> chunk) {
+    const auto consume = [&](std::span<const Token> chunk) {
         withinLimit = blocks.add(chunk);
         return withinLimit;
-    });
+    };
+    if (effort.optimal) {
+        ParseOptimal(data, traits.dictionaryBits, effort, consume);
+    } else {
+        ParseLz77(data, traits.dictionaryBits, effort, consume);
+    }
     if (!withinLimit) {
         return std::nullopt;
     }

@@ -1,0 +1,128 @@
+// The lazy parse's match finder: hash chains over the whole input.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "archiver/MatchFinder.h"
+#include "archiver/MatchSupport.h"
+
+namespace lha {
+
+// Hash chains over the whole input: head holds the latest position of each
+// 3-byte hash, prev links each position to the one before it with that hash.
+class HashChains {
+public:
+    static constexpr int kHashBits = 16;
+
+    HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes)
+        : hashMask_(~std::uint64_t{0} >> (64 - 8 * std::clamp(hashBytes, 3, 8))),
+          data_(data.data()),
+          size_(data.size()),
+          windowMask_((std::size_t{1} << dictionaryBits) - 1),
+          maxDistance_((std::size_t{1} << dictionaryBits) - 1),
+          head_(std::size_t{1} << kHashBits, -1),
+          prev_(std::size_t{1} << dictionaryBits, -1) {}
+
+    std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
+
+    void insert(std::size_t pos) {
+        const std::uint32_t h = hash(pos);
+        prev_[pos & windowMask_] = head_[h];
+        head_[h] = static_cast<std::int32_t>(pos);
+    }
+
+    void insertRange(std::size_t from, std::size_t to) {
+        to = std::min(to, hashableEnd());
+        for (std::size_t p = from; p < to; ++p) {
+            insert(p);
+        }
+    }
+
+    // The longest match at `pos` longer than `atLeast`, trying at most
+    // `chain` earlier positions; inserts `pos`. Length 0 when none.
+    std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
+                                          unsigned nice, unsigned farLength3,
+                                          std::span<const unsigned> recent) {
+        const std::uint32_t h = hash(pos);
+        std::int32_t candidate = head_[h];
+        prev_[pos & windowMask_] = candidate;
+        head_[h] = static_cast<std::int32_t>(pos);
+
+        const std::size_t limit = std::min<std::size_t>(kMaxMatch, size_ - pos);
+        nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
+        unsigned bestLength = atLeast;
+        unsigned bestDistance = 0;
+        const std::uint8_t* here = data_ + pos;
+        while (candidate >= 0 && chain-- > 0) {
+            const std::size_t distance = pos - static_cast<std::size_t>(candidate);
+            if (distance > maxDistance_) {
+                break;
+            }
+            const std::uint8_t* there = data_ + candidate;
+            if (bestLength < limit && there[bestLength] == here[bestLength] &&
+                there[0] == here[0] && there[1] == here[1]) {
+                const unsigned length = MatchLength(here, there, 0, limit);
+                if (length > bestLength && (length > 3 || distance <= farLength3)) {
+                    bestLength = length;
+                    bestDistance = static_cast<unsigned>(distance);
+                    if (length >= nice) {
+                        break;
+                    }
+                }
+            }
+            const std::int32_t next = prev_[static_cast<std::size_t>(candidate) & windowMask_];
+            if (next >= candidate) {
+                break;  // the slot was reused by a newer position
+            }
+            candidate = next;
+        }
+        auto tryDistance = [&](unsigned distance) {
+            // A candidate may already reach the end of the input: nothing
+            // past it can be read, let alone beaten.
+            if (bestLength >= limit || distance == 0 || distance > pos) {
+                return;
+            }
+            const std::uint8_t* there = here - distance;
+            if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
+                const unsigned length = MatchLength(here, there, 0, limit);
+                if (length > bestLength && (length > 3 || distance <= farLength3)) {
+                    bestLength = length;
+                    bestDistance = distance;
+                }
+            }
+        };
+        if (bestLength < nice) {
+            for (const unsigned distance : kRunDistances) {
+                tryDistance(distance);
+            }
+            for (const unsigned distance : recent) {
+                tryDistance(distance);
+            }
+        }
+        if (bestDistance == 0) {
+            return {0, 0};
+        }
+        return {bestLength, bestDistance};
+    }
+
+private:
+    std::uint32_t hash(std::size_t pos) const {
+        const std::uint64_t v = Load64(data_ + pos) & hashMask_;
+        return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+    }
+
+    std::uint64_t hashMask_;
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t windowMask_;
+    std::size_t maxDistance_;
+    std::vector<std::int32_t> head_;
+    std::vector<std::int32_t> prev_;
+};
+
+}  // namespace lha
