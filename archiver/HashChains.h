@@ -13,20 +13,28 @@
 
 namespace lha {
 
-// Hash chains over the whole input: head holds the latest position of each
-// 3-byte hash, prev links each position to the one before it with that hash.
+// Two sets of hash chains over the whole input: head holds the latest
+// position of each hash, prev links each position to the one before it with
+// that hash. The short chains (positions starting with the same 3 bytes)
+// find the near pixel matches; the long chains (the same 8 bytes) find long
+// matches far back without wading through every position where a common
+// pixel or glyph edge starts.
 class HashChains {
 public:
     static constexpr int kHashBits = 16;
 
-    HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes)
+    HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes,
+               int shortChain)
         : hashMask_(~std::uint64_t{0} >> (64 - 8 * std::clamp(hashBytes, 3, 8))),
+          shortChain_(shortChain),
           data_(data.data()),
           size_(data.size()),
           windowMask_((std::size_t{1} << dictionaryBits) - 1),
           maxDistance_((std::size_t{1} << dictionaryBits) - 1),
           head_(std::size_t{1} << kHashBits, -1),
-          prev_(std::size_t{1} << dictionaryBits, -1) {}
+          prev_(std::size_t{1} << dictionaryBits, -1),
+          headLong_(std::size_t{1} << kHashBits, -1),
+          prevLong_(std::size_t{1} << dictionaryBits, -1) {}
 
     std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
 
@@ -34,6 +42,9 @@ public:
         const std::uint32_t h = hash(pos);
         prev_[pos & windowMask_] = head_[h];
         head_[h] = static_cast<std::int32_t>(pos);
+        const std::uint32_t g = hashLong(pos);
+        prevLong_[pos & windowMask_] = headLong_[g];
+        headLong_[g] = static_cast<std::int32_t>(pos);
     }
 
     void insertRange(std::size_t from, std::size_t to) {
@@ -44,7 +55,8 @@ public:
     }
 
     // The longest match at `pos` longer than `atLeast`, trying at most
-    // `chain` earlier positions; inserts `pos`. Length 0 when none.
+    // `chain` earlier positions on the long chain and the short chain's
+    // allowance on the other; inserts `pos`. Length 0 when none.
     std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
                                           unsigned nice, unsigned farLength3,
                                           std::span<const unsigned> recent) {
@@ -52,6 +64,12 @@ public:
         std::int32_t candidate = head_[h];
         prev_[pos & windowMask_] = candidate;
         head_[h] = static_cast<std::int32_t>(pos);
+        const std::uint32_t g = hashLong(pos);
+        std::int32_t candidateLong = headLong_[g];
+        prevLong_[pos & windowMask_] = candidateLong;
+        headLong_[g] = static_cast<std::int32_t>(pos);
+        int chainLong = chain;
+        chain = std::min(chain, shortChain_);
 
         const std::size_t limit = std::min<std::size_t>(kMaxMatch, size_ - pos);
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
@@ -80,6 +98,27 @@ public:
                 break;  // the slot was reused by a newer position
             }
             candidate = next;
+        }
+        while (bestLength < nice && candidateLong >= 0 && chainLong-- > 0) {
+            const std::size_t distance = pos - static_cast<std::size_t>(candidateLong);
+            if (distance > maxDistance_) {
+                break;
+            }
+            const std::uint8_t* there = data_ + candidateLong;
+            if (bestLength < limit && there[bestLength] == here[bestLength] &&
+                there[0] == here[0] && there[1] == here[1]) {
+                const unsigned length = MatchLength(here, there, 0, limit);
+                if (length > bestLength) {
+                    bestLength = length;
+                    bestDistance = static_cast<unsigned>(distance);
+                }
+            }
+            const std::int32_t next =
+                prevLong_[static_cast<std::size_t>(candidateLong) & windowMask_];
+            if (next >= candidateLong) {
+                break;
+            }
+            candidateLong = next;
         }
         auto tryDistance = [&](unsigned distance) {
             // A candidate may already reach the end of the input: nothing
@@ -116,13 +155,20 @@ private:
         return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
     }
 
+    std::uint32_t hashLong(std::size_t pos) const {
+        const std::uint64_t v = Load64(data_ + pos);
+        return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
+    }
     std::uint64_t hashMask_;
+    int shortChain_;
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t windowMask_;
     std::size_t maxDistance_;
     std::vector<std::int32_t> head_;
     std::vector<std::int32_t> prev_;
+    std::vector<std::int32_t> headLong_;
+    std::vector<std::int32_t> prevLong_;
 };
 
 }  // namespace lha

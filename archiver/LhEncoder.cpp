@@ -300,11 +300,7 @@ std::optional<std::vector<std::uint8_t>> CompressLh(std::span<const std::uint8_t
         withinLimit = blocks.add(chunk);
         return withinLimit;
     };
-    if (effort.optimal) {
-        ParseOptimal(data, traits.dictionaryBits, effort, consume);
-    } else {
-        ParseLz77(data, traits.dictionaryBits, effort, consume);
-    }
+    ParseLz77(data, traits.dictionaryBits, effort, consume);
     if (!withinLimit) {
         return std::nullopt;
     }

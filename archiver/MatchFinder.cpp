@@ -12,6 +12,12 @@ namespace {
 // a picture's changing content.
 constexpr std::size_t kChunkTokens = 1024;
 
+// What a match is worth: four points a byte, less a point for each bit its
+// distance takes.
+int Gain(unsigned length, unsigned distance) {
+    return static_cast<int>(length) * 4 - (32 - __builtin_clz(distance + 1));
+}
+
 }  // namespace
 
 void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const ParseEffort& effort,
@@ -28,7 +34,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
         return true;
     };
 
-    HashChains chains(data, dictionaryBits, effort.hashBytes);
+    HashChains chains(data, dictionaryBits, effort.hashBytes, effort.shortChain);
     // Pictures repeat at a few distances (a pixel, a row): the latest match
     // distances find them without walking chains full of runs.
     std::vector<unsigned> recent(static_cast<std::size_t>(std::max(effort.recentDistances, 0)), 0);
@@ -56,24 +62,33 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
             ++pos;
             continue;
         }
-        // Lazy evaluation: a longer match one byte on is worth a literal.
+        // Lazy evaluation: a better match one or two bytes on is worth the
+        // literals before it. Better weighs length against the bits of the
+        // distance, so a slightly longer match far back does not win.
         std::size_t inserted = pos + 1;
-        while (length < static_cast<unsigned>(effort.lazyLimit) && pos + 1 < end) {
+        std::size_t start = pos;
+        for (int ahead = 1; ahead <= 2 && length < static_cast<unsigned>(effort.lazyLimit) &&
+                            start + ahead < end;) {
+            const std::size_t at = start + static_cast<std::size_t>(ahead);
             const int chain = length >= static_cast<unsigned>(effort.goodLength)
                                   ? effort.maxChain / 4
                                   : effort.maxChain;
-            auto [next, nextDistance] = chains.longest(pos + 1, length, chain, effort.niceLength,
+            auto [next, nextDistance] = chains.longest(at, kMinMatch - 1, chain, effort.niceLength,
                                                        effort.farLength3, recent);
-            inserted = pos + 2;
-            if (next <= length) {
-                break;
+            inserted = at + 1;
+            if (next != 0 && Gain(next, nextDistance) > Gain(length, distance) + 2 * ahead) {
+                start = at;
+                length = next;
+                distance = nextDistance;
+                ahead = 1;
+                continue;
             }
+            ++ahead;
+        }
+        for (; pos < start; ++pos) {
             if (!emit(LiteralToken(data[pos]))) {
                 return;
             }
-            ++pos;
-            length = next;
-            distance = nextDistance;
         }
         if (!emit(MatchToken(length, distance))) {
             return;

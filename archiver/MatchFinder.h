@@ -29,7 +29,8 @@ inline unsigned TokenOffset(Token t) {
 
 // How hard the parser looks for matches.
 struct ParseEffort {
-    int maxChain = 128;    // candidates tried at one position (lazy parse)
+    int maxChain = 768;    // candidates tried at one position on the long chain (lazy parse)
+    int shortChain = 8;    // and on the chain of 3-byte starts
     int lazyLimit = 32;    // a match this long is taken without looking one byte on
     int goodLength = 16;   // after a match this long, the lazy look tries fewer candidates
     int niceLength = 256;  // a match this long ends the search
@@ -38,15 +39,6 @@ struct ParseEffort {
     unsigned farLength3 = 65536;
     int recentDistances = 16;  // distances of the last matches (a pixel, a row), tried too
     int hashBytes = 3;         // bytes the positions of one chain start with
-    // Choose among all matches by their estimated cost in bits (ParseOptimal)
-    // instead of the lazy parse: about 1.5% smaller pictures for 2.5 times
-    // the time, too slow for saving a movie, so asked for explicitly.
-    bool optimal = false;
-    // Nodes the optimal parse's match tree visits at one position.
-    int treeDepth = 16;
-    // The optimal parse takes a match this long at once, without weighing
-    // the alternatives: flat areas stay fast.
-    int sufficientLength = 64;
 };
 
 // Parses `data` into tokens with matches reaching back at most
@@ -54,10 +46,5 @@ struct ParseEffort {
 // `consume` returns false to stop the parse early.
 void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const ParseEffort& effort,
                const std::function<bool(std::span<const Token>)>& consume);
-
-// The same, choosing the path of least estimated bits through every match
-// found, with symbol prices learned from the tokens chosen so far.
-void ParseOptimal(std::span<const std::uint8_t> data, int dictionaryBits, const ParseEffort& effort,
-                  const std::function<bool(std::span<const Token>)>& consume);
 
 }  // namespace lha

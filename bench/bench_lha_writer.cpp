@@ -103,10 +103,10 @@ void PrintSummary() {
                 static_cast<unsigned long long>(input), static_cast<unsigned long long>(gzip));
     // MB/s on this thread's CPU time (one core) and on the wall clock, which
     // other work on the machine slows.
-    std::printf("%-8s %12s %12s %12s %8s %10s %10s\n", "method", "input", "ours", "gzip -9",
+    std::printf("%-7s %12s %12s %12s %8s %10s %10s\n", "method", "input", "ours", "gzip -9",
                 "ratio", "MB/s cpu", "MB/s wall");
     auto print = [&](const char* label, const MethodFigures& f) {
-        std::printf("%-8s %12llu %12llu %12llu %8.3f %10.1f %10.1f\n", label,
+        std::printf("%-7s %12llu %12llu %12llu %8.3f %10.1f %10.1f\n", label,
                     static_cast<unsigned long long>(input), static_cast<unsigned long long>(f.ours),
                     static_cast<unsigned long long>(gzip),
                     gzip == 0 ? 0.0 : static_cast<double>(f.ours) / static_cast<double>(gzip),
@@ -116,35 +116,20 @@ void PrintSummary() {
     for (const auto method : {lha::Method::Lh5, lha::Method::Lh6, lha::Method::Lh7}) {
         print(lha::MethodId(method), Measure(method));
     }
-    // The optimal parse on the same machine at the same moment: the speed
-    // of a shared machine varies, the ratio between the two much less.
-    lha::ParseEffort optimal;
-    optimal.optimal = true;
-    print("optimal", Measure(lha::Method::Lh7, optimal));
     std::fflush(stdout);
 }
 
-// Per capture, the optimal and the lazy parse side by side: where the
-// optimal parse's time goes and what it buys. Printed when
+// Per capture: where the bytes and the time go. Printed when
 // SLIDEWRIGHT_LHA_PER_FILE is set.
 void PrintPerFile() {
-    lha::ParseEffort optimal;
-    optimal.optimal = true;
-    std::printf("%-26s %10s %9s %9s %9s %9s %9s\n", "capture", "input", "gzip -9", "optimal",
-                "ms cpu", "lazy", "ms cpu");
+    std::printf("%-26s %10s %9s %9s %9s\n", "capture", "input", "gzip -9", "-lh7-", "ms cpu");
     for (const auto& file : Corpus()) {
-        auto measure = [&](const lha::ParseEffort& effort) {
-            const double start = ThreadSeconds();
-            const auto packed = lha::CompressLh(file.bytes, lha::Method::Lh7, SIZE_MAX, effort);
-            const double ms = (ThreadSeconds() - start) * 1e3;
-            return std::pair(packed ? packed->size() : file.bytes.size(), ms);
-        };
-        const auto [optimalSize, optimalMs] = measure(optimal);
-        const auto [lazySize, lazyMs] = measure({});
-        std::printf("%-26s %10zu %9llu %9zu %9.1f %9zu %9.1f\n",
-                    file.path.filename().string().c_str(), file.bytes.size(),
-                    static_cast<unsigned long long>(GzipSize(file.path)), optimalSize, optimalMs,
-                    lazySize, lazyMs);
+        const double start = ThreadSeconds();
+        const auto packed = lha::CompressLh(file.bytes, lha::Method::Lh7);
+        const double ms = (ThreadSeconds() - start) * 1e3;
+        std::printf("%-26s %10zu %9llu %9zu %9.1f\n", file.path.filename().string().c_str(),
+                    file.bytes.size(), static_cast<unsigned long long>(GzipSize(file.path)),
+                    packed ? packed->size() : file.bytes.size(), ms);
     }
     std::fflush(stdout);
 }

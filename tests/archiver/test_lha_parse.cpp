@@ -1,6 +1,6 @@
-// The optimal parse and its match tree: every match the tree reports is
-// real, and every stream the parse makes decodes byte for byte, through
-// liblhasa and the peer tools, on inputs that reach the parse's edges.
+// The parse on inputs that reach its edges (runs around the lengths it
+// treats apart, window edges, full blocks, pictures): every stream decodes
+// byte for byte, through liblhasa and the peer tools.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 
 #include "archiver/LhEncoder.h"
 #include "archiver/LhaWriter.h"
-#include "archiver/MatchTree.h"
 #include "lha_decode_support.h"
 #include "writer_test_support.h"
 
@@ -76,7 +75,7 @@ Bytes ScreenLike(std::size_t width, std::size_t height, unsigned seed) {
 }
 
 // One pixel repeated, broken by a changed byte at lengths around the ones
-// the parse treats apart (a long match is taken at once; 256 is the most).
+// the parse treats apart (lazy evaluation stops at 32; 256 is the most).
 Bytes RunsOfAPixel() {
     Bytes data;
     std::uint8_t shade = 1;
@@ -90,7 +89,7 @@ Bytes RunsOfAPixel() {
     return data;
 }
 
-// Short repeats of a small alphabet: deep trees with many equal prefixes.
+// Short repeats of a small alphabet: long chains of equal starts.
 Bytes SmallAlphabet(std::size_t size, unsigned seed) {
     std::mt19937 random(seed);
     Bytes data(size);
@@ -100,130 +99,48 @@ Bytes SmallAlphabet(std::size_t size, unsigned seed) {
     return data;
 }
 
-void ExpectBothParsesRoundTrip(const Bytes& input, const std::string& what) {
+void ExpectRoundTrip(const Bytes& input, const std::string& what) {
     for (const auto method : kMethods) {
-        for (const bool optimal : {true, false}) {
-            lha::ParseEffort effort;
-            effort.optimal = optimal;
-            const auto packed = lha::CompressLh(input, method, SIZE_MAX, effort);
-            ASSERT_TRUE(packed.has_value()) << what;
-            EXPECT_TRUE(Decode(*packed, method, input.size()) == input)
-                << what << " through " << lha::MethodId(method)
-                << (optimal ? " (optimal parse)" : " (lazy parse)");
-        }
+        const auto packed = lha::CompressLh(input, method);
+        ASSERT_TRUE(packed.has_value()) << what;
+        EXPECT_TRUE(Decode(*packed, method, input.size()) == input)
+            << what << " through " << lha::MethodId(method);
     }
 }
 
-// Walks the tree over `data` as the parse does, asking at some positions
-// and only inserting at others, and checks each match it reports.
-void ExpectRealMatches(const Bytes& data, int dictionaryBits, int depth, const std::string& what) {
-    lha::MatchTree tree(data, dictionaryBits);
-    std::vector<unsigned> candidates = {0, 3, 1, 7, 2400, 5760, 65535};
-    std::vector<lha::Match> matches(lha::kMaxMatch);
-    const std::size_t window = (std::size_t{1} << dictionaryBits) - 1;
-    std::size_t reported = 0;
-    for (std::size_t pos = 0; pos < tree.hashableEnd(); ++pos) {
-        if (pos % 7 >= 5) {
-            tree.skip(pos, depth);
-            continue;
-        }
-        candidates[0] = pos % 2 == 0 ? 2 : 300;
-        const int found = tree.collect(pos, depth, candidates, matches.data());
-        unsigned last = lha::kMinMatch - 1;
-        for (int k = 0; k < found; ++k) {
-            const lha::Match m = matches[static_cast<std::size_t>(k)];
-            ASSERT_GT(m.length, last) << what << " at " << pos;
-            ASSERT_LE(m.length, static_cast<unsigned>(lha::kMaxMatch));
-            ASSERT_LE(pos + m.length, data.size()) << what << " at " << pos;
-            ASSERT_GE(m.distance, 1u);
-            ASSERT_LE(m.distance, std::min(pos, window)) << what << " at " << pos;
-            ASSERT_EQ(std::memcmp(&data[pos], &data[pos - m.distance], m.length), 0)
-                << what << ": " << m.length << " bytes " << m.distance << " back at " << pos;
-            last = m.length;
-        }
-        reported += static_cast<std::size_t>(found);
-    }
-    EXPECT_GT(reported, 0u) << what;
-}
-
-TEST(MatchTree, ReportsOnlyRealMatchesWithinTheWindow) {
-    ExpectRealMatches(SmallAlphabet(60000, 1), 13, 16, "small alphabet");
-    ExpectRealMatches(SmallAlphabet(60000, 2), 13, 1, "small alphabet, one node deep");
-    ExpectRealMatches(RunsOfAPixel(), 15, 16, "runs");
-    ExpectRealMatches(ScreenLike(400, 120, 3), 16, 16, "screen");
-    Bytes repeatedTail = SmallAlphabet(5000, 4);
-    const Bytes tail(repeatedTail.end() - 300, repeatedTail.end());
-    for (int i = 0; i < 30; ++i) {
-        // The same bytes again and again up to the very end, where fewer and
-        // fewer bytes are left to compare.
-        repeatedTail.insert(repeatedTail.end(), tail.begin(), tail.end() - i * 9);
-    }
-    ExpectRealMatches(repeatedTail, 16, 64, "repeats up to the end");
-}
-
-TEST(MatchTree, FindsTheLongestMatchWhenDeepEnough) {
-    const Bytes data = SmallAlphabet(6000, 5);
-    lha::MatchTree tree(data, 13);
-    std::vector<lha::Match> matches(lha::kMaxMatch);
-    for (std::size_t pos = 0; pos < tree.hashableEnd(); ++pos) {
-        const int found = tree.collect(pos, 100000, {}, matches.data());
-        unsigned longest = 0;
-        const std::size_t limit = std::min<std::size_t>(lha::kMaxMatch, data.size() - pos);
-        for (std::size_t from = pos >= 8191 ? pos - 8191 : 0; from < pos; ++from) {
-            unsigned n = 0;
-            while (n < limit && data[from + n] == data[pos + n]) {
-                ++n;
-            }
-            longest = std::max(longest, n);
-        }
-        const unsigned got = found == 0 ? 0 : matches[static_cast<std::size_t>(found - 1)].length;
-        ASSERT_EQ(got, longest < lha::kMinMatch ? 0 : longest) << "at " << pos;
-    }
-}
-
-TEST(OptimalParse, EdgeInputsRoundTrip) {
+TEST(LhParse, EdgeInputsRoundTrip) {
     for (std::size_t size = 0; size < 80; ++size) {
         Bytes pattern(size);
         for (std::size_t i = 0; i < size; ++i) {
             pattern[i] = static_cast<std::uint8_t>("abcab"[i % 5]);
         }
-        ExpectBothParsesRoundTrip(pattern, std::to_string(size) + " bytes of a pattern");
+        ExpectRoundTrip(pattern, std::to_string(size) + " bytes of a pattern");
     }
-    ExpectBothParsesRoundTrip(RunsOfAPixel(), "runs of a pixel");
-    ExpectBothParsesRoundTrip(Bytes(3 << 20, 0), "three megabytes of zeros");
-    ExpectBothParsesRoundTrip(SmallAlphabet(300000, 6), "small alphabet");
+    ExpectRoundTrip(RunsOfAPixel(), "runs of a pixel");
+    ExpectRoundTrip(Bytes(3 << 20, 0), "three megabytes of zeros");
+    ExpectRoundTrip(SmallAlphabet(300000, 6), "small alphabet");
     // Random bytes are all literals: blocks fill to 65535 tokens.
-    ExpectBothParsesRoundTrip(RandomBytes(400000, 7), "noise");
+    ExpectRoundTrip(RandomBytes(400000, 7), "noise");
 }
 
-TEST(OptimalParse, MatchesAtTheEdgeOfEachWindowRoundTrip) {
+TEST(LhParse, MatchesAtTheEdgeOfEachWindowRoundTrip) {
     for (const std::size_t window : {8192u, 32768u, 65536u}) {
         for (const std::size_t distance : {window - 2, window - 1, window}) {
             Bytes input = PhotoLike(distance / 3 + 1, 1, static_cast<unsigned>(distance));
             input.resize(distance);
             const Bytes again(input.begin(), input.begin() + 5000);
             input.insert(input.end(), again.begin(), again.end());
-            ExpectBothParsesRoundTrip(input, "repeat at " + std::to_string(distance));
+            ExpectRoundTrip(input, "repeat at " + std::to_string(distance));
         }
     }
 }
 
-TEST(OptimalParse, PicturesRoundTripAndBeatTheLazyParse) {
-    const Bytes screen = ScreenLike(1024, 300, 8);
-    const Bytes photo = PhotoLike(700, 400, 9);
-    ExpectBothParsesRoundTrip(screen, "screen");
-    ExpectBothParsesRoundTrip(photo, "photograph");
-    for (const Bytes* picture : {&screen, &photo}) {
-        lha::ParseEffort thorough;
-        thorough.optimal = true;
-        const auto best = lha::CompressLh(*picture, lha::Method::Lh7, SIZE_MAX, thorough);
-        const auto quick = lha::CompressLh(*picture, lha::Method::Lh7);
-        ASSERT_TRUE(best && quick);
-        EXPECT_LT(best->size(), quick->size());
-    }
+TEST(LhParse, PicturesRoundTrip) {
+    ExpectRoundTrip(ScreenLike(1024, 300, 8), "screen");
+    ExpectRoundTrip(PhotoLike(700, 400, 9), "photograph");
 }
 
-TEST(OptimalParse, PeerToolsExtractWhatItMakes) {
+TEST(LhParse, PeerToolsExtractWhatItMakes) {
     TempFolder folder;
     const std::vector<std::pair<std::string, Bytes>> members = {
         {"screen.bmp", ScreenLike(1280, 400, 10)},
@@ -239,7 +156,6 @@ TEST(OptimalParse, PeerToolsExtractWhatItMakes) {
         lha::StoreOptions options;
         options.method = method;
         options.storeWhenNotSmaller = false;
-        options.effort.optimal = true;
         for (const auto& [name, content] : members) {
             WriteBytes(sources / name, content);
             ASSERT_EQ(lha::StoreFile(archive, sources / name, options), 0) << name;
