@@ -1,4 +1,5 @@
 #include "frmMaker.h"
+#include "common/Twips.h"
 
 #include "common/AppIcon.h"
 #include "common/LauncherLink.h"
@@ -27,7 +28,6 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 // The client area: five columns of rows, two lines, the options below.
 constexpr QSize kClientSize(776, 484);
 
@@ -153,7 +153,7 @@ void frmMaker::createToolbar(QWidget* area) {
         control->setToolTip(button.tip);
         control->setIcon(EditorIcons::icon(button.icon));
         control->setIconSize(QSize(20, 20));
-        control->setGeometry(button.leftTwips / kTwipsPerPixel, 0, 25, 25);
+        control->setGeometry(button.leftTwips / Twips::kPerPixel, 0, 25, 25);
         // A button runs exactly what its menu item runs.
         QAction* item = button.item;
         connect(control, &QToolButton::clicked, item, &QAction::trigger);
@@ -221,7 +221,7 @@ void frmMaker::placeWindow() {
         move(screen.left() + (screen.width() - outer.width()) / 2,
              screen.top() + (screen.height() - outer.height()) / 2);
     } else {
-        move(settings.windowLeft / kTwipsPerPixel, settings.windowTop / kTwipsPerPixel);
+        move(settings.windowLeft / Twips::kPerPixel, settings.windowTop / Twips::kPerPixel);
     }
 }
 
@@ -278,8 +278,8 @@ void frmMaker::closeEvent(QCloseEvent* event) {
     stopSound();
     clearWorkFolder();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        appSettings().windowTop = y() * kTwipsPerPixel;
-        appSettings().windowLeft = x() * kTwipsPerPixel;
+        appSettings().windowTop = y() * Twips::kPerPixel;
+        appSettings().windowLeft = x() * Twips::kPerPixel;
     }
     SettingsFile::WriteSettings();
     closing_ = true;

@@ -1,5 +1,6 @@
 // The editor's other commands: preview, capture, options, the save
 // folder, help and the about box.
+#include "common/Twips.h"
 #include "frmMaker.h"
 
 #include "capture/window/CaptureHandoff.h"
@@ -18,11 +19,7 @@
 #include "system/frmOption.h"
 #include "system/frmVersion.h"
 
-namespace {
-
-constexpr int kTwipsPerPixel = 15;
-
-}  // namespace
+namespace {}  // namespace
 
 void frmMaker::mnuOpenHozon_Click() {
     MTSK_KIDOU::TaskLaunch(this, appSettings().saveFolder);
@@ -32,8 +29,8 @@ void frmMaker::mnuCopy_Click() {
     // Opening the capture window counts as a change, recorded or not.
     state_.modified = true;
     stopSound();
-    capturePosition.top = y() * kTwipsPerPixel;
-    capturePosition.left = x() * kTwipsPerPixel;
+    capturePosition.top = y() * Twips::kPerPixel;
+    capturePosition.left = x() * Twips::kPerPixel;
     captureSaved = false;
     hide();
     {

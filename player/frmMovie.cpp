@@ -1,4 +1,5 @@
 #include "frmMovie.h"
+#include "common/Twips.h"
 
 #include "common/AppIcon.h"
 #include "common/FileDialogs.h"
@@ -29,7 +30,7 @@ namespace {
 
 // Sizes are kept in twips, as the window was laid out; 15 twips make a pixel.
 constexpr int pixels(int twips) {
-    return twips / 15;
+    return twips / Twips::kPerPixel;
 }
 
 constexpr int kButtonWidth = 855;

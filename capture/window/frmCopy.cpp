@@ -1,6 +1,7 @@
 // The capture window's controls, its opening and closing, and the buttons;
 // the timed capture itself is in frmCopyCapture.cpp.
 #include "frmCopy.h"
+#include "common/Twips.h"
 
 #include "capture/window/CaptureFiles.h"
 #include "capture/window/CaptureHandoff.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kLastDelay = 9;
 
 QToolButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
@@ -171,8 +171,8 @@ void frmCopy::Form_Load() {
 }
 
 void frmCopy::moveToPosition() {
-    move(std::max(0, capturePosition.left / kTwipsPerPixel),
-         std::max(0, capturePosition.top / kTwipsPerPixel));
+    move(std::max(0, capturePosition.left / Twips::kPerPixel),
+         std::max(0, capturePosition.top / Twips::kPerPixel));
 }
 
 void frmCopy::showNextFrameNo() {

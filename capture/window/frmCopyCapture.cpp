@@ -1,5 +1,6 @@
 // The timed capture: out of the way, copy, reduce, save, enter the frame,
 // back in place, and on again in continuous mode.
+#include "common/Twips.h"
 #include "frmCopy.h"
 
 #include "capture/MH_COPY.h"
@@ -18,9 +19,8 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 // -10000 twips: well beyond the top-left corner of any screen.
-constexpr int kOffScreen = -10000 / kTwipsPerPixel;
+constexpr int kOffScreen = -10000 / Twips::kPerPixel;
 // Long enough for the window manager to move the window and for the windows
 // below to repaint where it was.
 constexpr int kRepaintPauseMs = 200;
@@ -45,8 +45,8 @@ void frmCopy::tmrSleep_Timer() {
         return;
     }
     capturing_ = true;
-    capturePosition.top = y() * kTwipsPerPixel;
-    capturePosition.left = x() * kTwipsPerPixel;
+    capturePosition.top = y() * Twips::kPerPixel;
+    capturePosition.left = x() * Twips::kPerPixel;
     move(kOffScreen, kOffScreen);
     letWindowsRepaint(kRepaintPauseMs);
 

@@ -1,6 +1,7 @@
 #include "FrameRows.h"
 
 #include "common/MessageBox.h"
+#include "common/Twips.h"
 #include "editor/NumericText.h"
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/MPRO_BAR.h"
@@ -8,7 +9,6 @@
 #include "editor/frames/PictureBox.h"
 #include "editor/frames/ProgressBox.h"
 #include "editor/frames/ThumbnailCache.h"
-#include "editor/frames/Twips.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/WorkFolder.h"
@@ -31,8 +31,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr int kTwipsPerPixel = Twips::kPerPixel;
 
 int px(int twips) {
     return Twips::toPixels(twips);
@@ -260,8 +258,8 @@ void FrameRows::clearPictures() {
 void FrameRows::showThumbnail(int index, int frame) {
     PictureBox* box = picDat[index];
     MPicSizeChg::TargetBox target;
-    target.outerTwips = box->size() * kTwipsPerPixel;
-    target.innerTwips = box->contentsRect().size() * kTwipsPerPixel;
+    target.outerTwips = box->size() * Twips::kPerPixel;
+    target.innerTwips = box->contentsRect().size() * Twips::kPerPixel;
     target.background = box->background();
     const QString path = WorkFolder::filePath(movieDoc().frames[frame].pictureFile);
     const QImage thumbnail = ThumbnailCache::shared().thumbnail(path, target);

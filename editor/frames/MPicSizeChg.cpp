@@ -1,4 +1,5 @@
 #include "MPicSizeChg.h"
+#include "common/Twips.h"
 
 #include "editor/frames/AreaScaler.h"
 #include "editor/frames/BmpScaledReader.h"
@@ -42,8 +43,8 @@ QImage drawThumbnail(const QImage& scaledPicture, const FitGeometry& fit, const 
 }  // namespace
 
 QSize TargetBox::pixelSize() const {
-    return {static_cast<int>(roundEven(double(innerTwips.width()) / kTwipsPerPixel)),
-            static_cast<int>(roundEven(double(innerTwips.height()) / kTwipsPerPixel))};
+    return {static_cast<int>(roundEven(double(innerTwips.width()) / Twips::kPerPixel)),
+            static_cast<int>(roundEven(double(innerTwips.height()) / Twips::kPerPixel))};
 }
 
 FitGeometry ComputeFit(QSize picturePixels, const TargetBox& box) {
@@ -53,8 +54,8 @@ FitGeometry ComputeFit(QSize picturePixels, const TargetBox& box) {
     }
     // The picture box holding the picture has no border: its outer size is
     // the picture's.
-    const std::int64_t w0 = std::int64_t(picturePixels.width()) * kTwipsPerPixel;
-    const std::int64_t h0 = std::int64_t(picturePixels.height()) * kTwipsPerPixel;
+    const std::int64_t w0 = std::int64_t(picturePixels.width()) * Twips::kPerPixel;
+    const std::int64_t h0 = std::int64_t(picturePixels.height()) * Twips::kPerPixel;
     const std::int64_t sw = w0 + kMarginTwips;
     const std::int64_t sh = h0 + kMarginTwips;
 

@@ -10,8 +10,6 @@
 // picture box.
 namespace MPicSizeChg {
 
-// Twips per pixel of the boxes' layout.
-inline constexpr int kTwipsPerPixel = 15;
 // Twips per pixel of the fitting's drawing call, which gives thumbnails
 // their traditional slightly zoomed look.
 inline constexpr double kDrawTwipsPerPixel = 15.4;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-// The editor lays its controls out in twips, as its settings store them.
+// Windows are laid out, and positions stored, in twips: 15 make a pixel.
 namespace Twips {
 
 inline constexpr int kPerPixel = 15;
