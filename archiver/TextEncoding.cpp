@@ -53,6 +53,31 @@ public:
         return output;
     }
 
+    // The same, with one U+FFFD for each input byte that starts no
+    // character, so a bad byte costs only itself.
+    std::string convertLossy(std::string_view input) const {
+        if (!valid()) {
+            return std::string(input);
+        }
+        std::string output;
+        char buffer[256];
+        char* in = const_cast<char*>(input.data());
+        size_t inLeft = input.size();
+        while (inLeft > 0) {
+            char* out = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t result = iconv(cd_, &in, &inLeft, &out, &outLeft);
+            output.append(buffer, sizeof buffer - outLeft);
+            if (result == static_cast<size_t>(-1) && errno != E2BIG) {
+                output.append("\xEF\xBF\xBD");
+                ++in;
+                --inLeft;
+                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        return output;
+    }
+
 private:
     iconv_t cd_;
 };
@@ -114,6 +139,10 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8) {
 
 std::optional<std::string> cp932ToUtf8(std::string_view cp932) {
     return Converter("UTF-8", "CP932").convert(cp932);
+}
+
+std::string cp932ToUtf8Lossy(std::string_view cp932) {
+    return Converter("UTF-8", "CP932").convertLossy(cp932);
 }
 
 std::string toPackageText(std::string_view utf8) {

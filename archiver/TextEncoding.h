@@ -18,6 +18,10 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8);
 // CP932 bytes as UTF-8, or nothing when the bytes are not CP932.
 std::optional<std::string> cp932ToUtf8(std::string_view cp932);
 
+// CP932 bytes as UTF-8, one U+FFFD for each byte that starts no character
+// (text inside binary data).
+std::string cp932ToUtf8Lossy(std::string_view cp932);
+
 // What a package stores for a UTF-8 text: CP932 when possible, else UTF-8.
 std::string toPackageText(std::string_view utf8);
 

@@ -1,60 +1,16 @@
 #include "MDROP_GET.h"
 
 #include "MWIN_VER.h"
+#include "archiver/TextEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <optional>
 #include <string>
 
 namespace MDROP_GET {
 namespace {
-
-// CP932 bytes as text, one U+FFFD for each byte that starts no character:
-// a shortcut is binary, and only its text parts matter.
-class Cp932Decoder {
-public:
-    Cp932Decoder() : cd_(iconv_open("UTF-8", "CP932")) {}
-    ~Cp932Decoder() {
-        if (valid()) {
-            iconv_close(cd_);
-        }
-    }
-    Cp932Decoder(const Cp932Decoder&) = delete;
-    Cp932Decoder& operator=(const Cp932Decoder&) = delete;
-
-    QString decode(QByteArrayView bytes) const {
-        if (!valid()) {
-            return QString::fromLatin1(bytes);
-        }
-        std::string output;
-        char buffer[256];
-        char* in = const_cast<char*>(bytes.data());
-        size_t inLeft = static_cast<size_t>(bytes.size());
-        while (inLeft > 0) {
-            char* out = buffer;
-            size_t outLeft = sizeof buffer;
-            const size_t result = iconv(cd_, &in, &inLeft, &out, &outLeft);
-            output.append(buffer, sizeof buffer - outLeft);
-            if (result == static_cast<size_t>(-1) && errno != E2BIG) {
-                // EILSEQ or a lead byte cut off by the line's end.
-                output.append("\xEF\xBF\xBD");
-                ++in;
-                --inLeft;
-                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
-        return QString::fromUtf8(output.data(), static_cast<qsizetype>(output.size()));
-    }
-
-private:
-    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t cd_;
-};
 
 // Lines that end at CR, a CR LF pair counting as one end. A read past the
 // end gives nothing.
@@ -77,13 +33,14 @@ public:
         if (position_ < bytes_.size() && bytes_[position_] == '\n') {
             ++position_;
         }
-        return decoder_.decode(line);
+        const std::string utf8 = TextEncoding::cp932ToUtf8Lossy(
+            std::string_view(line.data(), static_cast<std::size_t>(line.size())));
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     }
 
 private:
     QByteArrayView bytes_;
     qsizetype position_ = 0;
-    Cp932Decoder decoder_;
 };
 
 bool isDrivePath(const QString& line) {
