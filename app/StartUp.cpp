@@ -2,6 +2,7 @@
 
 #include "InstanceLock.h"
 #include "MDllChk.h"
+#include "StartOptions.h"
 #include "TerminationSignals.h"
 #include "common/AppIcon.h"
 #include "common/MessageBox.h"
@@ -15,6 +16,9 @@
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <cstdio>
+#include <optional>
 
 namespace StartUp {
 
@@ -36,8 +40,53 @@ void installJapanese(QApplication& application) {
     }
 }
 
+namespace {
+
+// Answers that need no window system: help, version and refusals.
+int answerOnTheTerminal(int argc, char** argv, const StartOptions::Options& options) {
+    std::optional<QCoreApplication> application;
+    if (QCoreApplication::instance() == nullptr) {
+        application.emplace(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("slidewright"));
+    switch (options.action) {
+        case StartOptions::Action::Help:
+            std::fputs(StartOptions::HelpText().toLocal8Bit().constData(), stdout);
+            return 0;
+        case StartOptions::Action::Version:
+            std::fputs(StartOptions::VersionText().toLocal8Bit().constData(), stdout);
+            return 0;
+        default:
+            std::fprintf(stderr, "slidewright: %s\n", options.message.toLocal8Bit().constData());
+            std::fputs(StartOptions::HelpText().toLocal8Bit().constData(), stderr);
+            return 2;
+    }
+}
+
+QStringList argumentList(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+}  // namespace
+
 int run(int argc, char** argv) {
+    StartOptions::Options options = StartOptions::Parse(argumentList(argc, argv));
+    if (options.action != StartOptions::Action::Launcher &&
+        options.action != StartOptions::Action::LeftToQt) {
+        return answerOnTheTerminal(argc, argv, options);
+    }
     QApplication application(argc, argv);
+    if (options.action == StartOptions::Action::LeftToQt) {
+        // Qt has taken its own options (-platform xcb, ...) out of the list.
+        options = StartOptions::Parse(QApplication::arguments());
+        if (options.action != StartOptions::Action::Launcher) {
+            return answerOnTheTerminal(argc, argv, options);
+        }
+    }
     QApplication::setApplicationName(QStringLiteral("slidewright"));
     QApplication::setApplicationDisplayName(QString());
     QApplication::setWindowIcon(AppIcon::programIcon());
@@ -57,7 +106,7 @@ int run(int argc, char** argv) {
         return 1;
     }
     previewMode = false;
-    CommandLine::setFromArguments(QApplication::arguments().mid(1));
+    CommandLine::set(options.package);
 
     auto* launcher = new frmMain();
     launcher->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,5 +1,6 @@
 #include "system/frmVersion.h"
 
+#include "common/ProgramVersion.h"
 #include "system/MHomePage.h"
 #include "system/MWin_Close.h"
 
@@ -15,9 +16,7 @@
 namespace AboutInfo {
 
 QString versionText() {
-    return QStringLiteral("%1.%2")
-        .arg(SLIDEWRIGHT_VERSION_MAJOR)
-        .arg(SLIDEWRIGHT_VERSION_MINOR, 2, 10, QChar(u'0'));
+    return ProgramVersion::text();
 }
 
 QString titleText() {

@@ -3,6 +3,14 @@
 set -u
 . "$(dirname "$0")/xsession.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
+
+# Help and version answer on the terminal, with no display at all; an unknown
+# option is refused with a non-zero exit.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --version) || fail "--version failed without a display"
+[ "$version" = "slidewright 3.01" ] || fail "--version printed '$version'"
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --help | grep -q -- '--version' || fail "--help lists no options"
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --no-such-option >/dev/null 2>&1 && fail "an unknown option was taken"
+
 start_x
 
 # A first copy shows the launcher.

@@ -1,0 +1,87 @@
+#include "StartOptions.h"
+
+#include "common/ProgramVersion.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+
+namespace StartOptions {
+namespace {
+
+// The options QApplication takes out of the command line itself.
+const QStringList kQtOptions{
+    QStringLiteral("platform"),
+    QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),
+    QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"),
+    QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"),
+    QStringLiteral("reverse"),
+    QStringLiteral("session"),
+    QStringLiteral("style"),
+    QStringLiteral("stylesheet"),
+    QStringLiteral("widgetcount"),
+    QStringLiteral("display"),
+    QStringLiteral("geometry"),
+    QStringLiteral("title"),
+    QStringLiteral("name"),
+    QStringLiteral("visual"),
+    QStringLiteral("ncols"),
+    QStringLiteral("cmap"),
+    QStringLiteral("nograb"),
+    QStringLiteral("dograb"),
+    QStringLiteral("sync"),
+};
+
+void describe(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("スクリーンムービーの作成と再生"));
+    // Qt's own options are single-dash words (-platform xcb): read them whole.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("package"),
+        QStringLiteral("開くムービー（.sdw）。再生か編集かはランチャーで選びます。"),
+        QStringLiteral("[package]"));
+}
+
+}  // namespace
+
+Options Parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    describe(parser);
+    Options options;
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        const bool onlyQt = !unknown.isEmpty() &&
+                            std::all_of(unknown.begin(), unknown.end(), [](const QString& name) {
+                                return kQtOptions.contains(name);
+                            });
+        options.action = onlyQt ? Action::LeftToQt : Action::Refused;
+        options.message = parser.errorText();
+        return options;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        options.action = Action::Help;
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        options.action = Action::Version;
+    }
+    // A path with blanks that the shell split apart is still one path.
+    options.package = parser.positionalArguments().join(u' ');
+    return options;
+}
+
+QString HelpText() {
+    // Qt names the program in the usage line from the running application.
+    QCommandLineParser parser;
+    describe(parser);
+    return parser.helpText();
+}
+
+QString VersionText() {
+    return QStringLiteral("slidewright ") + ProgramVersion::text() + u'\n';
+}
+
+}  // namespace StartOptions
