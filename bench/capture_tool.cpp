@@ -23,8 +23,8 @@ int Grab(bool active, const char* out) {
         std::fprintf(stderr, "no X display\n");
         return 1;
     }
-    const auto picture = active ? grabber->grabActiveWindow() : grabber->grabScreen();
-    if (!picture || !picture->save(QString::fromLocal8Bit(out))) {
+    const QImage picture = (active ? grabber->grabActiveWindow() : grabber->grabScreen()).picture;
+    if (picture.isNull() || !picture.save(QString::fromLocal8Bit(out))) {
         std::fprintf(stderr, "capture failed\n");
         return 1;
     }

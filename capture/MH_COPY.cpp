@@ -1,37 +1,50 @@
 #include "MH_COPY.h"
 
+namespace MH_COPY {
 namespace {
 
-std::unique_ptr<ScreenGrabber>& Grabber() {
+std::unique_ptr<ScreenGrabber>& Chosen() {
     static std::unique_ptr<ScreenGrabber> grabber;
-    if (!grabber) {
-        grabber = ScreenGrabber::create();
-    }
     return grabber;
+}
+
+GrabFailure IntoBox(GrabResult result, QImage& box) {
+    if (result.ok()) {
+        box = std::move(result.picture);
+        return GrabFailure::None;
+    }
+    box = QImage();
+    return result.failure == GrabFailure::None ? GrabFailure::NoScreen : result.failure;
 }
 
 }  // namespace
 
-namespace MH_COPY {
-
-std::optional<QImage> HardCopyDesktop() {
-    return Grabber()->grabScreen();
+ScreenGrabber& Grabber() {
+    std::unique_ptr<ScreenGrabber>& grabber = Chosen();
+    if (!grabber) {
+        grabber = ScreenGrabber::create();
+    }
+    return *grabber;
 }
 
-std::optional<QImage> HardCopyForeground() {
-    return Grabber()->grabActiveWindow();
+GrabResult HardCopyDesktop() {
+    return Grabber().grabScreen();
 }
 
-void CopyDesktopToBox(QImage& box) {
-    box = HardCopyDesktop().value_or(QImage());
+GrabResult HardCopyForeground() {
+    return Grabber().grabActiveWindow();
 }
 
-void CopyForegroundToBox(QImage& box) {
-    box = HardCopyForeground().value_or(QImage());
+GrabFailure CopyDesktopToBox(QImage& box) {
+    return IntoBox(HardCopyDesktop(), box);
+}
+
+GrabFailure CopyForegroundToBox(QImage& box) {
+    return IntoBox(HardCopyForeground(), box);
 }
 
 void SetGrabber(std::unique_ptr<ScreenGrabber> grabber) {
-    Grabber() = std::move(grabber);
+    Chosen() = std::move(grabber);
 }
 
 }  // namespace MH_COPY

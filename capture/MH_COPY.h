@@ -5,23 +5,25 @@
 #include <QImage>
 
 #include <memory>
-#include <optional>
 
 // Hard copies of the screen for the capture window, through the grabber
-// that suits the display in use.
+// that suits the desktop session.
 namespace MH_COPY {
 
-std::optional<QImage> HardCopyDesktop();
+GrabResult HardCopyDesktop();
 
 // The active window with its frame and title bar.
-std::optional<QImage> HardCopyForeground();
+GrabResult HardCopyForeground();
 
 // Put the copy into the box; a failed copy leaves the box empty (a null
-// picture), which the following save reports.
-void CopyDesktopToBox(QImage& box);
-void CopyForegroundToBox(QImage& box);
+// picture) and says why.
+GrabFailure CopyDesktopToBox(QImage& box);
+GrabFailure CopyForegroundToBox(QImage& box);
 
-// Replaces the grabber chosen for this display (null: choose again).
+// The grabber in use, chosen for the session on first use.
+ScreenGrabber& Grabber();
+
+// Replaces the grabber chosen for the session (null: choose again).
 void SetGrabber(std::unique_ptr<ScreenGrabber> grabber);
 
 }  // namespace MH_COPY

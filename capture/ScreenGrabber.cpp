@@ -2,17 +2,19 @@
 
 #include "capture/PortalGrabber.h"
 #include "capture/X11Grabber.h"
-
-#include <QGuiApplication>
+#include "common/DesktopSession.h"
 
 std::unique_ptr<ScreenGrabber> ScreenGrabber::create() {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("xcb")) {
-        if (auto x11 = X11Grabber::connect()) {
-            return x11;
-        }
-    } else if (platform.startsWith(QLatin1String("wayland"))) {
-        return std::make_unique<PortalGrabber>();
+    switch (DesktopSession::current()) {
+        case DesktopSession::Kind::Wayland:
+            return std::make_unique<PortalGrabber>();
+        case DesktopSession::Kind::X11:
+            if (auto x11 = X11Grabber::connect()) {
+                return x11;
+            }
+            break;
+        case DesktopSession::Kind::None:
+            break;
     }
     return std::make_unique<NullGrabber>();
 }

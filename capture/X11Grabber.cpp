@@ -51,13 +51,16 @@ std::unique_ptr<X11Grabber> X11Grabber::connect(const char* displayName) {
     return std::unique_ptr<X11Grabber>(new X11Grabber(owner.release(), screens.data));
 }
 
-std::optional<QImage> X11Grabber::grabScreen() {
-    return copyFromRoot(QRect(0, 0, screen_->width_in_pixels, screen_->height_in_pixels));
+GrabResult X11Grabber::grabScreen() {
+    // The root spans every monitor of the desktop.
+    return GrabResult::of(
+        copyFromRoot(QRect(0, 0, screen_->width_in_pixels, screen_->height_in_pixels))
+            .value_or(QImage()));
 }
 
-std::optional<QImage> X11Grabber::grabActiveWindow() {
+GrabResult X11Grabber::grabActiveWindow() {
     if (const auto frame = activeFrame()) {
-        return copyFromRoot(*frame);
+        return GrabResult::of(copyFromRoot(*frame).value_or(QImage()));
     }
     return grabScreen();
 }

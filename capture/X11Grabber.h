@@ -4,6 +4,8 @@
 
 #include <QRect>
 
+#include <optional>
+
 #include <xcb/xcb.h>
 
 // Copies from the X root window, so that what is copied is exactly what is
@@ -14,8 +16,8 @@ public:
     // server cannot be reached.
     static std::unique_ptr<X11Grabber> connect(const char* displayName = nullptr);
 
-    std::optional<QImage> grabScreen() override;
-    std::optional<QImage> grabActiveWindow() override;
+    GrabResult grabScreen() override;
+    GrabResult grabActiveWindow() override;
 
     // The active window's outer rectangle (window-manager frame included)
     // in screen pixels; nothing when no window is active.

@@ -36,7 +36,7 @@ void frmMaker::mnuCopy_Click() {
     {
         frmCopy capture(this);
         capture.Form_Load();
-        capture.exec();
+        capture.runModal();
     }
     show();
     if (captureSaved) {

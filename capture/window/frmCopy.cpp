@@ -3,6 +3,7 @@
 #include "frmCopy.h"
 #include "common/Twips.h"
 
+#include "capture/MH_COPY.h"
 #include "capture/window/CaptureFiles.h"
 #include "capture/window/CaptureHandoff.h"
 #include "capture/window/CaptureIcons.h"
@@ -16,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
@@ -73,6 +75,15 @@ frmCopy::frmCopy(QWidget* parent)
 }
 
 frmCopy::~frmCopy() = default;
+
+int frmCopy::runModal() {
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    loop.exec();
+    return result();
+}
 
 void frmCopy::createControls() {
     cmdCopy = pictureButton(this, "cmdCopy", CaptureIcons::record(), CopyTexts::kRecordTip);
@@ -230,8 +241,21 @@ void frmCopy::cmdCopy_Click() {
         txtTim->setFocus();
         return;
     }
+    if (chkAct->isChecked()) {
+        tellWholeScreenOnly();
+    }
     setInputsEnabled(false);
     armTimer();
+}
+
+void frmCopy::tellWholeScreenOnly() {
+    static bool told = false;
+    if (told || MH_COPY::Grabber().copiesActiveWindow()) {
+        return;
+    }
+    told = true;
+    MessageBox::show(this, CopyTexts::kWholeScreenOnly, CopyTexts::kActiveCaption,
+                     MessageBox::Icon::Information);
 }
 
 void frmCopy::cmdStop_Click() {

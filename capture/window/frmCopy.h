@@ -40,6 +40,22 @@ inline const QString kContinuousDelay =
 inline const QString kSaveFailed =
     QStringLiteral("保存に失敗しました（下記で保存を試みました）\r\n");
 inline const QString kSaveFailedTitle = QStringLiteral("エラー");
+// The desktop's screenshot service failed; titled kStoppedTitle.
+inline const QString kPortalMissing = QStringLiteral(
+    "画面を記録できませんでした。\r\n"
+    "このデスクトップには画面を記録する仕組み（xdg-desktop-portal "
+    "のスクリーンショット）がありません。");
+inline const QString kPortalRefused =
+    QStringLiteral("画面を記録できませんでした。\r\n画面の記録が許可されませんでした。");
+inline const QString kPortalNoAnswer = QStringLiteral(
+    "画面を記録できませんでした。\r\nデスクトップが１０秒以内に応答しませんでした。");
+inline const QString kPortalError =
+    QStringLiteral("画面を記録できませんでした。\r\nデスクトップが画面の記録に失敗しました。");
+// Said once a run where only the whole screen can be copied; titled with
+// the check box's caption.
+inline const QString kWholeScreenOnly = QStringLiteral(
+    "このデスクトップ（Wayland）では、アクティブ画面だけを記録することはできません。\r\n"
+    "画面全体を記録します。");
 
 }  // namespace CopyTexts
 
@@ -54,6 +70,10 @@ class frmCopy : public QDialog {
 public:
     explicit frmCopy(QWidget* parent = nullptr);
     ~frmCopy() override;
+
+    // Shows the window modal and returns its result once it has closed.
+    // Unlike exec(), hiding the window for a copy does not end it.
+    int runModal();
 
     QToolButton* cmdCopy = nullptr;
     QToolButton* cmdStop = nullptr;
@@ -98,6 +118,11 @@ private:
     void showNextFrameNo();
     void captureAndSave();
     void moveToPosition();
+    // Out of the picture for a copy, and back without taking the focus.
+    void stepAside();
+    void comeBack();
+    // Where only the whole screen can be copied, says so once a run.
+    void tellWholeScreenOnly();
     // The delay box takes typing only while the window accepts the focus.
     void acceptFocusForTyping(bool accept);
 

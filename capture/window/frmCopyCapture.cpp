@@ -1,5 +1,5 @@
-// The timed capture: out of the way, copy, reduce, save, enter the frame,
-// back in place, and on again in continuous mode.
+// The timed capture: out of the picture, copy, reduce, save, enter the
+// frame, back in place, and on again in continuous mode.
 #include "common/Twips.h"
 #include "frmCopy.h"
 
@@ -16,25 +16,47 @@
 #include <QLineEdit>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
-// -10000 twips: well beyond the top-left corner of any screen.
-constexpr int kOffScreen = -10000 / Twips::kPerPixel;
-// Long enough for the window manager to move the window and for the windows
-// below to repaint where it was.
-constexpr int kRepaintPauseMs = 200;
+// After the window has gone, how long the desktop takes to show what was
+// below it. A compositor has those pixels already; on plain X11 the
+// programs below must repaint first.
+constexpr int kComposedRepaintMs = 40;
+constexpr int kX11RepaintMs = 100;
+// The window system's own unmapping takes a moment as well.
+constexpr int kUnmapLimitMs = 200;
 
 // Lets the window system catch up without taking clicks or keys meanwhile,
 // so nothing can start, pause or close the window halfway through a copy.
-void letWindowsRepaint(int milliseconds) {
+void letWindowsRun(int milliseconds) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QDeadlineTimer pause(milliseconds);
     while (!pause.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-        QThread::msleep(5);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
+        QThread::msleep(2);
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The message for a copy the desktop's screenshot service could not make;
+// empty for other failures, which the failed save reports.
+QString PortalMessage(GrabFailure failure) {
+    switch (failure) {
+        case GrabFailure::PortalMissing:
+            return CopyTexts::kPortalMissing;
+        case GrabFailure::Refused:
+            return CopyTexts::kPortalRefused;
+        case GrabFailure::NoAnswer:
+            return CopyTexts::kPortalNoAnswer;
+        case GrabFailure::PortalError:
+            return CopyTexts::kPortalError;
+        case GrabFailure::None:
+        case GrabFailure::NoScreen:
+            break;
+    }
+    return QString();
 }
 
 }  // namespace
@@ -47,13 +69,20 @@ void frmCopy::tmrSleep_Timer() {
     capturing_ = true;
     capturePosition.top = y() * Twips::kPerPixel;
     capturePosition.left = x() * Twips::kPerPixel;
-    move(kOffScreen, kOffScreen);
-    letWindowsRepaint(kRepaintPauseMs);
+    stepAside();
 
-    if (chkAct->isChecked()) {
-        MH_COPY::CopyForegroundToBox(picCopy);
-    } else {
-        MH_COPY::CopyDesktopToBox(picCopy);
+    const GrabFailure failure = chkAct->isChecked() ? MH_COPY::CopyForegroundToBox(picCopy)
+                                                    : MH_COPY::CopyDesktopToBox(picCopy);
+    if (const QString message = PortalMessage(failure); !message.isEmpty()) {
+        // No frame from a failed copy, and no further tries of a service
+        // that has just failed: the window is ready for another go.
+        comeBack();
+        capturing_ = false;
+        MessageBox::show(this, message, CopyTexts::kStoppedTitle, MessageBox::Icon::Exclamation);
+        if (!unloaded_) {
+            setInputsEnabled(true);
+        }
+        return;
     }
     captureAndSave();
     capturing_ = false;
@@ -72,6 +101,28 @@ void frmCopy::tmrSleep_Timer() {
         return;
     }
     setInputsEnabled(true);
+}
+
+void frmCopy::stepAside() {
+    // Hidden, not moved off the screen: window managers keep a corner of a
+    // window on the screen, and a Wayland window cannot move at all.
+    hide();
+    QWindow* window = windowHandle();
+    const QDeadlineTimer unmapped(kUnmapLimitMs);
+    while (window != nullptr && window->isExposed() && !unmapped.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
+        QThread::msleep(1);
+    }
+    letWindowsRun(MH_COPY::Grabber().desktopComposites() ? kComposedRepaintMs : kX11RepaintMs);
+}
+
+void frmCopy::comeBack() {
+    if (unloaded_) {
+        return;
+    }
+    moveToPosition();
+    // Shown again without activation, so the active window stays the user's.
+    show();
 }
 
 void frmCopy::captureAndSave() {
@@ -99,7 +150,7 @@ void frmCopy::captureAndSave() {
         captureSaved = true;
     }
     // Back in place first, so the message shows on the screen beside it.
-    moveToPosition();
+    comeBack();
     if (!saved) {
         MessageBox::show(this, CopyTexts::kSaveFailed + path, CopyTexts::kSaveFailedTitle,
                          MessageBox::Icon::Critical);

@@ -126,8 +126,9 @@ protected:
     }
 
     bool swatchOnScreen() {
-        const auto screen = grabber_->grabScreen();
-        return screen && WrongPixels(*screen, swatch, swatch.mapToGlobal(QPoint(0, 0))) == 0;
+        const QImage screen = grabber_->grabScreen().picture;
+        return !screen.isNull() &&
+               WrongPixels(screen, swatch, swatch.mapToGlobal(QPoint(0, 0))) == 0;
     }
 
     // Opens the capture window and waits until the window manager has it
@@ -148,6 +149,8 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo > before; }, 10000))
             << "nothing was saved; boxes: " << boxTexts().join(QStringLiteral(" / ")).toStdString();
         ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
+        ASSERT_TRUE(waitUntil([&] { return w.isVisible() && w.windowHandle()->isExposed(); }))
+            << "the window did not come back";
     }
 
     std::unique_ptr<X11Grabber> grabber_;
@@ -195,6 +198,24 @@ TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumb
     EXPECT_EQ(capturePosition.left, place.x() * 15);
     EXPECT_EQ(capturePosition.top, place.y() * 15);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
+TEST_F(CaptureWindowX11, NoPixelOfTheWindowIsInItsOwnCapture) {
+    // In the top-left corner, where a window manager keeps a window it is
+    // asked to move off the screen.
+    const QImage empty = grabber_->grabScreen().picture;
+    ASSERT_FALSE(empty.isNull());
+    capturePosition = {0, 0};
+    frmCopy& w = openOnScreen();
+    const QRect around = w.frameGeometry().adjusted(-8, -8, 8, 8) & empty.rect();
+    ASSERT_NE(grabber_->grabScreen().picture.copy(around), empty.copy(around))
+        << "the window is not on the screen to begin with";
+
+    recordOnce(w);
+    const QImage picture(workFile(QStringLiteral("SW001.bmp")));
+    ASSERT_EQ(picture.size(), empty.size());
+    EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32).copy(around), empty.copy(around));
+    EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
 }
 
 TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {

@@ -14,15 +14,16 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-TEST(NoDisplay, TheOffscreenPlatformCopiesNothing) {
-    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+TEST(NoDisplay, WithoutADisplayNothingIsCopied) {
+    ASSERT_TRUE(qEnvironmentVariableIsEmpty("DISPLAY"));
+    ASSERT_TRUE(qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
     const auto grabber = ScreenGrabber::create();
     EXPECT_NE(dynamic_cast<NullGrabber*>(grabber.get()), nullptr);
-    EXPECT_FALSE(grabber->grabScreen().has_value());
-    EXPECT_FALSE(grabber->grabActiveWindow().has_value());
+    EXPECT_EQ(grabber->grabScreen().failure, GrabFailure::NoScreen);
+    EXPECT_EQ(grabber->grabActiveWindow().failure, GrabFailure::NoScreen);
 
     QImage box(10, 10, QImage::Format_RGB32);
-    MH_COPY::CopyDesktopToBox(box);
+    EXPECT_EQ(MH_COPY::CopyDesktopToBox(box), GrabFailure::NoScreen);
     EXPECT_TRUE(box.isNull());
     QTemporaryDir dir;
     EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(box, dir.filePath(QStringLiteral("SW001.bmp"))));
@@ -39,8 +40,9 @@ TEST(NoDisplay, AnUnreachableXServerIsRefused) {
 TEST(NoPortal, WithoutASessionBusTheCopyFails) {
     PortalGrabber grabber(QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent/slidewright-bus"), QStringLiteral("no bus")));
-    EXPECT_FALSE(grabber.grabScreen().has_value());
-    EXPECT_FALSE(grabber.grabActiveWindow().has_value());
+    EXPECT_EQ(grabber.grabScreen().failure, GrabFailure::PortalMissing);
+    EXPECT_EQ(grabber.grabActiveWindow().failure, GrabFailure::PortalMissing);
+    EXPECT_FALSE(grabber.copiesActiveWindow());
 }
 
 TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
@@ -71,10 +73,24 @@ TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
         PortalGrabber grabber(bus);
         QElapsedTimer timer;
         timer.start();
-        EXPECT_FALSE(grabber.grabScreen().has_value());
+        EXPECT_EQ(grabber.grabScreen().failure, GrabFailure::PortalMissing);
         EXPECT_LT(timer.elapsed(), 10000);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("private"));
     daemon.terminate();
     daemon.waitForFinished();
+}
+
+TEST(SessionChoice, AWaylandSessionCopiesThroughThePortalWhateverQtRunsOn) {
+    // XWayland's root shows no Wayland window, so the session decides.
+    qputenv("WAYLAND_DISPLAY", "wayland-slidewright-test");
+    qputenv("DISPLAY", ":4711");
+    EXPECT_NE(dynamic_cast<PortalGrabber*>(ScreenGrabber::create().get()), nullptr);
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    EXPECT_NE(dynamic_cast<PortalGrabber*>(ScreenGrabber::create().get()), nullptr);
+    qunsetenv("XDG_SESSION_TYPE");
+    // An X11 session whose server cannot be reached copies nothing.
+    EXPECT_NE(dynamic_cast<NullGrabber*>(ScreenGrabber::create().get()), nullptr);
+    qunsetenv("DISPLAY");
 }

@@ -56,8 +56,8 @@ bool IsAbove(const QWidget& upper, const QWidget& lower) {
 
 QRgb ScreenPixel(const QPoint& at) {
     auto grabber = X11Grabber::connect();
-    const auto screen = grabber ? grabber->grabScreen() : std::nullopt;
-    return screen ? screen->pixel(at) & 0xFFFFFF : 0x1000000;
+    const QImage screen = grabber ? grabber->grabScreen().picture : QImage();
+    return !screen.isNull() ? screen.pixel(at) & 0xFFFFFF : 0x1000000;
 }
 
 class Topmost : public ::testing::Test {
