@@ -2,6 +2,7 @@
 
 #include "InstanceLock.h"
 #include "MDllChk.h"
+#include "PlatformChoice.h"
 #include "StartOptions.h"
 #include "TerminationSignals.h"
 #include "common/AppIcon.h"
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace StartUp {
 
@@ -79,7 +81,9 @@ int run(int argc, char** argv) {
         options.action != StartOptions::Action::LeftToQt) {
         return answerOnTheTerminal(argc, argv, options);
     }
-    QApplication application(argc, argv);
+    std::vector<char*> arguments = PlatformChoice::Arguments(argc, argv);
+    int count = static_cast<int>(arguments.size()) - 1;
+    QApplication application(count, arguments.data());
     if (options.action == StartOptions::Action::LeftToQt) {
         // Qt has taken its own options (-platform xcb, ...) out of the list.
         options = StartOptions::Parse(QApplication::arguments());

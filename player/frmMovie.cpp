@@ -2,6 +2,7 @@
 #include "common/Twips.h"
 
 #include "common/AppIcon.h"
+#include "common/DevicePixels.h"
 #include "common/FileDialogs.h"
 #include "common/LauncherLink.h"
 #include "common/MessageBox.h"
@@ -230,6 +231,7 @@ void frmMovie::Pic1_MouseUp(const QPoint& position) {
         return;
     }
     move(x() + position.x() - dragStartX, y() + position.y() - dragStartY);
+    DevicePixels::FitWindow(this, pictureSize_);
     dragStartX = -1;
     dragStartY = -1;
 }
@@ -266,6 +268,12 @@ bool frmMovie::eventFilter(QObject* watched, QEvent* event) {
 void frmMovie::tmrEnd_Timer() {
     tmrEnd->stop();
     LauncherLink::unloadLauncher();
+}
+
+void frmMovie::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Once Qt has shown the window, which sets its own size hints last.
+    QTimer::singleShot(0, this, [this] { DevicePixels::FitWindow(this, pictureSize_); });
 }
 
 void frmMovie::closeEvent(QCloseEvent* event) {
@@ -324,4 +332,5 @@ void frmMovie::placeOnScreen() {
     const int left = area.left() + std::max(0, (area.width() - width()) / 2);
     const int top = area.top() + std::max(0, (area.height() - height()) / 2);
     move(left, top);
+    DevicePixels::FitWindow(this, pictureSize_);
 }

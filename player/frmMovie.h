@@ -90,6 +90,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -106,4 +107,6 @@ private:
     // The sound file of the frame on screen, removed when another frame
     // takes its place.
     QString shownSoundFile_;
+    // The picture on screen, in its own (device) pixels.
+    QSize pictureSize_;
 };

@@ -3,6 +3,8 @@
 // frame list.
 #include "frmMovie.h"
 
+#include "common/DevicePixels.h"
+
 #include "moviefile/AFrameReel.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/PreviewMode.h"
@@ -68,9 +70,14 @@ bool frmMovie::ShowFrame(int n) {
         failWith(picture.message);
         return false;
     }
-    Pic1->setPixmap(QPixmap::fromImage(picture.image));
-    Pic1->resize(picture.image.size());
+    // One picture pixel is one device pixel, at any scale of the screen.
+    QPixmap pixmap = QPixmap::fromImage(picture.image);
+    pixmap.setDevicePixelRatio(devicePixelRatioF());
+    Pic1->setPixmap(pixmap);
+    Pic1->resize(DevicePixels::CoveringSize(picture.image.size(), devicePixelRatioF()));
     resize(Pic1->size());
+    pictureSize_ = picture.image.size();
+    DevicePixels::FitWindow(this, pictureSize_);
     ArrangeControls();
 
     const MovieDoc& doc = movieDoc();

@@ -1,7 +1,8 @@
 // Makes a movie package for the player's journeys, through the program's
 // own archiver:
 //   make_player_package PACKAGE MODE LOOP WIDTHxHEIGHT:WAITMS:RRGGBB...
-// Each frame is one flat colour, so a screenshot tells the frames apart.
+// Each frame is one flat colour, so a screenshot tells the frames apart, or
+// "noise"; SLIDEWRIGHT_KEEP_FRAMES names a folder for copies of the pictures.
 // Exits 77 while the archiver cannot yet store or extract members.
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -38,9 +40,24 @@ int main(int argc, char** argv) {
         const QByteArray k = QByteArray::number(i - 3).rightJustified(3, '0');
         const QString name = QStringLiteral("SW%1.bmp").arg(QString::fromLatin1(k));
         QImage image(size[0].toInt(), size[1].toInt(), QImage::Format_RGB888);
-        image.fill(QColor(u'#' + parts[2]));
+        if (parts[2] == u"noise") {
+            // Every pixel its own: any scaling or shift shows.
+            QRandomGenerator random(static_cast<quint32>(i));
+            for (int y = 0; y < image.height(); ++y) {
+                uchar* line = image.scanLine(y);
+                for (int x = 0; x < image.width() * 3; ++x) {
+                    line[x] = static_cast<uchar>(random.bounded(256));
+                }
+            }
+        } else {
+            image.fill(QColor(u'#' + parts[2]));
+        }
         if (!image.save(QDir(folder.path()).filePath(name), "BMP")) {
             return 2;
+        }
+        // The pictures themselves, for journeys that compare pixels.
+        if (const QString keep = qEnvironmentVariable("SLIDEWRIGHT_KEEP_FRAMES"); !keep.isEmpty()) {
+            image.save(QDir(keep).filePath(name), "BMP");
         }
         script += "NAME," + k + "," + name.toLatin1() + "\r\nWAIT," + k + "," +
                   parts[1].toLatin1() + "\r\nSOUND," + k + ",\r\n";
