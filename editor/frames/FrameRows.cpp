@@ -257,12 +257,14 @@ void FrameRows::clearPictures() {
 
 void FrameRows::showThumbnail(int index, int frame) {
     PictureBox* box = picDat[index];
+    // Fitted at the screen's device pixels, so a scaled screen shows it sharp.
+    const qreal ratio = box->devicePixelRatioF();
     MPicSizeChg::TargetBox target;
-    target.outerTwips = box->size() * Twips::kPerPixel;
-    target.innerTwips = box->contentsRect().size() * Twips::kPerPixel;
+    target.outerTwips = box->size() * ratio * Twips::kPerPixel;
+    target.innerTwips = box->contentsRect().size() * ratio * Twips::kPerPixel;
     target.background = box->background();
     const QString path = WorkFolder::filePath(movieDoc().frames[frame].pictureFile);
-    const QImage thumbnail = ThumbnailCache::shared().thumbnail(path, target);
+    QImage thumbnail = ThumbnailCache::shared().thumbnail(path, target);
     if (thumbnail.isNull()) {
         // The row stays empty and the editor goes on: the user's other
         // frames are still there to save.
@@ -271,6 +273,7 @@ void FrameRows::showThumbnail(int index, int frame) {
         MessageBox::show(area_->window(), message.text, message.title, message.icon);
         return;
     }
+    thumbnail.setDevicePixelRatio(ratio);
     box->setPicture(thumbnail);
 }
 

@@ -10,7 +10,7 @@
 
 namespace MPRO_BAR {
 
-QImage DrawProgress(QSize size, int percent, const QFont& font) {
+QImage DrawProgress(QSize size, int percent, const QFont& font, qreal ratio) {
     if (size.isEmpty()) {
         return {};
     }
@@ -21,7 +21,8 @@ QImage DrawProgress(QSize size, int percent, const QFont& font) {
     const int barEnd =
         std::clamp(static_cast<int>(std::nearbyint(fraction * float(width))), 0, width);
 
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(size * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(kBackgroundColor);
     QPainter painter(&image);
 
@@ -47,7 +48,8 @@ void ShowProgress(ProgressBox* box, int percent) {
     if (box == nullptr) {
         return;
     }
-    box->setPicture(DrawProgress(box->contentsRect().size(), percent, box->font()));
+    box->setPicture(
+        DrawProgress(box->contentsRect().size(), percent, box->font(), box->devicePixelRatioF()));
     box->repaint();
 }
 

@@ -16,7 +16,8 @@ inline constexpr QRgb kBackgroundColor = 0xffffffff;  // white
 
 // The bar for `percent` on an inner area of `size`, its text in `font`.
 // Values above 100 fill the whole bar and still show their own number.
-QImage DrawProgress(QSize size, int percent, const QFont& font);
+// At `ratio` device pixels per pixel, for a scaled screen.
+QImage DrawProgress(QSize size, int percent, const QFont& font, qreal ratio = 1);
 
 // Draws the bar for `percent` into `box` in the box's font and repaints it.
 void ShowProgress(ProgressBox* box, int percent);

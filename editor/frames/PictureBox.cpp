@@ -30,13 +30,16 @@ void PictureBox::setPicture(const QImage& picture) {
 
 void PictureBox::printText(QPoint position, const QString& text) {
     if (picture_.isNull()) {
-        picture_ = QImage(contentsRect().size(), QImage::Format_RGB32);
+        const qreal ratio = devicePixelRatioF();
+        picture_ = QImage(contentsRect().size() * ratio, QImage::Format_RGB32);
+        picture_.setDevicePixelRatio(ratio);
         picture_.fill(background());
     }
     QPainter painter(&picture_);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRect(position, picture_.size()), Qt::AlignLeft | Qt::AlignTop, text);
+    painter.drawText(QRect(position, picture_.deviceIndependentSize().toSize()),
+                     Qt::AlignLeft | Qt::AlignTop, text);
     printedText_ += text;
     update();
 }
