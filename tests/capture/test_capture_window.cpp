@@ -2,11 +2,13 @@
 // controls, the rules of its fields, the settings it keeps, the refusals,
 // pausing, and a copy that fails reported as a failed save.
 #include "CaptureWindowFixture.h"
+#include "capture/PortalGrabber.h"
 #include "capture/window/CaptureFiles.h"
 #include "tests/QtWait.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDBusConnection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -310,6 +312,32 @@ TEST_F(CaptureWindowTest, ACopyThatFailsIsReportedAsAFailedSave) {
     EXPECT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
     EXPECT_FALSE(w.cmdStop->isEnabled());
     EXPECT_EQ(w.pos(), QPoint(40, 20)) << "back in place after the copy";
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(CaptureWindowTest, WithoutTheDesktopPortalNoFrameIsAddedAndTheUserIsTold) {
+    // A Wayland session whose bus cannot be reached has no portal to ask.
+    MH_COPY::SetGrabber(std::make_unique<PortalGrabber>(QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/slidewright-bus"), QStringLiteral("no bus"))));
+    appSettings().captureActiveWindow = 1;
+    frmCopy& w = open();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        w.cmdCopy->click();
+        ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }, 3000));
+    }
+    QStringList titles;
+    for (const auto& box : MessageBox::shownBoxes()) {
+        titles << box.title;
+    }
+    // Only the whole screen can be asked for, said once; then each failure.
+    EXPECT_EQ(titles, QStringList({QStringLiteral("ｱｸﾃｨﾌﾞ画面を記録"), QStringLiteral("記録中止"),
+                                   QStringLiteral("記録中止")}));
+    EXPECT_TRUE(
+        MessageBox::shownBoxes().back().text.contains(QStringLiteral("xdg-desktop-portal")));
+    EXPECT_TRUE(QDir(work.path()).isEmpty());
+    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_EQ(w.nextFrameNo, 1);
+    EXPECT_FALSE(captureSaved);
     EXPECT_TRUE(w.isVisible());
 }
 
