@@ -207,7 +207,41 @@ TEST_F(HardCopy, AWindowPartlyOffTheScreenKeepsItsSizeWithTheHiddenPartBlack) {
               screen.copy(0, frame.top(), frame.width() - hidden, frame.height()));
 }
 
-TEST(HardCopyChoice, TheXcbPlatformGetsTheX11Grabber) {
+TEST_F(HardCopy, TheWholeScreenIsEveryMonitorOfTheDesktop) {
+    // The screen split into two monitors side by side, as RandR sees two
+    // outputs.
+    const QSize whole = QGuiApplication::primaryScreen()->virtualSize();
+    const int half = whole.width() / 2;
+    const auto monitor = [&](const QString& name, int left, const QString& output) {
+        XTools::Run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), name,
+                                               QStringLiteral("%1/%2x%3/%4+%5+0")
+                                                   .arg(half)
+                                                   .arg(half / 4)
+                                                   .arg(whole.height())
+                                                   .arg(whole.height() / 4)
+                                                   .arg(left),
+                                               output});
+    };
+    monitor(QStringLiteral("LEFT"), 0, QStringLiteral("screen"));
+    monitor(QStringLiteral("RIGHT"), half, QStringLiteral("none"));
+    ASSERT_TRUE(XTools::WaitFor([] { return QGuiApplication::screens().size() == 2; }))
+        << "the desktop did not become two monitors";
+
+    Swatch left(qRgb(255, 0, 0), qRgb(0, 0, 255), QStringLiteral("on the left"));
+    Swatch right(qRgb(255, 255, 0), qRgb(128, 0, 128), QStringLiteral("on the right"));
+    showActive(left, QPoint(100, 100));
+    showActive(right, QPoint(half + 100, 100));
+    const QImage screen = grabber_->grabScreen().picture;
+    EXPECT_EQ(screen.size(), whole);
+    EXPECT_EQ(WrongPixels(screen, left, left.mapToGlobal(QPoint(0, 0))), 0);
+    EXPECT_EQ(WrongPixels(screen, right, right.mapToGlobal(QPoint(0, 0))), 0);
+    for (const char* name : {"LEFT", "RIGHT"}) {
+        XTools::Run(QStringLiteral("xrandr"),
+                    {QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
+    }
+}
+
+TEST(HardCopyChoice, AnX11SessionGetsTheX11Grabber) {
     const auto grabber = ScreenGrabber::create();
     EXPECT_NE(dynamic_cast<X11Grabber*>(grabber.get()), nullptr);
 }

@@ -37,7 +37,7 @@ as_desktop_user() {
     for program in "$@"; do
         cp "$SLIDEWRIGHT_BIN/$program" "$copy/bin/" || fail "no $program in $SLIDEWRIGHT_BIN"
     done
-    cp "$(dirname "$script")"/*.sh "$copy/tests/"
+    cp "$(dirname "$script")"/*.sh "${BASH_SOURCE[0]}" "$copy/tests/" 2>/dev/null
     chmod -R a+rX "$copy"
     chmod 755 "$copy"
     runuser -u nobody -- env -i PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 \

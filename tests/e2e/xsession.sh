@@ -9,7 +9,7 @@ start_server() {
     local number
     for _ in $(seq 20); do
         number=$((RANDOM % 20000 + 2000))
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$number" -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 100); do
             kill -0 "$XVFB_PID" 2>/dev/null || break
@@ -55,7 +55,7 @@ wait_for_window_manager() {
 start_x() {
     trap stop_x EXIT
     start_server || fail "no X server could be started"
-    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
     openbox --sm-disable >/dev/null 2>&1 &
     OPENBOX_PID=$!
     wait_for_window_manager || fail "openbox manages no windows"
