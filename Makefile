@@ -1,9 +1,9 @@
-# The README's two commands. Everything else is CMake.
+# The README's commands. Everything else is CMake.
 BUILD ?= build
 DEMO  := $(BUILD)/data/demo/demo.sdw
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps configure build fuzz clean
+.PHONY: run test deb deps configure build fuzz clean
 
 run: deps build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -16,6 +16,10 @@ run: deps build
 test: deps build
 	cd "$(BUILD)" && ctest --output-on-failure --timeout 600 -j2
 	scripts/run-fuzzers
+
+# slidewright_<version>_<arch>.deb in the build folder.
+deb: deps build
+	cd "$(BUILD)" && cpack -G DEB
 
 deps:
 	@scripts/install-deps

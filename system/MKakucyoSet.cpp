@@ -96,22 +96,6 @@ bool refreshDatabases() {
     return ok;
 }
 
-QByteArray mimePackage(const QString& extension, const QString& description) {
-    const QString glob = QStringLiteral("*") + extension.toLower();
-    const QString xml =
-        QStringLiteral(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-            "  <mime-type type=\"%1\">\n"
-            "    <comment>%2</comment>\n"
-            "    <icon name=\"%3\"/>\n"
-            "    <glob pattern=\"%4\" weight=\"80\"/>\n"
-            "  </mime-type>\n"
-            "</mime-info>\n")
-            .arg(kMimeType, description.toHtmlEscaped(), kIconName, glob.toHtmlEscaped());
-    return xml.toUtf8();
-}
-
 // Desktop entry string values escape these; a name carrying another control
 // character cannot be written at all.
 QString escapeDesktopString(const QString& text) {
@@ -126,24 +110,6 @@ QString escapeDesktopString(const QString& text) {
         }
     }
     return escaped;
-}
-
-QByteArray desktopEntry(const QString& exec, const QString& description) {
-    const QString entry = QStringLiteral(
-                              "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Slidewright\n"
-                              "GenericName=Screen movie maker\n"
-                              "GenericName[ja]=%1\n"
-                              "Comment=%2\n"
-                              "Exec=%3\n"
-                              "Icon=%4\n"
-                              "MimeType=%5;\n"
-                              "Terminal=false\n"
-                              "Categories=Graphics;AudioVideo;\n")
-                              .arg(QStringLiteral("スクリーンムービー作成"),
-                                   escapeDesktopString(description), exec, kIconName, kMimeType);
-    return entry.toUtf8();
 }
 
 bool writeIcons() {
@@ -227,6 +193,51 @@ QString execLine(const QString& program) {
     return escapeDesktopString(word) + QStringLiteral(" %f");
 }
 
+QByteArray mimePackage(const QString& extension, const QString& description) {
+    // Every LHA archive carries its method at offset 2, so this magic alone
+    // cannot tell a package from an archive: it ranks below the archive's
+    // own, and a file named *.sdw holding LHA data is ours as a sub-class.
+    const QString glob = QStringLiteral("*") + extension.toLower();
+    const QString xml =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+            "  <mime-type type=\"%1\">\n"
+            "    <comment>%2</comment>\n"
+            "    <sub-class-of type=\"application/x-lha\"/>\n"
+            "    <icon name=\"%3\"/>\n"
+            "    <magic priority=\"40\">\n"
+            "      <match type=\"string\" value=\"-lh0-\" mask=\"0xffffff00ff\" offset=\"2\"/>\n"
+            "    </magic>\n"
+            "    <glob pattern=\"%4\" weight=\"80\"/>\n"
+            "  </mime-type>\n"
+            "</mime-info>\n")
+            .arg(kMimeType, description.toHtmlEscaped(), kIconName, glob.toHtmlEscaped());
+    return xml.toUtf8();
+}
+
+QByteArray desktopEntry(const QString& exec) {
+    const QString entry =
+        QStringLiteral(
+            "[Desktop Entry]\n"
+            "Type=Application\n"
+            "Name=Slidewright\n"
+            "Name[ja]=スライドライト\n"
+            "GenericName=Screen movie maker\n"
+            "GenericName[ja]=スクリーンムービー作成\n"
+            "Comment=Make and play screen movies\n"
+            "Comment[ja]=画面のコマ送りムービーを作って再生します\n"
+            "Keywords=slideshow;screen movie;screenshot;capture;presentation;\n"
+            "Keywords[ja]=スライドショー;ムービー;画面;キャプチャ;プレゼンテーション;\n"
+            "Exec=%1\n"
+            "Icon=%2\n"
+            "MimeType=%3;\n"
+            "Terminal=false\n"
+            "Categories=Graphics;\n")
+            .arg(exec, kIconName, kMimeType);
+    return entry.toUtf8();
+}
+
 QString withDefaultApplication(const QString& mimeApps, const QString& mimeType,
                                const QString& entry) {
     QStringList lines = splitLines(mimeApps);
@@ -303,7 +314,7 @@ bool RegisterFileType(const QString& extension, const QString& typeName, const Q
         return false;
     }
     if (!writeFile(mimePackagePath(), mimePackage(extension, description)) ||
-        !writeFile(desktopEntryPath(), desktopEntry(exec, description)) || !writeIcons()) {
+        !writeFile(desktopEntryPath(), desktopEntry(exec)) || !writeIcons()) {
         return false;
     }
     QString mimeApps;

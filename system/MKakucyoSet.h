@@ -53,6 +53,16 @@ bool UnregisterFileType(const QString& extension, const QString& typeName,
 // when the path holds a character no desktop entry can carry.
 QString execLine(const QString& program);
 
+// The shared-mime-info package declaring the package type. The same text is
+// installed system-wide and written per user, so that either alone, or both,
+// give one type.
+QByteArray mimePackage(const QString& extension, const QString& description);
+
+// The program's desktop entry with `exec` as its Exec value. The installed
+// entry and the user's own share its name, so the user's shadows the
+// installed one while it exists and leaves it in place when removed.
+QByteArray desktopEntry(const QString& exec);
+
 // mimeapps.list text with `entry` as the default for `mimeType`, every other
 // line kept as it was.
 QString withDefaultApplication(const QString& mimeApps, const QString& mimeType,

@@ -75,6 +75,19 @@ protected:
                                         QStringLiteral("standard::content-type"), package});
         return info.section(QStringLiteral("standard::content-type: "), 1).trimmed();
     }
+    // Opens the package the way a file manager does and returns what the
+    // stand-in that was started wrote.
+    QString openThroughTheDesktop() const {
+        const QString opened = scratch.path() + QStringLiteral("/opened");
+        QFile::remove(opened);
+        QProcess::execute(QStringLiteral("gio"), {QStringLiteral("open"), package});
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFileInfo::exists(opened) && timer.elapsed() < 10000) {
+            QThread::msleep(20);
+        }
+        return readText(opened).trimmed();
+    }
     QString xdgDefault() const {
         return run(QStringLiteral("xdg-mime"),
                    {QStringLiteral("query"), QStringLiteral("default"), kMimeType});
@@ -109,14 +122,7 @@ TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
 
     // The desktop's own launcher parses our Exec line back into the program
     // and the package, blanks and dollar signs intact.
-    QProcess::execute(QStringLiteral("gio"), {QStringLiteral("open"), package});
-    const QString opened = scratch.path() + QStringLiteral("/opened");
-    QElapsedTimer timer;
-    timer.start();
-    while (!QFileInfo::exists(opened) && timer.elapsed() < 10000) {
-        QThread::msleep(20);
-    }
-    EXPECT_EQ(readText(opened).trimmed(), package);
+    EXPECT_EQ(openThroughTheDesktop(), package);
 }
 
 TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
@@ -128,15 +134,81 @@ TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
     ASSERT_TRUE(RegisterFileType(kExtension, kTypeName, kDescription, plain, 0, plain));
     EXPECT_TRUE(readText(dataHome + QStringLiteral("/applications/slidewright.desktop"))
                     .contains(QStringLiteral("\nExec=") + plain + QStringLiteral(" %f\n")));
+    EXPECT_EQ(openThroughTheDesktop(), package);
+}
 
-    QProcess::execute(QStringLiteral("gio"), {QStringLiteral("open"), package});
-    const QString opened = scratch.path() + QStringLiteral("/opened");
-    QElapsedTimer timer;
-    timer.start();
-    while (!QFileInfo::exists(opened) && timer.elapsed() < 10000) {
-        QThread::msleep(20);
+// Sets an environment variable for the child processes of one test.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
     }
-    EXPECT_EQ(readText(opened).trimmed(), package);
+    ~ScopedEnvironment() {
+        if (had_) {
+            qputenv(name_, old_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
+    // The installed type and desktop entry as the package lays them out,
+    // its caches refreshed by the package's own maintainer script.
+    const QString root = scratch.path() + QStringLiteral("/root");
+    const QString share = root + QStringLiteral("/usr/share");
+    const QString built = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/data/desktop/");
+    ASSERT_TRUE(QDir().mkpath(share + QStringLiteral("/mime/packages")));
+    ASSERT_TRUE(QDir().mkpath(share + QStringLiteral("/applications")));
+    ASSERT_TRUE(QFile::copy(built + kMimePackageFile,
+                            share + QStringLiteral("/mime/packages/") + kMimePackageFile));
+    ASSERT_TRUE(QFile::copy(built + kDesktopEntryFile,
+                            share + QStringLiteral("/applications/") + kDesktopEntryFile));
+    QProcess script;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DPKG_ROOT"), root);
+    script.setProcessEnvironment(environment);
+    script.start(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/packaging/refresh-caches"),
+                 {QStringLiteral("configure")});
+    ASSERT_TRUE(script.waitForFinished(60000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+
+    // The installed entry starts "slidewright" from the PATH: a stand-in
+    // that says it was the installed one.
+    const QString bin = scratch.path() + QStringLiteral("/bin");
+    writeText(bin + QStringLiteral("/slidewright"),
+              QStringLiteral("#!/bin/sh\necho \"installed $1\" > '%1.part'\nmv '%1.part' '%1'\n")
+                  .arg(scratch.path() + QStringLiteral("/opened"))
+                  .toUtf8());
+    QFile::setPermissions(bin + QStringLiteral("/slidewright"),
+                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const ScopedEnvironment dataDirs(
+        "XDG_DATA_DIRS", (share + QStringLiteral(":/usr/local/share:/usr/share")).toLocal8Bit());
+    const ScopedEnvironment path("PATH", bin.toLocal8Bit() + ':' + qgetenv("PATH"));
+
+    EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
+    EXPECT_EQ(gioType(), kMimeType);
+    EXPECT_EQ(openThroughTheDesktop(), QStringLiteral("installed ") + package);
+
+    ASSERT_TRUE(registerType());
+    EXPECT_EQ(readText(dataHome + QStringLiteral("/mime/packages/") + kMimePackageFile),
+              readText(share + QStringLiteral("/mime/packages/") + kMimePackageFile))
+        << "the user's type is the installed one";
+    EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
+    EXPECT_EQ(openThroughTheDesktop(), package);
+
+    ASSERT_TRUE(unregisterType());
+    EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
+    EXPECT_EQ(gioType(), kMimeType);
+    EXPECT_EQ(openThroughTheDesktop(), QStringLiteral("installed ") + package);
 }
 
 TEST_F(FileTypeAssociation, RemovalTakesBackExactlyWhatWasWritten) {
