@@ -1,5 +1,6 @@
 #include "MFRM_FRONT.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -9,7 +10,8 @@ void SetWindowTopmost(QWidget* form, bool release) {
     if (form == nullptr) {
         return;
     }
-    const bool topmost = !release;
+    const bool topmost =
+        !release && !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     Qt::WindowFlags flags = form->windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
     flags.setFlag(Qt::WindowDoesNotAcceptFocus, topmost);
