@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace DevicePixels {
 
@@ -31,11 +32,15 @@ namespace {
 constexpr int kHintFields = 18;
 constexpr uint32_t kUserSize = 1u << 1;
 constexpr uint32_t kProgramSize = 1u << 3;
+constexpr uint32_t kMinimumSize = 1u << 4;
+constexpr uint32_t kMaximumSize = 1u << 5;
 constexpr uint32_t kResizeIncrement = 1u << 6;
 constexpr uint32_t kBaseSize = 1u << 8;
 constexpr int kFlags = 0;
 constexpr int kWidth = 3;
 constexpr int kHeight = 4;
+constexpr int kMinimum = 5;
+constexpr int kMaximum = 7;
 
 // Qt asks the window manager for sizes in steps of the scale factor, so
 // that a window stays a whole number of points; a picture's window must be
@@ -56,6 +61,13 @@ void DropSizeSteps(xcb_connection_t* connection, xcb_window_t window, QSize size
     fields[kFlags] |= kUserSize;
     fields[kWidth] = static_cast<uint32_t>(size.width());
     fields[kHeight] = static_cast<uint32_t>(size.height());
+    // A fixed window is fixed at the size in device pixels.
+    for (const auto& [flag, at] : {std::pair{kMinimumSize, kMinimum}, {kMaximumSize, kMaximum}}) {
+        if (fields[kFlags] & flag) {
+            fields[at] = fields[kWidth];
+            fields[at + 1] = fields[kHeight];
+        }
+    }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, hints, XCB_ATOM_WM_SIZE_HINTS,
                         32, kHintFields, fields);
 }

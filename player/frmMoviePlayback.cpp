@@ -75,7 +75,8 @@ bool frmMovie::ShowFrame(int n) {
     pixmap.setDevicePixelRatio(devicePixelRatioF());
     Pic1->setPixmap(pixmap);
     Pic1->resize(DevicePixels::CoveringSize(picture.image.size(), devicePixelRatioF()));
-    resize(Pic1->size());
+    // Fixed, so that a tiling desktop floats it instead of stretching it.
+    setFixedSize(Pic1->size());
     pictureSize_ = picture.image.size();
     DevicePixels::FitWindow(this, pictureSize_);
     ArrangeControls();

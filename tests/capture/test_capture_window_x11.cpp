@@ -145,6 +145,8 @@ protected:
     // be at rest again.
     void recordOnce(frmCopy& w) {
         const int before = w.nextFrameNo;
+        // On screen again after an earlier capture, where the click lands.
+        ASSERT_TRUE(waitUntil([&] { return w.isVisible() && w.windowHandle()->isExposed(); }));
         Click(w.cmdCopy);
         ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo > before; }, 10000))
             << "nothing was saved; boxes: " << boxTexts().join(QStringLiteral(" / ")).toStdString();
