@@ -1,5 +1,6 @@
 #include "ExportPackage.h"
 
+#include "archiver/LhaReader.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieScript.h"
@@ -39,19 +40,24 @@ std::optional<MovieToExport> Open(const QString& package, const QString& folder,
             return true;
         }
         extracted.insert(name);
-        return MLha::ExtractFromPackage(package, folder, u'"' + name + u'"') == 0;
+        const int status = MLha::ExtractFromPackage(package, folder, u'"' + name + u'"');
+        if (status == static_cast<int>(lha::Status::WriteFailed)) {
+            // Our own private folder refused the file: no room for it.
+            problem = {ExportProblem::DiskFull, folder};
+        } else if (status != 0) {
+            problem = {ExportProblem::InvalidPackage, package};
+        }
+        return status == 0;
     };
     for (int k = 1; k <= doc.frameCount; ++k) {
         const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
         if (!frame.inUse || !WorkFolder::isBareFileName(frame.pictureFile)) {
             return invalid();
         }
-        if (!extract(frame.pictureFile)) {
-            return invalid();
-        }
         const QString sound = frame.soundFile;
-        if (!sound.trimmed().isEmpty() && WorkFolder::isBareFileName(sound) && !extract(sound)) {
-            return invalid();
+        if (!extract(frame.pictureFile) ||
+            (!sound.trimmed().isEmpty() && WorkFolder::isBareFileName(sound) && !extract(sound))) {
+            return std::nullopt;
         }
         movie.frames.push_back(frame);
     }
