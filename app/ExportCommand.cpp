@@ -35,6 +35,9 @@ void catchInterruptions() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(signal, &action, nullptr);
     }
+    // A file-size limit then fails the write, which the export reports,
+    // instead of killing it with its temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void say(const QString& line) {
