@@ -12,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -170,6 +171,10 @@ struct MediaWriter::State {
 
 int MediaWriter::TicksPerSecond(ExportFormat format) {
     return format == ExportFormat::Gif ? 100 : 1000;
+}
+
+std::int64_t MediaWriter::LongestPicture(ExportFormat format) {
+    return format == ExportFormat::Gif ? 65535 : std::numeric_limits<std::int64_t>::max();
 }
 
 MediaWriter::MediaWriter(std::unique_ptr<State> state) : state_(std::move(state)) {}

@@ -24,6 +24,9 @@ public:
     // The time base of the format's pictures: milliseconds, or the GIF's
     // centiseconds.
     static int TicksPerSecond(ExportFormat format);
+    // The longest one picture can be shown, in those units: a GIF's delay
+    // is 16 bits of centiseconds; a longer frame shows its picture again.
+    static std::int64_t LongestPicture(ExportFormat format);
 
     // Opens `path` (an existing, empty file the caller reserved) and writes
     // the file's header. Nothing when that fails; `problem` says why.

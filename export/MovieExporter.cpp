@@ -125,12 +125,16 @@ public:
             const std::int64_t start = ticks(startMs);
             startMs += frameMs;
             // A frame that lasts no time in the file's time base is never seen.
-            if (ticks(startMs) > start) {
+            const std::int64_t end = ticks(startMs);
+            if (end > start) {
                 if (!paintFrame(pathOf(movie_, frame.pictureFile), canvas)) {
                     return {ExportProblem::UnreadablePicture, frame.pictureFile};
                 }
-                if (ExportResult result = writer.AddPicture(canvas, start); !result.ok()) {
-                    return result;
+                const std::int64_t longest = MediaWriter::LongestPicture(format_);
+                for (std::int64_t at = start; at<end; at = end - at> longest ? at + longest : end) {
+                    if (ExportResult result = writer.AddPicture(canvas, at); !result.ok()) {
+                        return result;
+                    }
                 }
                 shown = true;
             }

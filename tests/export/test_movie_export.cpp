@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -306,6 +307,43 @@ TEST_F(MovieExportTest, AFailedOrCancelledExportLeavesNoFileAndKeepsTheEarlierOn
     EXPECT_EQ(filesIn(scratch.filePath(QStringLiteral("out"))), before);
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_EQ(earlier.readAll(), QByteArray("an earlier export"));
+}
+
+TEST_F(MovieExportTest, AGifFrameLongerThanItsLongestDelayShowsItsPictureAgain) {
+    // 700 s of 8 kHz silence holds the frame in mode 2; a GIF delay stops
+    // at 655.35 s.
+    const QString folder = scratch.filePath(QStringLiteral("long"));
+    QDir().mkpath(folder);
+    QFile::copy(kData + QStringLiteral("/chart.bmp"), folder + QStringLiteral("/chart.bmp"));
+    const quint32 samples = 700 * 8000;
+    QByteArray wav("RIFF");
+    auto little = [&wav](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            wav.append(char((value >> (8 * i)) & 0xFF));
+        }
+    };
+    little(36 + samples, 4);
+    wav.append("WAVEfmt ");
+    for (const auto& [value, bytes] :
+         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2}, {8u, 2}}) {
+        little(value, bytes);
+    }
+    wav.append("data");
+    little(samples, 4);
+    wav.append(QByteArray(samples, char(0x80)));
+    QFile sound(folder + QStringLiteral("/long.wav"));
+    ASSERT_TRUE(sound.open(QIODevice::WriteOnly));
+    sound.write(wav);
+    sound.close();
+    MovieToExport movie;
+    movie.advanceMode = 2;
+    movie.folder = folder;
+    movie.frames.push_back(
+        FrameEntry{true, QStringLiteral("chart.bmp"), 1000, QStringLiteral("long.wav")});
+    const QString target = scratch.filePath(QStringLiteral("long.gif"));
+    ASSERT_TRUE(MovieExporter::Export(movie, target, {}).ok());
+    EXPECT_EQ(Entry(target, "packet=duration", "v:0").split(u'\n'),
+              QStringList({QStringLiteral("65535"), QStringLiteral("4465")}));
 }
 
 TEST_F(MovieExportTest, APictureBeyondTheLargestVideoIsRefusedBeforeAnythingIsWritten) {
