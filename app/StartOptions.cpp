@@ -49,13 +49,13 @@ void describe(QCommandLineParser& parser) {
                            QStringLiteral("ランチャーを出さずに編集画面でムービーを開きます。")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("export"),
-        QStringLiteral("ムービーを <out> に書き出します。形式は拡張子で決まります: "
-                       ".mp4（H.264 と AAC）、.webm（VP9 と Opus）、.gif。画面は要りません。"),
+        QStringLiteral("ムービーを動画か GIF に書き出します。形式は <out> の拡張子"
+                       "（.mp4、.webm、.gif）で決まります。画面は要りません。"),
         QStringLiteral("out")));
-    parser.addPositionalArgument(
-        QStringLiteral("package"),
-        QStringLiteral("開くムービー（.sdw）。再生か編集かはランチャーで選びます。"),
-        QStringLiteral("[package]"));
+    parser.addPositionalArgument(QStringLiteral("package"),
+                                 QStringLiteral("開くムービー（.sdw）。--play も --edit "
+                                                "もなければ、再生か編集かはランチャーで選びます。"),
+                                 QStringLiteral("[package]"));
 }
 
 }  // namespace
