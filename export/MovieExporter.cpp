@@ -1,5 +1,6 @@
 #include "MovieExporter.h"
 
+#include "common/ProgramEnd.h"
 #include "export/FrameTiming.h"
 #include "export/MediaWriter.h"
 #include "export/MidiSynth.h"
@@ -240,6 +241,14 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
     if (temporary.isEmpty()) {
         return {ExportProblem::CannotWrite, target};
     }
+    // Should the program end meanwhile (a signal, say), the unfinished file
+    // goes with it.
+    const auto unfinished = std::make_shared<QString>(temporary);
+    ProgramEnd::addHook([weak = std::weak_ptr<QString>(unfinished)] {
+        if (const auto path = weak.lock()) {
+            QFile::remove(*path);
+        }
+    });
     ExportResult result;
     {
         const MediaWriter::Settings settings{*format, size->width(), size->height(), withSound,

@@ -2,6 +2,7 @@
 // ffmpeg: how long the file and each picture last, what a player shows in
 // the middle of each frame, where the sound plays and where it is silent.
 #include "ExportProbe.h"
+#include "common/ProgramEnd.h"
 #include "export/ExportPackage.h"
 #include "export/MovieExporter.h"
 #include "moviefile/ArchiverLibrary.h"
@@ -297,6 +298,21 @@ TEST_F(MovieExportTest, AFailedOrCancelledExportLeavesNoFileAndKeepsTheEarlierOn
     result = exportPackage(complete, target,
                            {[&](int frames, int) { done = frames; }, [&] { return done >= 2; }});
     EXPECT_EQ(result.problem, ExportProblem::Cancelled);
+
+    // The program ending while it exports (a signal, say) takes the
+    // unfinished file with it.
+    ProgramEnd::resetForTests();
+    ProgramEnd::setHandler([](int) {});
+    QStringList duringEnd;
+    result = exportPackage(complete, target, {{}, [&] {
+                                                  ProgramEnd::endProgram(0);
+                                                  duringEnd = filesIn(scratch.filePath("out"));
+                                                  return true;
+                                              }});
+    ProgramEnd::setHandler(nullptr);
+    ProgramEnd::resetForTests();
+    EXPECT_EQ(result.problem, ExportProblem::Cancelled);
+    EXPECT_EQ(duringEnd, before);
 
     // A folder the file cannot go to.
     result = exportPackage(complete, scratch.filePath(QStringLiteral("no/such/folder/x.mp4")));
