@@ -41,10 +41,21 @@ void describe(QCommandLineParser& parser) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(
-        QStringLiteral("package"),
-        QStringLiteral("開くムービー（.sdw）。再生か編集かはランチャーで選びます。"),
-        QStringLiteral("[package]"));
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("play"),
+                           QStringLiteral("ランチャーを出さずに再生画面でムービーを開きます。")));
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("edit"),
+                           QStringLiteral("ランチャーを出さずに編集画面でムービーを開きます。")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("export"),
+        QStringLiteral("ムービーを動画か GIF に書き出します。形式は <out> の拡張子"
+                       "（.mp4、.webm、.gif）で決まります。画面は要りません。"),
+        QStringLiteral("out")));
+    parser.addPositionalArgument(QStringLiteral("package"),
+                                 QStringLiteral("開くムービー（.sdw）。--play も --edit "
+                                                "もなければ、再生か編集かはランチャーで選びます。"),
+                                 QStringLiteral("[package]"));
 }
 
 }  // namespace
@@ -63,13 +74,31 @@ Options Parse(const QStringList& arguments) {
         options.message = parser.errorText();
         return options;
     }
+    // A path with blanks that the shell split apart is still one path.
+    options.package = parser.positionalArguments().join(u' ');
+    const bool play = parser.isSet(QStringLiteral("play"));
+    const bool edit = parser.isSet(QStringLiteral("edit"));
+    const bool exporting = parser.isSet(QStringLiteral("export"));
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         options.action = Action::Help;
     } else if (parser.isSet(QStringLiteral("version"))) {
         options.action = Action::Version;
+    } else if (int(play) + int(edit) + int(exporting) > 1) {
+        options.action = Action::Refused;
+        options.message = QStringLiteral("--play、--edit、--export はどれか一つだけ指定できます。");
+    } else if (exporting) {
+        options.exportTarget = parser.value(QStringLiteral("export"));
+        if (options.package.isEmpty()) {
+            options.action = Action::Refused;
+            options.message = QStringLiteral("書き出すムービー（.sdw）を指定してください。");
+        } else {
+            options.action = Action::Export;
+        }
+    } else if (play) {
+        options.action = Action::Play;
+    } else if (edit) {
+        options.action = Action::Edit;
     }
-    // A path with blanks that the shell split apart is still one path.
-    options.package = parser.positionalArguments().join(u' ');
     return options;
 }
 

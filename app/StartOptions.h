@@ -9,6 +9,9 @@ namespace StartOptions {
 
 enum class Action {
     Launcher,  // the launcher, with an optional package for player or editor
+    Play,      // the player at once, without the launcher
+    Edit,      // the editor at once, without the launcher
+    Export,    // the package exported to `exportTarget`, without any window
     Help,
     Version,
     Refused,   // an unknown option or a missing value: `message` says which
@@ -19,6 +22,7 @@ struct Options {
     Action action = Action::Launcher;
     // The package path, as the player and the editor take the command line.
     QString package;
+    QString exportTarget;
     QString message;
 };
 

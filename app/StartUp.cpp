@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "ExportCommand.h"
 #include "InstanceLock.h"
 #include "MDllChk.h"
 #include "PlatformChoice.h"
@@ -8,10 +9,12 @@
 #include "common/AppIcon.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "editor/frmMaker.h"
 #include "frmMain.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/PreviewMode.h"
+#include "player/frmMovie.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -73,12 +76,20 @@ QStringList argumentList(int argc, char** argv) {
     return arguments;
 }
 
+// The actions that show windows.
+bool opensWindows(StartOptions::Action action) {
+    using StartOptions::Action;
+    return action == Action::Launcher || action == Action::Play || action == Action::Edit;
+}
+
 }  // namespace
 
 int run(int argc, char** argv) {
     StartOptions::Options options = StartOptions::Parse(argumentList(argc, argv));
-    if (options.action != StartOptions::Action::Launcher &&
-        options.action != StartOptions::Action::LeftToQt) {
+    if (options.action == StartOptions::Action::Export) {
+        return ExportCommand::Run(argc, argv, options.exportTarget, options.package);
+    }
+    if (!opensWindows(options.action) && options.action != StartOptions::Action::LeftToQt) {
         return answerOnTheTerminal(argc, argv, options);
     }
     std::vector<char*> arguments = PlatformChoice::Arguments(argc, argv);
@@ -87,7 +98,10 @@ int run(int argc, char** argv) {
     if (options.action == StartOptions::Action::LeftToQt) {
         // Qt has taken its own options (-platform xcb, ...) out of the list.
         options = StartOptions::Parse(QApplication::arguments());
-        if (options.action != StartOptions::Action::Launcher) {
+        if (options.action == StartOptions::Action::Export) {
+            return ExportCommand::Run(argc, argv, options.exportTarget, options.package);
+        }
+        if (!opensWindows(options.action)) {
             return answerOnTheTerminal(argc, argv, options);
         }
     }
@@ -112,9 +126,15 @@ int run(int argc, char** argv) {
     previewMode = false;
     CommandLine::set(options.package);
 
-    auto* launcher = new frmMain();
-    launcher->setAttribute(Qt::WA_DeleteOnClose);
-    launcher->show();
+    if (options.action == StartOptions::Action::Play) {
+        frmMovie::Open();
+    } else if (options.action == StartOptions::Action::Edit) {
+        frmMaker::Open();
+    } else {
+        auto* launcher = new frmMain();
+        launcher->setAttribute(Qt::WA_DeleteOnClose);
+        launcher->show();
+    }
     return QApplication::exec();
 }
 

@@ -61,6 +61,20 @@ QString ask(Asked request) {
         dialog.selectNameFilter(dialog.nameFilters().first());
     }
     dialog.setDefaultSuffix(request.defaultExtension);
+    // With several types to choose from, a bare name takes the chosen type's
+    // extension.
+    if (request.filter.size() > 1) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &request](const QString& chosen) {
+                             const qsizetype i = dialog.nameFilters().indexOf(chosen);
+                             const QString pattern =
+                                 i >= 0 ? request.filter[static_cast<size_t>(i)].pattern
+                                        : QString();
+                             if (pattern.startsWith(QLatin1String("*."))) {
+                                 dialog.setDefaultSuffix(pattern.mid(2));
+                             }
+                         });
+    }
     QString chosen;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         chosen = dialog.selectedFiles().first();

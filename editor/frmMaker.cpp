@@ -92,6 +92,9 @@ void frmMaker::createMenus() {
     connect(mnuFUwaSave, &QAction::triggered, this, [this] { mnuFUwaSave_Click(); });
     mnuFBetuSave = action(mnuFMain, "mnuFBetuSave", QStringLiteral("名前を付けて保存"), nullptr);
     connect(mnuFBetuSave, &QAction::triggered, this, [this] { mnuFBetuSave_Click(); });
+    mnuExport = action(mnuFMain, "mnuExport", QStringLiteral("書き出し(&E)..."),
+                       &frmMaker::mnuExport_Click);
+    mnuExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     mnuFMain->addSeparator();
     mnuOpenHozon = action(mnuFMain, "mnuOpenHozon", QStringLiteral("デフォルトフォルダを開く"),
                           &frmMaker::mnuOpenHozon_Click);

@@ -32,6 +32,8 @@ public:
     void mnuFOpen_Click();
     bool mnuFUwaSave_Click();
     bool mnuFBetuSave_Click();
+    // Exports the movie to MP4, WebM or an animated GIF.
+    void mnuExport_Click();
     void mnuEnd_Click();
     void mnuOpenHozon_Click();
     void mnuCopy_Click();
@@ -78,6 +80,7 @@ public:
     QAction* mnuFOpen = nullptr;
     QAction* mnuFUwaSave = nullptr;
     QAction* mnuFBetuSave = nullptr;
+    QAction* mnuExport = nullptr;
     QAction* mnuOpenHozon = nullptr;
     QAction* mnuEnd = nullptr;
     QAction* mnuCopy = nullptr;

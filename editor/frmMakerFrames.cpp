@@ -9,6 +9,7 @@
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
+#include "editor/frames/PictureImport.h"
 #include "editor/frames/ThumbnailCache.h"
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MovieDoc.h"
@@ -16,6 +17,7 @@
 #include "player/MMidPlay.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -126,10 +128,13 @@ void frmMaker::mnuBmpEdit_Click() {
     box->printText(QPoint(Twips::toPixels(850), Twips::toPixels(500)), QStringLiteral("編集中"));
 
     const QPointer<frmMaker> self(this);
+    const QDateTime started = QDateTime::currentDateTime();
     MTSK_DOUKI::RunAndWait(program, WorkFolder::path());
     if (self.isNull()) {
         return;
     }
+    // The program may have saved a PNG or JPEG instead: the frame keeps a BMP.
+    PictureImport::TakeEditedPicture(path, started);
 
     // The picture changed on disk under the same name; other rows of the
     // page that show the same file show the edit too.

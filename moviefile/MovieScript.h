@@ -53,6 +53,11 @@ struct ReadResult {
     MovieMessage message() const { return ok() ? MovieMessage::None : MovieMessage::InvalidScript; }
 };
 
+// Extracts the script of `package` into `folder`, reads it into doc and
+// deletes it again. On failure doc is left exactly as it was.
+ReadResult ReadPackageScript(const QString& package, const QString& folder, ScriptMode mode,
+                             MovieDoc& doc);
+
 // Extracts the script of movieDoc().packagePath into the work folder,
 // reads it into movieDoc() and deletes it again. On failure movieDoc() is
 // left exactly as it was; the player then ends, the editor carries on.

@@ -177,12 +177,12 @@ ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc
     return result;
 }
 
-ReadResult ReadMovieScript(ScriptMode mode) {
-    MovieDoc& doc = movieDoc();
-    const QString script = WorkFolder::filePath(kScriptName);
+ReadResult ReadPackageScript(const QString& package, const QString& folder, ScriptMode mode,
+                             MovieDoc& doc) {
+    const QString script = folder + u'/' + kScriptName;
     // A script left over from before must not pass for this package's.
     AFrameReel::DeleteFileQuietly(script);
-    if (MLha::ExtractFromPackage(doc.packagePath, WorkFolder::path(), kScriptName) != 0) {
+    if (MLha::ExtractFromPackage(package, folder, kScriptName) != 0) {
         AFrameReel::DeleteFileQuietly(script);
         return {ReadOutcome::ExtractionFailed, ScriptProblem::Unreadable, false};
     }
@@ -198,6 +198,11 @@ ReadResult ReadMovieScript(ScriptMode mode) {
         return {ReadOutcome::InvalidFile, ScriptProblem::Unreadable, false};
     }
     return ParseMovieScript(bytes, mode, doc);
+}
+
+ReadResult ReadMovieScript(ScriptMode mode) {
+    MovieDoc& doc = movieDoc();
+    return ReadPackageScript(doc.packagePath, WorkFolder::path(), mode, doc);
 }
 
 }  // namespace MovieScript

@@ -3,45 +3,19 @@
 #include "moviefile/AFrameReel.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
+#include "moviefile/ReplaceByRename.h"
 #include "moviefile/WorkFolder.h"
 
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryFile>
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace PackageSave {
-namespace {
-
-// A name beside the target that no other file has, for the package while
-// it is being written.
-QString reserveTemporaryPath(const QString& target) {
-    const QFileInfo info(target);
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        return {};
-    }
-    return file.fileName();
-}
-
-bool renameOver(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(from.toStdString()),
-                            std::filesystem::path(to.toStdString()), error);
-    return !error;
-}
-
-}  // namespace
-
 SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
                        const std::function<void(int)>& progress) {
     const MovieDoc& doc = movieDoc();
-    const QString temporary = reserveTemporaryPath(path);
+    const QString temporary = ReplaceByRename::ReserveBeside(path);
     auto fail = [&](MovieMessage message) {
         if (!temporary.isEmpty()) {
             AFrameReel::DeleteFileQuietly(temporary);
@@ -91,7 +65,7 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
             progress(static_cast<int>(std::nearbyint(done)));
         }
     }
-    if (!renameOver(temporary, path)) {
+    if (!ReplaceByRename::RenameOver(temporary, path)) {
         return fail(MovieMessage::SaveFailed);
     }
     return SaveResult{true, MovieMessage::None};

@@ -1,6 +1,7 @@
 #include "SdlSoundOutput.h"
 
 #include "player/MidiFile.h"
+#include "player/SoundFont.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,19 +23,13 @@ constexpr int soundChannel = 0;
 // it is not held much longer than the sound's length.
 constexpr std::chrono::milliseconds lateAllowance(50);
 
-// SDL_mixer's own guess is only FluidR3; Debian installs the GM soundfont
-// of the timgm6mb package and may point default-GM.sf2 at another one.
 void chooseSoundFont() {
-    if (!qEnvironmentVariableIsEmpty("SDL_SOUNDFONTS")) {
+    if (SoundFont::chosenByEnvironment()) {
         return;
     }
-    for (const char* candidate :
-         {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
-          "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/default.sf2"}) {
-        if (QFileInfo::exists(QString::fromLatin1(candidate))) {
-            Mix_SetSoundFonts(candidate);
-            return;
-        }
+    const QStringList fonts = SoundFont::paths();
+    if (!fonts.isEmpty()) {
+        Mix_SetSoundFonts(QFile::encodeName(fonts.first()).constData());
     }
 }
 

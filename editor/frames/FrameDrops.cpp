@@ -2,6 +2,7 @@
 #include "FrameRows.h"
 
 #include "editor/frames/PictureBox.h"
+#include "editor/frames/PictureImport.h"
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MDROP_GET.h"
 #include "moviefile/MovieDoc.h"
@@ -12,7 +13,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryFile>
@@ -40,10 +40,10 @@ bool offersFiles(const QMimeData* data) {
 }
 
 bool acceptsEnding(DropTarget target, const QString& path) {
-    const QString ending = path.right(4).toUpper();
     if (target == DropTarget::Picture) {
-        return ending == QStringLiteral(".BMP");
+        return PictureImport::IsPictureName(path);
     }
+    const QString ending = path.right(4).toUpper();
     return ending == QStringLiteral(".WAV") || ending == QStringLiteral(".MID");
 }
 
@@ -77,12 +77,6 @@ std::unique_ptr<QTemporaryFile> copyIntoWorkFolder(const QString& source) {
     return copy;
 }
 
-bool isReadablePicture(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    return !reader.read().isNull();
-}
-
 // Puts the finished copy in place under `name`, replacing a file of that
 // name at once.
 bool moveIntoPlace(QTemporaryFile& copy, const QString& name) {
@@ -111,11 +105,16 @@ std::optional<QString> takeDroppedFile(MovieDoc& doc, int k, const QString& path
                                        const QString& old, DropTarget target) {
     const auto copy = copyIntoWorkFolder(path);
     // A picture the editor could not show would be a frame the player
-    // cannot play: refused before anything changes.
-    if (!copy || (target == DropTarget::Picture && !isReadablePicture(copy->fileName()))) {
+    // cannot play: refused before anything changes. A PNG or JPEG comes in
+    // as a BMP named after it.
+    if (!copy || (target == DropTarget::Picture && !PictureImport::MakeBmp(copy->fileName()))) {
         return std::nullopt;
     }
-    const QString name = nameForFrame(doc, k, QFileInfo(path).fileName(), old);
+    QString wanted = QFileInfo(path).fileName();
+    if (target == DropTarget::Picture) {
+        wanted = PictureImport::BmpName(wanted);
+    }
+    const QString name = nameForFrame(doc, k, wanted, old);
     if (!moveIntoPlace(*copy, name)) {
         return std::nullopt;
     }

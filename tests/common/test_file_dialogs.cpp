@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -226,6 +227,24 @@ TEST_F(FileDialogTest, SaveDialogAddsTheDefaultExtensionToATypedName) {
     EXPECT_EQ(
         FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
         QDir(start).filePath(QStringLiteral("新しい 動画.sdw")));
+}
+
+TEST_F(FileDialogTest, SaveDialogWithSeveralTypesNamesTheFileAfterTheChosenOne) {
+    const std::vector<FileDialogs::FileFilter> types{
+        {QStringLiteral("MP4"), QStringLiteral("*.mp4")},
+        {QStringLiteral("WebM"), QStringLiteral("*.webm")}};
+    whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
+        auto* list = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(list, nullptr);
+        // The second type, chosen from the keyboard as a user would.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        ASSERT_EQ(list->currentIndex(), 1);
+        typeName(dialog, QStringLiteral("clip"));
+        pressAccept(dialog);
+    });
+    EXPECT_EQ(FileDialogs::DialogSave(&owner, start, types, QStringLiteral("mp4")),
+              QDir(start).filePath(QStringLiteral("clip.webm")));
 }
 
 TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {

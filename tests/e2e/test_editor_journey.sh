@@ -24,34 +24,6 @@ make_wave() {
     } >"$1"
 }
 
-# drag_files WINDOW X Y FILE...: drags the files from the stand-in file
-# manager and lets go at X,Y inside WINDOW.
-drag_files() {
-    local window=$1 x=$2 y=$3
-    shift 3
-    "$SLIDEWRIGHT_BIN/xdnd_source" "$@" >"$work/drag.log" 2>&1 &
-    local source_pid=$!
-    local source
-    source=$(wait_for_window '^xdnd-source$') || fail "the drag source did not appear"
-    xdotool mousemove --sync --window "$source" 80 50 mousedown 1
-    sleep 0.3
-    # The pointer travels, as a hand would: the drag follows motion.
-    xdotool mousemove --sync --window "$source" 150 60
-    sleep 0.1
-    xdotool mousemove --sync --window "$window" 10 10
-    sleep 0.1
-    xdotool mousemove --sync --window "$window" $((x - 5)) $((y - 5))
-    sleep 0.1
-    xdotool mousemove --sync --window "$window" "$x" "$y"
-    sleep 0.3
-    xdotool mouseup 1
-    if ! wait_for_exit "$source_pid" 5; then
-        kill "$source_pid" 2>/dev/null
-        fail "the drag onto $x,$y never ended"
-    fi
-    wait "$source_pid" || fail "the drop onto $x,$y was not taken: $(cat "$work/drag.log")"
-}
-
 convert -size 300x200 xc:'#ff0000' -type TrueColor BMP3:"$work/red.bmp" || fail "no convert"
 convert -size 320x240 xc:'#00ff00' -type TrueColor BMP3:"$work/green.bmp"
 convert -size 400x300 xc:'#0000ff' -type TrueColor BMP3:"$work/blue.bmp"

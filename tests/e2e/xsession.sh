@@ -1,5 +1,5 @@
 # Sourced by the journeys: a private X server with a real window manager.
-# Provides start_x, wait_for_window, visible_windows and shot.
+# Provides start_x, wait_for_window, visible_windows, shot and drag_files.
 
 # Display numbers chosen by -displayfd start at 0 and only look at this
 # machine's lock files, while X clients try the abstract socket first, which
@@ -132,4 +132,33 @@ player_window() {
 # pixel FILE X Y: the colour there, as ImageMagick names it.
 pixel() {
     convert "$1" -format "%[pixel:p{$2,$3}]" info:
+}
+
+# drag_files WINDOW X Y FILE...: drags the files from a stand-in file
+# manager (xdnd_source) and lets go at X,Y inside WINDOW.
+drag_files() {
+    local window=$1 x=$2 y=$3 log source_pid source
+    shift 3
+    log=$(mktemp)
+    "$SLIDEWRIGHT_BIN/xdnd_source" "$@" >"$log" 2>&1 &
+    source_pid=$!
+    source=$(wait_for_window '^xdnd-source$') || fail "the drag source did not appear"
+    xdotool mousemove --sync --window "$source" 80 50 mousedown 1
+    sleep 0.3
+    # The pointer travels, as a hand would: the drag follows motion.
+    xdotool mousemove --sync --window "$source" 150 60
+    sleep 0.1
+    xdotool mousemove --sync --window "$window" 10 10
+    sleep 0.1
+    xdotool mousemove --sync --window "$window" $((x - 5)) $((y - 5))
+    sleep 0.1
+    xdotool mousemove --sync --window "$window" "$x" "$y"
+    sleep 0.3
+    xdotool mouseup 1
+    if ! wait_for_exit "$source_pid" 5; then
+        kill "$source_pid" 2>/dev/null
+        fail "the drag onto $x,$y never ended"
+    fi
+    wait "$source_pid" || fail "the drop onto $x,$y was not taken: $(cat "$log")"
+    rm -f "$log"
 }

@@ -65,7 +65,7 @@ TEST_F(EditorTest, MenusHoldTheirItemsAndSeparatorsInOrder) {
     };
     EXPECT_EQ(itemsOf("mnuFMain"),
               QStringList({"mnuNew=新規作成", "mnuFOpen=開く", "mnuFUwaSave=上書き保存",
-                           "mnuFBetuSave=名前を付けて保存", "-",
+                           "mnuFBetuSave=名前を付けて保存", "mnuExport=書き出し(&E)...", "-",
                            "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了"}));
     EXPECT_EQ(itemsOf("mnuPMain"), QStringList({"mnuCopy=記録", "mnuPreview=再生"}));
     EXPECT_EQ(itemsOf("mnuSMain"), QStringList({"mnuOption=環境設定"}));

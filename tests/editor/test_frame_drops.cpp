@@ -350,6 +350,56 @@ TEST_F(FrameDropTest, UnreadablePicturesAndFilesChangeNothing) {
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("good.bmp"));
 }
 
+TEST_F(FrameDropTest, PngAndJpegComeInAsBmpPicturesNamedAfterThem) {
+    addFrame(1, QStringLiteral("photo.bmp"), Qt::red);
+    // Half transparent: what shows through is white.
+    QImage see(30, 20, QImage::Format_ARGB32);
+    see.fill(Qt::transparent);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 15; ++x) {
+            see.setPixel(x, y, qRgb(0, 200, 0));
+        }
+    }
+    const QString png = scratch.filePath(QStringLiteral("photo.png"));
+    ASSERT_TRUE(see.save(png, "PNG"));
+    // From a camera held on its side: upright it is 20x40, blue on top.
+    const QString jpeg =
+        QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/photo_drops/sideways.jpg");
+    // A PNG behind a BMP's name is a PNG all the same.
+    QImage blue(16, 16, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    const QString disguised = scratch.filePath(QStringLiteral("disguised.bmp"));
+    ASSERT_TRUE(blue.save(disguised, "PNG"));
+    const QString junk = file(QStringLiteral("junk.png"), "no picture at all");
+
+    EXPECT_TRUE(dropOnPicture(1, {png}).dropAccepted);
+    EXPECT_TRUE(dropOnPicture(2, {jpeg}).dropAccepted);
+    EXPECT_TRUE(dropOnPicture(3, {disguised}).dropAccepted);
+    EXPECT_FALSE(dropOnPicture(4, {junk}).dropAccepted);
+    EXPECT_EQ(frame(2).pictureFile, QStringLiteral("photo_2.bmp"));
+    EXPECT_EQ(frame(3).pictureFile, QStringLiteral("sideways.bmp"));
+    EXPECT_EQ(frame(4).pictureFile, QStringLiteral("disguised.bmp"));
+    EXPECT_FALSE(frame(5).inUse);
+    EXPECT_EQ(workFiles(),
+              (QStringList{"disguised.bmp", "photo.bmp", "photo_2.bmp", "sideways.bmp"}));
+
+    for (const char* name : {"photo_2.bmp", "sideways.bmp", "disguised.bmp"}) {
+        const QByteArray bytes = readFile(WorkFolder::filePath(QString::fromLatin1(name)));
+        ASSERT_GT(bytes.size(), 30) << name;
+        EXPECT_TRUE(bytes.startsWith("BM")) << name;
+        EXPECT_EQ(uchar(bytes[28]) | uchar(bytes[29]) << 8, 24) << name;
+    }
+    const QImage seen(WorkFolder::filePath(QStringLiteral("photo_2.bmp")));
+    EXPECT_EQ(seen.size(), QSize(30, 20));
+    EXPECT_EQ(seen.pixel(2, 10) & 0xffffff, 0x00c800u);
+    EXPECT_EQ(seen.pixel(27, 10) & 0xffffff, 0xffffffu);
+    const QImage upright(WorkFolder::filePath(QStringLiteral("sideways.bmp")));
+    EXPECT_EQ(upright.size(), QSize(20, 40));
+    EXPECT_GT(qBlue(upright.pixel(10, 3)), 180);
+    EXPECT_GT(qRed(upright.pixel(10, 36)), 180);
+    EXPECT_EQ(thumbnailMiddle(3), 0x0000ffu);
+}
+
 TEST_F(FrameDropTest, SymbolicLinksCopyWhatTheyPointAt) {
     const QString real = picture(QStringLiteral("real/photo.bmp"), Qt::yellow);
     const QString link = scratch.filePath(QStringLiteral("link.bmp"));

@@ -266,6 +266,44 @@ TEST_F(FrameEdit, AProgramThatCannotStartGivesTheControlsBack) {
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
+TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
+    auto isBmp24 = [](const QByteArray& bytes) {
+        return bytes.startsWith("BM") && bytes.size() > 30 &&
+               (uchar(bytes[28]) | uchar(bytes[29]) << 8) == 24;
+    };
+    const QString two = WorkFolder::filePath(QStringLiteral("two.bmp"));
+    // Saved beside the picture under its name, as editors that write only
+    // their own formats do.
+    QImage magenta(64, 48, QImage::Format_RGB32);
+    magenta.fill(Qt::magenta);
+    const QString png = scratch.filePath(QStringLiteral("magenta.png"));
+    ASSERT_TRUE(magenta.save(png, "PNG"));
+    registerEditor(
+        writeScript(QStringLiteral("save-png.sh"),
+                    QStringLiteral("#!/bin/sh\ncp '%1' \"${1%.bmp}.png\"\n").arg(png).toUtf8()) +
+        QStringLiteral(" %f"));
+    editor->mnuBmpEdit_Click();
+    EXPECT_TRUE(isBmp24(readFile(two)));
+    EXPECT_EQ(rowColour(1), QColor(Qt::magenta));
+
+    // A JPEG written into the picture's own file.
+    QImage cyan(64, 48, QImage::Format_RGB32);
+    cyan.fill(Qt::cyan);
+    const QString jpeg = scratch.filePath(QStringLiteral("cyan.jpg"));
+    ASSERT_TRUE(cyan.save(jpeg, "JPEG", 100));
+    registerEditor(writeScript(QStringLiteral("save-jpeg.sh"),
+                               QStringLiteral("#!/bin/sh\ncp '%1' \"$1\"\n").arg(jpeg).toUtf8()) +
+                   QStringLiteral(" %f"));
+    editor->mnuBmpEdit_Click();
+    EXPECT_TRUE(isBmp24(readFile(two)));
+    const QColor shown = rowColour(1);
+    EXPECT_LT(shown.red(), 20);
+    EXPECT_GT(shown.green(), 235);
+    EXPECT_GT(shown.blue(), 235);
+    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+}
+
 TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
     const QString junk = scratch.filePath(QStringLiteral("junk"));
     QFile file(junk);

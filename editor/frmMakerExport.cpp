@@ -1,0 +1,92 @@
+// The editor's export: the movie being edited to MP4, WebM or an animated
+// GIF, with a progress window that can cancel it.
+#include "frmMaker.h"
+
+#include "common/FileDialogs.h"
+#include "common/MessageBox.h"
+#include "editor/frames/FrameRows.h"
+#include "export/ExportFormat.h"
+#include "export/MovieExporter.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/MovieScript.h"
+#include "moviefile/WorkFolder.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QToolButton>
+
+namespace {
+
+std::vector<FileDialogs::FileFilter> exportFilter() {
+    return {{QStringLiteral("MP4 動画 (H.264 + AAC)"), QStringLiteral("*.mp4")},
+            {QStringLiteral("WebM 動画 (VP9 + Opus)"), QStringLiteral("*.webm")},
+            {QStringLiteral("アニメーション GIF"), QStringLiteral("*.gif")}};
+}
+
+// Where the dialog opens: beside the movie's package, or in the save folder.
+QString startFolder(const MovieDoc& doc) {
+    QString folder = doc.packageFolder;
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
+        folder.chop(1);
+    }
+    return folder;
+}
+
+}  // namespace
+
+void frmMaker::mnuExport_Click() {
+    // The shortcut reaches here even while an external edit holds the menus.
+    if (!cmdNew->isEnabled()) {
+        return;
+    }
+    stopSound();
+    rows_->StorePageFields();
+    const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
+    if (sequence.count < 1) {
+        showMovieMessage(sequence.message);
+        return;
+    }
+    const MovieDoc& doc = movieDoc();
+    QString target =
+        FileDialogs::DialogSave(this, startFolder(doc), exportFilter(), QStringLiteral("mp4"));
+    if (target.isEmpty()) {
+        return;
+    }
+    if (!ExportFormats::ForPath(target)) {
+        MessageBox::show(this, ExportMessages::Text({ExportProblem::UnknownFormat, target}),
+                         ExportMessages::Title(), MessageBox::Icon::Critical);
+        return;
+    }
+
+    MovieToExport movie;
+    movie.frames.assign(doc.frames.begin() + 1, doc.frames.begin() + 1 + sequence.count);
+    movie.advanceMode = doc.advanceMode;
+    movie.loopFlag = doc.loopFlag;
+    movie.folder = WorkFolder::path();
+
+    QProgressDialog window(
+        QStringLiteral("%1 に書き出しています...").arg(QFileInfo(target).fileName()),
+        QStringLiteral("キャンセル"), 0, sequence.count, this);
+    window.setObjectName(QStringLiteral("frmExportProgress"));
+    window.setWindowTitle(QStringLiteral("書き出し"));
+    window.setWindowModality(Qt::WindowModal);
+    window.setMinimumDuration(0);
+    window.setAutoReset(false);
+    window.setAutoClose(false);
+    window.setValue(0);
+    window.show();
+    QCoreApplication::processEvents();
+    const ExportResult result =
+        MovieExporter::Export(movie, target,
+                              {[&window](int done, int) { window.setValue(done); },
+                               [&window] {
+                                   QCoreApplication::processEvents();
+                                   return window.wasCanceled();
+                               }});
+    window.close();
+    if (!result.ok() && result.problem != ExportProblem::Cancelled) {
+        MessageBox::show(this, ExportMessages::Text(result), ExportMessages::Title(),
+                         MessageBox::Icon::Critical);
+    }
+}

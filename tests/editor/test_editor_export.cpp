@@ -1,0 +1,126 @@
+// The editor's ファイル → 書き出し...: the movie being edited, as typed,
+// exported through the export dialog and its progress window.
+#include "EditorFixture.h"
+#include "editor/frames/FrameRows.h"
+#include "export/ExportResult.h"
+#include "tests/QtWait.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class EditorExport : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        addFrame(1, QStringLiteral("one.bmp"), Qt::red, 1000);
+        addFrame(2, QStringLiteral("two.bmp"), Qt::blue, 2000);
+        addFrame(3, QStringLiteral("three.bmp"), Qt::green, 500);
+        editor->rows()->DrawFrameRows(1);
+        editor->rows()->selectAdvanceMode(1);
+        out = scratch.filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+    }
+
+    static QString gifDelays(const QString& file) {
+        QProcess probe;
+        probe.start(QStringLiteral("ffprobe"),
+                    {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=duration",
+                     "-of", "csv=p=0", file});
+        probe.waitForFinished(30000);
+        return QString::fromUtf8(probe.readAllStandardOutput()).trimmed().replace(u'\n', u' ');
+    }
+
+    QStringList outFiles() const {
+        return QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QString out;
+};
+
+TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
+    // Typed and still in its box, as a save would take it.
+    editor->rows()->txtWait[1]->setFocus();
+    editor->rows()->txtWait[1]->setText(QStringLiteral("3.5"));
+    const QString target = out + QStringLiteral("/movie.gif");
+    FileDialogs::setNextFileName(target);
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier);
+
+    ASSERT_EQ(FileDialogs::askedDialogs().size(), 1u);
+    const FileDialogs::Asked& asked = FileDialogs::askedDialogs().front();
+    EXPECT_EQ(asked.kind, FileDialogs::Asked::Kind::Save);
+    QStringList patterns;
+    for (const auto& entry : asked.filter) {
+        patterns << entry.pattern;
+    }
+    EXPECT_EQ(patterns, QStringList({"*.mp4", "*.webm", "*.gif"}));
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+    EXPECT_EQ(gifDelays(target), QStringLiteral("100 350 50"));
+    EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.gif")});
+    // The progress window has gone with the export.
+    EXPECT_EQ(editor->findChild<QProgressDialog*>(), nullptr);
+}
+
+TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
+    const QString target = out + QStringLiteral("/movie.mp4");
+    QFile earlier(target);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+
+    // キャンセル pressed in the progress window as soon as it shows.
+    bool pressed = false;
+    QTimer::singleShot(0, editor, [&] {
+        auto* window = editor->findChild<QProgressDialog*>(QStringLiteral("frmExportProgress"));
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        auto* cancel = window->findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        pressed = true;
+    });
+    FileDialogs::setNextFileName(target);
+    editor->mnuExport->trigger();
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+
+    // A name of no format we write.
+    FileDialogs::setNextFileName(out + QStringLiteral("/movie.avi"));
+    editor->mnuExport->trigger();
+
+    // A picture gone from the work folder.
+    QFile::remove(WorkFolder::filePath(QStringLiteral("two.bmp")));
+    FileDialogs::setNextFileName(target);
+    editor->mnuExport->trigger();
+
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
+    for (const auto& box : MessageBox::shownBoxes()) {
+        EXPECT_EQ(box.title, QStringLiteral("書き出しエラー"));
+    }
+    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
+              ExportMessages::Text({ExportProblem::UnknownFormat, out + "/movie.avi"}));
+    EXPECT_EQ(MessageBox::shownBoxes()[1].text,
+              ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"}));
+    EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.mp4")});
+    EXPECT_EQ(readFile(target), QByteArray("earlier"));
+}
+
+TEST_F(EditorExport, AGapInTheFramesAsksForNoFile) {
+    addFrame(5, QStringLiteral("five.bmp"), Qt::yellow);
+    editor->mnuExport->trigger();
+    EXPECT_TRUE(FileDialogs::askedDialogs().empty());
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_EQ(MessageBox::shownBoxes().front().title, QStringLiteral("中止"));
+}
+
+}  // namespace
