@@ -36,7 +36,7 @@ sleep 0.5
 
 read -r cx cy < <(red_spot "$editor" editor) || fail "no capture button on the editor's toolbar"
 xdotool mousemove "$cx" "$cy" click 1
-copy=$(wait_for_window 'Filmwright') || fail "the capture window did not open"
+copy=$(wait_for_window '^Slidewright　記録$') || fail "the capture window did not open"
 sleep 0.5
 xdotool search --onlyvisible --name '^Slidewright - ' >/dev/null 2>&1 &&
     fail "the editor stayed visible while capturing"

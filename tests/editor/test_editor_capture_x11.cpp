@@ -22,7 +22,12 @@ protected:
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
         editor->move(120, 90);
-        ASSERT_TRUE(waitUntil([&] { return editor->isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return editor->isVisible() && framed(editor); }));
+    }
+
+    // The window manager's frame is round the window, and Qt knows it.
+    static bool framed(QWidget* window) {
+        return window->frameGeometry().topLeft() != window->geometry().topLeft();
     }
 
     // Runs `inside` once the capture window is up, while the editor's
@@ -36,7 +41,8 @@ protected:
             });
             ASSERT_NE(window, nullptr) << "no capture window";
             editorHidden = !editor->isVisible();
-            openedAt = window->pos();
+            EXPECT_TRUE(waitUntil([&] { return framed(window); }));
+            openedAt = window->frameGeometry().topLeft();
             inside(*window);
             if (window->isVisible()) {
                 window->cmdEnd->click();
@@ -61,7 +67,7 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
         }
     });
     EXPECT_TRUE(editorHidden);
-    EXPECT_EQ(openedAt, editorAt) << "the capture window opens where the editor was";
+    EXPECT_EQ(openedAt, editorAt) << "the capture window's frame opens where the editor's was";
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->findChild<frmCopy*>(), nullptr);
     EXPECT_TRUE(captureSaved);
