@@ -89,7 +89,7 @@ import -window "$editor" "$work/filled.png" 2>/dev/null
 [ "$(pixel "$work/filled.png" 387 $((top + 120)))" = "srgb(0,0,255)" ] || fail "row 3 shows no blue thumbnail"
 
 # Automatic mode (the second option), then a second's wait on each frame:
-# the wait boxes (25x18 at 72|224|376, 45) show in automatic mode.
+# the wait boxes (29x18 at 72|224|376, 45) show in automatic mode.
 xdotool mousemove --window "$editor" 60 $((top + 433)) click 1
 sleep 0.3
 for x in 84 236 388; do
