@@ -176,10 +176,9 @@ void frmCopy::Form_Load() {
 void frmCopy::moveToPosition() {
     QPoint frame(std::max(0, capturePosition.left / Twips::kPerPixel),
                  std::max(0, capturePosition.top / Twips::kPerPixel));
-    // Until the window manager has framed the window Qt places the inside
-    // of it, not its frame: allow for a frame like the editor's, so the two
-    // frames line up.
-    if (frameGeometry().topLeft() == geometry().topLeft() && parentWidget() != nullptr) {
+    // Until its window exists Qt places the inside of it, not its frame:
+    // allow for a frame like the editor's, so the two frames line up.
+    if (!testAttribute(Qt::WA_WState_Created) && parentWidget() != nullptr) {
         const QWidget* editor = parentWidget()->window();
         frame += editor->geometry().topLeft() - editor->frameGeometry().topLeft();
     }
