@@ -12,6 +12,7 @@
 #include "moviefile/MovieDoc.h"
 #include "system/MFRM_FRONT.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -32,6 +33,16 @@
 namespace {
 
 constexpr int kLastDelay = 9;
+
+// A tooltip is a window of its own, which Qt takes a moment to hide: one
+// showing over this window when a capture starts would be in the copy.
+void hideToolTipAtOnce() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QTipLabel")) {
+            window->hide();
+        }
+    }
+}
 
 QToolButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
                            const QString& tip) {
@@ -60,6 +71,8 @@ frmCopy::frmCopy(QWidget* parent)
     tmrSleep = new QTimer(this);
     tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
     tmrSleep->setSingleShot(true);
+    // Connected first, so it runs before the capture.
+    connect(tmrSleep, &QTimer::timeout, this, &hideToolTipAtOnce);
     connect(tmrSleep, &QTimer::timeout, this, &frmCopy::tmrSleep_Timer);
 
     connect(cmdCopy, &QToolButton::clicked, this, &frmCopy::cmdCopy_Click);

@@ -281,6 +281,28 @@ TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
     }
     EXPECT_FALSE(w.isActiveWindow());
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
+
+    // A tooltip is a window of its own: one showing when the copy is taken
+    // must not be in it.
+    w.txtTim->setText(QStringLiteral("3"));
+    pointAt(away);
+    ASSERT_TRUE(waitUntil([] { return !QToolTip::isVisible(); }));
+    Click(w.cmdCopy);
+    ASSERT_TRUE(waitUntil([&] { return w.cmdStop->isEnabled(); }));
+    pointAt(w.cmdStop->mapToGlobal(w.cmdStop->rect().center()));
+    ASSERT_TRUE(waitUntil([&] { return QToolTip::isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo == 2; }, 10000));
+    const QImage picture =
+        QImage(workFile(QStringLiteral("SW001.bmp"))).convertToFormat(QImage::Format_RGB32);
+    const QRgb tipColour = QToolTip::palette().color(QPalette::ToolTipBase).rgb();
+    int tipPixels = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            tipPixels += picture.pixel(x, y) == tipColour ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(tipPixels, 0) << "the tooltip is in the capture";
+    pointAt(away);
 }
 
 // No minimise box: minimised, the window would leave nothing of the program
