@@ -1,9 +1,20 @@
 #include "FileDialogs.h"
 
+#include "common/DialogOwner.h"
+
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLocale>
+#include <QScreen>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
 
+#include <algorithm>
 #include <deque>
 
 namespace FileDialogs {
@@ -37,6 +48,59 @@ void showExactly(QFileDialog& dialog, const QStringList& filters) {
     }
 }
 
+// The size the user last left a dialog at, for the next one.
+QSize lastSize;
+
+// Qt's own dialog opens small, with its sidebar and columns clipped: open
+// it at a comfortable size within the screen, or as the user last left it.
+QSize openingSize(const QWidget* owner) {
+    if (lastSize.isValid()) {
+        return lastSize;
+    }
+    const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize comfortable(900, 600);
+    return screen != nullptr ? comfortable.boundedTo(screen->availableGeometry().size() * 0.9)
+                             : comfortable;
+}
+
+void widenSection(QHeaderView* header, int section, int width) {
+    if (section < header->count() && header->sectionSize(section) < width) {
+        header->resizeSection(section, width);
+    }
+}
+
+// Wide enough for a size, a file type ("StarWriter ドキュメント") and a
+// date in the detail view, and for the places in the sidebar.
+void makeReadable(QFileDialog& dialog) {
+    const QFontMetrics metrics(dialog.font());
+    const int padding = metrics.averageCharWidth() * 3;
+    if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = view->header();
+        widenSection(header, 1, metrics.horizontalAdvance(QStringLiteral("1023.9 KiB")) + padding);
+        widenSection(header, 2, metrics.averageCharWidth() * 26 + padding);
+        const QDateTime late(QDate(2000, 12, 28), QTime(23, 59, 59));
+        widenSection(
+            header, 3,
+            metrics.horizontalAdvance(QLocale::system().toString(late, QLocale::ShortFormat)) +
+                padding);
+        // The name takes what the others leave.
+        int others = 0;
+        for (int section = 1; section < header->count(); ++section) {
+            others += header->sectionSize(section);
+        }
+        widenSection(header, 0, view->viewport()->width() - others);
+    }
+    if (auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
+        QList<int> sizes = splitter->sizes();
+        const int sidebar = metrics.averageCharWidth() * 20;
+        if (sizes.size() == 2 && sizes[0] < sidebar) {
+            sizes[1] = std::max(0, sizes[1] - (sidebar - sizes[0]));
+            sizes[0] = sidebar;
+            splitter->setSizes(sizes);
+        }
+    }
+}
+
 QString ask(Asked request) {
     asked.push_back(request);
     if (!scriptedNames.empty()) {
@@ -47,7 +111,7 @@ QString ask(Asked request) {
 
     // Whatever the dialog does to the current folder, the caller finds its own.
     const QString currentFolder = QDir::currentPath();
-    QFileDialog dialog(request.owner, request.title, request.startFolder);
+    QFileDialog dialog(DialogOwner::onScreen(request.owner), request.title, request.startFolder);
     dialog.setObjectName(request.kind == Asked::Kind::Save ? QStringLiteral("DialogSave")
                                                            : QStringLiteral("DialogRead"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -75,8 +139,13 @@ QString ask(Asked request) {
                              }
                          });
     }
+    dialog.resize(openingSize(request.owner));
+    // Once shown, when the sidebar and the columns have their sizes.
+    QTimer::singleShot(0, &dialog, [&dialog] { makeReadable(dialog); });
     QString chosen;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    const int result = dialog.exec();
+    lastSize = dialog.size();
+    if (result == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         chosen = dialog.selectedFiles().first();
     }
     QDir::setCurrent(currentFolder);

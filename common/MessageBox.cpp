@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "common/DialogOwner.h"
+
 #include <QMessageBox>
 
 #include <deque>
@@ -82,7 +84,7 @@ Answer show(QWidget* parent, const QString& text, const QString& title, Icon ico
         scriptedAnswers.pop_front();
         return answer;
     }
-    QMessageBox box(toQt(icon), title, text, toQt(buttons), parent);
+    QMessageBox box(toQt(icon), title, text, toQt(buttons), DialogOwner::onScreen(parent));
     box.setObjectName(QStringLiteral("messageBox"));
     return fromQt(box.exec(), buttons);
 }

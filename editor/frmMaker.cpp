@@ -18,6 +18,7 @@
 #include "player/MMidPlay.h"
 
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -85,7 +86,7 @@ void frmMaker::createMenus() {
         return result;
     };
 
-    mnuFMain = menu("mnuFMain", QStringLiteral("ファイル"));
+    mnuFMain = menu("mnuFMain", QStringLiteral("ファイル(&F)"));
     mnuNew = action(mnuFMain, "mnuNew", QStringLiteral("新規作成"), &frmMaker::mnuNew_Click);
     mnuFOpen = action(mnuFMain, "mnuFOpen", QStringLiteral("開く"), &frmMaker::mnuFOpen_Click);
     mnuFUwaSave = action(mnuFMain, "mnuFUwaSave", QStringLiteral("上書き保存"), nullptr);
@@ -101,19 +102,29 @@ void frmMaker::createMenus() {
     mnuFMain->addSeparator();
     mnuEnd = action(mnuFMain, "mnuEnd", QStringLiteral("終了"), &frmMaker::mnuEnd_Click);
 
-    mnuPMain = menu("mnuPMain", QStringLiteral("記録・再生"));
+    mnuPMain = menu("mnuPMain", QStringLiteral("記録・再生(&R)"));
     mnuCopy = action(mnuPMain, "mnuCopy", QStringLiteral("記録"), &frmMaker::mnuCopy_Click);
     mnuPreview =
         action(mnuPMain, "mnuPreview", QStringLiteral("再生"), &frmMaker::mnuPreview_Click);
 
-    mnuSMain = menu("mnuSMain", QStringLiteral("設定"));
+    mnuSMain = menu("mnuSMain", QStringLiteral("設定(&S)"));
     mnuOption =
         action(mnuSMain, "mnuOption", QStringLiteral("環境設定"), &frmMaker::mnuOption_Click);
 
-    mnuHMain = menu("mnuHMain", QStringLiteral("ヘルプ"));
+    mnuHMain = menu("mnuHMain", QStringLiteral("ヘルプ(&H)"));
     mnuHelp = action(mnuHMain, "mnuHelp", QStringLiteral("ヘルプ"), &frmMaker::mnuHelp_Click);
     mnuHMain->addSeparator();
     mnuVer = action(mnuHMain, "mnuVer", QStringLiteral("バージョン情報"), &frmMaker::mnuVer_Click);
+
+    // The desktop's usual keys; the menus show them beside their items.
+    mnuNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuFOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuFUwaSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFBetuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    mnuPreview->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuHelp->setShortcut(QKeySequence(Qt::Key_F1));
 
     // The row menu is never on the menu bar; a right-click on a row shows it.
     mnuMClick = new QMenu(QStringLiteral("右クリック"), this);

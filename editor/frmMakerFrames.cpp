@@ -51,6 +51,10 @@ void frmMaker::SetEditControlsEnabled(bool enabled) {
     rows_->cmdBack->setEnabled(enabled);
     for (QMenu* menu : {mnuFMain, mnuPMain, mnuSMain, mnuHMain}) {
         menu->menuAction()->setEnabled(enabled);
+        // Their keys too, which a disabled menu title does not stop.
+        for (QAction* item : menu->actions()) {
+            item->setEnabled(enabled);
+        }
     }
     for (QRadioButton* option : rows_->optJidou) {
         option->setEnabled(enabled);

@@ -112,9 +112,13 @@ bool frmVersion::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lblHttp) {
         switch (event->type()) {
             case QEvent::Enter:
-            case QEvent::MouseMove:
                 setLinkColour(kLinkHoverColour);
                 break;
+            case QEvent::MouseMove:
+                // Kept here: passed on, the move would reach the title
+                // label beneath, which turns the link blue again.
+                setLinkColour(kLinkHoverColour);
+                return true;
             case QEvent::Leave:
                 setLinkColour(kLinkColour);
                 break;
@@ -145,17 +149,17 @@ void frmVersion::cmdEnd_Click() {
     accept();
 }
 
+// Some window managers keep a close button on the frame whatever the hints
+// say; it, and Escape, answer as OK does rather than look broken.
 void frmVersion::closeEvent(QCloseEvent* event) {
-    if (closing_) {
-        QDialog::closeEvent(event);
-    } else {
+    if (!closing_) {
         event->ignore();
+        cmdEnd_Click();
+        return;
     }
+    QDialog::closeEvent(event);
 }
 
-// Escape would close the box behind the missing close box's back.
 void frmVersion::reject() {
-    if (closing_) {
-        QDialog::reject();
-    }
+    cmdEnd_Click();
 }

@@ -23,7 +23,8 @@ QString titleText();
 
 }  // namespace AboutInfo
 
-// The modal about box. It has no close box: OK is the way out.
+// The modal about box. OK closes it; a close button the window manager
+// shows anyway, and Escape, do the same.
 class frmVersion : public QDialog {
     Q_OBJECT
 

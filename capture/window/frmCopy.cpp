@@ -13,6 +13,7 @@
 #include "moviefile/MovieDoc.h"
 #include "system/MFRM_FRONT.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -35,6 +36,16 @@ namespace {
 
 constexpr int kLastDelay = 9;
 
+// A tooltip is a window of its own, which Qt takes a moment to hide: one
+// showing over this window when a capture starts would be in the copy.
+void hideToolTipAtOnce() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QTipLabel")) {
+            window->hide();
+        }
+    }
+}
+
 QToolButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
                            const QString& tip) {
     auto* button = new QToolButton(parent);
@@ -54,11 +65,16 @@ frmCopy::frmCopy(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmCopy"));
     setWindowTitle(CopyTexts::kCaption);
+    // The window never takes the focus, and Qt shows tooltips only in the
+    // active window unless told.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     createControls();
 
     tmrSleep = new QTimer(this);
     tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
     tmrSleep->setSingleShot(true);
+    // Connected first, so it runs before the capture.
+    connect(tmrSleep, &QTimer::timeout, this, &hideToolTipAtOnce);
     connect(tmrSleep, &QTimer::timeout, this, &frmCopy::tmrSleep_Timer);
 
     connect(cmdCopy, &QToolButton::clicked, this, &frmCopy::cmdCopy_Click);
@@ -182,8 +198,15 @@ void frmCopy::Form_Load() {
 }
 
 void frmCopy::moveToPosition() {
-    move(std::max(0, capturePosition.left / Twips::kPerPixel),
-         std::max(0, capturePosition.top / Twips::kPerPixel));
+    QPoint frame(std::max(0, capturePosition.left / Twips::kPerPixel),
+                 std::max(0, capturePosition.top / Twips::kPerPixel));
+    // Until its window exists Qt places the inside of it, not its frame:
+    // allow for a frame like the editor's, so the two frames line up.
+    if (!testAttribute(Qt::WA_WState_Created) && parentWidget() != nullptr) {
+        const QWidget* editor = parentWidget()->window();
+        frame += editor->geometry().topLeft() - editor->frameGeometry().topLeft();
+    }
+    move(frame);
 }
 
 void frmCopy::showNextFrameNo() {
@@ -299,6 +322,35 @@ bool frmCopy::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void frmCopy::showEvent(QShowEvent* event) {
+    // Without a minimise box: minimised, the window would leave the program
+    // with nothing on screen, the editor being hidden. The hints alone do
+    // not do it everywhere (openbox keeps the box on utility windows), so X11
+    // window managers are also told this is a torn-off toolbar, which they
+    // never minimise. The window exists here but is not mapped yet: the
+    // attribute writes the type now, and Qt's xcb window reads the property
+    // again whenever the flags change.
+    constexpr int kToolbarWindowType = 0x000008;
+    if (QWindow* window = windowHandle()) {
+        window->setProperty("_q_xcb_wm_window_type", kToolbarWindowType);
+        setAttribute(Qt::WA_X11NetWmWindowTypeToolBar);
+    }
+    QDialog::showEvent(event);
+}
+
+void frmCopy::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Minimised anyway, by a window manager's key: back at once, or the
+    // program would have no window left to reach.
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) {
+                showNormal();
+            }
+        });
+    }
 }
 
 void frmCopy::acceptFocusForTyping(bool accept) {

@@ -17,7 +17,7 @@ class QToolButton;
 // The capture window's texts.
 namespace CopyTexts {
 
-inline const QString kCaption = QStringLiteral("Filmwright　記録");
+inline const QString kCaption = QStringLiteral("Slidewright　記録");
 inline const QString kRecordTip = QStringLiteral("スクリーンを記録");
 inline const QString kPauseTip = QStringLiteral("記録を一時停止");
 inline const QString kStopTip = QStringLiteral("記録を停止");
@@ -110,6 +110,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();

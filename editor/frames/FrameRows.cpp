@@ -18,16 +18,19 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -64,6 +67,11 @@ bool exceedsLimit(QLineEdit* box, const QString& inserted) {
     return length > limit.toInt();
 }
 
+constexpr int kWaitBoxExtraWidth = 4;
+
+// Set on a box between the press that gave it the focus and the release.
+constexpr const char* kFocusingClick = "focusingClick";
+
 QString arrayName(const char* name, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
@@ -90,6 +98,8 @@ FrameRows::FrameRows(QWidget* area, EditorState& state)
 
 void FrameRows::createRows(QWidget* area) {
     const QFont labelFont = fixedPitchFont();
+    QFont waitFont = area->font();
+    waitFont.setPixelSize(12);
     for (int r = 0; r < kRows; ++r) {
         const int x = 120 + 2280 * (r % 5);
         const bool upper = r < 5;
@@ -103,7 +113,12 @@ void FrameRows::createRows(QWidget* area) {
 
         auto* wait = new QLineEdit(area);
         wait->setObjectName(arrayName("txtWait", r));
-        wait->setGeometry(twipsRect(x + 960, upper ? 675 : 3195, 375, 270));
+        // A little wider than its twips and a size smaller than the rest, so
+        // that "2.5" keeps a margin; the "秒" after it stays clear.
+        QRect waitBox = twipsRect(x + 960, upper ? 675 : 3195, 375, 270);
+        waitBox.setWidth(waitBox.width() + kWaitBoxExtraWidth);
+        wait->setGeometry(waitBox);
+        wait->setFont(waitFont);
         wait->setProperty(kCharacterLimit, 2);
         wait->setAlignment(Qt::AlignRight);
         wait->setToolTip(QStringLiteral("遅延秒数"));
@@ -214,6 +229,9 @@ bool FrameRows::eventFilter(QObject* watched, QEvent* event) {
     if (routeDropEvent(watched, event)) {
         return true;
     }
+    if (selectsAllOnClick(watched, event)) {
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         auto* key = static_cast<QKeyEvent*>(event);
@@ -242,6 +260,39 @@ bool FrameRows::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool FrameRows::selectsAllOnClick(QObject* watched, QEvent* event) {
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box == nullptr ||
+        (box != txtLoop && std::find(txtWait.begin(), txtWait.end(), box) == txtWait.end())) {
+        return false;
+    }
+    // A click that brings the focus in selects the whole text, as Tab does,
+    // so that typing replaces it. The focus arrives before the press, which
+    // would place the cursor over the selection, and a drag before the
+    // release would move it: the box sees neither.
+    switch (event->type()) {
+        case QEvent::FocusIn:
+            box->setProperty(kFocusingClick,
+                             static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason);
+            return false;
+        case QEvent::FocusOut:
+            box->setProperty(kFocusingClick, false);
+            return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+            if (box->property(kFocusingClick).toBool()) {
+                box->selectAll();
+                return true;
+            }
+            return false;
+        case QEvent::MouseButtonRelease:
+            box->setProperty(kFocusingClick, false);
+            return false;
+        default:
+            return false;
+    }
 }
 
 void FrameRows::setModified() {

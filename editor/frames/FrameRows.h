@@ -99,6 +99,7 @@ private:
     void createOptions(QWidget* area);
     void enableDrops();
     bool routeDropEvent(QObject* watched, QEvent* event);
+    bool selectsAllOnClick(QObject* watched, QEvent* event);
     void setModified();
 
     EditorState& state_;

@@ -3,8 +3,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// A quiet grey line on all four sides: a row of boxes reads as five boxes.
+const QColor kBorderColour(0xa8, 0xa8, 0xa8);
+
+}  // namespace
+
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setAutoFillBackground(true);
     QPalette colours = palette();
@@ -44,10 +51,11 @@ void PictureBox::printText(QPoint position, const QString& text) {
     update();
 }
 
-void PictureBox::paintEvent(QPaintEvent* event) {
-    QFrame::paintEvent(event);
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(kBorderColour);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
     if (!picture_.isNull()) {
-        QPainter painter(this);
         painter.drawImage(contentsRect().topLeft(), picture_);
     }
 }

@@ -25,7 +25,7 @@ const QString kContinuousDelay = QStringLiteral("連続コピーする際は遅�
 
 TEST_F(CaptureWindowTest, ControlsCarryTheirNamesCaptionsAndTips) {
     frmCopy& w = open();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Filmwright　記録"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Slidewright　記録"));
     struct Expected {
         const char* name;
         QString caption;
@@ -95,6 +95,14 @@ TEST_F(CaptureWindowTest, ControlsCarryTheirNamesCaptionsAndTips) {
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
+}
+
+// Minimised anyway, by a window manager that offers it, the window comes
+// back: the editor is hidden, and nothing else of the program would show.
+TEST_F(CaptureWindowTest, AMinimisedWindowComesBackAtOnce) {
+    frmCopy& w = open();
+    w.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(waitUntil([&] { return !w.isMinimized() && w.isVisible(); }));
 }
 
 TEST_F(CaptureWindowTest, NextFrameNoFollowsTheHighestRowInUse) {

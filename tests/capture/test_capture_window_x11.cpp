@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWindow>
 
 #include <sys/resource.h>
@@ -279,6 +280,65 @@ TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
     EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
     w.close();
     EXPECT_EQ(appSettings().captureDelay, 7);
+}
+
+TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
+    capturePosition = {60 * 15, 60 * 15};
+    frmCopy& w = openOnScreen();
+    const QPoint away = swatch.mapToGlobal(QPoint(swatch.width() - 20, swatch.height() - 20));
+    auto pointAt = [](QPoint at) {
+        XTools::Run(
+            QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QString::number(at.x() - 2), QString::number(at.y()),
+             QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+    };
+    QWidget* const tipped[] = {w.cmdCopy, w.cmdStop, w.cmdEnd,     w.txtTim,
+                               w.txtNo,   w.chkCopy, w.optColor[1]};
+    for (QWidget* control : tipped) {
+        pointAt(away);
+        ASSERT_TRUE(waitUntil([] { return !QToolTip::isVisible(); }));
+        pointAt(control->mapToGlobal(control->rect().center()));
+        EXPECT_TRUE(waitUntil([&] {
+            return QToolTip::isVisible() && QToolTip::text() == control->toolTip();
+        })) << control->objectName().toStdString();
+    }
+    EXPECT_FALSE(w.isActiveWindow());
+    EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
+
+    // A tooltip is a window of its own: one showing when the copy is taken
+    // must not be in it.
+    w.txtTim->setText(QStringLiteral("3"));
+    pointAt(away);
+    ASSERT_TRUE(waitUntil([] { return !QToolTip::isVisible(); }));
+    Click(w.cmdCopy);
+    ASSERT_TRUE(waitUntil([&] { return w.cmdStop->isEnabled(); }));
+    pointAt(w.cmdStop->mapToGlobal(w.cmdStop->rect().center()));
+    ASSERT_TRUE(waitUntil([&] { return QToolTip::isVisible(); }));
+    ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo == 2; }, 10000));
+    const QImage picture =
+        QImage(workFile(QStringLiteral("SW001.bmp"))).convertToFormat(QImage::Format_RGB32);
+    const QRgb tipColour = QToolTip::palette().color(QPalette::ToolTipBase).rgb();
+    int tipPixels = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            tipPixels += picture.pixel(x, y) == tipColour ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(tipPixels, 0) << "the tooltip is in the capture";
+    pointAt(away);
+}
+
+// No minimise box: minimised, the window would leave nothing of the program
+// on screen, the editor being hidden.
+TEST_F(CaptureWindowX11, OffersNoMinimise) {
+    capturePosition = {60 * 15, 60 * 15};
+    frmCopy& w = openOnScreen();
+    const QString actions =
+        XTools::Run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(w.winId()),
+                                              QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
+    ASSERT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE"))) << actions.toStdString();
+    EXPECT_FALSE(actions.contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE")))
+        << actions.toStdString();
 }
 
 TEST_F(CaptureWindowX11, ReducedCapturesAreEightAndFourBitPictures) {

@@ -7,12 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <functional>
 #include <ostream>
@@ -281,6 +285,43 @@ TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
     EXPECT_TRUE(questions[0].contains(QStringLiteral("movie.sdw"))) << qPrintable(questions[0]);
     EXPECT_FALSE(questions[0].contains(QStringLiteral("already exists")))
         << "Qt's Japanese translation asks: " << qPrintable(questions[0]);
+}
+
+// Before its owner is on screen (the player while it loads) a dialog centres
+// on the screen, not in its corner. It opens roomy, with the file type
+// readable, and the next one opens at the size the user left this one at.
+TEST_F(FileDialogTest, DialogsCentreOnTheScreenOpenRoomyAndKeepTheirSize) {
+    const QString movie = makeFile(QStringLiteral("発表.sdw"));
+    const QString type = QMimeDatabase().mimeTypeForFile(movie).comment();
+    QWidget notShown;
+    QSize first;
+    QSize second;
+    whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dialog->parentWidget(), nullptr);
+        const QPoint off =
+            dialog->frameGeometry().center() - dialog->screen()->availableGeometry().center();
+        EXPECT_LE(off.manhattanLength(), 4) << off.x() << "," << off.y();
+        first = dialog->size();
+        auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        EXPECT_GE(view->header()->sectionSize(2),
+                  QFontMetrics(view->font()).horizontalAdvance(type) + 8)
+            << type.toStdString();
+        dialog->resize(first + QSize(40, 30));
+        dialog->reject();
+    });
+    FileDialogs::DialogRead(&notShown, start, FileDialogs::packageFilter());
+    EXPECT_GE(first.width(), 700);
+    EXPECT_GE(first.height(), 500);
+    EXPECT_EQ(FileDialogs::askedDialogs().back().owner, &notShown);
+
+    whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
+        second = dialog->size();
+        EXPECT_EQ(dialog->parentWidget(), &owner);
+        dialog->reject();
+    });
+    FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw"));
+    EXPECT_EQ(second, first + QSize(40, 30));
 }
 
 }  // namespace

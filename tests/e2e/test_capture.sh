@@ -36,7 +36,7 @@ sleep 0.5
 
 read -r cx cy < <(red_spot "$editor" editor) || fail "no capture button on the editor's toolbar"
 xdotool mousemove "$cx" "$cy" click 1
-copy=$(wait_for_window 'Filmwright') || fail "the capture window did not open"
+copy=$(wait_for_window '^Slidewright　記録$') || fail "the capture window did not open"
 sleep 0.5
 xdotool search --onlyvisible --name '^Slidewright - ' >/dev/null 2>&1 &&
     fail "the editor stayed visible while capturing"
@@ -46,10 +46,19 @@ xprop -id "$copy" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the captu
 read -r rx ry < <(red_spot "$copy" copy) || fail "no record button"
 for n in 1 2; do
     file="$work/SW00$n.bmp"
-    xdotool mousemove "$rx" "$ry" click 1
+    # The pointer goes on out of the way: resting there, it would bring up
+    # the button's tooltip over the mark.
+    xdotool mousemove "$rx" "$ry" click 1 mousemove 1270 1010
     for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
     [ -s "$file" ] || fail "capture $n was not saved as $file"
-    sleep 0.5  # back in place and at rest
+    # Back on screen with the record button enabled (its mark red again).
+    spot=
+    for _ in $(seq 100); do
+        spot=$(red_spot "$copy" copy) && break
+        sleep 0.1
+    done
+    [ -n "$spot" ] || fail "the capture window did not come back ready after capture $n"
+    read -r rx ry <<<"$spot"
 done
 [ "$(xdotool getactivewindow 2>/dev/null)" != "$copy" ] || fail "recording gave the capture window the focus"
 size=$(identify -format '%wx%h' "$work/SW002.bmp") || fail "SW002.bmp is no picture"

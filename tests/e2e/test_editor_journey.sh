@@ -38,11 +38,12 @@ xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
 editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "the editor did not open"
 sleep 0.5
 
-# The rows lie below the menu bar: find the first sound box's grey to
-# learn where the client area starts (the box's top is at 177).
+# The rows lie below the menu bar: find the first sound box's grey (a run
+# of it, not a stray pixel of the menus' text) to learn where the client
+# area starts (the box's top is at 177).
 import -window "$editor" "$work/editor.png" 2>/dev/null || fail "no screenshot of the editor"
 grey_top=$(convert "$work/editor.png" -crop 1x400+91+0 txt:- |
-    awk -F'[,:]' '/#E0E0E0/ {print $2; exit}')
+    awk -F'[,:]' '/#E0E0E0/ {if (++run == 8) {print $2 - 7; exit}; next} {run = 0}')
 [ -n "$grey_top" ] || fail "no sound box found in the editor"
 top=$((grey_top - 178))
 [ "$top" -ge 0 ] && [ "$top" -le 60 ] || fail "the client area starts at an odd place: $top"
@@ -61,7 +62,7 @@ import -window "$editor" "$work/filled.png" 2>/dev/null
 [ "$(pixel "$work/filled.png" 387 $((top + 120)))" = "srgb(0,0,255)" ] || fail "row 3 shows no blue thumbnail"
 
 # Automatic mode (the second option), then a second's wait on each frame:
-# the wait boxes (25x18 at 72|224|376, 45) show in automatic mode.
+# the wait boxes (29x18 at 72|224|376, 45) show in automatic mode.
 xdotool mousemove --window "$editor" 60 $((top + 433)) click 1
 sleep 0.3
 for x in 84 236 388; do

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -22,8 +23,22 @@ protected:
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
         editor->move(120, 90);
-        ASSERT_TRUE(waitUntil([&] { return editor->isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return settled(editor); }));
     }
+
+    // Framed by the window manager, and where Qt thinks it is.
+    static bool settled(QWidget* window) {
+        return window->isVisible() && framed(window) && framePosition(window) == window->pos();
+    }
+
+    // The window manager's frame is round the window, as the window system
+    // reports it now (a widget's own frame geometry may lag behind).
+    static bool framed(QWidget* window) {
+        return window->windowHandle() != nullptr &&
+               !window->windowHandle()->frameMargins().isNull();
+    }
+
+    static QPoint framePosition(QWidget* window) { return window->windowHandle()->framePosition(); }
 
     // Runs `inside` once the capture window is up, while the editor's
     // capture command waits for it to close.
@@ -36,7 +51,9 @@ protected:
             });
             ASSERT_NE(window, nullptr) << "no capture window";
             editorHidden = !editor->isVisible();
-            openedAt = window->pos();
+            // A busy window manager may show the window before it frames it.
+            waitUntil([&] { return framed(window) && framePosition(window) == expectedAt; });
+            openedAt = framed(window) ? framePosition(window) : QPoint(-1, -1);
             inside(*window);
             if (window->isVisible()) {
                 window->cmdEnd->click();
@@ -46,11 +63,14 @@ protected:
     }
 
     bool editorHidden = false;
+    // Where the capture window's frame is to open, and where it did.
+    QPoint expectedAt;
     QPoint openedAt;
 };
 
 TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
-    const QPoint editorAt = editor->pos();
+    const QPoint editorAt = framePosition(editor);
+    expectedAt = editorAt;
     capture([](frmCopy& window) {
         window.txtTim->setText(QStringLiteral("0"));
         for (int shot = 1; shot <= 2; ++shot) {
@@ -61,7 +81,7 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
         }
     });
     EXPECT_TRUE(editorHidden);
-    EXPECT_EQ(openedAt, editorAt) << "the capture window opens where the editor was";
+    EXPECT_EQ(openedAt, editorAt) << "the capture window's frame opens where the editor's was";
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->findChild<frmCopy*>(), nullptr);
     EXPECT_TRUE(captureSaved);
@@ -102,10 +122,11 @@ TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsA
 
 TEST_F(EditorCaptureX11, AnEditorAboveOrLeftOfTheScreenGetsTheWindowAtTheEdge) {
     editor->move(-40, -30);
-    waitUntil([&] { return editor->pos().x() < 0; }, 2000);
-    const QPoint editorAt = editor->pos();
+    waitUntil([&] { return settled(editor) && editor->pos().x() < 0; }, 2000);
+    const QPoint editorAt = framePosition(editor);
+    expectedAt = QPoint(std::max(0, editorAt.x()), std::max(0, editorAt.y()));
     capture([](frmCopy&) {});
-    EXPECT_EQ(openedAt, QPoint(std::max(0, editorAt.x()), std::max(0, editorAt.y())));
+    EXPECT_EQ(openedAt, expectedAt);
 }
 
 }  // namespace

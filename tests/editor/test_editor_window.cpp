@@ -57,19 +57,24 @@ TEST_F(EditorTest, MenusHoldTheirItemsAndSeparatorsInOrder) {
     auto itemsOf = [this](const char* menuName) {
         QStringList items;
         for (QAction* action : child<QMenu>(editor, menuName)->actions()) {
+            const QString keys = action->shortcut().toString();
             items << (action->isSeparator()
                           ? QStringLiteral("-")
-                          : action->objectName() + QLatin1Char('=') + action->text());
+                          : action->objectName() + QLatin1Char('=') + action->text() +
+                                (keys.isEmpty() ? QString() : " " + keys));
         }
         return items;
     };
     EXPECT_EQ(itemsOf("mnuFMain"),
-              QStringList({"mnuNew=新規作成", "mnuFOpen=開く", "mnuFUwaSave=上書き保存",
-                           "mnuFBetuSave=名前を付けて保存", "mnuExport=書き出し(&E)...", "-",
-                           "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了"}));
-    EXPECT_EQ(itemsOf("mnuPMain"), QStringList({"mnuCopy=記録", "mnuPreview=再生"}));
+              QStringList({"mnuNew=新規作成 Ctrl+N", "mnuFOpen=開く Ctrl+O",
+                           "mnuFUwaSave=上書き保存 Ctrl+S",
+                           "mnuFBetuSave=名前を付けて保存 Ctrl+Shift+S",
+                           "mnuExport=書き出し(&E)... Ctrl+E", "-",
+                           "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了 Ctrl+Q"}));
+    EXPECT_EQ(itemsOf("mnuPMain"), QStringList({"mnuCopy=記録 Ctrl+R", "mnuPreview=再生 F5"}));
     EXPECT_EQ(itemsOf("mnuSMain"), QStringList({"mnuOption=環境設定"}));
-    EXPECT_EQ(itemsOf("mnuHMain"), QStringList({"mnuHelp=ヘルプ", "-", "mnuVer=バージョン情報"}));
+    EXPECT_EQ(itemsOf("mnuHMain"),
+              QStringList({"mnuHelp=ヘルプ F1", "-", "mnuVer=バージョン情報"}));
     EXPECT_EQ(itemsOf("mnuMClick"),
               QStringList({"mnuBmpEdit=編集", "mnuBmpAdd=挿入", "mnuBmpDel=削除"}));
 
@@ -77,14 +82,14 @@ TEST_F(EditorTest, MenusHoldTheirItemsAndSeparatorsInOrder) {
     for (QAction* action : editor->menuBar()->actions()) {
         bar << action->text();
     }
-    EXPECT_EQ(bar, QStringList({"ファイル", "記録・再生", "設定", "ヘルプ"}));
+    EXPECT_EQ(bar, QStringList({"ファイル(&F)", "記録・再生(&R)", "設定(&S)", "ヘルプ(&H)"}));
 }
 
 TEST_F(EditorTest, RowsSitOnTheirTwipsGrid) {
     // Row 6 is the second box of the lower line: x = 120 + 2280 twips.
     EXPECT_EQ(child<PictureBox>(editor, "picDat_6")->geometry(), QRect(160, 232, 151, 113));
     EXPECT_EQ(child<QLabel>(editor, "lblNo_6")->geometry().topLeft(), QPoint(168, 216));
-    EXPECT_EQ(child<QLineEdit>(editor, "txtWait_6")->geometry(), QRect(224, 213, 25, 18));
+    EXPECT_EQ(child<QLineEdit>(editor, "txtWait_6")->geometry(), QRect(224, 213, 29, 18));
     EXPECT_EQ(child<QToolButton>(editor, "cmdSound_6")->geometry(), QRect(160, 344, 17, 17));
     EXPECT_EQ(child<QLineEdit>(editor, "txtSound_6")->geometry(), QRect(176, 344, 134, 18));
     EXPECT_EQ(child<QLineEdit>(editor, "txtWait_3")->toolTip(), "遅延秒数");

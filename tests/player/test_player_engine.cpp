@@ -3,7 +3,9 @@
 // button, End, the frame list and the end of the movie.
 #include "PlayerMovies.h"
 
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QWindow>
 
 using namespace PlayerMovies;
 
@@ -302,12 +304,35 @@ TEST_F(PlaybackEngine, ManualModeAdvancesOnDoubleClickOnly) {
     EXPECT_TRUE(closed) << "the loop flag does not apply in manual mode";
 }
 
-TEST_F(PlaybackEngine, AutomaticModeIgnoresDoubleClicks) {
+// Without a mouse: Space and Right go on as a double-click does, a key
+// held down does not run on, Escape ends as End does.
+TEST_F(PlaybackEngine, ManualModeGoesOnWithSpaceOrRightAndEndsWithEscape) {
+    setMovie(work.path(), {{"a.bmp", 10, ""}, {"b.bmp", 10, ""}, {"c.bmp", 10, ""}}, 0);
+    ASSERT_TRUE(openPlayer());
+    QWindow* window = movie->windowHandle();
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_EQ(movie->currentFrame, 2);
+    QTest::keyClick(window, Qt::Key_Right);
+    EXPECT_EQ(movie->currentFrame, 3);
+    QTest::keyClick(window, Qt::Key_Left);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QCoreApplication::sendEvent(movie, &held);
+    EXPECT_EQ(movie->currentFrame, 3);
+    ASSERT_FALSE(movie->playerClosed) << "the last frame is still on screen";
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(movie->playerClosed);
+}
+
+TEST_F(PlaybackEngine, AutomaticModeIgnoresDoubleClicksAndKeysButEscape) {
     setMovie(work.path(), {{"a.bmp", 60000, ""}, {"b.bmp", 10, ""}}, 1);
     ASSERT_TRUE(openPlayer());
     doubleClick(movie->Pic1, QPoint(5, 5));
+    QTest::keyClick(movie->windowHandle(), Qt::Key_Space);
+    QTest::keyClick(movie->windowHandle(), Qt::Key_Right);
     EXPECT_EQ(movie->currentFrame, 1);
     EXPECT_FALSE(movie->cmdNo->isEnabled());
+    QTest::keyClick(movie->windowHandle(), Qt::Key_Escape);
+    EXPECT_TRUE(movie->playerClosed);
 }
 
 TEST_F(PlaybackEngine, TheFrameListJumpsToTheChosenFrame) {
