@@ -67,8 +67,11 @@ void frmCopy::tmrSleep_Timer() {
         return;
     }
     capturing_ = true;
-    capturePosition.top = y() * Twips::kPerPixel;
-    capturePosition.left = x() * Twips::kPerPixel;
+    // The window system's own idea of where the frame is: the toolkit's copy
+    // of the frame's size can still be missing right after the window showed.
+    const QPoint frame = windowHandle() != nullptr ? windowHandle()->framePosition() : pos();
+    capturePosition.top = frame.y() * Twips::kPerPixel;
+    capturePosition.left = frame.x() * Twips::kPerPixel;
     stepAside();
 
     const GrabFailure failure = chkAct->isChecked() ? MH_COPY::CopyForegroundToBox(picCopy)

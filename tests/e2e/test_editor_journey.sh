@@ -38,15 +38,7 @@ xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
 editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "the editor did not open"
 sleep 0.5
 
-# The rows lie below the menu bar: find the first sound box's grey (a run
-# of it, not a stray pixel of the menus' text) to learn where the client
-# area starts (the box's top is at 177).
-import -window "$editor" "$work/editor.png" 2>/dev/null || fail "no screenshot of the editor"
-grey_top=$(convert "$work/editor.png" -crop 1x400+91+0 txt:- |
-    awk -F'[,:]' '/#E0E0E0/ {if (++run == 8) {print $2 - 7; exit}; next} {run = 0}')
-[ -n "$grey_top" ] || fail "no sound box found in the editor"
-top=$((grey_top - 178))
-[ "$top" -ge 0 ] && [ "$top" -le 60 ] || fail "the client area starts at an odd place: $top"
+top=$(editor_top "$editor") || fail "no sound box found in the editor"
 
 # Thumbnails are 151x113 from (8|160|312, 64); the first sound box from
 # (24, 177), 134x18.

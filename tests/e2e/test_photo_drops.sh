@@ -18,13 +18,7 @@ pid=$!
 editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "--edit showed no editor"
 sleep 0.5
 
-# The rows lie below the menu bar: the first sound box's grey tells where
-# the client area starts (the box's top is at 177).
-import -window "$editor" "$work/editor.png" 2>/dev/null || fail "no screenshot of the editor"
-grey_top=$(convert "$work/editor.png" -crop 1x400+91+0 txt:- |
-    awk -F'[,:]' '/#E0E0E0/ {print $2; exit}')
-[ -n "$grey_top" ] || fail "no sound box found in the editor"
-top=$((grey_top - 178))
+top=$(editor_top "$editor") || fail "no sound box found in the editor"
 
 drag_files "$editor" 83 $((top + 120)) "$work/holiday.png"
 drag_files "$editor" 235 $((top + 120)) "$work/snap.jpg"

@@ -1,5 +1,6 @@
 # Sourced by the journeys: a private X server with a real window manager.
-# Provides start_x, wait_for_window, visible_windows, shot and drag_files.
+# Provides start_x, wait_for_window, visible_windows, shot, editor_top and
+# drag_files.
 
 # Display numbers chosen by -displayfd start at 0 and only look at this
 # machine's lock files, while X clients try the abstract socket first, which
@@ -132,6 +133,20 @@ player_window() {
 # pixel FILE X Y: the colour there, as ImageMagick names it.
 pixel() {
     convert "$1" -format "%[pixel:p{$2,$3}]" info:
+}
+
+# editor_top WINDOW: how far below the editor window's top its rows start,
+# told by the first sound box's grey (a run of it, not a stray pixel of the
+# menus' text; the box's own top is at 177).
+editor_top() {
+    local shot grey
+    shot=$(mktemp --suffix=.png)
+    import -window "$1" "$shot" 2>/dev/null || return 1
+    grey=$(convert "$shot" -crop 1x400+91+0 txt:- |
+        awk -F'[,:]' '/#E0E0E0/ {if (++run == 8) {print $2 - 7; exit}; next} {run = 0}')
+    rm -f "$shot"
+    [ -n "$grey" ] && [ "$((grey - 178))" -ge 0 ] && [ "$((grey - 178))" -le 60 ] || return 1
+    echo $((grey - 178))
 }
 
 # drag_files WINDOW X Y FILE...: drags the files from a stand-in file
