@@ -34,6 +34,8 @@ public:
     // ended the program or closed the preview; the window must not be shown.
     bool Form_Load();
     void ArrangeControls();
+    // The room the three buttons take, stacked.
+    static QSize buttonStackSize();
 
     // The playback engine.
     bool ShowFrame(int n);
@@ -90,6 +92,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -69,7 +69,9 @@ bool frmMovie::ShowFrame(int n) {
         return false;
     }
     Pic1->setPixmap(QPixmap::fromImage(picture.image));
-    Pic1->resize(picture.image.size());
+    // Never smaller than the three buttons stacked, so that End can be
+    // reached whatever the picture's size.
+    Pic1->resize(picture.image.size().expandedTo(buttonStackSize()));
     resize(Pic1->size());
     ArrangeControls();
 
