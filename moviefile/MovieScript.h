@@ -53,10 +53,13 @@ struct ReadResult {
     MovieMessage message() const { return ok() ? MovieMessage::None : MovieMessage::InvalidScript; }
 };
 
-// Extracts the script of movieDoc().packagePath into the work folder,
-// reads it into movieDoc() and deletes it again. On failure movieDoc() is
-// left exactly as it was; the player then ends, the editor carries on.
+// Extracts the script of movieDoc().packagePath into folder (the work
+// folder when none is given), reads it into movieDoc() and deletes it
+// again. On failure movieDoc() is left exactly as it was; the player then
+// ends, the editor carries on. The folder must be one of the program's own:
+// a file of the script's name there is replaced and removed.
 ReadResult ReadMovieScript(ScriptMode mode);
+ReadResult ReadMovieScript(ScriptMode mode, const QString& folder);
 
 // Reads script text (CP932 or UTF-8) into doc; doc changes only on success.
 ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc);

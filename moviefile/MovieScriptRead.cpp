@@ -1,4 +1,5 @@
 #include "AFrameReel.h"
+#include "ExtractionCheck.h"
 #include "MLha.h"
 #include "MovieScript.h"
 #include "ScriptFields.h"
@@ -6,6 +7,7 @@
 
 #include "archiver/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <limits>
@@ -178,11 +180,19 @@ ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc
 }
 
 ReadResult ReadMovieScript(ScriptMode mode) {
+    return ReadMovieScript(mode, WorkFolder::path());
+}
+
+ReadResult ReadMovieScript(ScriptMode mode, const QString& folder) {
     MovieDoc& doc = movieDoc();
-    const QString script = WorkFolder::filePath(kScriptName);
+    const QString script = QDir(folder).filePath(kScriptName);
     // A script left over from before must not pass for this package's.
     AFrameReel::DeleteFileQuietly(script);
-    if (MLha::ExtractFromPackage(doc.packagePath, WorkFolder::path(), kScriptName) != 0) {
+    // A script a thousand times larger than any real one is not unpacked.
+    if (!ExtractionCheck::Check(doc.packagePath, {kScriptName}, folder, kLargestScript).ok()) {
+        return {ReadOutcome::InvalidFile, ScriptProblem::Unreadable, false};
+    }
+    if (MLha::ExtractFromPackage(doc.packagePath, folder, kScriptName) != 0) {
         AFrameReel::DeleteFileQuietly(script);
         return {ReadOutcome::ExtractionFailed, ScriptProblem::Unreadable, false};
     }

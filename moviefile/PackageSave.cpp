@@ -3,57 +3,52 @@
 #include "moviefile/AFrameReel.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
+#include "moviefile/PackageNames.h"
+#include "moviefile/TemporaryPackage.h"
 #include "moviefile/WorkFolder.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryFile>
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace PackageSave {
 namespace {
 
-// A name beside the target that no other file has, for the package while
-// it is being written.
-QString reserveTemporaryPath(const QString& target) {
-    const QFileInfo info(target);
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        return {};
+// The files frames 1 to n bring into the package: every picture, and each
+// sound the work folder still holds.
+QStringList unstorableNames(const MovieDoc& doc, int n) {
+    QStringList pictures;
+    QStringList sounds;
+    for (int k = 1; k <= n; ++k) {
+        const FrameEntry& frame = doc.frames[k];
+        pictures << frame.pictureFile;
+        if (!frame.soundFile.trimmed().isEmpty() &&
+            QFileInfo(WorkFolder::filePath(frame.soundFile)).isFile()) {
+            sounds << frame.soundFile;
+        }
     }
-    return file.fileName();
-}
-
-bool renameOver(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(from.toStdString()),
-                            std::filesystem::path(to.toStdString()), error);
-    return !error;
+    return PackageNames::Unstorable(pictures, sounds);
 }
 
 }  // namespace
 
 SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
-                       const std::function<void(int)>& progress) {
+                       const std::function<void(int)>& progress, const QString& scriptFolder) {
     const MovieDoc& doc = movieDoc();
-    const QString temporary = reserveTemporaryPath(path);
-    auto fail = [&](MovieMessage message) {
-        if (!temporary.isEmpty()) {
-            AFrameReel::DeleteFileQuietly(temporary);
-        }
-        return SaveResult{false, message};
-    };
-    if (temporary.isEmpty()) {
+    if (const QStringList names = unstorableNames(doc, n); !names.isEmpty()) {
+        return SaveResult{false, MovieMessage::UnstorableNames, names.join(QStringLiteral("\r\n"))};
+    }
+    TemporaryPackage package(path);
+    const QString temporary = package.path();
+    auto fail = [](MovieMessage message) { return SaveResult{false, message, {}}; };
+    if (!package.isValid()) {
         return fail(MovieMessage::SaveFailed);
     }
 
-    const QString script = WorkFolder::filePath(MovieScript::kScriptName);
-    if (!MovieScript::WriteMovieScript(n, WorkFolder::path(), settings)) {
+    const QString script = QDir(scriptFolder).filePath(MovieScript::kScriptName);
+    if (!MovieScript::WriteMovieScript(n, scriptFolder, settings)) {
         return fail(MovieMessage::SaveFailed);
     }
     const int stored = MLha::StoreInPackage(temporary, script, true);
@@ -91,10 +86,10 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
             progress(static_cast<int>(std::nearbyint(done)));
         }
     }
-    if (!renameOver(temporary, path)) {
+    if (!package.commit()) {
         return fail(MovieMessage::SaveFailed);
     }
-    return SaveResult{true, MovieMessage::None};
+    return SaveResult{true, MovieMessage::None, {}};
 }
 
 }  // namespace PackageSave

@@ -310,8 +310,8 @@ void frmMovie::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
-void frmMovie::failWith(MovieMessage message) {
-    const auto box = MovieMessages::of(message);
+void frmMovie::failWith(MovieMessage message, const QString& detail) {
+    const auto box = MovieMessages::of(message, detail);
     QPointer<frmMovie> self(this);
     MessageBox::show(this, box.text, box.title, box.icon);
     if (!self) {

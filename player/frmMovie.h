@@ -102,7 +102,7 @@ private:
     void startFrameTimer();
     // Shows the movie file's box, then ends the program, or outside a
     // running program closes the preview.
-    void failWith(MovieMessage message);
+    void failWith(MovieMessage message, const QString& detail = {});
     void endProgram(int exitCode);
     void placeOnScreen();
 

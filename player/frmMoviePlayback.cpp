@@ -65,7 +65,7 @@ bool frmMovie::isAutoMode() const {
 bool frmMovie::ShowFrame(int n) {
     const AFrameReel::FramePicture picture = AFrameReel::LoadFramePicture(n, true, true);
     if (!picture.ok()) {
-        failWith(picture.message);
+        failWith(picture.message, picture.detail);
         return false;
     }
     Pic1->setPixmap(QPixmap::fromImage(picture.image));
