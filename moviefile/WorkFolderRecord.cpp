@@ -1,10 +1,14 @@
 #include "WorkFolderRecord.h"
 
 #include <QDir>
+#include <QSaveFile>
 
 #include <sys/stat.h>
 
 namespace {
+
+constexpr qint64 kRewriteAt = 256 * 1024;
+constexpr qint64 kLargest = 1024 * 1024;
 
 // "+F <device> <inode> <name>", "+D ..." for a folder, "- <name>".
 QByteArray addLine(const QString& name, const WorkFolderRecord::Identity& identity) {
@@ -28,11 +32,11 @@ std::optional<WorkFolderRecord::Identity> WorkFolderRecord::identityOf(const QSt
 std::map<QString, WorkFolderRecord::Identity> WorkFolderRecord::read(const QString& folder) {
     std::map<QString, Identity> entries;
     QFile file(QDir(folder).filePath(kFileName));
-    // A record is a line per file; a megabyte would be thousands of movies.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20)) {
+    // A record is a line per file and is written anew before it grows large.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargest) {
         return entries;
     }
-    const QByteArray text = file.read(1 << 20);
+    const QByteArray text = file.read(kLargest);
     qsizetype start = 0;
     while (true) {
         const qsizetype end = text.indexOf('\n', start);
@@ -84,10 +88,18 @@ void WorkFolderRecord::finish() {
 }
 
 bool WorkFolderRecord::add(const QString& name, const Identity& identity) {
+    const auto before = entries_.find(name);
+    const std::optional<Identity> previous =
+        before != entries_.end() ? std::optional(before->second) : std::nullopt;
+    entries_[name] = identity;
     if (!append(addLine(name, identity))) {
+        if (previous) {
+            entries_[name] = *previous;
+        } else {
+            entries_.erase(name);
+        }
         return false;
     }
-    entries_[name] = identity;
     return true;
 }
 
@@ -97,5 +109,22 @@ bool WorkFolderRecord::forget(const QString& name) {
 }
 
 bool WorkFolderRecord::append(const QByteArray& line) {
-    return file_.isOpen() && file_.write(line) == line.size();
+    if (!file_.isOpen() || file_.write(line) != line.size()) {
+        return false;
+    }
+    // A long session adds and forgets thousands of files: the record is
+    // written anew, whole, before it grows past what is read back.
+    if (file_.size() > kRewriteAt) {
+        QSaveFile whole(file_.fileName());
+        if (whole.open(QIODevice::WriteOnly)) {
+            for (const auto& [name, identity] : entries_) {
+                whole.write(addLine(name, identity));
+            }
+            if (whole.commit()) {
+                file_.close();
+                return file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+            }
+        }
+    }
+    return true;
 }

@@ -100,8 +100,17 @@ protected:
 TEST_F(WorkFolderSessionTest, AKilledEditorsFilesGoAtTheNextStartAndNothingElse) {
     runAndKill([this] {
         WorkFolderSession dying;
-        if (dying.open(folder) != WorkFolderSession::OpenResult::Opened ||
-            !bringIn(dying, QStringLiteral("SW001.bmp"), "capture 1") ||
+        if (dying.open(folder) != WorkFolderSession::OpenResult::Opened) {
+            ::_exit(1);
+        }
+        // A long session: its record has seen far more than it holds.
+        for (int i = 0; i < 15000; ++i) {
+            if (!bringIn(dying, QStringLiteral("churn.bmp"), "churn")) {
+                ::_exit(1);
+            }
+            dying.remove(QStringLiteral("churn.bmp"));
+        }
+        if (!bringIn(dying, QStringLiteral("SW001.bmp"), "capture 1") ||
             !bringIn(dying, QStringLiteral("SW002.bmp"), "capture 2") ||
             !bringIn(dying, QStringLiteral("chime.wav"), "chime")) {
             ::_exit(1);
