@@ -24,6 +24,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include <optional>
+
 namespace {
 
 QString withoutTrailingSlash(QString folder) {
@@ -106,10 +108,15 @@ bool frmMaker::OpenPackageInEditor(const QString& path) {
     doc.resetFrames(MovieDoc::kEditorSlots);
     // Everything is unpacked into a folder of the editor's own first and
     // moves in among the user's files only once the whole package is there.
-    const QTemporaryDir unpacked(scratchFolder() + QStringLiteral("/open-XXXXXX"));
-    if (!unpacked.isValid()) {
+    const QString scratch = scratchFolder();
+    std::optional<QTemporaryDir> unpackedFolder;
+    if (!scratch.isEmpty()) {
+        unpackedFolder.emplace(scratch + QStringLiteral("/open-XXXXXX"));
+    }
+    if (!unpackedFolder || !unpackedFolder->isValid()) {
         return giveUp(MovieMessage::InvalidPackage02);
     }
+    const QTemporaryDir& unpacked = *unpackedFolder;
     const MovieScript::ReadResult read =
         MovieScript::ReadMovieScript(MovieScript::ForEditor, unpacked.path());
     if (read.newerVersion) {

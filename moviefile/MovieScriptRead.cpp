@@ -185,6 +185,9 @@ ReadResult ReadMovieScript(ScriptMode mode) {
 
 ReadResult ReadMovieScript(ScriptMode mode, const QString& folder) {
     MovieDoc& doc = movieDoc();
+    if (folder.isEmpty()) {
+        return {ReadOutcome::ExtractionFailed, ScriptProblem::Unreadable, false};
+    }
     const QString script = QDir(folder).filePath(kScriptName);
     // A script left over from before must not pass for this package's.
     AFrameReel::DeleteFileQuietly(script);

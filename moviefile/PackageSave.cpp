@@ -43,7 +43,7 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
     TemporaryPackage package(path);
     const QString temporary = package.path();
     auto fail = [](MovieMessage message) { return SaveResult{false, message, {}}; };
-    if (!package.isValid()) {
+    if (!package.isValid() || scriptFolder.isEmpty()) {
         return fail(MovieMessage::SaveFailed);
     }
 
