@@ -10,11 +10,13 @@ namespace {
 constexpr qint64 kRewriteAt = 256 * 1024;
 constexpr qint64 kLargest = 1024 * 1024;
 
-// "+F <device> <inode> <name>", "+D ..." for a folder, "- <name>".
+// "+F <device> <inode> <changed> <name>", "+D ..." for a folder, "- <name>".
 QByteArray addLine(const QString& name, const WorkFolderRecord::Identity& identity) {
     return (identity.isFolder ? QByteArray("+D ") : QByteArray("+F ")) +
            QByteArray::number(static_cast<qulonglong>(identity.device)) + ' ' +
-           QByteArray::number(static_cast<qulonglong>(identity.inode)) + ' ' + name.toUtf8() + '\n';
+           QByteArray::number(static_cast<qulonglong>(identity.inode)) + ' ' +
+           QByteArray::number(static_cast<qlonglong>(identity.changed)) + ' ' + name.toUtf8() +
+           '\n';
 }
 
 }  // namespace
@@ -25,8 +27,13 @@ std::optional<WorkFolderRecord::Identity> WorkFolderRecord::identityOf(const QSt
         !(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))) {
         return std::nullopt;
     }
+    const bool folder = S_ISDIR(info.st_mode);
+    const std::int64_t changed =
+        folder
+            ? 0
+            : static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
     return Identity{static_cast<std::uint64_t>(info.st_dev),
-                    static_cast<std::uint64_t>(info.st_ino), S_ISDIR(info.st_mode)};
+                    static_cast<std::uint64_t>(info.st_ino), changed, folder};
 }
 
 std::map<QString, WorkFolderRecord::Identity> WorkFolderRecord::read(const QString& folder) {
@@ -52,19 +59,19 @@ std::map<QString, WorkFolderRecord::Identity> WorkFolderRecord::read(const QStri
         if (!line.startsWith("+F ") && !line.startsWith("+D ")) {
             continue;
         }
-        const qsizetype deviceEnd = line.indexOf(' ', 3);
-        const qsizetype inodeEnd = deviceEnd < 0 ? -1 : line.indexOf(' ', deviceEnd + 1);
-        if (inodeEnd < 0) {
+        // Three numbers, then the name, which may hold blanks.
+        const QList<QByteArray> fields = line.mid(3).split(' ');
+        if (fields.size() < 4) {
             continue;
         }
         bool deviceOk = false;
         bool inodeOk = false;
-        const Identity identity{
-            line.mid(3, deviceEnd - 3).toULongLong(&deviceOk),
-            line.mid(deviceEnd + 1, inodeEnd - deviceEnd - 1).toULongLong(&inodeOk),
-            line[1] == 'D'};
-        const QString name = QString::fromUtf8(line.mid(inodeEnd + 1));
-        if (deviceOk && inodeOk && !name.isEmpty()) {
+        bool changedOk = false;
+        const Identity identity{fields[0].toULongLong(&deviceOk), fields[1].toULongLong(&inodeOk),
+                                fields[2].toLongLong(&changedOk), line[1] == 'D'};
+        const qsizetype nameAt = 3 + fields[0].size() + fields[1].size() + fields[2].size() + 3;
+        const QString name = QString::fromUtf8(line.mid(nameAt));
+        if (deviceOk && inodeOk && changedOk && !name.isEmpty()) {
             entries[name] = identity;
         }
     }

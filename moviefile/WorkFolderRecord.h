@@ -8,11 +8,12 @@
 #include <optional>
 
 // The record of what the program put into a work folder, kept as a file in
-// that folder: a line is appended before each file appears under its name
-// and when it goes, so the record outlives a run that is killed. A file is
-// known by its name and by the file system's identity of it (device and
-// inode): a file the user later puts under the same name is not the one
-// the program made.
+// that folder: a line is appended as each file arrives under its name and
+// when it goes, so the record outlives a run that is killed. A file is
+// known by its name and by the file system's identity of it: device, inode
+// and the time its inode last changed. A file the user later puts under
+// the same name is not the one the program made, even when the freed inode
+// is handed out again.
 class WorkFolderRecord {
 public:
     static inline const QString kFileName = QStringLiteral(".slidewright-files");
@@ -20,6 +21,8 @@ public:
     struct Identity {
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
+        // Nanoseconds; 0 for a folder, whose time changes with its contents.
+        std::int64_t changed = 0;
         bool isFolder = false;
         friend bool operator==(const Identity&, const Identity&) = default;
     };

@@ -201,8 +201,8 @@ bool WorkFolderSession::adopt(const QString& file, const QString& name, bool rep
     if (!isOpen() || !WorkFolder::isBareFileName(name) || isOwnHousekeeping(name)) {
         return false;
     }
-    const auto identity = WorkFolderRecord::identityOf(file);
-    if (!identity || identity->isFolder) {
+    const auto incoming = WorkFolderRecord::identityOf(file);
+    if (!incoming || incoming->isFolder) {
         return false;
     }
     const QString target = state_->path(name);
@@ -210,25 +210,23 @@ bool WorkFolderSession::adopt(const QString& file, const QString& name, bool rep
     if (!replacing && (QFileInfo::exists(target) || QFileInfo(target).isSymLink())) {
         return false;
     }
-    const auto before = state_->record.entries().find(name);
-    const std::optional<WorkFolderRecord::Identity> previous =
-        before != state_->record.entries().end() ? std::optional(before->second) : std::nullopt;
-    // Written down first: should the run die right after the rename, the
-    // next one knows the file for its own.
-    if (!state_->record.add(name, *identity)) {
-        return false;
-    }
     const bool moved = replacing
                            ? std::rename(native(file).constData(), native(target).constData()) == 0
                            : renameNoReplace(file, target);
     if (!moved) {
-        if (previous) {
-            state_->record.add(name, *previous);
-        } else {
-            state_->record.forget(name);
-        }
+        return false;
     }
-    return moved;
+    // Written down as it arrives, with the time its arrival gave the inode:
+    // a run that dies before this line leaves the file to the user, which
+    // is the safe side.
+    const auto arrived = WorkFolderRecord::identityOf(target);
+    if (!arrived || !state_->record.add(name, *arrived)) {
+        // Unrecorded, it would stand there as the user's: it goes back.
+        std::rename(native(target).constData(), native(file).constData());
+        state_->record.forget(name);
+        return false;
+    }
+    return true;
 }
 
 void WorkFolderSession::reclaim(const QString& name) {

@@ -8,9 +8,9 @@
 // The editor's hold on its work folder. The folder is whatever the user
 // chose and may hold the user's own files: the program deletes or replaces
 // there only what it put there itself. Each file is written in a record in
-// the folder before it appears under its name, so a run that dies leaves
-// the exact list of what the next run clears away, and nothing else is
-// ever touched. A lock in the folder keeps a second editor out.
+// the folder as it arrives under its name, so a run that dies leaves the
+// exact list of what the next run clears away, and nothing else is ever
+// touched. A lock in the folder keeps a second editor out.
 class WorkFolderSession {
 public:
     enum class OpenResult {

@@ -118,10 +118,11 @@ TEST_F(WorkFolderSessionTest, AKilledEditorsFilesGoAtTheNextStartAndNothingElse)
         writeFile(dying.scratchFolder() + QStringLiteral("/half a copy"), "half");
     });
     ASSERT_EQ(readFile(path(QStringLiteral("SW001.bmp"))), "capture 1");
-    // After the editor died, the user put a file of their own under one of
-    // its names: that one is no longer the program's.
-    ASSERT_TRUE(QFile::remove(path(QStringLiteral("SW002.bmp"))));
-    writeFile(path(QStringLiteral("SW002.bmp")), "the user's own");
+    // After the editor died, the user saved a file of their own under one
+    // of its names: that one is no longer the program's.
+    writeFile(path(QStringLiteral("SW002.bmp.new")), "the user's own");
+    ASSERT_TRUE(::rename(QFile::encodeName(path(QStringLiteral("SW002.bmp.new"))).constData(),
+                         QFile::encodeName(path(QStringLiteral("SW002.bmp"))).constData()) == 0);
 
     WorkFolderSession next;
     ASSERT_EQ(next.open(folder), WorkFolderSession::OpenResult::Opened)
