@@ -21,6 +21,9 @@ void onSignal(int number) {
 }  // namespace
 
 void install() {
+    // Past a file-size limit (ulimit -f) a write then fails with EFBIG, and
+    // the save reports it as any other failed write instead of dying.
+    ::signal(SIGXFSZ, SIG_IGN);
     if (signalPipe[0] >= 0 ||
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         return;

@@ -111,8 +111,11 @@ MemberName ParseMemberName(std::string_view storedDirectory, std::string_view st
     for (const std::string& component : nameParts) {
         climbs = climbs || component == "..";
     }
-    result.safe =
-        !hasNul && !absolute && !climbs && !result.bareName.empty() && result.bareName != ".";
+    // A package holds bare names only; a member stored under a folder is
+    // refused rather than taken for another file of the same name.
+    const bool inFolder = !folders.empty() || nameParts.size() > 1;
+    result.safe = !hasNul && !absolute && !climbs && !inFolder && !result.bareName.empty() &&
+                  result.bareName != ".";
     return result;
 }
 

@@ -9,10 +9,10 @@ namespace lha {
 
 // The UTF-8 bare name a member is extracted under. storedDirectory and
 // storedName are the header's raw bytes (0xFF, '/' and '\' separate
-// folders; CP932 or UTF-8 text). Stored folders are dropped. A path that is
-// absolute, climbs with "..", or leaves an empty, "." or ".." name is not
-// safe: such a member must never be written. bareName is then still the
-// last part of the path, for matching against the pattern asked for.
+// folders; CP932 or UTF-8 text). A path that names a folder, is absolute,
+// climbs with "..", or leaves an empty, "." or ".." name is not safe: such
+// a member must never be written. bareName is then still the last part of
+// the path, for matching against the pattern asked for.
 struct MemberName {
     std::string bareName;
     bool safe = false;

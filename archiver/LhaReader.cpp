@@ -217,4 +217,44 @@ std::optional<std::vector<MemberInfo>> ListFiles(const std::filesystem::path& ar
     return members;
 }
 
+std::optional<std::vector<std::uint8_t>> ReadMemberStart(const std::filesystem::path& archive,
+                                                         size_t index, size_t length) {
+    const std::optional<FileSource> source = FileSource::open(archive);
+    if (!source) {
+        return std::nullopt;
+    }
+    ArchiveWalk walk(*source);
+    size_t files = 0;
+    while (const std::optional<WalkEntry> entry = walk.next()) {
+        if (!entry->isFile || files++ != index) {
+            continue;
+        }
+        const LHAFileHeader& header = *entry->header;
+        char method[sizeof header.compress_method];
+        std::copy_n(header.compress_method, sizeof method, method);
+        LHADecoderType* type = lha_decoder_for_name(method);
+        if (type == nullptr) {
+            return std::nullopt;
+        }
+        CompressedData input(*source, entry->dataOffset, header.compressed_length);
+        std::unique_ptr<LHADecoder, DecoderDeleter> decoder(
+            lha_decoder_new(type, &CompressedData::read, &input, header.length));
+        if (!decoder) {
+            return std::nullopt;
+        }
+        std::vector<std::uint8_t> bytes(std::min<std::uint64_t>(length, header.length));
+        size_t filled = 0;
+        while (filled < bytes.size()) {
+            const size_t n =
+                lha_decoder_read(decoder.get(), bytes.data() + filled, bytes.size() - filled);
+            if (n == 0) {
+                return std::nullopt;
+            }
+            filled += n;
+        }
+        return bytes;
+    }
+    return std::nullopt;
+}
+
 }  // namespace lha

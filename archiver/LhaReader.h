@@ -60,4 +60,11 @@ struct MemberInfo {
 // or is damaged. Folders are left out.
 std::optional<std::vector<MemberInfo>> ListFiles(const std::filesystem::path& archive);
 
+// The first `length` bytes of the index-th file member of ListFiles, decoded
+// without writing anything; fewer when the member is shorter. Nothing when
+// there is no such member or its start cannot be decoded. Lets a caller
+// look at a picture's header before it unpacks the picture.
+std::optional<std::vector<std::uint8_t>> ReadMemberStart(const std::filesystem::path& archive,
+                                                         size_t index, size_t length);
+
 }  // namespace lha

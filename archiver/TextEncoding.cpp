@@ -146,7 +146,9 @@ std::string cp932ToUtf8Lossy(std::string_view cp932) {
 }
 
 std::string toPackageText(std::string_view utf8) {
-    if (auto cp932 = utf8ToCp932(utf8)) {
+    // CP932 bytes that also read as UTF-8 (ﾃｽ is C3 BD, which is ½) would
+    // come back as another text: such text is stored as UTF-8.
+    if (auto cp932 = utf8ToCp932(utf8); cp932 && (*cp932 == utf8 || !isValidUtf8(*cp932))) {
         return *cp932;
     }
     return std::string(utf8);

@@ -22,7 +22,9 @@ std::optional<std::string> cp932ToUtf8(std::string_view cp932);
 // (text inside binary data).
 std::string cp932ToUtf8Lossy(std::string_view cp932);
 
-// What a package stores for a UTF-8 text: CP932 when possible, else UTF-8.
+// What a package stores for a UTF-8 text: CP932 when every character has a
+// CP932 form whose bytes are not also valid UTF-8, else UTF-8, so that
+// fromPackageText always gives the text back.
 std::string toPackageText(std::string_view utf8);
 
 // A stored text as UTF-8: UTF-8 as it is, else CP932 converted; text that

@@ -50,7 +50,7 @@ QString Package(QTemporaryDir& folder) {
     MovieScript::ScriptSettings settings;
     settings.advanceOption = 1;
     const QString package = QDir(folder.path()).filePath(QStringLiteral("movie.sdw"));
-    if (!PackageSave::SavePackage(package, kFrames, settings, {}).saved) {
+    if (!PackageSave::SavePackage(package, kFrames, settings, {}, folder.path()).saved) {
         return {};
     }
     QDir(work).removeRecursively();

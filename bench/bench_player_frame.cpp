@@ -1,11 +1,12 @@
 // How long a 1920x1080 frame takes from the player's frame tick to its
-// picture on screen: extraction from the package, loading the bitmap,
-// sizing the window and painting it. Also each step alone.
+// picture on screen: weighing and extraction from the package, loading the
+// bitmap, sizing the window and painting it. Also each step alone.
 //   build/bin/bench_player_frame   (runs offscreen unless a display is chosen)
 #include "common/ProgramEnd.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
+#include "moviefile/ExtractionCheck.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/PreviewMode.h"
@@ -149,6 +150,24 @@ void BM_ExtractFramePicture(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ExtractFramePicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What the player adds before each extraction: listing the package and
+// reading the picture's header to weigh the frame's members.
+void BM_WeighFrameMembers(benchmark::State& state) {
+    if (!movie().ready) {
+        state.SkipWithError(qPrintable(movie().problem));
+        return;
+    }
+    QTemporaryDir into;
+    for (auto _ : state) {
+        if (!ExtractionCheck::Check(movie().package, {QStringLiteral("SW002.bmp")}, into.path())
+                 .ok()) {
+            state.SkipWithError("the frame was refused");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_WeighFrameMembers)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_LoadFrameBitmap(benchmark::State& state) {
     const QString path = QDir(movie().folder.path()).filePath(QStringLiteral("SW002.bmp"));

@@ -41,9 +41,9 @@ void BM_SaveHundredFrames(benchmark::State& state) {
     const QString package = QDir(target.path()).filePath(QStringLiteral("movie.sdw"));
     int lastPercent = 0;
     for (auto _ : state) {
-        const auto result =
-            PackageSave::SavePackage(package, kFrames, MovieScript::ScriptSettings{},
-                                     [&](int percent) { lastPercent = percent; });
+        const auto result = PackageSave::SavePackage(
+            package, kFrames, MovieScript::ScriptSettings{},
+            [&](int percent) { lastPercent = percent; }, target.path());
         if (!result.saved || lastPercent != 100) {
             state.SkipWithError("the save failed");
             return;

@@ -1,7 +1,7 @@
 // How long the options dialog's OK takes to move a full movie's pictures:
 // 100 uncompressed 1024x768 captures (2.25 MiB each), copied, synced, read
 // back and deleted, between two folders of the same file system.
-#include "system/WorkFolderMove.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <benchmark/benchmark.h>
 #include <QByteArray>
@@ -14,14 +14,21 @@ namespace {
 constexpr int kPictures = 100;
 constexpr qsizetype kPictureBytes = 54 + 1024 * 768 * 3;
 
-void fill(const QString& folder) {
+// The pictures enter the session as captures do: written in its scratch
+// folder, then taken in.
+void fill(WorkFolderSession& session) {
     QByteArray bytes(kPictureBytes, '\0');
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<char>(i * 2654435761u >> 24);
     }
     for (int i = 1; i <= kPictures; ++i) {
-        QFile file(QStringLiteral("%1/SW%2.bmp").arg(folder).arg(i, 3, 10, QChar(u'0')));
+        const QString name = QStringLiteral("SW%1.bmp").arg(i, 3, 10, QChar(u'0'));
+        QFile file(session.scratchFolder() + u'/' + name);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            std::abort();
+        }
+        file.close();
+        if (!session.adopt(file.fileName(), name)) {
             std::abort();
         }
     }
@@ -33,17 +40,22 @@ void BM_MoveHundredPictures(benchmark::State& state) {
     const QString b = scratch.filePath(QStringLiteral("b"));
     QDir().mkpath(a);
     QDir().mkpath(b);
-    fill(a);
+    WorkFolderSession session;
+    if (session.open(a) != WorkFolderSession::OpenResult::Opened) {
+        state.SkipWithError("no work folder");
+        return;
+    }
+    fill(session);
     bool forth = true;
     for (auto _ : state) {
-        const WorkFolderMove::Result result =
-            forth ? WorkFolderMove::MoveBitmaps(a, b) : WorkFolderMove::MoveBitmaps(b, a);
-        if (result.moved.size() != kPictures) {
+        if (session.moveTo(forth ? b : a) != WorkFolderSession::MoveResult::Moved ||
+            session.ownedNames().size() != kPictures) {
             state.SkipWithError("not every picture moved");
             break;
         }
         forth = !forth;
     }
+    session.close();
     state.SetBytesProcessed(state.iterations() * kPictures * kPictureBytes);
 }
 BENCHMARK(BM_MoveHundredPictures)->Unit(benchmark::kMillisecond)->UseRealTime();

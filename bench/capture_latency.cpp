@@ -7,6 +7,7 @@
 #include "editor/AppSettings.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,8 +28,13 @@ int main(int argc, char** argv) {
     WorkFolder::setPath(work.path());
     appSettings().workFolder = work.path();
     movieDoc().resetFrames(MovieDoc::kEditorSlots);
+    WorkFolderSession files;
+    if (files.open(work.path()) != WorkFolderSession::OpenResult::Opened) {
+        std::fprintf(stderr, "capture_latency: no work folder\n");
+        return 1;
+    }
 
-    frmCopy window;
+    frmCopy window(files);
     window.Form_Load();
     window.show();
     QElapsedTimer settle;

@@ -7,15 +7,32 @@
 namespace ProgramEnd {
 namespace {
 
-std::vector<std::function<void()>> hooks;
+struct Hook {
+    unsigned long id;
+    std::function<void()> run;
+};
+
+std::vector<Hook> hooks;
+unsigned long lastId = 0;
 std::function<void(int)> handler;
 bool ended = false;
 int code = 0;
 
+unsigned long add(std::function<void()> hook) {
+    hooks.push_back({++lastId, std::move(hook)});
+    return lastId;
+}
+
 }  // namespace
 
 void addHook(std::function<void()> hook) {
-    hooks.push_back(std::move(hook));
+    add(std::move(hook));
+}
+
+ScopedHook::ScopedHook(std::function<void()> hook) : id_(add(std::move(hook))) {}
+
+ScopedHook::~ScopedHook() {
+    std::erase_if(hooks, [this](const Hook& hook) { return hook.id == id_; });
 }
 
 void endProgram(int exitCode) {
@@ -26,7 +43,7 @@ void endProgram(int exitCode) {
         auto toRun = std::move(hooks);
         hooks.clear();
         for (auto it = toRun.rbegin(); it != toRun.rend(); ++it) {
-            (*it)();
+            it->run();
         }
     }
     if (handler) {

@@ -9,6 +9,20 @@ namespace ProgramEnd {
 // Hooks run once, newest first, before the process goes.
 void addHook(std::function<void()> hook);
 
+// A hook for as long as this lives: work in progress (a package being
+// written) tells the end what to clear away should the program end midway,
+// by a signal included.
+class ScopedHook {
+public:
+    explicit ScopedHook(std::function<void()> hook);
+    ~ScopedHook();
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+
+private:
+    unsigned long id_;
+};
+
 // Runs the hooks and ends the process at once, the way the player and the
 // editor expect "end" to behave. With a test handler set, the handler is
 // called instead of ending, and the caller returns normally.

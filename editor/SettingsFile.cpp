@@ -9,6 +9,10 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <optional>
 
@@ -194,11 +198,18 @@ void ReadSettings(AppSettings& settings) {
     settings.workFolder = DefaultWorkFolder();
     settings.saveFolder = DefaultSaveFolder();
 
-    QFile file(SettingsFilePath());
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
+    // Opened without waiting, and read only when it is a plain file: a FIFO
+    // or a device in its place is as good as no file.
+    const int fd = ::open(QFile::encodeName(SettingsFilePath()).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return;
     }
-    if (file.size() > kMaxFileSize) {
+    QFile file;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return;
     }
     const QByteArray text = file.read(kMaxFileSize);
@@ -211,7 +222,16 @@ bool WriteSettings(const AppSettings& settings) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         return false;
     }
-    QSaveFile file(path);
+    // Written through a link (a settings file kept among other dotfiles),
+    // but only ever in place of a plain file: what stands at the end of the
+    // link, or in the file's place, is replaced only when it is one.
+    const QFileInfo target(QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath()
+                                                       : path);
+    if (target.filePath().isEmpty() || (target.exists() && !target.isFile()) ||
+        (!target.exists() && target.isSymLink())) {
+        return false;
+    }
+    QSaveFile file(target.filePath());
     // Unbuffered, so a failed write (a full disk) is seen here and not lost in a
     // flush whose failure the commit does not notice.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {

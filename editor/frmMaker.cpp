@@ -7,6 +7,7 @@
 #include "common/ProgramEnd.h"
 #include "editor/AppSettings.h"
 #include "editor/SettingsFile.h"
+#include "editor/WorkFolderChoice.h"
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
 #include "moviefile/AFrameReel.h"
@@ -47,7 +48,7 @@ frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
 
     createMenus();
     createToolbar(area);
-    rows_ = new FrameRows(area, state_);
+    rows_ = new FrameRows(area, state_, workFiles_);
     rows_->isBusy = [this] { return !cmdNew->isEnabled(); };
     connect(rows_, &FrameRows::rowMenuRequested, this,
             [this](int, QPoint position, bool hasPicture) {
@@ -199,7 +200,9 @@ void frmMaker::Form_Load() {
     }
     SettingsFile::CreateDefaultWorkFolder();
     SettingsFile::ReadSettings();
-    WorkFolder::setPath(appSettings().workFolder);
+    if (!takeWorkFolder()) {
+        return;
+    }
 
     MovieDoc& doc = movieDoc();
     doc.frameCount = MovieDoc::kEditorSlots;
@@ -208,10 +211,9 @@ void frmMaker::Form_Load() {
     doc.loopFlag = 0;
     doc.advanceMode = 0;
     if (!CommandLine::get().isEmpty()) {
-        const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForEditor);
-        if (read.newerVersion) {
-            showMovieMessage(MovieMessage::NewerVersion);
-        }
+        // A newer version is told once, by the start-up open that follows.
+        const MovieScript::ReadResult read =
+            MovieScript::ReadMovieScript(MovieScript::ForEditor, scratchFolder());
         if (!read.ok()) {
             // The start-up open would only fail again: begin a new movie.
             showMovieMessage(read.message());
@@ -224,6 +226,29 @@ void frmMaker::Form_Load() {
     tmrEnd->start();
     doc.packageFolder = appSettings().saveFolder + QLatin1Char('/');
     state_.modified = false;
+}
+
+bool frmMaker::takeWorkFolder() {
+    AppSettings& settings = appSettings();
+    // A settings file may name a folder the options dialog would refuse:
+    // the default takes its place, as for a folder that no longer exists.
+    if (WorkFolderChoice::Check(settings.workFolder, settings.saveFolder) !=
+        WorkFolderChoice::Refusal::None) {
+        settings.workFolder = SettingsFile::DefaultWorkFolder();
+    }
+    if (workFiles_.open(settings.workFolder) == WorkFolderSession::OpenResult::InUse) {
+        showMovieMessage(MovieMessage::WorkFolderInUse, settings.workFolder);
+        closing_ = true;
+        ProgramEnd::endProgram(1);
+        return false;
+    }
+    WorkFolder::setPath(workFiles_.folder());
+    return true;
+}
+
+QString frmMaker::scratchFolder() {
+    const QString scratch = workFiles_.scratchFolder();
+    return scratch.isEmpty() ? WorkFolder::privateFolder().value_or(QString()) : scratch;
 }
 
 void frmMaker::placeWindow() {
@@ -259,9 +284,9 @@ void frmMaker::stopSound() {
 }
 
 void frmMaker::clearWorkFolder() {
-    for (const char* pattern : {"/*.bmp", "/*.wav", "/*.mid"}) {
-        AFrameReel::DeleteFileQuietly(WorkFolder::path() + QLatin1String(pattern));
-    }
+    // Only what this editor put there: the folder may hold the user's own
+    // pictures and sounds under any name.
+    workFiles_.removeAll();
 }
 
 void frmMaker::mnuEnd_Click() {
@@ -296,12 +321,13 @@ void frmMaker::closeEvent(QCloseEvent* event) {
         appSettings().windowLeft = x() * Twips::kPerPixel;
     }
     SettingsFile::WriteSettings();
+    workFiles_.close();
     closing_ = true;
     event->accept();
     ProgramEnd::endProgram(0);
 }
 
-void frmMaker::showMovieMessage(MovieMessage message) {
-    const auto box = MovieMessages::of(message);
+void frmMaker::showMovieMessage(MovieMessage message, const QString& detail) {
+    const auto box = MovieMessages::of(message, detail);
     MessageBox::show(this, box.text, box.title, box.icon);
 }

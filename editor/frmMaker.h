@@ -2,6 +2,7 @@
 
 #include "editor/frames/EditorState.h"
 #include "moviefile/MovieMessages.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -61,6 +62,8 @@ public:
 
     EditorState& state() { return state_; }
     FrameRows* rows() { return rows_; }
+    // The files this editor has put into its work folder.
+    WorkFolderSession& workFiles() { return workFiles_; }
 
     QToolButton* cmdNew = nullptr;
     QToolButton* cmdFOpen = nullptr;
@@ -106,12 +109,19 @@ private:
     void stopSound();
     void startNewMovie();
     void clearWorkFolder();
-    void showMovieMessage(MovieMessage message);
+    void showMovieMessage(MovieMessage message, const QString& detail = {});
+    // Takes the work folder named in the settings; false when the program
+    // has ended because another editor works there.
+    bool takeWorkFolder();
+    // Where the script and unpacked members wait: inside the work folder,
+    // or the run's private folder when the work folder cannot be used.
+    QString scratchFolder();
     void connectFrameCommands();
     void setSoundIcons(bool playing);
     int selectedFrame() const;
 
     EditorState state_;
+    WorkFolderSession workFiles_;
     FrameRows* rows_ = nullptr;
     bool closing_ = false;
 };

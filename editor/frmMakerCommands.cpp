@@ -34,7 +34,7 @@ void frmMaker::mnuCopy_Click() {
     captureSaved = false;
     hide();
     {
-        frmCopy capture(this);
+        frmCopy capture(workFiles_, this);
         capture.Form_Load();
         capture.runModal();
     }
@@ -59,7 +59,7 @@ void frmMaker::mnuPreview_Click() {
 }
 
 void frmMaker::mnuOption_Click() {
-    frmOption options(this);
+    frmOption options(workFiles_, this);
     options.exec();
 }
 

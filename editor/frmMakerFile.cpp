@@ -8,7 +8,7 @@
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/MPRO_BAR.h"
 #include "editor/frames/ProgressBox.h"
-#include "moviefile/AFrameReel.h"
+#include "moviefile/ExtractionCheck.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
@@ -18,9 +18,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <optional>
 
 namespace {
 
@@ -89,8 +93,8 @@ void frmMaker::mnuFOpen_Click() {
 
 bool frmMaker::OpenPackageInEditor(const QString& path) {
     MovieDoc& doc = movieDoc();
-    auto giveUp = [this](MovieMessage message) {
-        showMovieMessage(message);
+    auto giveUp = [this](MovieMessage message, const QString& detail = {}) {
+        showMovieMessage(message, detail);
         // The editor stays: a new, empty movie rather than a half-loaded one.
         startNewMovie();
         return false;
@@ -102,23 +106,61 @@ bool frmMaker::OpenPackageInEditor(const QString& path) {
     doc.packageFolder = doc.packagePath.left(doc.packagePath.lastIndexOf(QLatin1Char('/')) + 1);
     state_.pageBase = 0;
     doc.resetFrames(MovieDoc::kEditorSlots);
-    const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForEditor);
+    // Everything is unpacked into a folder of the editor's own first and
+    // moves in among the user's files only once the whole package is there.
+    const QString scratch = scratchFolder();
+    std::optional<QTemporaryDir> unpackedFolder;
+    if (!scratch.isEmpty()) {
+        unpackedFolder.emplace(scratch + QStringLiteral("/open-XXXXXX"));
+    }
+    if (!unpackedFolder || !unpackedFolder->isValid()) {
+        return giveUp(MovieMessage::InvalidPackage02);
+    }
+    const QTemporaryDir& unpacked = *unpackedFolder;
+    const MovieScript::ReadResult read =
+        MovieScript::ReadMovieScript(MovieScript::ForEditor, unpacked.path());
     if (read.newerVersion) {
         showMovieMessage(MovieMessage::NewerVersion);
     }
     if (!read.ok()) {
         return giveUp(read.message());
     }
+    const QStringList patterns{QStringLiteral("*.bmp"), QStringLiteral("*.wav"),
+                               QStringLiteral("*.mid")};
+    const ExtractionCheck::Plan plan =
+        ExtractionCheck::Check(doc.packagePath, patterns, unpacked.path());
+    if (!plan.ok()) {
+        return giveUp(plan.message, plan.detail);
+    }
+    for (const QString& name : plan.names) {
+        if (workFiles_.isTakenByOthers(name)) {
+            return giveUp(MovieMessage::WorkFileInTheWay, name);
+        }
+    }
     // Every extraction counts: a package whose pictures cannot be taken out
     // is as broken as one whose sounds cannot.
     bool extracted = true;
-    for (const char* pattern : {"*.bmp", "*.wav", "*.mid"}) {
-        extracted = MLha::ExtractFromPackage(doc.packagePath, WorkFolder::path(),
-                                             QLatin1String(pattern)) == 0 &&
-                    extracted;
+    for (const QString& pattern : patterns) {
+        extracted =
+            MLha::ExtractFromPackage(doc.packagePath, unpacked.path(), pattern) == 0 && extracted;
     }
     if (!extracted) {
         return giveUp(MovieMessage::InvalidPackage02);
+    }
+    // A picture the script names must come from this package, never from
+    // whatever else the work folder holds.
+    for (int k = 1; k <= doc.lastSlot(); ++k) {
+        const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        if (frame.inUse && !QFileInfo(QDir(unpacked.path()).filePath(frame.pictureFile)).isFile()) {
+            return giveUp(MovieMessage::InvalidPackage02);
+        }
+    }
+    const QStringList files = QDir(unpacked.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : files) {
+        if (!workFiles_.adopt(QDir(unpacked.path()).filePath(name), name)) {
+            return workFiles_.isTakenByOthers(name) ? giveUp(MovieMessage::WorkFileInTheWay, name)
+                                                    : giveUp(MovieMessage::InvalidPackage02);
+        }
     }
     rows_->DrawFrameRows(1);
     rows_->showMovieSettings();
@@ -173,13 +215,15 @@ bool frmMaker::SavePackage(const QString& path) {
     bar->show();
     MPRO_BAR::ShowProgress(bar, 0);
     QCoreApplication::processEvents();
-    const PackageSave::SaveResult result =
-        PackageSave::SavePackage(path, sequence.count, settings, [bar](int percent) {
+    const PackageSave::SaveResult result = PackageSave::SavePackage(
+        path, sequence.count, settings,
+        [bar](int percent) {
             MPRO_BAR::ShowProgress(bar, percent);
             QCoreApplication::processEvents();
-        });
+        },
+        scratchFolder());
     if (!result.saved) {
-        showMovieMessage(result.message);
+        showMovieMessage(result.message, result.detail);
     }
     bar->hide();
     setEnabled(true);

@@ -100,10 +100,10 @@ void frmMaker::mnuBmpDel_Click() {
     // take that frame's picture or sound with it.
     const FrameEntry removed = doc.frames[k];
     if (!removed.pictureFile.isEmpty()) {
-        FrameFiles::ReleaseFile(doc, removed.pictureFile, k);
+        FrameFiles::ReleaseFile(doc, removed.pictureFile, k, workFiles_);
     }
     if (!removed.soundFile.isEmpty() && removed.soundFile != removed.pictureFile) {
-        FrameFiles::ReleaseFile(doc, removed.soundFile, k);
+        FrameFiles::ReleaseFile(doc, removed.soundFile, k, workFiles_);
     }
     for (int i = k; i < last; ++i) {
         doc.frames[i] = doc.frames[i + 1];
@@ -140,10 +140,12 @@ void frmMaker::mnuBmpEdit_Click() {
     // The program may have saved a PNG or JPEG instead: the frame keeps a BMP.
     PictureImport::TakeEditedPicture(path, started);
 
-    // The picture changed on disk under the same name; other rows of the
-    // page that show the same file show the edit too.
+    // The picture changed on disk under the same name, maybe as a new file
+    // the picture editor saved in its place: it is still the frame's own.
+    // Other rows of the page that show the same file show the edit too.
     ThumbnailCache::shared().forget(path);
     const QString name = movieDoc().frames[k].pictureFile;
+    workFiles_.reclaim(name);
     for (int r = 0; r < FrameRows::kRows; ++r) {
         const int n = rows_->frameOf(r);
         if (r == row || (movieDoc().hasSlot(n) && movieDoc().frames[n].inUse &&

@@ -1,6 +1,7 @@
 #include "AFrameReel.h"
 
 #include "CommandLine.h"
+#include "ExtractionCheck.h"
 #include "MCHAR_CHK.h"
 #include "MLha.h"
 #include "MMojiTikanAll.h"
@@ -117,13 +118,33 @@ FramePicture LoadFramePicture(int k, bool deleteAfter, bool extractFirst) {
     }
     const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
     const QString path = WorkFolder::filePath(frame.pictureFile);
-    if (!previewMode && extractFirst) {
-        if (!extractMember(frame.pictureFile)) {
-            picture.message = MovieMessage::InvalidPackage;
-            DeleteFileQuietly(path);
+    const bool extracting = !previewMode && extractFirst;
+    const bool withSound =
+        !frame.soundFile.isEmpty() && WorkFolder::isBareFileName(frame.soundFile);
+    auto removeExtracted = [&] {
+        DeleteFileQuietly(path);
+        if (withSound && frame.soundFile != frame.pictureFile) {
+            DeleteFileQuietly(WorkFolder::filePath(frame.soundFile));
+        }
+    };
+    if (extracting) {
+        QStringList members{frame.pictureFile};
+        if (withSound) {
+            members << frame.soundFile;
+        }
+        const ExtractionCheck::Plan plan =
+            ExtractionCheck::Check(doc.packagePath, members, WorkFolder::path());
+        if (!plan.ok()) {
+            picture.message = plan.message;
+            picture.detail = plan.detail;
             return picture;
         }
-        if (!frame.soundFile.isEmpty()) {
+        if (!extractMember(frame.pictureFile)) {
+            picture.message = MovieMessage::InvalidPackage;
+            removeExtracted();
+            return picture;
+        }
+        if (withSound) {
             // A sound missing from the package leaves the frame silent; the
             // editor saves such packages when a sound file has gone.
             extractMember(frame.soundFile);
@@ -132,6 +153,9 @@ FramePicture LoadFramePicture(int k, bool deleteAfter, bool extractFirst) {
     picture.image.load(path);
     if (picture.image.isNull()) {
         picture.message = MovieMessage::InvalidPackage;
+        if (extracting) {
+            removeExtracted();
+        }
     }
     if (!previewMode && deleteAfter) {
         DeleteFileQuietly(path);

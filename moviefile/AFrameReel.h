@@ -23,7 +23,9 @@ QString DefaultFolder();
 
 struct FramePicture {
     QImage image;
-    MovieMessage message = MovieMessage::None;  // InvalidPackage on failure
+    // InvalidPackage on failure, or a size refusal with its detail.
+    MovieMessage message = MovieMessage::None;
+    QString detail;
     bool ok() const { return message == MovieMessage::None; }
 };
 
@@ -31,7 +33,9 @@ struct FramePicture {
 // the picture and sound are taken from the package first and the picture
 // file is deleted once loaded. The editor passes false, false. In preview
 // nothing is extracted or deleted. A sound that cannot be extracted is not
-// an error: the frame is shown without it.
+// an error: the frame is shown without it. Before anything is extracted
+// the two members are weighed (ExtractionCheck); after a failure nothing
+// extracted for the frame stays behind.
 FramePicture LoadFramePicture(int k, bool deleteAfter, bool extractFirst);
 
 // Deletes a file, or every file matching a pattern of * and ? in the last

@@ -1,6 +1,5 @@
 #include "FrameFiles.h"
 
-#include "AFrameReel.h"
 #include "WorkFolder.h"
 
 #include <QFileInfo>
@@ -20,13 +19,12 @@ bool IsNamedByOtherFrame(const MovieDoc& doc, const QString& name, int slot) {
     return false;
 }
 
-void ReleaseFile(const MovieDoc& doc, const QString& name, int slot) {
-    // A bare name only: a name from a script never reaches outside the folder.
-    if (!WorkFolder::isBareFileName(name))
-        return;
+void ReleaseFile(const MovieDoc& doc, const QString& name, int slot, WorkFolderSession& files) {
     if (IsNamedByOtherFrame(doc, name, slot))
         return;
-    AFrameReel::DeleteFileQuietly(WorkFolder::filePath(name));
+    // By record: a name from a script never reaches outside the folder, nor
+    // at a file the program did not make.
+    files.remove(name);
 }
 
 static bool isTaken(const MovieDoc& doc, const QString& name) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MovieDoc.h"
+#include "WorkFolderSession.h"
 
 #include <QString>
 
@@ -12,9 +13,10 @@ namespace FrameFiles {
 // True when a slot other than `slot` names `name` as its picture or sound.
 bool IsNamedByOtherFrame(const MovieDoc& doc, const QString& name, int slot);
 
-// Deletes `name` from the work folder unless another slot still names it.
-// Quiet: a missing file or a failure is ignored.
-void ReleaseFile(const MovieDoc& doc, const QString& name, int slot);
+// Deletes `name` from the work folder of `files` unless another slot still
+// names it, and only when the program put it there. Quiet: a missing file
+// or a failure is ignored.
+void ReleaseFile(const MovieDoc& doc, const QString& name, int slot, WorkFolderSession& files);
 
 // A bare name for a new file in the work folder: `wanted` itself when
 // neither a file there nor any frame uses it, else the stem with "_2",

@@ -18,6 +18,13 @@ enum class MovieMessage {
     NoFrames,          // nothing to save or preview
     SaveFailed,        // the archiver could not store a member
     SaveFileMissing,   // a frame's picture is not in the work folder
+    // With a detail text naming what is meant:
+    UnstorableNames,   // file names a package cannot carry unchanged
+    MemberTooLarge,    // a member above the size limit, before unpacking
+    PictureTooLarge,   // a picture whose header declares too many pixels
+    NotEnoughSpace,    // the unpacked members would not fit on the disk
+    WorkFileInTheWay,  // a file of the user's has a member's name
+    WorkFolderInUse,   // another editor works in the work folder
 };
 
 namespace MovieMessages {
@@ -28,7 +35,8 @@ struct MessageText {
     MessageBox::Icon icon = MessageBox::Icon::Critical;
 };
 
-// Every box is a single OK button.
-MessageText of(MovieMessage message);
+// Every box is a single OK button. `detail` (names, sizes, a folder) goes
+// into the boxes that have a place for it.
+MessageText of(MovieMessage message, const QString& detail = {});
 
 }  // namespace MovieMessages

@@ -54,14 +54,17 @@ struct ReadResult {
 };
 
 // Extracts the script of `package` into `folder`, reads it into doc and
-// deletes it again. On failure doc is left exactly as it was.
+// deletes it again. On failure doc is left exactly as it was. The folder
+// must be one of the program's own: a file of the script's name there is
+// replaced and removed.
 ReadResult ReadPackageScript(const QString& package, const QString& folder, ScriptMode mode,
                              MovieDoc& doc);
 
-// Extracts the script of movieDoc().packagePath into the work folder,
-// reads it into movieDoc() and deletes it again. On failure movieDoc() is
-// left exactly as it was; the player then ends, the editor carries on.
+// The same for movieDoc() and its packagePath, into folder (the work folder
+// when none is given). The player then ends on a failure, the editor
+// carries on.
 ReadResult ReadMovieScript(ScriptMode mode);
+ReadResult ReadMovieScript(ScriptMode mode, const QString& folder);
 
 // Reads script text (CP932 or UTF-8) into doc; doc changes only on success.
 ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc);

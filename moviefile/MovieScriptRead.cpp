@@ -1,4 +1,5 @@
 #include "AFrameReel.h"
+#include "ExtractionCheck.h"
 #include "MLha.h"
 #include "MovieScript.h"
 #include "ScriptFields.h"
@@ -6,6 +7,7 @@
 
 #include "archiver/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <limits>
@@ -179,9 +181,16 @@ ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc
 
 ReadResult ReadPackageScript(const QString& package, const QString& folder, ScriptMode mode,
                              MovieDoc& doc) {
-    const QString script = folder + u'/' + kScriptName;
+    if (folder.isEmpty()) {
+        return {ReadOutcome::ExtractionFailed, ScriptProblem::Unreadable, false};
+    }
+    const QString script = QDir(folder).filePath(kScriptName);
     // A script left over from before must not pass for this package's.
     AFrameReel::DeleteFileQuietly(script);
+    // A script a thousand times larger than any real one is not unpacked.
+    if (!ExtractionCheck::Check(package, {kScriptName}, folder, kLargestScript).ok()) {
+        return {ReadOutcome::InvalidFile, ScriptProblem::Unreadable, false};
+    }
     if (MLha::ExtractFromPackage(package, folder, kScriptName) != 0) {
         AFrameReel::DeleteFileQuietly(script);
         return {ReadOutcome::ExtractionFailed, ScriptProblem::Unreadable, false};
@@ -201,8 +210,12 @@ ReadResult ReadPackageScript(const QString& package, const QString& folder, Scri
 }
 
 ReadResult ReadMovieScript(ScriptMode mode) {
+    return ReadMovieScript(mode, WorkFolder::path());
+}
+
+ReadResult ReadMovieScript(ScriptMode mode, const QString& folder) {
     MovieDoc& doc = movieDoc();
-    return ReadPackageScript(doc.packagePath, WorkFolder::path(), mode, doc);
+    return ReadPackageScript(doc.packagePath, folder, mode, doc);
 }
 
 }  // namespace MovieScript

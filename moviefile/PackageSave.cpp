@@ -3,31 +3,52 @@
 #include "moviefile/AFrameReel.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/ReplaceByRename.h"
+#include "moviefile/PackageNames.h"
+#include "moviefile/TemporaryPackage.h"
 #include "moviefile/WorkFolder.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
 #include <cmath>
 
 namespace PackageSave {
-SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
-                       const std::function<void(int)>& progress) {
-    const MovieDoc& doc = movieDoc();
-    const QString temporary = ReplaceByRename::ReserveBeside(path);
-    auto fail = [&](MovieMessage message) {
-        if (!temporary.isEmpty()) {
-            AFrameReel::DeleteFileQuietly(temporary);
+namespace {
+
+// The files frames 1 to n bring into the package: every picture, and each
+// sound the work folder still holds.
+QStringList unstorableNames(const MovieDoc& doc, int n) {
+    QStringList pictures;
+    QStringList sounds;
+    for (int k = 1; k <= n; ++k) {
+        const FrameEntry& frame = doc.frames[k];
+        pictures << frame.pictureFile;
+        if (!frame.soundFile.trimmed().isEmpty() &&
+            QFileInfo(WorkFolder::filePath(frame.soundFile)).isFile()) {
+            sounds << frame.soundFile;
         }
-        return SaveResult{false, message};
-    };
-    if (temporary.isEmpty()) {
+    }
+    return PackageNames::Unstorable(pictures, sounds);
+}
+
+}  // namespace
+
+SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
+                       const std::function<void(int)>& progress, const QString& scriptFolder) {
+    const MovieDoc& doc = movieDoc();
+    if (const QStringList names = unstorableNames(doc, n); !names.isEmpty()) {
+        return SaveResult{false, MovieMessage::UnstorableNames, names.join(QStringLiteral("\r\n"))};
+    }
+    TemporaryPackage package(path);
+    const QString temporary = package.path();
+    auto fail = [](MovieMessage message) { return SaveResult{false, message, {}}; };
+    if (!package.isValid() || scriptFolder.isEmpty()) {
         return fail(MovieMessage::SaveFailed);
     }
 
-    const QString script = WorkFolder::filePath(MovieScript::kScriptName);
-    if (!MovieScript::WriteMovieScript(n, WorkFolder::path(), settings)) {
+    const QString script = QDir(scriptFolder).filePath(MovieScript::kScriptName);
+    if (!MovieScript::WriteMovieScript(n, scriptFolder, settings)) {
         return fail(MovieMessage::SaveFailed);
     }
     const int stored = MLha::StoreInPackage(temporary, script, true);
@@ -65,10 +86,10 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
             progress(static_cast<int>(std::nearbyint(done)));
         }
     }
-    if (!ReplaceByRename::RenameOver(temporary, path)) {
+    if (!package.commit()) {
         return fail(MovieMessage::SaveFailed);
     }
-    return SaveResult{true, MovieMessage::None};
+    return SaveResult{true, MovieMessage::None, {}};
 }
 
 }  // namespace PackageSave

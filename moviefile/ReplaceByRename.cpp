@@ -9,10 +9,11 @@
 
 namespace ReplaceByRename {
 
-QString ReserveBeside(const QString& target) {
+QString ReserveBeside(const QString& target, const QString& pattern) {
     const QFileInfo info(target);
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                        QStringLiteral(".XXXXXX"));
+    const QString name =
+        pattern.isEmpty() ? u'.' + info.fileName() + QStringLiteral(".XXXXXX") : pattern;
+    QTemporaryFile file(info.absolutePath() + u'/' + name);
     file.setAutoRemove(false);
     if (!file.open()) {
         return {};

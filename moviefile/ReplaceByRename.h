@@ -9,8 +9,10 @@ namespace ReplaceByRename {
 
 // A new, empty file in the target's folder, under a hidden name that no
 // other file has, with the permissions the target has (or a new file
-// would get). Its path, or an empty text when none can be made.
-QString ReserveBeside(const QString& target);
+// would get). Its path, or an empty text when none can be made. `pattern`
+// is the name to make unique, ending in XXXXXX; by default the target's own
+// name, hidden.
+QString ReserveBeside(const QString& target, const QString& pattern = QString());
 
 // Renames `finished` over `target` in one step. False when it cannot; the
 // caller then deletes `finished`.

@@ -1,5 +1,7 @@
 #include "WorkFolder.h"
 
+#include "RunIdentity.h"
+
 #include "common/ProgramEnd.h"
 
 #include <QDir>
@@ -9,12 +11,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
-#include <cerrno>
-#include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 namespace WorkFolder {
 namespace {
@@ -23,39 +20,6 @@ const QString kPrivatePrefix = QStringLiteral("slidewright-run-");
 
 QString currentPath;
 QString privatePath;
-
-// The kernel's start time of a process, in clock ticks since boot: with
-// the process id it names one run, even after the id has been reused.
-std::optional<std::string> processStartTime(long pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!stat || !std::getline(stat, line)) {
-        return std::nullopt;
-    }
-    // The program name in parentheses may hold blanks; count after it.
-    const auto close = line.rfind(')');
-    if (close == std::string::npos) {
-        return std::nullopt;
-    }
-    std::istringstream fields(line.substr(close + 1));
-    std::string field;
-    for (int number = 3; fields >> field; ++number) {
-        if (number == 22) {
-            return field;
-        }
-    }
-    return std::nullopt;
-}
-
-bool runIsAlive(long pid, const std::string& startTime) {
-    if (const auto now = processStartTime(pid)) {
-        return *now == startTime;
-    }
-    if (processStartTime(static_cast<long>(::getpid()))) {
-        return false;  // /proc works, and knows no such process
-    }
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
 
 std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -66,11 +30,9 @@ struct PrivateFolderGuard {
     ~PrivateFolderGuard() { removePrivateFolder(); }
 };
 
-std::optional<QString> makePrivateFolder(const QString& root, const std::string& startTime) {
+std::optional<QString> makePrivateFolder(const QString& root) {
     const QString pattern =
-        QDir(root).filePath(kPrivatePrefix + QStringLiteral("%1-%2-XXXXXX")
-                                                 .arg(static_cast<long>(::getpid()))
-                                                 .arg(QString::fromStdString(startTime)));
+        QDir(root).filePath(kPrivatePrefix + RunIdentity::currentRun() + QStringLiteral("-XXXXXX"));
     QByteArray name = QFile::encodeName(pattern);
     // mkdtemp makes the folder with mode 0700.
     if (::mkdtemp(name.data()) == nullptr) {
@@ -100,12 +62,10 @@ std::optional<QString> privateFolder() {
     if (!privatePath.isEmpty() && QFileInfo(privatePath).isDir()) {
         return privatePath;
     }
-    const std::string startTime =
-        processStartTime(static_cast<long>(::getpid())).value_or(std::string("0"));
     std::optional<QString> made;
     for (const QString& root : {QDir::tempPath(), QStringLiteral("/tmp")}) {
         removeAbandonedFolders(root);
-        made = makePrivateFolder(root, startTime);
+        made = makePrivateFolder(root);
         if (made) {
             break;
         }
@@ -137,9 +97,8 @@ int removeAbandonedFolders(const QString& temporaryFolder) {
     for (const QString& name : names) {
         // slidewright-run-<pid>-<start time>-<random>
         const QStringList parts = name.mid(kPrivatePrefix.size()).split(u'-');
-        bool pidOk = false;
-        const long pid = parts.value(0).toLong(&pidOk);
-        if (parts.size() != 3 || !pidOk || pid <= 0) {
+        const auto run = RunIdentity::parse(parts.value(0) + u'-' + parts.value(1));
+        if (parts.size() != 3 || !run) {
             continue;
         }
         const QString full = QDir(temporaryFolder).filePath(name);
@@ -148,7 +107,7 @@ int removeAbandonedFolders(const QString& temporaryFolder) {
             !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
             continue;
         }
-        if (runIsAlive(pid, parts.value(1).toStdString())) {
+        if (RunIdentity::isAlive(run->pid, run->startTime)) {
             continue;
         }
         std::error_code ignored;

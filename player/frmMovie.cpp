@@ -216,13 +216,35 @@ bool frmMovie::Form_Load() {
 }
 
 void frmMovie::ArrangeControls() {
-    const int width = Pic1->contentsRect().width();
-    for (QPushButton* button : {cmdAuto, cmdNo, cmdEnd}) {
-        button->move(width - button->width(), button->y());
+    // The buttons sit at the picture's right edge, or at the right edge of
+    // what is on screen when the picture runs past the window (which the
+    // window system caps) or past the screen, so they can always be reached.
+    QRect visible(0, 0, std::min(Pic1->contentsRect().width(), width()),
+                  std::min(Pic1->height(), height()));
+    if (const QScreen* shown = screen(); shown != nullptr && isWindow()) {
+        const QRect onScreen = visible & shown->availableGeometry().translated(-pos());
+        if (!onScreen.isEmpty()) {
+            visible = onScreen;
+        }
+    }
+    const int buttonWidth = cmdAuto->width();
+    const int left = std::max(visible.left(), visible.right() + 1 - buttonWidth);
+    for (int i = 0; QPushButton * button : {cmdAuto, cmdNo, cmdEnd}) {
+        button->move(left, visible.top() + pixels(kButtonTops[i++]));
     }
     // A picture narrower than the buttons and the list still shows the list.
     const int listLeft = cmdNo->x() - lstDat->width() - pixels(kListGap);
-    lstDat->setGeometry(std::max(0, listLeft), 0, lstDat->width(), Pic1->height());
+    lstDat->setGeometry(std::max(visible.left(), listLeft), visible.top(), lstDat->width(),
+                        visible.height());
+}
+
+QSize frmMovie::buttonStackSize() {
+    return {pixels(kButtonWidth), pixels(kButtonTops[2] + kButtonHeight)};
+}
+
+void frmMovie::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ArrangeControls();
 }
 
 void frmMovie::Pic1_MouseDown(const QPoint& position) {
@@ -238,7 +260,7 @@ void frmMovie::Pic1_MouseUp(const QPoint& position) {
         return;
     }
     move(x() + position.x() - dragStartX, y() + position.y() - dragStartY);
-    DevicePixels::FitWindow(this, pictureSize_);
+    DevicePixels::FitWindow(this, windowDeviceSize_);
     dragStartX = -1;
     dragStartY = -1;
 }
@@ -301,7 +323,7 @@ void frmMovie::tmrEnd_Timer() {
 void frmMovie::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Once Qt has shown the window, which sets its own size hints last.
-    QTimer::singleShot(0, this, [this] { DevicePixels::FitWindow(this, pictureSize_); });
+    QTimer::singleShot(0, this, [this] { DevicePixels::FitWindow(this, windowDeviceSize_); });
 }
 
 void frmMovie::closeEvent(QCloseEvent* event) {
@@ -324,8 +346,8 @@ void frmMovie::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
-void frmMovie::failWith(MovieMessage message) {
-    const auto box = MovieMessages::of(message);
+void frmMovie::failWith(MovieMessage message, const QString& detail) {
+    const auto box = MovieMessages::of(message, detail);
     QPointer<frmMovie> self(this);
     MessageBox::show(this, box.text, box.title, box.icon);
     if (!self) {
@@ -360,5 +382,5 @@ void frmMovie::placeOnScreen() {
     const int left = area.left() + std::max(0, (area.width() - width()) / 2);
     const int top = area.top() + std::max(0, (area.height() - height()) / 2);
     move(left, top);
-    DevicePixels::FitWindow(this, pictureSize_);
+    DevicePixels::FitWindow(this, windowDeviceSize_);
 }

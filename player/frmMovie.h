@@ -34,6 +34,8 @@ public:
     // ended the program or closed the preview; the window must not be shown.
     bool Form_Load();
     void ArrangeControls();
+    // The room the three buttons take, stacked.
+    static QSize buttonStackSize();
 
     // The playback engine.
     bool ShowFrame(int n);
@@ -93,6 +95,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     // Space and Right go on as a double-click does; Escape ends as End does.
     void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -102,13 +105,14 @@ private:
     void startFrameTimer();
     // Shows the movie file's box, then ends the program, or outside a
     // running program closes the preview.
-    void failWith(MovieMessage message);
+    void failWith(MovieMessage message, const QString& detail = {});
     void endProgram(int exitCode);
     void placeOnScreen();
 
     // The sound file of the frame on screen, removed when another frame
     // takes its place.
     QString shownSoundFile_;
-    // The picture on screen, in its own (device) pixels.
-    QSize pictureSize_;
+    // The window's size in device pixels: the picture's own, or the buttons'
+    // when the picture is smaller.
+    QSize windowDeviceSize_;
 };

@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -67,18 +68,24 @@ bool frmMovie::isAutoMode() const {
 bool frmMovie::ShowFrame(int n) {
     const AFrameReel::FramePicture picture = AFrameReel::LoadFramePicture(n, true, true);
     if (!picture.ok()) {
-        failWith(picture.message);
+        failWith(picture.message, picture.detail);
         return false;
     }
     // One picture pixel is one device pixel, at any scale of the screen.
+    const qreal ratio = devicePixelRatioF();
     QPixmap pixmap = QPixmap::fromImage(picture.image);
-    pixmap.setDevicePixelRatio(devicePixelRatioF());
+    pixmap.setDevicePixelRatio(ratio);
     Pic1->setPixmap(pixmap);
-    Pic1->resize(DevicePixels::CoveringSize(picture.image.size(), devicePixelRatioF()));
+    // Never smaller than the three buttons stacked, so that End can be
+    // reached whatever the picture's size.
+    const QSize buttons = buttonStackSize();
+    Pic1->resize(DevicePixels::CoveringSize(picture.image.size(), ratio).expandedTo(buttons));
     // Fixed, so that a tiling desktop floats it instead of stretching it.
     setFixedSize(Pic1->size());
-    pictureSize_ = picture.image.size();
-    DevicePixels::FitWindow(this, pictureSize_);
+    windowDeviceSize_ = picture.image.size().expandedTo(
+        QSize(static_cast<int>(std::ceil(buttons.width() * ratio)),
+              static_cast<int>(std::ceil(buttons.height() * ratio))));
+    DevicePixels::FitWindow(this, windowDeviceSize_);
     ArrangeControls();
 
     const MovieDoc& doc = movieDoc();

@@ -2,7 +2,9 @@
 
 #include "common/MessageBox.h"
 #include "editor/AppSettings.h"
+#include "editor/WorkFolderChoice.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
 
@@ -52,7 +54,7 @@ QString executablePath() {
 
 }  // namespace
 
-frmOption::frmOption(QWidget* parent) : QDialog(parent) {
+frmOption::frmOption(WorkFolderSession& files, QWidget* parent) : QDialog(parent), files_(files) {
     using namespace OptionTexts;
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(kCaption);
@@ -182,6 +184,66 @@ void frmOption::cmdDel_Click() {
     }
 }
 
+void frmOption::refuse(const QString& text) {
+    MessageBox::show(this, text, OptionTexts::kBadFolderTitle, MessageBox::Icon::Exclamation);
+    txtSagyou->setFocus();
+    txtSagyou->selectAll();
+}
+
+bool frmOption::acceptWorkFolder(const QString& work, const QString& save) {
+    using namespace OptionTexts;
+    switch (WorkFolderChoice::Check(work, save)) {
+        case WorkFolderChoice::Refusal::Home:
+            refuse(kHomeRefused);
+            return false;
+        case WorkFolderChoice::Refusal::Root:
+            refuse(kRootRefused);
+            return false;
+        case WorkFolderChoice::Refusal::SettingsFolder:
+            refuse(kSettingsFolderRefused);
+            return false;
+        case WorkFolderChoice::Refusal::SaveFolder:
+            refuse(kSaveFolderRefused);
+            return false;
+        case WorkFolderChoice::Refusal::None:
+            break;
+    }
+    if (WorkFolderChoice::SameFolder(work, files_.folder())) {
+        return true;
+    }
+    // Only a folder of the program's own: its files there are removed at
+    // the end, and nothing of the user's may stand beside them.
+    const QStringList others = WorkFolderSession::othersEntries(work);
+    if (!others.isEmpty()) {
+        constexpr qsizetype kShown = 5;
+        QString names = others.mid(0, kShown).join(u'\n');
+        if (others.size() > kShown) {
+            names += QStringLiteral("\n…");
+        }
+        refuse(kOthersFilesRefused + names);
+        return false;
+    }
+    QStringList failed;
+    // A hundred large pictures take a moment to copy and sync.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const WorkFolderSession::MoveResult moved = files_.moveTo(work, &failed);
+    QApplication::restoreOverrideCursor();
+    switch (moved) {
+        case WorkFolderSession::MoveResult::Moved:
+            return true;
+        case WorkFolderSession::MoveResult::InUse:
+            refuse(kInUseRefused);
+            return false;
+        case WorkFolderSession::MoveResult::Unusable:
+            refuse(kUnusableRefused);
+            return false;
+        case WorkFolderSession::MoveResult::Failed:
+            refuse(kPicturesNotMoved + failed.join(u'\n'));
+            return false;
+    }
+    return false;
+}
+
 void frmOption::OKButton_Click() {
     const QString work = txtSagyou->text();
     const QString save = txtHozon->text();
@@ -193,27 +255,15 @@ void frmOption::OKButton_Click() {
         wrong->selectAll();
         return;
     }
-
-    AppSettings& settings = appSettings();
-    lastMove_ = {};
-    const bool workChanged = work != settings.workFolder;
-    if (workChanged) {
-        // A hundred large pictures take a moment to copy and sync.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        lastMove_ = WorkFolderMove::MoveBitmaps(settings.workFolder, work);
-        QApplication::restoreOverrideCursor();
+    if (!acceptWorkFolder(work, save)) {
+        return;
     }
+    AppSettings& settings = appSettings();
     settings.workFolder = work;
     settings.saveFolder = save;
-    if (!lastMove_.kept.isEmpty()) {
-        MessageBox::show(this, OptionTexts::kPicturesKept + u'\n' + lastMove_.kept.join(u'\n'),
-                         OptionTexts::kCaption, MessageBox::Icon::Exclamation);
-    }
-    if (workChanged) {
-        // The editor keeps its files where WorkFolder points: the pictures
-        // just moved must be found there.
-        WorkFolder::setPath(work);
-    }
+    // The editor keeps its files where WorkFolder points: the files just
+    // moved must be found there.
+    WorkFolder::setPath(files_.isOpen() ? files_.folder() : work);
     accept();
 }
 

@@ -60,9 +60,10 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
 
 }  // namespace
 
-frmCopy::frmCopy(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+frmCopy::frmCopy(WorkFolderSession& files, QWidget* parent)
+    : QDialog(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      files_(files) {
     setObjectName(QStringLiteral("frmCopy"));
     setWindowTitle(CopyTexts::kCaption);
     // The window never takes the focus, and Qt shows tooltips only in the

@@ -13,6 +13,7 @@ class QLineEdit;
 class QRadioButton;
 class QTimer;
 class QToolButton;
+class WorkFolderSession;
 
 // The capture window's texts.
 namespace CopyTexts {
@@ -68,7 +69,8 @@ class frmCopy : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmCopy(QWidget* parent = nullptr);
+    // Captures enter the work folder through `files`.
+    explicit frmCopy(WorkFolderSession& files, QWidget* parent = nullptr);
     ~frmCopy() override;
 
     // Shows the window modal and returns its result once it has closed.
@@ -128,6 +130,7 @@ private:
     // The delay box takes typing only while the window accepts the focus.
     void acceptFocusForTyping(bool accept);
 
+    WorkFolderSession& files_;
     QButtonGroup* colourGroup_ = nullptr;
     bool unloaded_ = false;
     bool capturing_ = false;

@@ -9,10 +9,12 @@
 #include "common/MessageBox.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QThread>
 #include <QTimer>
@@ -136,7 +138,15 @@ void frmCopy::captureAndSave() {
     QString path;
     if (name && nextFrameNo <= MovieDoc::kEditorSlots && doc.hasSlot(nextFrameNo)) {
         path = folder + QLatin1Char('/') + *name;
-        saved = CaptureFiles::SaveCapture(picCopy, colourOption(), path);
+        // Written in the editor's scratch folder first, then put in place
+        // under its name as a file of the program's own.
+        const QString scratch = files_.scratchFolder();
+        const QString written = scratch + QLatin1Char('/') + *name;
+        saved = !scratch.isEmpty() && CaptureFiles::SaveCapture(picCopy, colourOption(), written) &&
+                files_.adopt(written, *name);
+        if (!saved && !scratch.isEmpty()) {
+            QFile::remove(written);
+        }
     } else {
         // Every name is taken: tell it as a failed save of the last one,
         // rather than lose the capture without a word.

@@ -7,6 +7,7 @@
 #include "moviefile/MDROP_GET.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -18,7 +19,6 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -47,16 +47,17 @@ bool acceptsEnding(DropTarget target, const QString& path) {
     return ending == QStringLiteral(".WAV") || ending == QStringLiteral(".MID");
 }
 
-// A complete copy of `source` under a hidden name in the work folder, or
+// A complete copy of `source` in the work folder's scratch folder, or
 // nothing when the file cannot be read or the folder cannot take it: a
 // failed copy must not cost the frame its old file.
-std::unique_ptr<QTemporaryFile> copyIntoWorkFolder(const QString& source) {
+std::unique_ptr<QTemporaryFile> copyIntoWorkFolder(const QString& source,
+                                                   WorkFolderSession& files) {
     QFile input(source);
-    if (!input.open(QIODevice::ReadOnly)) {
+    const QString scratch = files.scratchFolder();
+    if (scratch.isEmpty() || !input.open(QIODevice::ReadOnly)) {
         return nullptr;
     }
-    auto copy =
-        std::make_unique<QTemporaryFile>(WorkFolder::path() + QStringLiteral("/.dropped-XXXXXX"));
+    auto copy = std::make_unique<QTemporaryFile>(scratch + QStringLiteral("/dropped-XXXXXX"));
     if (!copy->open()) {
         return nullptr;
     }
@@ -77,12 +78,10 @@ std::unique_ptr<QTemporaryFile> copyIntoWorkFolder(const QString& source) {
     return copy;
 }
 
-// Puts the finished copy in place under `name`, replacing a file of that
-// name at once.
-bool moveIntoPlace(QTemporaryFile& copy, const QString& name) {
-    const QByteArray from = QFile::encodeName(copy.fileName());
-    const QByteArray to = QFile::encodeName(WorkFolder::filePath(name));
-    if (std::rename(from.constData(), to.constData()) != 0) {
+// Puts the finished copy in place under `name`. It replaces only the
+// frame's own file of that name, at once; never a file of the user's.
+bool moveIntoPlace(QTemporaryFile& copy, const QString& name, WorkFolderSession& files) {
+    if (!files.adopt(copy.fileName(), name, true)) {
         return false;
     }
     copy.setAutoRemove(false);
@@ -102,8 +101,9 @@ QString nameForFrame(const MovieDoc& doc, int k, const QString& wanted, const QS
 // file `old`, which goes unless another frame still names it. The name the
 // copy took, or nothing when the file was not taken (then nothing changed).
 std::optional<QString> takeDroppedFile(MovieDoc& doc, int k, const QString& path,
-                                       const QString& old, DropTarget target) {
-    const auto copy = copyIntoWorkFolder(path);
+                                       const QString& old, DropTarget target,
+                                       WorkFolderSession& files) {
+    const auto copy = copyIntoWorkFolder(path, files);
     // A picture the editor could not show would be a frame the player
     // cannot play: refused before anything changes. A PNG or JPEG comes in
     // as a BMP named after it.
@@ -115,11 +115,11 @@ std::optional<QString> takeDroppedFile(MovieDoc& doc, int k, const QString& path
         wanted = PictureImport::BmpName(wanted);
     }
     const QString name = nameForFrame(doc, k, wanted, old);
-    if (!moveIntoPlace(*copy, name)) {
+    if (!moveIntoPlace(*copy, name, files)) {
         return std::nullopt;
     }
     if (!old.isEmpty() && old != name) {
-        FrameFiles::ReleaseFile(doc, old, k);
+        FrameFiles::ReleaseFile(doc, old, k, files);
     }
     return name;
 }
@@ -220,7 +220,8 @@ bool FrameRows::picDat_OLEDragDrop(int index, const QMimeData* data) {
     bool taken = false;
     for (const QString& path : acceptedFiles(data, DropTarget::Picture)) {
         FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        const auto name = takeDroppedFile(doc, k, path, frame.pictureFile, DropTarget::Picture);
+        const auto name =
+            takeDroppedFile(doc, k, path, frame.pictureFile, DropTarget::Picture, files_);
         if (!name) {
             continue;
         }
@@ -242,7 +243,7 @@ bool FrameRows::txtSound_OLEDragDrop(int index, const QMimeData* data) {
     bool taken = false;
     for (const QString& path : acceptedFiles(data, DropTarget::Sound)) {
         FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        const auto name = takeDroppedFile(doc, k, path, frame.soundFile, DropTarget::Sound);
+        const auto name = takeDroppedFile(doc, k, path, frame.soundFile, DropTarget::Sound, files_);
         if (!name) {
             continue;
         }

@@ -88,8 +88,8 @@ QFont fixedPitchFont() {
 
 }  // namespace
 
-FrameRows::FrameRows(QWidget* area, EditorState& state)
-    : QObject(area), state_(state), area_(area) {
+FrameRows::FrameRows(QWidget* area, EditorState& state, WorkFolderSession& files)
+    : QObject(area), state_(state), files_(files), area_(area) {
     createRows(area);
     createPageControls(area);
     createOptions(area);

@@ -21,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 class QWidget;
+class WorkFolderSession;
 
 // The editor's ten frame rows, the page controls and the playback options:
 // the view of the movie's frame table, ten frames a page. The controls are
@@ -31,7 +32,8 @@ class FrameRows : public QObject {
 public:
     static constexpr int kRows = 10;
 
-    FrameRows(QWidget* area, EditorState& state);
+    // Files dropped on the rows enter the work folder through `files`.
+    FrameRows(QWidget* area, EditorState& state, WorkFolderSession& files);
 
     std::array<PictureBox*, kRows> picDat{};
     std::array<QLabel*, kRows> lblNo{};
@@ -103,6 +105,7 @@ private:
     void setModified();
 
     EditorState& state_;
+    WorkFolderSession& files_;
     QWidget* area_;
     QButtonGroup* jidouGroup_ = nullptr;
 };

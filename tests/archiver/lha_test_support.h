@@ -139,6 +139,8 @@ struct HandMember {
     Bytes data;
     bool badHeaderCrc = false;
     bool badDataCrc = false;
+    // The unpacked size the header claims, when not the data's own.
+    std::uint32_t declaredLength = 0;
 };
 
 inline Bytes level2Member(const HandMember& member) {
@@ -162,7 +164,10 @@ inline Bytes level2Member(const HandMember& member) {
     putLittleEndian(header, static_cast<std::uint32_t>(size), 2);
     header += "-lh0-";
     putLittleEndian(header, static_cast<std::uint32_t>(member.data.size()), 4);
-    putLittleEndian(header, static_cast<std::uint32_t>(member.data.size()), 4);
+    putLittleEndian(header,
+                    member.declaredLength != 0 ? member.declaredLength
+                                               : static_cast<std::uint32_t>(member.data.size()),
+                    4);
     putLittleEndian(header, 1700000000, 4);
     header += '\x20';
     header += '\x02';

@@ -13,7 +13,9 @@ TEST(TextEncoding, JapaneseNamesGoToCp932AndBack) {
 }
 
 TEST(TextEncoding, HalfWidthKatakanaAndAsciiRoundTrip) {
-    for (const std::string text : {"ｷｬﾝｾﾙ.wav", "SW001.bmp", "", "ＥＸＥ古いよ"}) {
+    // ﾃｽ and ﾃｱﾃｱ are CP932 bytes that are also valid UTF-8 (½, ññ).
+    for (const std::string text :
+         {"ｷｬﾝｾﾙ.wav", "SW001.bmp", "", "ＥＸＥ古いよ", "ﾃｽ.bmp", "ﾃｱﾃｱ.bmp", "ｱﾃｽﾄ.bmp"}) {
         EXPECT_EQ(TextEncoding::fromPackageText(TextEncoding::toPackageText(text)), text);
     }
 }

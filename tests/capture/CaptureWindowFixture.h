@@ -7,6 +7,7 @@
 #include "editor/AppSettings.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(work.isValid());
         WorkFolder::setPath(work.path());
+        ASSERT_EQ(files.open(work.path()), WorkFolderSession::OpenResult::Opened);
         appSettings() = AppSettings();
         appSettings().workFolder = work.path();
         movieDoc() = MovieDoc();
@@ -38,13 +40,14 @@ protected:
 
     void TearDown() override {
         window.reset();
+        files.close();
         MessageBox::setAutoAnswer(false);
         MessageBox::clearShownBoxes();
     }
 
     // Opens the window as the editor does, but modeless, so the test goes on.
     frmCopy& open() {
-        window = std::make_unique<frmCopy>();
+        window = std::make_unique<frmCopy>(files);
         window->Form_Load();
         window->show();
         return *window;
@@ -88,5 +91,6 @@ protected:
     }
 
     QTemporaryDir work;
+    WorkFolderSession files;
     std::unique_ptr<frmCopy> window;
 };

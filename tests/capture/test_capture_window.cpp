@@ -312,8 +312,10 @@ TEST_F(CaptureWindowTest, ACopyThatFailsIsReportedAsAFailedSave) {
                             QStringLiteral("\r\n") + workFile(QStringLiteral("SW002.bmp")));
     EXPECT_EQ(box.title, QStringLiteral("エラー"));
     EXPECT_EQ(box.icon, Icon::Critical);
+    // Nothing but the file that was there and the program's own record.
     EXPECT_EQ(QDir(work.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList({QStringLiteral("SW001.bmp")}));
+              QStringList({QStringLiteral(".slidewright-files"),
+                           QStringLiteral(".slidewright.lock"), QStringLiteral("SW001.bmp")}));
     EXPECT_EQ(w.nextFrameNo, 1);
     EXPECT_FALSE(movieDoc().frames[1].inUse);
     EXPECT_FALSE(captureSaved);

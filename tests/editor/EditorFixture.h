@@ -32,14 +32,17 @@ protected:
         }
         movieDoc() = MovieDoc();
         appSettings() = AppSettings();
+        prepare();
         CommandLine::set(commandLine());
         editor = new frmMaker();
         editor->Form_Load();
         editor->show();
-        clearWorkFolder();
     }
 
     void TearDown() override {
+        if (editor) {
+            editor->workFiles().close();
+        }
         delete editor.data();
         clearWorkFolder();
         MessageBox::setAutoAnswer(false);
@@ -50,6 +53,8 @@ protected:
     }
 
     virtual QString commandLine() const { return {}; }
+    // Runs before the editor is made: settings files, packages.
+    virtual void prepare() {}
 
     static void clearWorkFolder() {
         QDir folder(WorkFolder::path());
@@ -58,12 +63,23 @@ protected:
         }
     }
 
+    // A file the editor brought into its work folder, as a drop does.
+    void addWorkFile(const QString& name, const QByteArray& bytes) {
+        QFile file(editor->workFiles().scratchFolder() + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        ASSERT_TRUE(editor->workFiles().adopt(file.fileName(), name, true));
+    }
+
     // A picture file in the work folder, one colour, and the frame naming it.
-    static void addFrame(int k, const QString& name, QColor colour, int waitMs = 0,
-                         const QString& sound = {}) {
+    void addFrame(int k, const QString& name, QColor colour, int waitMs = 0,
+                  const QString& sound = {}) {
         QImage image(64, 48, QImage::Format_RGB888);
         image.fill(colour);
-        ASSERT_TRUE(image.save(WorkFolder::filePath(name), "BMP"));
+        const QString written = editor->workFiles().scratchFolder() + u'/' + name;
+        ASSERT_TRUE(image.save(written, "BMP"));
+        ASSERT_TRUE(editor->workFiles().adopt(written, name, true));
         FrameEntry& frame = movieDoc().frames[k];
         frame.inUse = true;
         frame.pictureFile = name;

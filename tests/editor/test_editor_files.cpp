@@ -39,10 +39,7 @@ protected:
     void makeMovie() {
         addFrame(1, "SW001.bmp", Qt::red, 3000);
         addFrame(2, "写真２.bmp", Qt::green, 1500, "chime.wav");
-        QFile sound(WorkFolder::filePath("chime.wav"));
-        ASSERT_TRUE(sound.open(QIODevice::WriteOnly));
-        sound.write(QByteArray(2048, 'w'));
-        sound.close();
+        addWorkFile("chime.wav", QByteArray(2048, 'w'));
         editor->rows()->DrawFrameRows(1);
         editor->rows()->selectAdvanceMode(1);
         editor->rows()->chkLoop->setChecked(true);

@@ -137,7 +137,7 @@ TEST_F(EditorTest, ClosingAnUntouchedEditorAsksNothingAndWritesTheSettings) {
 
 TEST_F(EditorTest, CloseWithChangesAnsweredNoDiscardsTheFiles) {
     addFrame(1, "a.bmp", Qt::red, 0, "s.wav");
-    QFile(WorkFolder::filePath("s.wav")).open(QIODevice::WriteOnly);
+    addWorkFile("s.wav", {});
     editor->rows()->DrawFrameRows(1);
     ASSERT_TRUE(editor->state().modified);
     MessageBox::setNextAnswer(Answer::No);
@@ -276,10 +276,7 @@ TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
 TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
     addFrame(1, "good.bmp", Qt::red);
     movieDoc().frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
-    QFile broken(WorkFolder::filePath("broken.bmp"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("BM not a picture");
-    broken.close();
+    addWorkFile("broken.bmp", "BM not a picture");
     MessageBox::setAutoAnswer(true);
     editor->rows()->DrawFrameRows(1);
     EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());

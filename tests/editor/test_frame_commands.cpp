@@ -54,11 +54,7 @@ protected:
         editor->state().modified = false;
     }
 
-    static void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(WorkFolder::filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void writeFile(const QString& name, const QByteArray& bytes) { addWorkFile(name, bytes); }
 
     // Every file of the work folder with its contents.
     static std::map<QString, QByteArray> workFiles() {

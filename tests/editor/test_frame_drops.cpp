@@ -85,9 +85,15 @@ protected:
         return drag(rows().txtSound[row], uriList(paths).get());
     }
 
-    static QStringList workFiles() {
-        return QDir(WorkFolder::path())
-            .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    // The work folder's files besides the editor's lock and record, and
+    // whatever a drop left in its scratch folder.
+    QStringList workFiles() {
+        QStringList names =
+            QDir(WorkFolder::path())
+                .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        names.removeIf([](const QString& name) { return name.startsWith(u".slidewright"); });
+        return names + QDir(editor->workFiles().scratchFolder())
+                           .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
     QRgb thumbnailMiddle(int row) {
@@ -253,9 +259,7 @@ TEST_F(FrameDropTest, SameNameFromAnotherFileGetsItsOwnCopy) {
 
     // A sound named like another frame's sound, too.
     movieDoc().frames[1].soundFile = QStringLiteral("s.wav");
-    file(QStringLiteral("w/s.wav"), "first");
-    QFile::copy(scratch.filePath(QStringLiteral("w/s.wav")),
-                WorkFolder::filePath(QStringLiteral("s.wav")));
+    addWorkFile(QStringLiteral("s.wav"), "first");
     const QString second = file(QStringLiteral("v/s.wav"), "second");
     EXPECT_TRUE(dropOnSound(1, {second}).dropAccepted);
     EXPECT_EQ(frame(2).soundFile, QStringLiteral("s_2.wav"));
@@ -334,13 +338,12 @@ TEST_F(FrameDropTest, UnreadablePicturesAndFilesChangeNothing) {
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
     EXPECT_TRUE(endCodes.empty());
 
-    // A work folder that cannot take the copy (gone, or a full disk).
-    const QString workFolder = WorkFolder::path();
-    WorkFolder::setPath(scratch.filePath(QStringLiteral("no such folder")));
+    // A work folder the editor could not take: nothing can enter it.
+    editor->workFiles().close();
     const QString good = picture(QStringLiteral("good.bmp"), Qt::blue);
     EXPECT_FALSE(dropOnPicture(0, {good}).dropAccepted);
     EXPECT_FALSE(dropOnSound(0, {file(QStringLiteral("x.wav"), "RIFF")}).dropAccepted);
-    WorkFolder::setPath(workFolder);
+    ASSERT_EQ(editor->workFiles().open(WorkFolder::path()), WorkFolderSession::OpenResult::Opened);
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("a.bmp"));
     EXPECT_TRUE(frame(1).soundFile.isEmpty());
     EXPECT_FALSE(editor->state().modified);

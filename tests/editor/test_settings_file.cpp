@@ -11,8 +11,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <chrono>
 #include <csignal>
+#include <future>
 
 namespace {
 
@@ -296,6 +301,59 @@ TEST_F(SettingsFileTest, FailedWriteKeepsTheEarlierFile) {
     EXPECT_EQ(readAll(settingsPath()), earlier);
     // No half-written temporary file is left beside it.
     EXPECT_EQ(QDir(config + "/slidewright").entryList(QDir::Files), QStringList{"Slidewright.ini"});
+}
+
+TEST_F(SettingsFileTest, ALinkIsWrittenThroughOnlyToAPlainFile) {
+    const QString dotfiles = root.filePath(QStringLiteral("dotfiles"));
+    QDir().mkpath(dotfiles);
+    QDir().mkpath(config + QStringLiteral("/slidewright"));
+    const QString fifo = dotfiles + QStringLiteral("/fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    writeFile(dotfiles + QStringLiteral("/Slidewright.ini"), "[TIMER ],4\r\n");
+    const struct {
+        QString target;  // where the link leads
+        bool written;
+    } cases[] = {
+        {dotfiles + QStringLiteral("/Slidewright.ini"), true},
+        {fifo, false},
+        {dotfiles, false},
+        {dotfiles + QStringLiteral("/gone.ini"), false},
+    };
+    for (const auto& link : cases) {
+        SCOPED_TRACE(link.target.toStdString());
+        QFile::remove(settingsPath());
+        ASSERT_TRUE(QFile::link(link.target, settingsPath()));
+        EXPECT_EQ(SettingsFile::WriteSettings(defaults()), link.written);
+        EXPECT_EQ(QFileInfo(settingsPath()).symLinkTarget(), link.target) << "the link stays";
+    }
+    EXPECT_EQ(readAll(dotfiles + QStringLiteral("/Slidewright.ini")),
+              SettingsFile::SettingsText(defaults()));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "what the link leads to is no file to replace";
+    EXPECT_FALSE(QFileInfo::exists(dotfiles + QStringLiteral("/gone.ini")));
+}
+
+TEST_F(SettingsFileTest, AFifoInTheFilesPlaceReadsAsNoFile) {
+    QDir().mkpath(config + QStringLiteral("/slidewright"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsPath()).constData(), 0600), 0);
+    // Opening a FIFO to read waits for a writer: were the reader to wait,
+    // this test would give it one after a while, and fail.
+    auto reading = std::async(std::launch::async, [] {
+        AppSettings settings;
+        SettingsFile::ReadSettings(settings);
+        return settings;
+    });
+    if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading the settings waits on the FIFO";
+        const int writer = ::open(QFile::encodeName(settingsPath()).constData(), O_WRONLY);
+        ::close(writer);
+    }
+    EXPECT_EQ(reading.get(), defaults());
+    EXPECT_FALSE(SettingsFile::WriteSettings(defaults()));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(settingsPath()).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(SettingsFileTest, FolderWithLineBreakIsNotWritten) {

@@ -38,9 +38,7 @@ protected:
         addFrame(k, QStringLiteral("p%1.bmp").arg(k), Qt::gray);
         movieDoc().frames[k].soundFile = name;
         if (!bytes.isNull()) {
-            QFile file(WorkFolder::filePath(name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+            addWorkFile(name, bytes);
         }
     }
 

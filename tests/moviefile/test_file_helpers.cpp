@@ -3,6 +3,7 @@
 #include "moviefile/MLha.h"
 #include "moviefile/MMojiTikanAll.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -154,15 +155,20 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         WorkFolder::setPath(folder.path());
+        ASSERT_EQ(files.open(folder.path()), WorkFolderSession::OpenResult::Opened);
         doc.resetFrames(MovieDoc::kEditorSlots);
     }
-    void make(const QString& name) const {
-        QFile file(WorkFolder::filePath(name));
+    // A file the editor brought in.
+    void make(const QString& name) {
+        QFile file(files.scratchFolder() + u'/' + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        ASSERT_TRUE(files.adopt(file.fileName(), name));
     }
     bool exists(const QString& name) const { return QFile::exists(WorkFolder::filePath(name)); }
 
     QTemporaryDir folder;
+    WorkFolderSession files;
     MovieDoc doc;
 };
 
@@ -173,15 +179,15 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
     doc.frames[7].pictureFile = QStringLiteral("a.bmp");
     doc.frames[2].soundFile = QStringLiteral("s.wav");
 
-    FrameFiles::ReleaseFile(doc, QStringLiteral("a.bmp"), 1);
+    FrameFiles::ReleaseFile(doc, QStringLiteral("a.bmp"), 1, files);
     EXPECT_TRUE(exists(QStringLiteral("a.bmp")));
     doc.frames[7].pictureFile.clear();
-    FrameFiles::ReleaseFile(doc, QStringLiteral("a.bmp"), 1);
+    FrameFiles::ReleaseFile(doc, QStringLiteral("a.bmp"), 1, files);
     EXPECT_FALSE(exists(QStringLiteral("a.bmp")));
 
     // A sound name counts as much as a picture name.
     doc.frames[3].pictureFile = QStringLiteral("s.wav");
-    FrameFiles::ReleaseFile(doc, QStringLiteral("s.wav"), 3);
+    FrameFiles::ReleaseFile(doc, QStringLiteral("s.wav"), 3, files);
     EXPECT_TRUE(exists(QStringLiteral("s.wav")));
 
     // A name that could reach outside the folder is never deleted.
@@ -191,8 +197,15 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
     victim.close();
     const QString escape =
         QStringLiteral("../") + QFileInfo(outside.path()).fileName() + QStringLiteral("/keep.bmp");
-    FrameFiles::ReleaseFile(doc, escape, 1);
+    FrameFiles::ReleaseFile(doc, escape, 1, files);
     EXPECT_TRUE(victim.exists());
+
+    // Nor one the user put there under a frame's name.
+    QFile users(WorkFolder::filePath(QStringLiteral("mine.bmp")));
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+    users.close();
+    FrameFiles::ReleaseFile(doc, QStringLiteral("mine.bmp"), 1, files);
+    EXPECT_TRUE(users.exists());
 }
 
 TEST_F(FrameFilesTest, UnusedNameKeepsTheExtensionAndSkipsNamesInUse) {

@@ -7,6 +7,7 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MLha.h"
+#include "moviefile/MovieMessages.h"
 
 #include <QDirIterator>
 
@@ -251,6 +252,40 @@ TEST_F(PlayerPackage, AFramePictureThatCannotLoadEndsAfterItsBox) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了"));
     EXPECT_EQ(endCodes, std::vector<int>{1});
     EXPECT_FALSE(movie->tmrMain->isActive());
+}
+
+// Packages built to hurt stop the player before anything is unpacked, each
+// with its box, and leave nothing of theirs in its folder.
+TEST_F(PlayerPackage, HostilePackagesEndAfterTheirBoxLeavingNothingBehind) {
+    const QString data = QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/hostile-packages/");
+    const struct {
+        QString package;
+        int framesShown;
+        MovieMessage message;
+    } cases[] = {
+        {QStringLiteral("zeros-2gb.sdw"), 0, MovieMessage::MemberTooLarge},
+        {QStringLiteral("pixel-bomb.sdw"), 0, MovieMessage::PictureTooLarge},
+        {QStringLiteral("folder-member.sdw"), 0, MovieMessage::InvalidPackage},
+        {QStringLiteral("crc-damage.sdw"), 1, MovieMessage::InvalidPackage},
+    };
+    for (const auto& hostile : cases) {
+        SCOPED_TRACE(hostile.package.toStdString());
+        MessageBox::clearShownBoxes();
+        endCodes.clear();
+        CommandLine::set(data + hostile.package);
+        const bool loaded = openPlayer();
+        EXPECT_EQ(loaded, hostile.framesShown > 0);
+        if (loaded) {
+            movie->Pic1_DblClick();
+        }
+        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+        const auto box = MovieMessages::of(hostile.message);
+        EXPECT_TRUE(MessageBox::shownBoxes()[0].text.startsWith(box.text.section(u'\r', 0, 0)));
+        EXPECT_EQ(MessageBox::shownBoxes()[0].title, box.title);
+        EXPECT_EQ(endCodes, std::vector<int>{1});
+        EXPECT_EQ(workFiles(), QStringList());
+        delete movie.data();
+    }
 }
 
 }  // namespace

@@ -63,6 +63,38 @@ TEST_F(PlayerWindow, ButtonsStackAtThePicturesRightEdgeWithTheListBesideThem) {
     check(640, 200);
 }
 
+TEST_F(PlayerWindow, ButtonsStayOnScreenForPicturesWiderThanAnyWindow) {
+    // 40000 pixels: wider than the screen, and than an X11 window can be;
+    // 30 pixels: shorter than the buttons stacked.
+    setMovie(work.path(),
+             {{"wide.bmp", 0, "", QSize(40000, 30)}, {"a.bmp", 0, "", QSize(400, 300)}}, 0);
+    ASSERT_TRUE(openPlayer());
+    const QRect screen = movie->screen()->availableGeometry();
+    auto onScreen = [&] {
+        for (QPushButton* button : {movie->cmdAuto, movie->cmdNo, movie->cmdEnd}) {
+            const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+            EXPECT_TRUE(screen.contains(place)) << button->objectName().toStdString();
+        }
+    };
+    onScreen();
+    // Moved by hand in manual mode, far to the left: the buttons follow.
+    movie->move(-20000, 40);
+    QApplication::processEvents();
+    onScreen();
+    // A picture that fits puts them back at its own right edge.
+    movie->AdvanceFrame();
+    EXPECT_EQ(movie->cmdEnd->geometry(), QRect(400 - 57, 48, 57, 25));
+    movie->AdvanceFrame();
+    movie.clear();
+
+    setMovie(work.path(), {{"wide.bmp", 0, "", QSize(40000, 30)}}, 0);
+    ASSERT_TRUE(openPlayer());
+    const QPoint end = movie->cmdEnd->mapTo(movie, movie->cmdEnd->rect().center());
+    ASSERT_TRUE(movie->rect().contains(end));
+    QTest::mouseClick(movie->cmdEnd, Qt::LeftButton);
+    EXPECT_TRUE(movie->playerClosed) << "End still ends";
+}
+
 TEST_F(PlayerWindow, EachPictureSizesTheWindowKeepingItsTopLeftCorner) {
     setMovie(work.path(),
              {{"a.bmp", 0, "", QSize(300, 200)},

@@ -5,6 +5,7 @@
 
 #include "common/MessageBox.h"
 #include "editor/AppSettings.h"
+#include "moviefile/WorkFolderSession.h"
 #include "system/MKakucyoSet.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +75,8 @@ protected:
         EXPECT_EQ(shown.buttons, buttons);
     }
 
-    frmOption dialog;
+    WorkFolderSession files;
+    frmOption dialog{files};
     QString dataHome;
     QString configHome;
 };

@@ -7,6 +7,7 @@
 #include "common/MessageBox.h"
 #include "editor/AppSettings.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
 
@@ -21,6 +22,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/resource.h>
+#include <csignal>
 
 namespace {
 
@@ -37,7 +41,17 @@ protected:
         for (const QString& folder : {oldWork, newWork, saveFolder}) {
             ASSERT_TRUE(QDir().mkpath(folder));
         }
-        files = fillWorkFolder(oldWork);
+        // The editor's pictures and sounds, and two files of the user's.
+        ASSERT_EQ(session.open(oldWork), WorkFolderSession::OpenResult::Opened);
+        files = fillWorkFolder(session.scratchFolder());
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            const QString from = session.scratchFolder() + u'/' + it.key();
+            if (isMovieFile(it.key())) {
+                ASSERT_TRUE(session.adopt(from, it.key()));
+            } else {
+                ASSERT_TRUE(QFile::rename(from, oldWork + u'/' + it.key()));
+            }
+        }
         appSettings() = AppSettings{};
         appSettings().workFolder = oldWork;
         appSettings().saveFolder = saveFolder;
@@ -45,15 +59,35 @@ protected:
         before = appSettings();
         WorkFolder::setPath(oldWork);
         MessageBox::clearShownBoxes();
+        // A box no test expected is recorded, never left waiting.
+        MessageBox::setAutoAnswer(true);
         MDIALOG_SAN::clearShownDialogs();
     }
 
     void TearDown() override {
+        MessageBox::setAutoAnswer(false);
+        session.close();
         MessageBox::clearShownBoxes();
         MDIALOG_SAN::clearShownDialogs();
     }
 
+    static bool isMovieFile(const QString& name) {
+        return isPicture(name) || name.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive) ||
+               name.endsWith(QStringLiteral(".mid"), Qt::CaseInsensitive);
+    }
+
+    // What a folder holds besides the program's own lock, record and
+    // scratch folder.
+    static QMap<QString, QByteArray> userView(const QString& folder) {
+        QMap<QString, QByteArray> seen = contents(folder);
+        for (auto it = seen.begin(); it != seen.end();) {
+            it = it.key().startsWith(QStringLiteral(".slidewright")) ? seen.erase(it) : ++it;
+        }
+        return seen;
+    }
+
     QTemporaryDir scratch;
+    WorkFolderSession session;
     QString oldWork;
     QString newWork;
     QString saveFolder;
@@ -62,7 +96,7 @@ protected:
 };
 
 TEST_F(OptionsDialog, ShowsTheFoldersAndItsControls) {
-    frmOption dialog;
+    frmOption dialog(session);
     EXPECT_EQ(dialog.windowTitle(), OptionTexts::kCaption);
     EXPECT_TRUE(dialog.isModal());
     EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("txtSagyou"))->text(), oldWork);
@@ -108,7 +142,7 @@ TEST_F(OptionsDialog, AFolderThatDoesNotExistIsRefused) {
     for (const QString& wrong : wrongTexts) {
         for (QLineEdit* frmOption::*box : {&frmOption::txtSagyou, &frmOption::txtHozon}) {
             SCOPED_TRACE(wrong.toStdString());
-            frmOption dialog;
+            frmOption dialog(session);
             dialog.show();
             MessageBox::clearShownBoxes();
             (dialog.*box)->setText(wrong);
@@ -126,13 +160,13 @@ TEST_F(OptionsDialog, AFolderThatDoesNotExistIsRefused) {
             EXPECT_EQ(dialog.result(), 0);
             EXPECT_EQ(appSettings(), before);
             EXPECT_EQ(WorkFolder::path(), oldWork);
-            EXPECT_EQ(contents(oldWork), files);
+            EXPECT_EQ(userView(oldWork), files);
         }
     }
 }
 
-TEST_F(OptionsDialog, OkWithANewWorkFolderTakesThePicturesAlong) {
-    frmOption dialog;
+TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlong) {
+    frmOption dialog(session);
     dialog.show();
     dialog.txtSagyou->setText(newWork + u'/');
     QTest::mouseClick(dialog.OKButton, Qt::LeftButton);
@@ -149,28 +183,34 @@ TEST_F(OptionsDialog, OkWithANewWorkFolderTakesThePicturesAlong) {
         SCOPED_TRACE(it.key().toStdString());
         const QString moved = newWork + u'/' + it.key();
         const QString stayed = oldWork + u'/' + it.key();
-        if (isPicture(it.key())) {
-            EXPECT_EQ(readFile(moved), it.value());
+        if (isMovieFile(it.key())) {
+            EXPECT_EQ(readFile(moved), it.value()) << "pictures and sounds alike";
             EXPECT_FALSE(QFileInfo::exists(stayed));
+            EXPECT_TRUE(session.owns(it.key()));
         } else {
-            EXPECT_EQ(readFile(stayed), it.value()) << "sounds and other files stay";
+            EXPECT_EQ(readFile(stayed), it.value()) << "the user's files stay";
             EXPECT_FALSE(QFileInfo::exists(moved));
         }
     }
+    EXPECT_TRUE(QDir(oldWork)
+                    .entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot)
+                    .filter(QStringLiteral(".slidewright"))
+                    .isEmpty())
+        << "the old folder is left without the program's lock and record";
 }
 
 TEST_F(OptionsDialog, ChangingOnlyTheSaveFolderMovesNothing) {
     const QString otherSave = scratch.filePath(QStringLiteral("elsewhere/"));
     ASSERT_TRUE(QDir().mkpath(otherSave));
-    frmOption dialog;
+    frmOption dialog(session);
     dialog.txtHozon->setText(otherSave);
     dialog.OKButton_Click();
 
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(appSettings().saveFolder, otherSave) << "taken exactly as typed";
     EXPECT_EQ(appSettings().workFolder, oldWork);
-    EXPECT_EQ(contents(oldWork), files);
-    EXPECT_TRUE(contents(newWork).isEmpty());
+    EXPECT_EQ(userView(oldWork), files);
+    EXPECT_TRUE(userView(newWork).isEmpty());
     EXPECT_EQ(WorkFolder::path(), oldWork);
 }
 
@@ -181,42 +221,98 @@ TEST_F(OptionsDialog, TheSameWorkFolderSpelledOtherwiseMovesNothing) {
          {oldWork + u'/', newWork + QStringLiteral("/../BMP"), link, link + u'/'}) {
         SCOPED_TRACE(spelling.toStdString());
         appSettings() = before;
-        frmOption dialog;
+        frmOption dialog(session);
         dialog.txtSagyou->setText(spelling);
         dialog.OKButton_Click();
 
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(appSettings().workFolder, spelling);
-        EXPECT_EQ(contents(oldWork), files) << "not one picture lost";
-        EXPECT_TRUE(dialog.lastMove().moved.isEmpty());
+        EXPECT_EQ(userView(oldWork), files) << "not one picture lost";
+        EXPECT_EQ(session.folder(), oldWork);
     }
 }
 
-TEST_F(OptionsDialog, APictureThatCannotBeMovedStaysAndIsNamed) {
-    // Tests run as root, who may write anywhere: a folder where the picture
-    // should go makes its copy fail.
-    ASSERT_TRUE(QDir().mkpath(newWork + QStringLiteral("/SW001.bmp")));
-    frmOption dialog;
+TEST_F(OptionsDialog, AFileThatCannotBeMovedKeepsTheOldFolder) {
+    // A file-size limit below PHOTO.BMP's 3 MB, as a full disk would.
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    frmOption dialog(session);
     dialog.txtSagyou->setText(newWork);
-    MessageBox::setNextAnswer(Answer::Ok);
     dialog.OKButton_Click();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, ignored);
 
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(appSettings().workFolder, newWork);
-    EXPECT_EQ(readFile(oldWork + QStringLiteral("/SW001.bmp")), files[QStringLiteral("SW001.bmp")]);
-    EXPECT_EQ(readFile(newWork + QStringLiteral("/PHOTO.BMP")), files[QStringLiteral("PHOTO.BMP")]);
-    EXPECT_FALSE(QFileInfo::exists(oldWork + QStringLiteral("/PHOTO.BMP")));
-    EXPECT_EQ(dialog.lastMove().kept, QStringList{QStringLiteral("SW001.bmp")});
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].text,
-              OptionTexts::kPicturesKept + QStringLiteral("\nSW001.bmp"));
-    EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
+              OptionTexts::kPicturesNotMoved + QStringLiteral("PHOTO.BMP"));
+    EXPECT_EQ(appSettings(), before);
+    EXPECT_EQ(WorkFolder::path(), oldWork);
+    EXPECT_EQ(session.folder(), oldWork) << "all or nothing";
+    EXPECT_EQ(userView(oldWork), files);
+    EXPECT_TRUE(contents(newWork).isEmpty()) << "the copies made are gone again";
+}
+
+TEST_F(OptionsDialog, FoldersThatAreNotTheProgramsOwnAreRefused) {
+    const QString settingsFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/slidewright");
+    ASSERT_TRUE(QDir().mkpath(settingsFolder));
+    const QString usersFolder = scratch.filePath(QStringLiteral("photos"));
+    ASSERT_TRUE(QDir().mkpath(usersFolder));
+    writeFile(usersFolder + QStringLiteral("/.thumb.bmp"), QByteArrayLiteral("the user's"));
+    const QString busyFolder = scratch.filePath(QStringLiteral("busy"));
+    ASSERT_TRUE(QDir().mkpath(busyFolder));
+    WorkFolderSession otherEditor;
+    ASSERT_EQ(otherEditor.open(busyFolder), WorkFolderSession::OpenResult::Opened);
+
+    const struct {
+        QString folder;
+        QString message;
+    } cases[] = {
+        {QDir::homePath(), OptionTexts::kHomeRefused},
+        {QDir::homePath() + QStringLiteral("/./"), OptionTexts::kHomeRefused},
+        {QStringLiteral("/"), OptionTexts::kRootRefused},
+        {settingsFolder, OptionTexts::kSettingsFolderRefused},
+        {saveFolder, OptionTexts::kSaveFolderRefused},
+        {usersFolder, OptionTexts::kOthersFilesRefused + QStringLiteral(".thumb.bmp")},
+        {busyFolder, OptionTexts::kInUseRefused},
+    };
+    for (const auto& refused : cases) {
+        SCOPED_TRACE(refused.folder.toStdString());
+        MessageBox::clearShownBoxes();
+        frmOption dialog(session);
+        dialog.txtSagyou->setText(refused.folder);
+        dialog.OKButton_Click();
+
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+        EXPECT_EQ(MessageBox::shownBoxes()[0].text, refused.message);
+        EXPECT_EQ(MessageBox::shownBoxes()[0].title, OptionTexts::kBadFolderTitle);
+        EXPECT_EQ(appSettings(), before);
+        EXPECT_EQ(session.folder(), oldWork);
+        EXPECT_EQ(userView(oldWork), files);
+    }
+    EXPECT_EQ(readFile(usersFolder + QStringLiteral("/.thumb.bmp")), "the user's");
+
+    // The save folder may not become the work folder either.
+    MessageBox::clearShownBoxes();
+    frmOption dialog(session);
+    dialog.txtHozon->setText(oldWork);
+    dialog.OKButton_Click();
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_EQ(MessageBox::shownBoxes()[0].text, OptionTexts::kSaveFolderRefused);
+    EXPECT_EQ(appSettings(), before);
 }
 
 TEST_F(OptionsDialog, CancelAndEscapeChangeNothing) {
     for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape ? "Escape" : "Cancel");
-        frmOption dialog;
+        frmOption dialog(session);
         int result = -1;
         QTimer::singleShot(0, &dialog, [&] {
             dialog.txtSagyou->setText(newWork);
@@ -232,13 +328,13 @@ TEST_F(OptionsDialog, CancelAndEscapeChangeNothing) {
         EXPECT_EQ(result, QDialog::Rejected);
         EXPECT_EQ(appSettings(), before);
         EXPECT_EQ(WorkFolder::path(), oldWork);
-        EXPECT_EQ(contents(oldWork), files);
-        EXPECT_TRUE(contents(newWork).isEmpty());
+        EXPECT_EQ(userView(oldWork), files);
+        EXPECT_TRUE(userView(newWork).isEmpty());
     }
 }
 
 TEST_F(OptionsDialog, EnterIsOk) {
-    frmOption dialog;
+    frmOption dialog(session);
     QTimer::singleShot(0, &dialog, [&] {
         dialog.txtSagyou->setText(newWork);
         dialog.txtSagyou->setFocus();
@@ -250,7 +346,7 @@ TEST_F(OptionsDialog, EnterIsOk) {
 }
 
 TEST_F(OptionsDialog, BrowseButtonsFillTheirBoxesUnlessCancelled) {
-    frmOption dialog;
+    frmOption dialog(session);
     dialog.show();
     MDIALOG_SAN::setNextFolder(newWork);
     QTest::mouseClick(dialog.cmdSagyou, Qt::LeftButton);
@@ -277,7 +373,7 @@ TEST_F(OptionsDialog, BrowseButtonsFillTheirBoxesUnlessCancelled) {
 }
 
 TEST_F(OptionsDialog, LaysOutEveryControlInsideTheWindow) {
-    frmOption dialog;
+    frmOption dialog(session);
     dialog.show();
     QApplication::processEvents();
     const QRect window = dialog.rect();

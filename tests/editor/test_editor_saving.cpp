@@ -1,0 +1,259 @@
+// Saves that must either work all the way (the package opens again in the
+// player and the editor, every name intact) or fail in the open: with a
+// message, the earlier package whole and no temporary package left, also
+// when a signal or a file-size limit strikes halfway.
+#include "EditorFixture.h"
+
+#include "app/TerminationSignals.h"
+#include "editor/frames/FrameRows.h"
+#include "moviefile/MovieMessages.h"
+#include "moviefile/PackageSave.h"
+#include "moviefile/PreviewMode.h"
+#include "moviefile/RunIdentity.h"
+#include "player/frmMovie.h"
+#include "tests/player/SoundFiles.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+namespace {
+
+class EditorSaving : public EditorTest {
+protected:
+    QString folder() const { return scratch.path(); }
+    QString target() const { return scratch.filePath(QStringLiteral("movie.sdw")); }
+
+    // Hidden files beside the package: where a temporary package would be.
+    QStringList hiddenFiles() const {
+        return QDir(folder())
+            .entryList(QDir::Files | QDir::Hidden)
+            .filter(QRegularExpression("^\\."));
+    }
+
+    // A picture of noise, which no packing makes much smaller.
+    void addNoiseFrame(int k, int side) {
+        QImage image(side, side, QImage::Format_RGB888);
+        QRandomGenerator random(static_cast<quint32>(k));
+        for (int y = 0; y < side; ++y) {
+            auto* line = image.scanLine(y);
+            for (int x = 0; x < side * 3; ++x) {
+                line[x] = static_cast<uchar>(random.bounded(256));
+            }
+        }
+        const QString name = QStringLiteral("noise%1.bmp").arg(k);
+        const QString written = editor->workFiles().scratchFolder() + u'/' + name;
+        ASSERT_TRUE(image.save(written, "BMP"));
+        ASSERT_TRUE(editor->workFiles().adopt(written, name));
+        movieDoc().frames[k] = FrameEntry{true, name, 100, {}};
+    }
+
+    // The movie saved through the save command, over whatever was there.
+    bool saveAs(const QString& path) {
+        editor->rows()->DrawFrameRows(1);
+        FileDialogs::setNextFileName(path);
+        return editor->mnuFBetuSave_Click();
+    }
+
+    PackageSave::SaveResult saveDirectly(const std::function<void(int)>& progress) {
+        return PackageSave::SavePackage(target(), MovieScript::CheckFrameSequence().count, {},
+                                        progress, editor->workFiles().scratchFolder());
+    }
+
+    // Each frame of a package through the player, as it shows them: its
+    // picture and the colour at its corner.
+    void playEveryFrame(const QString& package, const std::vector<QColor>& colours) {
+        const QString editorsFolder = WorkFolder::path();
+        previewMode = false;
+        CommandLine::set(package);
+        QPointer<frmMovie> movie = new frmMovie();
+        EXPECT_TRUE(movie->Form_Load());
+        for (int k = 1; movie && k <= static_cast<int>(colours.size()); ++k) {
+            ASSERT_TRUE(k == 1 || movie->ShowFrame(k)) << k;
+            const QImage shown = movie->Pic1->pixmap().toImage();
+            EXPECT_EQ(shown.pixel(0, 0), colours[static_cast<size_t>(k - 1)].rgb()) << k;
+        }
+        delete movie.data();
+        CommandLine::set(QString());
+        WorkFolder::setPath(editorsFolder);
+    }
+};
+
+TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
+    // Half-width katakana whose CP932 bytes are UTF-8 too, the yen sign and
+    // the wave dash that CP932 maps elsewhere, NEC and IBM extensions, 0x5C
+    // trail bytes, commas, outer blanks, emoji.
+    const QStringList stems{"ﾃｽ",          "ﾃｱﾃｱ",        "ｱｲｳｴｵ",    "¥100",     "波〜線",
+                            "全角～",      "①Ⅻ㈱㍉",      "髙﨑彅",   "ソ表能十", "a,b",
+                            " lead",       "trail ",      "😀🎞", "Ünïcödé",  "SW001",
+                            "mixed ﾃｽ 表", "ﾃｽ,｡ ¥〜 ①😀 "};
+    std::vector<QColor> colours;
+    for (int k = 1; k <= stems.size(); ++k) {
+        const QString& stem = stems[k - 1];
+        colours.push_back(QColor::fromHsv(k * 20, 200, 200).toRgb());
+        addFrame(k, stem + QStringLiteral(".bmp"), colours.back(), 100,
+                 stem + QStringLiteral(".wav"));
+        addWorkFile(stem + QStringLiteral(".wav"), SoundFiles::toneWav(0.05));
+    }
+    ASSERT_TRUE(saveAs(target()));
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+
+    playEveryFrame(target(), colours);
+    EXPECT_TRUE(MessageBox::shownBoxes().empty()) << MessageBox::shownBoxes()[0].text.toStdString();
+    EXPECT_TRUE(endCodes.empty());
+
+    FileDialogs::setNextFileName(target());
+    editor->mnuFOpen_Click();
+    EXPECT_TRUE(MessageBox::shownBoxes().size() <= 1u) << "at most the question to open";
+    for (int k = 1; k <= stems.size(); ++k) {
+        const FrameEntry& frame = movieDoc().frames[k];
+        EXPECT_EQ(frame.pictureFile, stems[k - 1] + QStringLiteral(".bmp"));
+        EXPECT_EQ(frame.soundFile, stems[k - 1] + QStringLiteral(".wav"));
+        EXPECT_TRUE(editor->workFiles().owns(frame.pictureFile)) << k;
+        EXPECT_TRUE(editor->workFiles().owns(frame.soundFile)) << k;
+        EXPECT_EQ(QImage(WorkFolder::filePath(frame.pictureFile)).pixel(0, 0),
+                  colours[static_cast<size_t>(k - 1)].rgb());
+    }
+}
+
+TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
+    addFrame(1, QStringLiteral("good.bmp"), Qt::red);
+    ASSERT_TRUE(saveAs(target()));
+    const QByteArray earlier = readFile(target());
+
+    const struct {
+        QStringList pictures;
+        QString sound;
+        QStringList refused;
+    } cases[] = {
+        // Two files the archiver's matching, which ignores letter case, takes
+        // for one.
+        {{"photo.bmp", "PHOTO.bmp"}, {}, {"photo.bmp", "PHOTO.bmp"}},
+        // A picture the editor would not unpack again: the blank is last.
+        {{"picture.bmp "}, {}, {"picture.bmp "}},
+        // A sound the editor would not unpack again.
+        {{"p.bmp"}, "tune.mp3", {"tune.mp3"}},
+    };
+    for (const auto& unstorable : cases) {
+        SCOPED_TRACE(unstorable.refused.join(u'|').toStdString());
+        MessageBox::setNextAnswer(MessageBox::Answer::Yes);
+        editor->mnuNew_Click();
+        MessageBox::clearShownBoxes();
+        for (int k = 1; k <= unstorable.pictures.size(); ++k) {
+            addFrame(k, unstorable.pictures[k - 1], Qt::blue, 0, unstorable.sound);
+        }
+        if (!unstorable.sound.isEmpty()) {
+            addWorkFile(unstorable.sound, "ID3");
+        }
+        EXPECT_FALSE(saveAs(target()));
+        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+        const auto box =
+            MovieMessages::of(MovieMessage::UnstorableNames, unstorable.refused.join("\r\n"));
+        EXPECT_EQ(MessageBox::shownBoxes()[0].text, box.text);
+        EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("保存中止"));
+        EXPECT_EQ(readFile(target()), earlier) << "the earlier package stays as it was";
+        EXPECT_TRUE(hiddenFiles().isEmpty());
+    }
+}
+
+TEST_F(EditorSaving, ATerminatingSignalMidSaveTakesTheTemporaryPackageAlong) {
+    TerminationSignals::install();
+    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
+    ASSERT_TRUE(saveAs(target()));
+    const QByteArray earlier = readFile(target());
+    for (int k = 2; k <= 4; ++k) {
+        addNoiseFrame(k, 200);
+    }
+
+    QStringList leftAtTheEnd{QStringLiteral("(the end never came)")};
+    QByteArray packageAtTheEnd;
+    ProgramEnd::setHandler([&](int code) {
+        endCodes.push_back(code);
+        leftAtTheEnd = hiddenFiles();
+        packageAtTheEnd = readFile(target());
+    });
+    // SIGTERM arrives while the archiver works; the save's next look at
+    // the event loop takes it to the program's end.
+    bool raised = false;
+    saveDirectly([&](int) {
+        if (!raised) {
+            raised = true;
+            ::raise(SIGTERM);
+        }
+        QCoreApplication::processEvents();
+    });
+    EXPECT_EQ(endCodes, std::vector<int>{128 + SIGTERM});
+    EXPECT_TRUE(leftAtTheEnd.isEmpty()) << leftAtTheEnd.join(u' ').toStdString();
+    EXPECT_EQ(packageAtTheEnd, earlier);
+}
+
+TEST_F(EditorSaving, AFileSizeLimitFailsTheSaveNotTheProgram) {
+    TerminationSignals::install();
+    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
+    ASSERT_TRUE(saveAs(target()));
+    const QByteArray earlier = readFile(target());
+    for (int k = 2; k <= 4; ++k) {
+        addNoiseFrame(k, 200);  // 120 kB each
+    }
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    MessageBox::clearShownBoxes();
+    const bool stored = saveAs(target());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_FALSE(stored);
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_EQ(MessageBox::shownBoxes()[0].text, QStringLiteral("保存に失敗しました"));
+    EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("保存中止"));
+    EXPECT_EQ(readFile(target()), earlier);
+    EXPECT_TRUE(hiddenFiles().isEmpty()) << hiddenFiles().join(u' ').toStdString();
+    EXPECT_TRUE(endCodes.empty());
+}
+
+TEST_F(EditorSaving, TheNextSaveClearsWhatAKilledSaveLeft) {
+    for (int k = 1; k <= 4; ++k) {
+        addNoiseFrame(k, 100);
+    }
+    // A save killed halfway, in a process of its own.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        saveDirectly([](int percent) {
+            if (percent >= 50) {
+                ::kill(::getpid(), SIGKILL);
+            }
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_FALSE(hiddenFiles().isEmpty()) << "the killed save left its temporary package";
+    // Hidden files that are not a dead save's: the user's, and one of a
+    // save still running (this process stands in for it).
+    QFile users(scratch.filePath(QStringLiteral(".movie.sdw.backup")));
+    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
+    users.close();
+    const QString running = QStringLiteral(".slidewright-save-%1-%2-AbC123")
+                                .arg(::getpid())
+                                .arg(RunIdentity::currentRun().section(u'-', 1));
+    QFile live(scratch.filePath(running));
+    ASSERT_TRUE(live.open(QIODevice::WriteOnly));
+    live.close();
+
+    ASSERT_TRUE(saveAs(target()));
+    QStringList left = hiddenFiles();
+    left.sort();
+    EXPECT_EQ(left, (QStringList{QStringLiteral(".movie.sdw.backup"), running}));
+}
+
+}  // namespace
