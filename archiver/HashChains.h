@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -22,6 +23,12 @@ namespace lha {
 class HashChains {
 public:
     static constexpr int kHashBits = 16;
+    // Each longer match the last search met, shortest first.
+    struct Found {
+        unsigned length;
+        unsigned distance;
+    };
+    static constexpr int kMaxFound = 8;
 
     HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes,
                int shortChain)
@@ -56,7 +63,8 @@ public:
 
     // The longest match at `pos` longer than `atLeast`, trying at most
     // `chain` earlier positions on the long chain and the short chain's
-    // allowance on the other; inserts `pos`. Length 0 when none.
+    // allowance on the other; inserts `pos`. Length 0 when none. found()
+    // then lists the matches it met that were longer than all before them.
     std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
                                           unsigned nice, unsigned farLength3,
                                           std::span<const unsigned> recent) {
@@ -75,6 +83,20 @@ public:
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
         unsigned bestLength = atLeast;
         unsigned bestDistance = 0;
+        foundCount_ = 0;
+        auto better = [&](unsigned length, unsigned distance) {
+            bestLength = length;
+            bestDistance = distance;
+            // Shorter matches are kept only when they are nearer, and so
+            // may cost fewer bits than a longer one further back.
+            while (foundCount_ > 0 && found_[foundCount_ - 1].distance >= distance) {
+                --foundCount_;
+            }
+            if (foundCount_ == kMaxFound) {
+                --foundCount_;
+            }
+            found_[foundCount_++] = {length, distance};
+        };
         const std::uint8_t* here = data_ + pos;
         while (candidate >= 0 && chain-- > 0) {
             const std::size_t distance = pos - static_cast<std::size_t>(candidate);
@@ -86,8 +108,7 @@ public:
                 there[0] == here[0] && there[1] == here[1]) {
                 const unsigned length = MatchLength(here, there, 0, limit);
                 if (length > bestLength && (length > 3 || distance <= farLength3)) {
-                    bestLength = length;
-                    bestDistance = static_cast<unsigned>(distance);
+                    better(length, static_cast<unsigned>(distance));
                     if (length >= nice) {
                         break;
                     }
@@ -99,6 +120,13 @@ public:
             }
             candidate = next;
         }
+        // Where the short chain ran out before its allowance and met no
+        // match past 3 bytes (a photograph), no 8-byte start repeats
+        // either, nearly always: the long chain's misses cost more than
+        // the rare match it finds.
+        if (chain >= 0 && bestLength < 4) {
+            chainLong = 0;
+        }
         while (bestLength < nice && candidateLong >= 0 && chainLong-- > 0) {
             const std::size_t distance = pos - static_cast<std::size_t>(candidateLong);
             if (distance > maxDistance_) {
@@ -109,8 +137,7 @@ public:
                 there[0] == here[0] && there[1] == here[1]) {
                 const unsigned length = MatchLength(here, there, 0, limit);
                 if (length > bestLength) {
-                    bestLength = length;
-                    bestDistance = static_cast<unsigned>(distance);
+                    better(length, static_cast<unsigned>(distance));
                 }
             }
             const std::int32_t next =
@@ -130,8 +157,7 @@ public:
             if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
                 const unsigned length = MatchLength(here, there, 0, limit);
                 if (length > bestLength && (length > 3 || distance <= farLength3)) {
-                    bestLength = length;
-                    bestDistance = distance;
+                    better(length, distance);
                 }
             }
         };
@@ -148,6 +174,8 @@ public:
         }
         return {bestLength, bestDistance};
     }
+
+    std::span<const Found> found() const { return {found_.data(), std::size_t(foundCount_)}; }
 
 private:
     std::uint32_t hash(std::size_t pos) const {
@@ -169,6 +197,8 @@ private:
     std::vector<std::int32_t> prev_;
     std::vector<std::int32_t> headLong_;
     std::vector<std::int32_t> prevLong_;
+    std::array<Found, kMaxFound> found_{};
+    int foundCount_ = 0;
 };
 
 }  // namespace lha

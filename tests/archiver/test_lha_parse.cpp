@@ -121,6 +121,14 @@ TEST(LhParse, EdgeInputsRoundTrip) {
     ExpectRoundTrip(SmallAlphabet(300000, 6), "small alphabet");
     // Random bytes are all literals: blocks fill to 65535 tokens.
     ExpectRoundTrip(RandomBytes(400000, 7), "noise");
+    // The parse prices 16384 positions at a time: matches and the last
+    // unhashed bytes straddle its seams.
+    for (const std::size_t size : {16383u, 16384u, 16385u, 16391u, 16392u, 32775u}) {
+        ExpectRoundTrip(SmallAlphabet(size, 13), std::to_string(size) + " bytes of an alphabet");
+        Bytes photo = PhotoLike(size / 3 + 1, 1, 14);
+        photo.resize(size);
+        ExpectRoundTrip(photo, std::to_string(size) + " bytes of a photograph");
+    }
 }
 
 TEST(LhParse, MatchesAtTheEdgeOfEachWindowRoundTrip) {
