@@ -45,6 +45,13 @@ public:
 
     std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
 
+    // Distances tried at every position besides the recent ones: in a
+    // picture, the pixel one row up and its neighbours.
+    void setRowDistances(std::span<const unsigned> distances) {
+        rowCount_ = std::min(distances.size(), rowDistances_.size());
+        std::copy_n(distances.begin(), rowCount_, rowDistances_.begin());
+    }
+
     void insert(std::size_t pos) {
         const std::uint32_t h = hash(pos);
         prev_[pos & windowMask_] = head_[h];
@@ -165,6 +172,9 @@ public:
             for (const unsigned distance : kRunDistances) {
                 tryDistance(distance);
             }
+            for (std::size_t i = 0; i < rowCount_; ++i) {
+                tryDistance(rowDistances_[i]);
+            }
             for (const unsigned distance : recent) {
                 tryDistance(distance);
             }
@@ -198,6 +208,8 @@ private:
     std::vector<std::int32_t> headLong_;
     std::vector<std::int32_t> prevLong_;
     std::array<Found, kMaxFound> found_{};
+    std::array<unsigned, 3> rowDistances_{};
+    std::size_t rowCount_ = 0;
     int foundCount_ = 0;
 };
 

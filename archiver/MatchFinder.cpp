@@ -190,6 +190,35 @@ private:
     std::size_t size_ = 0;
 };
 
+// A BMP picture's rows, one above the other: the pixel right above, and
+// those beside it, repeat most. Nothing for other files or rows too long
+// for the window.
+std::vector<unsigned> RowDistances(std::span<const std::uint8_t> data, int dictionaryBits) {
+    if (data.size() < 30 || data[0] != 'B' || data[1] != 'M') {
+        return {};
+    }
+    auto read = [&](std::size_t at, int bytes) {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i) {
+            v = v << 8 | data[at + static_cast<std::size_t>(i)];
+        }
+        return v;
+    };
+    const std::uint32_t width = read(18, 4);
+    const std::uint32_t bits = read(28, 2);
+    if (width == 0 || width > 0xFFFF || bits == 0 || bits > 32) {
+        return {};
+    }
+    const std::uint64_t stride = (std::uint64_t{width} * bits + 31) / 32 * 4;
+    const std::uint64_t pixel = std::max<std::uint32_t>(bits / 8, 1);
+    if (stride + pixel >= (std::uint64_t{1} << dictionaryBits)) {
+        return {};
+    }
+    const auto row = static_cast<unsigned>(stride);
+    const auto step = static_cast<unsigned>(pixel);
+    return {row, row - step, row + step};
+}
+
 }  // namespace
 
 void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const ParseEffort& effort,
@@ -210,6 +239,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     };
 
     HashChains chains(data, dictionaryBits, effort.hashBytes, effort.shortChain);
+    chains.setRowDistances(RowDistances(data, dictionaryBits));
     // Pictures repeat at a few distances (a pixel, a row): the latest match
     // distances find them without walking chains full of runs.
     std::vector<unsigned> recent(static_cast<std::size_t>(std::max(effort.recentDistances, 0)), 0);
