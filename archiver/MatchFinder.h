@@ -37,7 +37,7 @@ struct ParseEffort {
     // 3-byte matches further back are dropped. In pictures even the furthest
     // one (a pixel) costs less than three literals, so none is by default.
     unsigned farLength3 = 65536;
-    int recentDistances = 8;  // distances of the last matches (a pixel, a row), tried too
+    int recentDistances = 4;  // distances of the last matches (a pixel, a row), tried too
     int hashBytes = 3;        // bytes the positions of one chain start with
 };
 
