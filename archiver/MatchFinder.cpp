@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <vector>
 
 #include "HashChains.h"
@@ -28,11 +27,21 @@ constexpr std::uint32_t kUnreachable = 0xFFFFFFFFu;
 constexpr std::uint32_t kScale = 16;
 // A symbol's count weighs this much against the one every symbol gets, so
 // that one not seen lately is dear, not forbidden.
-constexpr double kWeight = 4.0;
+constexpr std::uint64_t kWeight = 4;
 // Tokens after which the counts so far weigh half, and tokens between
 // two pricings.
 constexpr std::uint32_t kHalfLife = 8192;
 constexpr std::uint32_t kRelearn = 256;
+
+// log2(x) in sixteenths, from the leading bit and the four after it: in
+// integers, so that the same input always gives the same archive.
+std::uint32_t Log2(std::uint64_t x) {
+    static constexpr std::uint8_t kFraction[16] = {0, 1,  3,  4,  5,  6,  7,  8,
+                                                   9, 10, 11, 12, 13, 14, 15, 15};
+    const int whole = std::bit_width(x) - 1;
+    const auto next = static_cast<unsigned>(whole >= 4 ? x >> (whole - 4) : x << (4 - whole)) & 15;
+    return static_cast<std::uint32_t>(whole) * kScale + kFraction[next];
+}
 
 int PositionCode(unsigned distance) {
     return std::bit_width(distance - 1);
@@ -100,14 +109,14 @@ private:
     template <std::size_t N>
     static void price(const std::array<std::uint32_t, N>& freq, std::array<std::uint32_t, N>& bits,
                       int used) {
-        double total = 0;
+        std::uint64_t total = 0;
         for (int i = 0; i < used; ++i) {
-            total += freq[i] * kWeight + 1;
+            total += std::uint64_t{freq[i]} * kWeight + 1;
         }
-        const double whole = std::log2(total);
+        const std::uint32_t whole = Log2(total);
         for (int i = 0; i < used; ++i) {
-            const double own = whole - std::log2(freq[i] * kWeight + 1);
-            bits[i] = static_cast<std::uint32_t>(std::min(own, 16.0) * kScale);
+            const std::uint32_t own = whole - Log2(std::uint64_t{freq[i]} * kWeight + 1);
+            bits[i] = std::min(own, 16 * kScale);
         }
     }
 
