@@ -83,6 +83,12 @@ public:
         std::int32_t candidateLong = headLong_[g];
         prevLong_[pos & windowMask_] = candidateLong;
         headLong_[g] = static_cast<std::int32_t>(pos);
+        // The next position's heads are wanted next: fetch them while this
+        // one is searched.
+        if (pos + 9 <= size_) {
+            __builtin_prefetch(&head_[hash(pos + 1)]);
+            __builtin_prefetch(&headLong_[hashLong(pos + 1)]);
+        }
         int chainLong = chain;
         chain = std::min(chain, shortChain_);
 
