@@ -70,7 +70,8 @@ public:
 
     // The longest match at `pos` longer than `atLeast`, trying at most
     // `chain` earlier positions on the long chain and the short chain's
-    // allowance on the other; inserts `pos`. Length 0 when none. found()
+    // allowance on the other; inserts `pos` (on the long chain only where
+    // its content is not new). Length 0 when none. found()
     // then lists the matches it met that were longer than all before them.
     std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
                                           unsigned nice, unsigned farLength3,
@@ -81,8 +82,6 @@ public:
         head_[h] = static_cast<std::int32_t>(pos);
         const std::uint32_t g = hashLong(pos);
         std::int32_t candidateLong = headLong_[g];
-        prevLong_[pos & windowMask_] = candidateLong;
-        headLong_[g] = static_cast<std::int32_t>(pos);
         // The next position's heads are wanted next: fetch them while this
         // one is searched.
         if (pos + 9 <= size_) {
@@ -136,9 +135,13 @@ public:
         // Where the short chain ran out before its allowance and met no
         // match past 3 bytes (a photograph), no 8-byte start repeats
         // either, nearly always: the long chain's misses cost more than
-        // the rare match it finds.
+        // the rare match it finds, and such a position is not worth
+        // keeping on it.
         if (chain >= 0 && bestLength < 4) {
             chainLong = 0;
+        } else {
+            prevLong_[pos & windowMask_] = candidateLong;
+            headLong_[g] = static_cast<std::int32_t>(pos);
         }
         while (bestLength < nice && candidateLong >= 0 && chainLong-- > 0) {
             const std::size_t distance = pos - static_cast<std::size_t>(candidateLong);
