@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -22,6 +23,12 @@ namespace lha {
 class HashChains {
 public:
     static constexpr int kHashBits = 16;
+    // Each longer match the last search met, shortest first.
+    struct Found {
+        unsigned length;
+        unsigned distance;
+    };
+    static constexpr int kMaxFound = 8;
 
     HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes,
                int shortChain)
@@ -37,6 +44,13 @@ public:
           prevLong_(std::size_t{1} << dictionaryBits, -1) {}
 
     std::size_t hashableEnd() const { return size_ >= 8 ? size_ - 7 : 0; }
+
+    // Distances tried at every position besides the recent ones: in a
+    // picture, the pixel one row up and its neighbours.
+    void setRowDistances(std::span<const unsigned> distances) {
+        rowCount_ = std::min(distances.size(), rowDistances_.size());
+        std::copy_n(distances.begin(), rowCount_, rowDistances_.begin());
+    }
 
     void insert(std::size_t pos) {
         const std::uint32_t h = hash(pos);
@@ -56,7 +70,9 @@ public:
 
     // The longest match at `pos` longer than `atLeast`, trying at most
     // `chain` earlier positions on the long chain and the short chain's
-    // allowance on the other; inserts `pos`. Length 0 when none.
+    // allowance on the other; inserts `pos` (on the long chain only where
+    // its content is not new). Length 0 when none. found()
+    // then lists the matches it met that were longer than all before them.
     std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
                                           unsigned nice, unsigned farLength3,
                                           std::span<const unsigned> recent) {
@@ -66,8 +82,12 @@ public:
         head_[h] = static_cast<std::int32_t>(pos);
         const std::uint32_t g = hashLong(pos);
         std::int32_t candidateLong = headLong_[g];
-        prevLong_[pos & windowMask_] = candidateLong;
-        headLong_[g] = static_cast<std::int32_t>(pos);
+        // The next position's heads are wanted next: fetch them while this
+        // one is searched.
+        if (pos + 9 <= size_) {
+            __builtin_prefetch(&head_[hash(pos + 1)]);
+            __builtin_prefetch(&headLong_[hashLong(pos + 1)]);
+        }
         int chainLong = chain;
         chain = std::min(chain, shortChain_);
 
@@ -75,6 +95,20 @@ public:
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
         unsigned bestLength = atLeast;
         unsigned bestDistance = 0;
+        foundCount_ = 0;
+        auto better = [&](unsigned length, unsigned distance) {
+            bestLength = length;
+            bestDistance = distance;
+            // Shorter matches are kept only when they are nearer, and so
+            // may cost fewer bits than a longer one further back.
+            while (foundCount_ > 0 && found_[foundCount_ - 1].distance >= distance) {
+                --foundCount_;
+            }
+            if (foundCount_ == kMaxFound) {
+                --foundCount_;
+            }
+            found_[foundCount_++] = {length, distance};
+        };
         const std::uint8_t* here = data_ + pos;
         while (candidate >= 0 && chain-- > 0) {
             const std::size_t distance = pos - static_cast<std::size_t>(candidate);
@@ -86,8 +120,7 @@ public:
                 there[0] == here[0] && there[1] == here[1]) {
                 const unsigned length = MatchLength(here, there, 0, limit);
                 if (length > bestLength && (length > 3 || distance <= farLength3)) {
-                    bestLength = length;
-                    bestDistance = static_cast<unsigned>(distance);
+                    better(length, static_cast<unsigned>(distance));
                     if (length >= nice) {
                         break;
                     }
@@ -99,6 +132,17 @@ public:
             }
             candidate = next;
         }
+        // Where the short chain ran out before its allowance and met no
+        // match past 3 bytes (a photograph), no 8-byte start repeats
+        // either, nearly always: the long chain's misses cost more than
+        // the rare match it finds, and such a position is not worth
+        // keeping on it.
+        if (chain >= 0 && bestLength < 4) {
+            chainLong = 0;
+        } else {
+            prevLong_[pos & windowMask_] = candidateLong;
+            headLong_[g] = static_cast<std::int32_t>(pos);
+        }
         while (bestLength < nice && candidateLong >= 0 && chainLong-- > 0) {
             const std::size_t distance = pos - static_cast<std::size_t>(candidateLong);
             if (distance > maxDistance_) {
@@ -109,8 +153,7 @@ public:
                 there[0] == here[0] && there[1] == here[1]) {
                 const unsigned length = MatchLength(here, there, 0, limit);
                 if (length > bestLength) {
-                    bestLength = length;
-                    bestDistance = static_cast<unsigned>(distance);
+                    better(length, static_cast<unsigned>(distance));
                 }
             }
             const std::int32_t next =
@@ -130,14 +173,16 @@ public:
             if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
                 const unsigned length = MatchLength(here, there, 0, limit);
                 if (length > bestLength && (length > 3 || distance <= farLength3)) {
-                    bestLength = length;
-                    bestDistance = distance;
+                    better(length, distance);
                 }
             }
         };
         if (bestLength < nice) {
             for (const unsigned distance : kRunDistances) {
                 tryDistance(distance);
+            }
+            for (std::size_t i = 0; i < rowCount_; ++i) {
+                tryDistance(rowDistances_[i]);
             }
             for (const unsigned distance : recent) {
                 tryDistance(distance);
@@ -148,6 +193,8 @@ public:
         }
         return {bestLength, bestDistance};
     }
+
+    std::span<const Found> found() const { return {found_.data(), std::size_t(foundCount_)}; }
 
 private:
     std::uint32_t hash(std::size_t pos) const {
@@ -169,6 +216,10 @@ private:
     std::vector<std::int32_t> prev_;
     std::vector<std::int32_t> headLong_;
     std::vector<std::int32_t> prevLong_;
+    std::array<Found, kMaxFound> found_{};
+    std::array<unsigned, 3> rowDistances_{};
+    std::size_t rowCount_ = 0;
+    int foundCount_ = 0;
 };
 
 }  // namespace lha

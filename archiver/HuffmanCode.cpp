@@ -6,30 +6,30 @@
 namespace lha {
 namespace {
 
-struct Node {
-    std::uint64_t weight;
-    int parent;
-};
+// Symbols per tree fit in this many bits, below the weight in a sort key.
+constexpr int kIndexBits = 10;
 
 // Depths of an unrestricted Huffman tree over the used symbols, built with
-// the two-queue method over leaves sorted by weight.
+// the two-queue method over leaves sorted by weight (equal weights in
+// symbol order). Blocks build several trees each, so this keeps to sorted
+// integer keys and no allocation beyond the caller's.
 int Depths(const std::vector<std::uint64_t>& weights, std::vector<int>& depth) {
     const int n = static_cast<int>(weights.size());
-    std::vector<int> order(n);
+    std::vector<std::uint64_t> order(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-        order[i] = i;
+        order[i] = weights[i] << kIndexBits | static_cast<std::uint64_t>(i);
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return weights[a] < weights[b]; });
-    std::vector<Node> nodes(2 * n - 1);
+    std::sort(order.begin(), order.end());
+    std::vector<std::uint64_t> weight(2 * static_cast<std::size_t>(n) - 1);
+    std::vector<int> parent(2 * static_cast<std::size_t>(n) - 1, -1);
     for (int i = 0; i < n; ++i) {
-        nodes[i] = {weights[order[i]], -1};
+        weight[i] = order[i] >> kIndexBits;
     }
     int leaf = 0;
     int inner = n;
     int next = n;
     auto take = [&]() {
-        if (leaf < n && (inner >= next || nodes[leaf].weight <= nodes[inner].weight)) {
+        if (leaf < n && (inner >= next || weight[leaf] <= weight[inner])) {
             return leaf++;
         }
         return inner++;
@@ -37,19 +37,19 @@ int Depths(const std::vector<std::uint64_t>& weights, std::vector<int>& depth) {
     while (next < 2 * n - 1) {
         const int a = take();
         const int b = take();
-        nodes[next] = {nodes[a].weight + nodes[b].weight, -1};
-        nodes[a].parent = next;
-        nodes[b].parent = next;
+        weight[next] = weight[a] + weight[b];
+        parent[a] = next;
+        parent[b] = next;
         ++next;
     }
-    std::vector<int> nodeDepth(2 * n - 1, 0);
+    std::vector<int> nodeDepth(2 * static_cast<std::size_t>(n) - 1, 0);
     int maxDepth = 0;
     for (int i = 2 * n - 3; i >= 0; --i) {
-        nodeDepth[i] = nodeDepth[nodes[i].parent] + 1;
+        nodeDepth[i] = nodeDepth[parent[i]] + 1;
     }
-    depth.assign(n, 0);
+    depth.assign(static_cast<std::size_t>(n), 0);
     for (int i = 0; i < n; ++i) {
-        depth[order[i]] = nodeDepth[i];
+        depth[order[i] & ((1u << kIndexBits) - 1)] = nodeDepth[i];
         maxDepth = std::max(maxDepth, nodeDepth[i]);
     }
     return maxDepth;

@@ -117,22 +117,30 @@ void WalkLiteralLengths(const BlockCode& code, Visit&& visit) {
     }
 }
 
-BlockCode MakeBlockCode(const Frequencies& freq, const MethodTraits& traits) {
+// The trees of a block; only their lengths when the block is just weighed.
+BlockCode MakeBlockCode(const Frequencies& freq, const MethodTraits& traits,
+                        bool withCodes = true) {
     BlockCode code;
     code.cUsed = BuildCodeLengths(freq.literalLength, kMaxCodeLength, code.cLength);
     code.cOnly = OnlySymbol(freq.literalLength);
-    AssignCodes(code.cLength, code.cCode);
+    if (withCodes) {
+        AssignCodes(code.cLength, code.cCode);
+    }
     std::span<const std::uint32_t> pFreq(freq.position.data(), traits.positionCodes);
     code.pUsed = BuildCodeLengths(pFreq, kMaxCodeLength,
                                   std::span(code.pLength.data(), traits.positionCodes));
     code.pOnly = OnlySymbol(pFreq);
-    AssignCodes(std::span(code.pLength.data(), traits.positionCodes),
-                std::span(code.pCode.data(), traits.positionCodes));
+    if (withCodes) {
+        AssignCodes(std::span(code.pLength.data(), traits.positionCodes),
+                    std::span(code.pCode.data(), traits.positionCodes));
+    }
     if (code.cUsed >= 2) {
         WalkLiteralLengths(code, [&](int symbol, unsigned, unsigned) { ++code.tFreq[symbol]; });
         code.tUsed = BuildCodeLengths(code.tFreq, kMaxCodeLength, code.tLength);
         code.tOnly = OnlySymbol(code.tFreq);
-        AssignCodes(code.tLength, code.tCode);
+        if (withCodes) {
+            AssignCodes(code.tLength, code.tCode);
+        }
     }
     return code;
 }
@@ -196,7 +204,7 @@ void WriteBlockHeader(Out& out, const BlockCode& code, const MethodTraits& trait
 // Header and symbols of a block under its own trees (the distance's extra
 // bits are left out: they cost the same however blocks are cut).
 std::uint64_t BlockBits(const Frequencies& freq, const MethodTraits& traits) {
-    const BlockCode code = MakeBlockCode(freq, traits);
+    const BlockCode code = MakeBlockCode(freq, traits, false);
     BitCounter counter;
     WriteBlockHeader(counter, code, traits, 0);
     return counter.bits() + CodedBits(freq.literalLength, code.cLength) +

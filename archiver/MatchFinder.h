@@ -31,18 +31,20 @@ inline unsigned TokenOffset(Token t) {
 struct ParseEffort {
     int maxChain = 768;    // candidates tried at one position on the long chain (lazy parse)
     int shortChain = 8;    // and on the chain of 3-byte starts
-    int lazyLimit = 32;    // a match this long is taken without looking one byte on
-    int goodLength = 16;   // after a match this long, the lazy look tries fewer candidates
+    int lazyLimit = 32;    // a match this long is taken as it is, without weighing others
+    int goodLength = 8;    // inside a match this long, its rest is taken for the best there
     int niceLength = 256;  // a match this long ends the search
     // 3-byte matches further back are dropped. In pictures even the furthest
     // one (a pixel) costs less than three literals, so none is by default.
     unsigned farLength3 = 65536;
-    int recentDistances = 16;  // distances of the last matches (a pixel, a row), tried too
-    int hashBytes = 3;         // bytes the positions of one chain start with
+    int recentDistances = 4;  // distances of the last matches (a pixel, a row), tried too
+    int hashBytes = 3;        // bytes the positions of one chain start with
 };
 
 // Parses `data` into tokens with matches reaching back at most
-// 2^dictionaryBits - 1 bytes, handing them over in chunks in order.
+// 2^dictionaryBits - 1 bytes, handing them over in chunks in order. The
+// parse is the cheapest path through the matches found at each position,
+// priced by the statistics of the tokens just before.
 // `consume` returns false to stop the parse early.
 void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const ParseEffort& effort,
                const std::function<bool(std::span<const Token>)>& consume);

@@ -4,14 +4,16 @@
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/PackageNames.h"
+#include "moviefile/ParallelStore.h"
 #include "moviefile/TemporaryPackage.h"
 #include "moviefile/WorkFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
+#include <QHash>
 
 #include <cmath>
+#include <vector>
 
 namespace PackageSave {
 namespace {
@@ -57,28 +59,47 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
         return fail(MovieMessage::SaveFailed);
     }
 
+    // Every distinct file once, in the script's order: the workers compress
+    // them all at once while they are appended one by one below.
+    QStringList files;
+    QHash<QString, int> indexOf;
+    struct FrameMembers {
+        int picture = -1;
+        int sound = -1;
+    };
+    std::vector<FrameMembers> members(static_cast<std::size_t>(n) + 1);
+    auto plan = [&](const QString& name) {
+        if (indexOf.contains(name)) {
+            return -1;
+        }
+        indexOf.insert(name, static_cast<int>(files.size()));
+        files.append(WorkFolder::filePath(name));
+        return static_cast<int>(files.size()) - 1;
+    };
+    for (int k = 1; k <= n; ++k) {
+        const FrameEntry& frame = doc.frames[k];
+        members[k].picture = plan(frame.pictureFile);
+        if (!frame.soundFile.trimmed().isEmpty()) {
+            members[k].sound = plan(frame.soundFile);
+        }
+    }
+    ParallelStore store(temporary, files);
+
     const float step = 100.0f / static_cast<float>(n);
     float done = 0;
-    QSet<QString> storedNames;
-    auto store = [&](const QString& name) {
-        if (storedNames.contains(name)) {
-            return true;
-        }
-        storedNames.insert(name);
-        return MLha::StoreInPackage(temporary, WorkFolder::filePath(name), false) == 0;
-    };
     for (int k = 1; k <= n; ++k) {
         const FrameEntry& frame = doc.frames[k];
         if (!QFileInfo(WorkFolder::filePath(frame.pictureFile)).isFile()) {
             return fail(MovieMessage::SaveFileMissing);
         }
-        if (!store(frame.pictureFile)) {
+        if (members[k].picture >= 0 &&
+            store.append(members[k].picture) != ParallelStore::Outcome::Appended) {
             return fail(MovieMessage::SaveFailed);
         }
         // A sound the work folder no longer holds is left out; the script
         // still names it, as the user chose it.
-        if (!frame.soundFile.trimmed().isEmpty() &&
-            QFileInfo(WorkFolder::filePath(frame.soundFile)).isFile() && !store(frame.soundFile)) {
+        if (members[k].sound >= 0 &&
+            store.append(members[k].sound) == ParallelStore::Outcome::Failed) {
             return fail(MovieMessage::SaveFailed);
         }
         done += step;
@@ -86,7 +107,7 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
             progress(static_cast<int>(std::nearbyint(done)));
         }
     }
-    if (!package.commit()) {
+    if (!store.finish() || !package.commit()) {
         return fail(MovieMessage::SaveFailed);
     }
     return SaveResult{true, MovieMessage::None, {}};

@@ -14,10 +14,11 @@ void setPath(const QString& folder);
 // The path of a bare file name inside the work folder.
 QString filePath(const QString& name);
 
-// The player's work folder: a folder of this run only (mode 0700 under
-// $TMPDIR), made on first use and removed when the program ends, however
-// it ends. Folders that earlier, killed runs left behind are removed
-// before it is made. Nothing when no folder can be made.
+// The player's work folder, and where a save compresses its members: a
+// folder of this run only (mode 0700 under $TMPDIR), made on first use and
+// removed when the program ends, however it ends. Folders that earlier,
+// killed runs left behind are removed before it is made. Nothing when no
+// folder can be made.
 std::optional<QString> privateFolder();
 // Removes the private folder now; harmless when there is none.
 void removePrivateFolder();

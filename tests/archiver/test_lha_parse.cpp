@@ -121,6 +121,14 @@ TEST(LhParse, EdgeInputsRoundTrip) {
     ExpectRoundTrip(SmallAlphabet(300000, 6), "small alphabet");
     // Random bytes are all literals: blocks fill to 65535 tokens.
     ExpectRoundTrip(RandomBytes(400000, 7), "noise");
+    // The parse prices 16384 positions at a time: matches and the last
+    // unhashed bytes straddle its seams.
+    for (const std::size_t size : {16383u, 16384u, 16385u, 16391u, 16392u, 32775u}) {
+        ExpectRoundTrip(SmallAlphabet(size, 13), std::to_string(size) + " bytes of an alphabet");
+        Bytes photo = PhotoLike(size / 3 + 1, 1, 14);
+        photo.resize(size);
+        ExpectRoundTrip(photo, std::to_string(size) + " bytes of a photograph");
+    }
 }
 
 TEST(LhParse, MatchesAtTheEdgeOfEachWindowRoundTrip) {
@@ -138,6 +146,36 @@ TEST(LhParse, MatchesAtTheEdgeOfEachWindowRoundTrip) {
 TEST(LhParse, PicturesRoundTrip) {
     ExpectRoundTrip(ScreenLike(1024, 300, 8), "screen");
     ExpectRoundTrip(PhotoLike(700, 400, 9), "photograph");
+}
+
+// The rows of a BMP are tried one above the other; the header's width and
+// depth come from the file, so any of them must still give a valid stream.
+TEST(LhParse, BitmapRowsOfAnyClaimedSizeRoundTrip) {
+    const Bytes body = ScreenLike(700, 60, 15);
+    for (const auto& [width, bits] :
+         std::vector<std::pair<std::uint32_t, std::uint16_t>>{{700, 24},
+                                                              {1, 1},
+                                                              {5, 24},
+                                                              {21845, 24},
+                                                              {21846, 24},
+                                                              {65535, 32},
+                                                              {0, 24},
+                                                              {0xFFFFFFFFu, 24},
+                                                              {700, 0},
+                                                              {700, 64}}) {
+        Bytes picture(54, 0);
+        picture[0] = 'B';
+        picture[1] = 'M';
+        for (int i = 0; i < 4; ++i) {
+            picture[18 + i] = static_cast<std::uint8_t>(width >> (8 * i));
+        }
+        picture[28] = static_cast<std::uint8_t>(bits);
+        picture[29] = static_cast<std::uint8_t>(bits >> 8);
+        picture.insert(picture.end(), body.begin(), body.end());
+        ExpectRoundTrip(
+            picture, "BMP " + std::to_string(width) + " wide, " + std::to_string(bits) + " bits");
+    }
+    ExpectRoundTrip(Bytes{'B', 'M', 1, 2, 3}, "a BMP signature alone");
 }
 
 TEST(LhParse, PeerToolsExtractWhatItMakes) {
