@@ -4,10 +4,10 @@
 // prints one line: the screen's size, then min, median and max in ms.
 #include "capture/window/CaptureHandoff.h"
 #include "capture/window/frmCopy.h"
-#include "editor/AppSettings.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
+#include "settings/AppSettings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,9 +5,6 @@
 #include "common/LauncherLink.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
-#include "editor/AppSettings.h"
-#include "editor/SettingsFile.h"
-#include "editor/WorkFolderChoice.h"
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
 #include "moviefile/AFrameReel.h"
@@ -17,6 +14,9 @@
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
 #include "player/MMidPlay.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsFile.h"
+#include "settings/WorkFolderChoice.h"
 
 #include <QCloseEvent>
 #include <QKeySequence>

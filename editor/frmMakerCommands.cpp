@@ -8,7 +8,6 @@
 #include "common/HelpFile.h"
 #include "common/MessageBox.h"
 #include "common/TaskLaunch.h"
-#include "editor/AppSettings.h"
 #include "editor/frames/FrameRows.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
@@ -16,6 +15,7 @@
 #include "moviefile/PreviewMode.h"
 #include "player/MMidPlay.h"
 #include "player/frmMovie.h"
+#include "settings/AppSettings.h"
 #include "system/frmOption.h"
 #include "system/frmVersion.h"
 

@@ -4,7 +4,6 @@
 
 #include "common/FileDialogs.h"
 #include "common/MessageBox.h"
-#include "editor/AppSettings.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/MPRO_BAR.h"
 #include "editor/frames/ProgressBox.h"
@@ -15,6 +14,7 @@
 #include "moviefile/MovieScript.h"
 #include "moviefile/PackageSave.h"
 #include "moviefile/WorkFolder.h"
+#include "settings/AppSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The settings reader on any text: no crash, no hang, and nothing taken
 // that the rules do not allow.
-#include "editor/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <QByteArray>
 

@@ -6,6 +6,7 @@
 #include "WorkFolder.h"
 
 #include "archiver/TextEncoding.h"
+#include "common/NumericText.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,7 +66,7 @@ private:
                 return problem;
             } else if (*key == u"VER") {
                 doc_.version = *value;
-                if (ScriptFields::leadingNumber(QStringView(*value).left(2)) >
+                if (NumericText::LeadingNumber(QStringView(*value).left(2)) >
                     MovieDoc::kProgramMajorVersion) {
                     newerVersion = true;
                 }

@@ -3,6 +3,7 @@
 #include "WorkFolder.h"
 
 #include "archiver/TextEncoding.h"
+#include "common/NumericText.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -54,7 +55,7 @@ std::optional<QByteArray> FormatMovieScript(int n, const ScriptSettings& setting
     text += QStringLiteral("LOOP,%1").arg(settings.loop ? 1 : 0) + crlf;
     const int jidou = settings.advanceOption == 0 ? 0 : settings.advanceOption == 1 ? 1 : 2;
     text += QStringLiteral("JIDOU,%1").arg(jidou) + crlf;
-    const double loopWait = ScriptFields::leadingNumber(settings.loopWaitText.trimmed());
+    const double loopWait = NumericText::LeadingNumber(settings.loopWaitText.trimmed());
     text += QStringLiteral("LOOPWAIT,") + ScriptFields::formatNumber(loopWait) + crlf;
     text += QStringLiteral("OPTEND,START") + crlf;
     for (int k = 1; k <= n; ++k) {

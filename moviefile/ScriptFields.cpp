@@ -188,48 +188,6 @@ std::optional<std::int64_t> roundedInteger(QStringView text) {
     return negative ? -whole : whole;
 }
 
-double leadingNumber(QStringView text) {
-    qsizetype at = 0;
-    while (at < text.size() && (isBlank(text[at]) || isLineEnd(text[at]))) {
-        ++at;
-    }
-    const qsizetype begin = at;
-    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
-        ++at;
-    }
-    bool anyDigit = false;
-    while (at < text.size() && isDigit(text[at])) {
-        ++at;
-        anyDigit = true;
-    }
-    if (at < text.size() && text[at] == u'.') {
-        ++at;
-        while (at < text.size() && isDigit(text[at])) {
-            ++at;
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit) {
-        return 0;
-    }
-    qsizetype end = at;
-    if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
-        qsizetype exponentAt = at + 1;
-        if (exponentAt < text.size() && (text[exponentAt] == u'+' || text[exponentAt] == u'-')) {
-            ++exponentAt;
-        }
-        if (exponentAt < text.size() && isDigit(text[exponentAt])) {
-            while (exponentAt < text.size() && isDigit(text[exponentAt])) {
-                ++exponentAt;
-            }
-            end = exponentAt;
-        }
-    }
-    const QByteArray ascii = text.sliced(begin, end - begin).toLatin1();
-    const double value = std::strtod(ascii.constData(), nullptr);
-    return std::isfinite(value) ? value : 0;
-}
-
 QString formatNumber(double value) {
     if (value == 0 || !std::isfinite(value)) {
         return QStringLiteral("0");

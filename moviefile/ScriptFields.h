@@ -32,10 +32,6 @@ private:
 // number; values far beyond 32 bits come back clamped, still out of range.
 std::optional<std::int64_t> roundedInteger(QStringView text);
 
-// The number at the start of a text, 0 when it starts with none; blanks
-// before it are skipped ("  2.5 s" is 2.5).
-double leadingNumber(QStringView text);
-
 // A number as the system writes a floating-point one: 10, 2.5, 0.25, 1E+20.
 QString formatNumber(double value);
 

@@ -1,10 +1,10 @@
 #include "system/frmOption.h"
 
 #include "common/MessageBox.h"
-#include "editor/AppSettings.h"
-#include "editor/WorkFolderChoice.h"
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
+#include "settings/AppSettings.h"
+#include "settings/WorkFolderChoice.h"
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
 

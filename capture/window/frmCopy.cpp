@@ -7,11 +7,11 @@
 #include "capture/window/CaptureFiles.h"
 #include "capture/window/CaptureHandoff.h"
 #include "capture/window/CaptureIcons.h"
+#include "common/MFRM_FRONT.h"
 #include "common/MessageBox.h"
-#include "editor/AppSettings.h"
-#include "editor/NumericText.h"
+#include "common/NumericText.h"
 #include "moviefile/MovieDoc.h"
-#include "system/MFRM_FRONT.h"
+#include "settings/AppSettings.h"
 
 #include <QApplication>
 #include <QBoxLayout>

@@ -1,8 +1,8 @@
 #include "FrameRows.h"
 
 #include "common/MessageBox.h"
+#include "common/NumericText.h"
 #include "common/Twips.h"
-#include "editor/NumericText.h"
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/MPRO_BAR.h"
 #include "editor/frames/MPicSizeChg.h"

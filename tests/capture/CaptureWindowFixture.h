@@ -4,10 +4,10 @@
 #include "capture/window/CaptureHandoff.h"
 #include "capture/window/frmCopy.h"
 #include "common/MessageBox.h"
-#include "editor/AppSettings.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
+#include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
 

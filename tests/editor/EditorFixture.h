@@ -3,12 +3,12 @@
 #include "common/FileDialogs.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
-#include "editor/AppSettings.h"
 #include "editor/frmMaker.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
+#include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "EditorFixture.h"
-#include "editor/SettingsFile.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
+#include "settings/SettingsFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -65,12 +65,12 @@ TEST_F(EditorTest, MenusHoldTheirItemsAndSeparatorsInOrder) {
         }
         return items;
     };
-    EXPECT_EQ(itemsOf("mnuFMain"),
-              QStringList({"mnuNew=新規作成 Ctrl+N", "mnuFOpen=開く Ctrl+O",
-                           "mnuFUwaSave=上書き保存 Ctrl+S",
-                           "mnuFBetuSave=名前を付けて保存 Ctrl+Shift+S",
-                           "mnuExport=書き出し(&E)... Ctrl+E", "-",
-                           "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了 Ctrl+Q"}));
+    EXPECT_EQ(
+        itemsOf("mnuFMain"),
+        QStringList({"mnuNew=新規作成 Ctrl+N", "mnuFOpen=開く Ctrl+O",
+                     "mnuFUwaSave=上書き保存 Ctrl+S", "mnuFBetuSave=名前を付けて保存 Ctrl+Shift+S",
+                     "mnuExport=書き出し(&E)... Ctrl+E", "-",
+                     "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了 Ctrl+Q"}));
     EXPECT_EQ(itemsOf("mnuPMain"), QStringList({"mnuCopy=記録 Ctrl+R", "mnuPreview=再生 F5"}));
     EXPECT_EQ(itemsOf("mnuSMain"), QStringList({"mnuOption=環境設定"}));
     EXPECT_EQ(itemsOf("mnuHMain"),

@@ -3,11 +3,11 @@
 // what it put there itself, and weighs a package before unpacking it.
 #include "EditorFixture.h"
 
-#include "editor/SettingsFile.h"
 #include "editor/frames/FrameRows.h"
 #include "moviefile/ExtractionCheck.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieMessages.h"
+#include "settings/SettingsFile.h"
 #include "tests/archiver/lha_test_support.h"
 
 #include <QFileInfo>

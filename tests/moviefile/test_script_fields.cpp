@@ -56,14 +56,8 @@ TEST(ScriptFields, RoundedIntegerHalvesToEven) {
     }
 }
 
-TEST(ScriptFields, LeadingNumberAndItsWrittenForm) {
+TEST(ScriptFields, TheWrittenFormOfANumber) {
     using ScriptFields::formatNumber;
-    using ScriptFields::leadingNumber;
-    EXPECT_EQ(leadingNumber(u"  2.5 s"), 2.5);
-    EXPECT_EQ(leadingNumber(u"04.00"), 4);
-    EXPECT_EQ(leadingNumber(u"x1"), 0);
-    EXPECT_EQ(leadingNumber(u"1e2x"), 100);
-    EXPECT_EQ(leadingNumber(u"1e"), 1);
     EXPECT_EQ(formatNumber(10), "10");
     EXPECT_EQ(formatNumber(2.5), "2.5");
     EXPECT_EQ(formatNumber(-0.0), "0");

@@ -4,8 +4,8 @@
 #include "system/frmOption.h"
 
 #include "common/MessageBox.h"
-#include "editor/AppSettings.h"
 #include "moviefile/WorkFolderSession.h"
+#include "settings/AppSettings.h"
 #include "system/MKakucyoSet.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 
 #include "FolderFixture.h"
 #include "common/MessageBox.h"
-#include "editor/AppSettings.h"
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
+#include "settings/AppSettings.h"
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
 

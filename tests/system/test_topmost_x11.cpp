@@ -1,7 +1,7 @@
 // SetWindowTopmost under a real window manager (openbox): the window stays
 // above the one the user works in and never takes the focus from it.
 #include "capture/X11Grabber.h"
-#include "system/MFRM_FRONT.h"
+#include "common/MFRM_FRONT.h"
 #include "tests/XTools.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The settings file: defaults, every reading rule, the eight written lines,
 // and writes that cannot happen.
-#include "editor/AppSettings.h"
-#include "editor/MFullPath.h"
-#include "editor/NumericText.h"
-#include "editor/SettingsFile.h"
+#include "common/NumericText.h"
+#include "settings/AppSettings.h"
+#include "settings/MFullPath.h"
+#include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
 #include <QByteArray>

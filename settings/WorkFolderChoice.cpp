@@ -1,6 +1,6 @@
 #include "WorkFolderChoice.h"
 
-#include "editor/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <QByteArray>
 #include <QString>

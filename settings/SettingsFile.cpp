@@ -1,7 +1,7 @@
 #include "SettingsFile.h"
 
-#include "editor/MFullPath.h"
-#include "editor/NumericText.h"
+#include "common/NumericText.h"
+#include "settings/MFullPath.h"
 
 #include <QDir>
 #include <QFile>

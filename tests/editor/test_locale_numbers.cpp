@@ -1,0 +1,80 @@
+// Under a locale that writes "2,5", a movie's numbers keep their values on
+// the way through the editor: read from a package, typed, and saved again,
+// and in the settings file.
+// Runs with LC_ALL=de_DE.UTF-8 (tests/editor/CMakeLists.txt).
+#include "EditorFixture.h"
+#include "editor/frames/FrameRows.h"
+#include "moviefile/MLha.h"
+#include "settings/SettingsFile.h"
+#include "tests/QtWait.h"
+
+#include <QImage>
+#include <QLineEdit>
+
+#include <clocale>
+
+namespace {
+
+class LocaleNumbers : public EditorTest {
+protected:
+    // A package whose script says LOOPWAIT,2.5 and WAIT,001,2500.
+    QString makePackage() {
+        const QString folder = scratch.filePath(QStringLiteral("parts"));
+        QDir().mkpath(folder);
+        QFile::copy(
+            QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/locale-numbers/Slidewright.ini"),
+            folder + QStringLiteral("/Slidewright.ini"));
+        QImage picture(40, 30, QImage::Format_RGB888);
+        picture.fill(Qt::blue);
+        picture.save(folder + QStringLiteral("/SW001.bmp"), "BMP");
+        const QString package = scratch.filePath(QStringLiteral("movie.sdw"));
+        EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/Slidewright.ini"), true),
+                  0);
+        EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/SW001.bmp"), false), 0);
+        return package;
+    }
+
+    QString savedScript(const QString& package) {
+        const QString folder = scratch.filePath(QStringLiteral("out"));
+        QDir().mkpath(folder);
+        EXPECT_EQ(MLha::ExtractFromPackage(package, folder, QStringLiteral("Slidewright.ini")), 0);
+        QFile script(folder + QStringLiteral("/Slidewright.ini"));
+        EXPECT_TRUE(script.open(QIODevice::ReadOnly));
+        return QString::fromLatin1(script.readAll());
+    }
+};
+
+TEST_F(LocaleNumbers, ScriptWaitsAndSettingsKeepTheirDecimals) {
+    // The locale must be the one the test is about.
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    // The editor's start-up has run, as before any user's command.
+    ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
+
+    const QString package = makePackage();
+    FileDialogs::setNextFileName(package);
+    editor->mnuFOpen_Click();
+    ASSERT_EQ(movieDoc().frames[1].waitMs, 2500);
+    ASSERT_EQ(editor->rows()->txtWait[0]->text(), QStringLiteral("2.5"));
+
+    // A wait and a loop wait typed with a point, as the boxes take them. A
+    // script's LOOPWAIT,2.5 reads as 2 whole seconds; a typed 2.5 is
+    // written as it stands.
+    ASSERT_EQ(movieDoc().loopWaitSeconds, 2);
+    editor->rows()->txtWait[0]->setText(QStringLiteral("1.5"));
+    editor->rows()->txtLoop->setText(QStringLiteral("2.5"));
+    const QString saved = scratch.filePath(QStringLiteral("saved.sdw"));
+    FileDialogs::setNextFileName(saved);
+    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    const QString script = savedScript(saved);
+    EXPECT_TRUE(script.contains(QStringLiteral("LOOPWAIT,2.5\r\n"))) << script.toStdString();
+    EXPECT_TRUE(script.contains(QStringLiteral("WAIT,001,1500\r\n"))) << script.toStdString();
+
+    // The settings file's capture delay, rounded as stored values are.
+    AppSettings read;
+    ASSERT_EQ(SettingsFile::ParseSettingsText("[TIMER ],3.5\r\n", read,
+                                              [](const QString&) { return true; }),
+              SettingsFile::ParseResult::Complete);
+    EXPECT_EQ(read.captureDelay, 4);
+}
+
+}  // namespace
