@@ -1,18 +1,18 @@
 #include "frmMaker.h"
-#include "common/Twips.h"
 
 #include "common/AppIcon.h"
 #include "common/LauncherLink.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "common/Twips.h"
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
-#include "moviefile/AFrameReel.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "player/MMidPlay.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
@@ -35,7 +35,11 @@ constexpr QSize kClientSize(776, 484);
 
 }  // namespace
 
-frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
+frmMaker::frmMaker(const EditorContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      doc_(context.doc),
+      settings_(context.settings),
+      workFiles_(context.workFiles) {
     setObjectName(QStringLiteral("frmMaker"));
     setWindowIcon(AppIcon::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,7 +52,7 @@ frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
 
     createMenus();
     createToolbar(area);
-    rows_ = new FrameRows(area, state_, workFiles_);
+    rows_ = new FrameRows(area, doc_, state_, workFiles_);
     rows_->isBusy = [this] { return !cmdNew->isEnabled(); };
     connect(rows_, &FrameRows::rowMenuRequested, this,
             [this](int, QPoint position, bool hasPicture) {
@@ -176,8 +180,8 @@ void frmMaker::createToolbar(QWidget* area) {
     }
 }
 
-frmMaker* frmMaker::Open() {
-    auto* maker = new frmMaker();
+frmMaker* frmMaker::Open(const EditorContext& context) {
+    auto* maker = new frmMaker(context);
     maker->Form_Load();
     if (ProgramEnd::hasEnded()) {
         return nullptr;
@@ -191,45 +195,42 @@ void frmMaker::Form_Load() {
         rows_->txtSound[r]->clear();
         rows_->cmdSound[r]->setIcon(EditorIcons::soundPlay());
     }
-    if (const MovieMessage problem = AFrameReel::PrepareWorkAndPackage();
-        problem != MovieMessage::None) {
-        showMovieMessage(problem);
+    const QString commandLine = CommandLine::get();
+    if (commandLine.isEmpty()) {
+        doc_.packagePath.clear();
+    } else if (!doc_.setPackagePath(commandLine)) {
+        showMovieMessage(MovieMessage::InvalidPackage);
         closing_ = true;
         ProgramEnd::endProgram(1);
         return;
     }
     SettingsFile::CreateDefaultWorkFolder();
-    SettingsFile::ReadSettings();
+    SettingsFile::ReadSettings(settings_);
     if (!takeWorkFolder()) {
         return;
     }
 
-    MovieDoc& doc = movieDoc();
-    doc.frameCount = MovieDoc::kEditorSlots;
-    doc.resetFrames(MovieDoc::kEditorSlots);
-    doc.loopWaitSeconds = 10;
-    doc.loopFlag = 0;
-    doc.advanceMode = 0;
-    if (!CommandLine::get().isEmpty()) {
+    doc_.beginEditorMovie();
+    if (!doc_.packagePath.isEmpty()) {
         // A newer version is told once, by the start-up open that follows.
-        const MovieScript::ReadResult read =
-            MovieScript::ReadMovieScript(MovieScript::ForEditor, scratchFolder());
+        const MovieScript::ReadResult read = MovieScript::ReadPackageScript(
+            doc_.packagePath, scratchFolder(), MovieScript::ForEditor, doc_);
         if (!read.ok()) {
             // The start-up open would only fail again: begin a new movie.
             showMovieMessage(read.message());
-            doc.packagePath.clear();
+            doc_.packagePath.clear();
         }
     }
     state_.pageBase = 0;
     placeWindow();
     rows_->showMovieSettings();
     tmrEnd->start();
-    doc.packageFolder = appSettings().saveFolder + QLatin1Char('/');
+    doc_.packageFolder = settings_.saveFolder + QLatin1Char('/');
     state_.modified = false;
 }
 
 bool frmMaker::takeWorkFolder() {
-    AppSettings& settings = appSettings();
+    AppSettings& settings = settings_;
     // A settings file may name a folder the options dialog would refuse:
     // the default takes its place, as for a folder that no longer exists.
     if (WorkFolderChoice::Check(settings.workFolder, settings.saveFolder) !=
@@ -242,8 +243,11 @@ bool frmMaker::takeWorkFolder() {
         ProgramEnd::endProgram(1);
         return false;
     }
-    WorkFolder::setPath(workFiles_.folder());
     return true;
+}
+
+QString frmMaker::workFolder() const {
+    return workFiles_.folder();
 }
 
 QString frmMaker::scratchFolder() {
@@ -252,7 +256,7 @@ QString frmMaker::scratchFolder() {
 }
 
 void frmMaker::placeWindow() {
-    const AppSettings& settings = appSettings();
+    const AppSettings& settings = settings_;
     adjustSize();
     if (settings.windowTop == AppSettings::kPositionNotSet) {
         const QRect screen = this->screen()->availableGeometry();
@@ -267,14 +271,14 @@ void frmMaker::placeWindow() {
 void frmMaker::tmrEnd_Timer() {
     tmrEnd->stop();
     LauncherLink::unloadLauncher();
-    const QString path = movieDoc().packagePath;
+    const QString path = doc_.packagePath;
     if (!path.isEmpty() && OpenPackageInEditor(path)) {
         showCaption();
     }
 }
 
 void frmMaker::showCaption() {
-    const QString& path = movieDoc().packagePath;
+    const QString& path = doc_.packagePath;
     setWindowTitle(path.isEmpty() ? QStringLiteral("Slidewright - 新規ファイル")
                                   : QStringLiteral("Slidewright - ") + path);
 }
@@ -317,10 +321,10 @@ void frmMaker::closeEvent(QCloseEvent* event) {
     stopSound();
     clearWorkFolder();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        appSettings().windowTop = y() * Twips::kPerPixel;
-        appSettings().windowLeft = x() * Twips::kPerPixel;
+        settings_.windowTop = y() * Twips::kPerPixel;
+        settings_.windowLeft = x() * Twips::kPerPixel;
     }
-    SettingsFile::WriteSettings();
+    SettingsFile::WriteSettings(settings_);
     workFiles_.close();
     closing_ = true;
     event->accept();

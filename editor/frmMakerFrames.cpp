@@ -67,48 +67,32 @@ void frmMaker::SetEditControlsEnabled(bool enabled) {
 
 void frmMaker::mnuBmpAdd_Click() {
     stopSound();
-    MovieDoc& doc = movieDoc();
-    const int last = doc.lastSlot();
-    const int k = selectedFrame();
-    if (!doc.hasSlot(k)) {
-        return;
-    }
-    if (!doc.frames[last].pictureFile.isEmpty()) {
-        MessageBox::show(this, QStringLiteral("既に１００件あるみたいなので挿入できません"),
-                         QStringLiteral("挿入中止"), MessageBox::Icon::Information);
-        return;
-    }
     // Whatever the last slot held without a picture (a sound, a wait) gives
     // way; its file stays in the work folder.
-    for (int i = last; i > k; --i) {
-        doc.frames[i] = doc.frames[i - 1];
+    switch (doc_.insertFrame(selectedFrame())) {
+        case MovieDoc::InsertResult::NoSuchSlot:
+            return;
+        case MovieDoc::InsertResult::TableFull:
+            MessageBox::show(this, QStringLiteral("既に１００件あるみたいなので挿入できません"),
+                             QStringLiteral("挿入中止"), MessageBox::Icon::Information);
+            return;
+        case MovieDoc::InsertResult::Inserted:
+            break;
     }
-    doc.frames[k] = FrameEntry();
     rows_->DrawFrameRows(state_.selectedRow + 1);
     state_.modified = true;
 }
 
 void frmMaker::mnuBmpDel_Click() {
     stopSound();
-    MovieDoc& doc = movieDoc();
-    const int last = doc.lastSlot();
-    const int k = selectedFrame();
-    if (!doc.hasSlot(k)) {
+    const std::optional<FrameEntry> removed = doc_.removeFrame(selectedFrame());
+    if (!removed) {
         return;
     }
     // A file another frame still names stays: deleting this frame must not
     // take that frame's picture or sound with it.
-    const FrameEntry removed = doc.frames[k];
-    if (!removed.pictureFile.isEmpty()) {
-        FrameFiles::ReleaseFile(doc, removed.pictureFile, k, workFiles_);
-    }
-    if (!removed.soundFile.isEmpty() && removed.soundFile != removed.pictureFile) {
-        FrameFiles::ReleaseFile(doc, removed.soundFile, k, workFiles_);
-    }
-    for (int i = k; i < last; ++i) {
-        doc.frames[i] = doc.frames[i + 1];
-    }
-    doc.frames[last] = FrameEntry();
+    FrameFiles::ReleaseFile(doc_, removed->pictureFile, 0, workFiles_);
+    FrameFiles::ReleaseFile(doc_, removed->soundFile, 0, workFiles_);
     rows_->DrawFrameRows(state_.selectedRow + 1);
     state_.modified = true;
 }
@@ -116,11 +100,11 @@ void frmMaker::mnuBmpDel_Click() {
 void frmMaker::mnuBmpEdit_Click() {
     const int k = selectedFrame();
     const int row = state_.selectedRow;
-    const MovieDoc& doc = movieDoc();
+    const MovieDoc& doc = doc_;
     if (!doc.hasSlot(k) || !WorkFolder::isBareFileName(doc.frames[k].pictureFile)) {
         return;
     }
-    const QString path = WorkFolder::filePath(doc.frames[k].pictureFile);
+    const QString path = workFolder() + u'/' + doc.frames[k].pictureFile;
     const QStringList program = MTSK_Path::FindAssociatedProgram(path);
     if (program.isEmpty()) {
         return;
@@ -133,7 +117,7 @@ void frmMaker::mnuBmpEdit_Click() {
 
     const QPointer<frmMaker> self(this);
     const QDateTime started = QDateTime::currentDateTime();
-    MTSK_DOUKI::RunAndWait(program, WorkFolder::path());
+    MTSK_DOUKI::RunAndWait(program, workFolder());
     if (self.isNull()) {
         return;
     }
@@ -144,12 +128,12 @@ void frmMaker::mnuBmpEdit_Click() {
     // the picture editor saved in its place: it is still the frame's own.
     // Other rows of the page that show the same file show the edit too.
     ThumbnailCache::shared().forget(path);
-    const QString name = movieDoc().frames[k].pictureFile;
+    const QString name = doc_.frames[k].pictureFile;
     workFiles_.reclaim(name);
     for (int r = 0; r < FrameRows::kRows; ++r) {
         const int n = rows_->frameOf(r);
-        if (r == row || (movieDoc().hasSlot(n) && movieDoc().frames[n].inUse &&
-                         movieDoc().frames[n].pictureFile == name)) {
+        if (r == row ||
+            (doc_.hasSlot(n) && doc_.frames[n].inUse && doc_.frames[n].pictureFile == name)) {
             rows_->showThumbnail(r, n);
         }
     }
@@ -177,7 +161,7 @@ void frmMaker::cmdSound_Click(int index) {
     if (name.trimmed().isEmpty() || !WorkFolder::isBareFileName(name)) {
         return;
     }
-    const QString path = WorkFolder::filePath(name);
+    const QString path = workFolder() + u'/' + name;
     if (!QFileInfo(path).isFile()) {
         return;
     }

@@ -7,7 +7,7 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
@@ -31,18 +31,15 @@ protected:
             ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
         }
         movieDoc() = MovieDoc();
-        appSettings() = AppSettings();
         prepare();
         CommandLine::set(commandLine());
-        editor = new frmMaker();
+        editor = new frmMaker(context());
         editor->Form_Load();
         editor->show();
     }
 
     void TearDown() override {
-        if (editor) {
-            editor->workFiles().close();
-        }
+        workFiles.close();
         delete editor.data();
         clearWorkFolder();
         MessageBox::setAutoAnswer(false);
@@ -56,8 +53,14 @@ protected:
     // Runs before the editor is made: settings files, packages.
     virtual void prepare() {}
 
-    static void clearWorkFolder() {
-        QDir folder(WorkFolder::path());
+    // The preview's player still reads the process's movie, so the editor
+    // works on that one.
+    EditorContext context() { return {movieDoc(), settings, workFiles}; }
+    QString workFolder() const { return workFiles.folder(); }
+    QString workFile(const QString& name) const { return workFiles.folder() + u'/' + name; }
+
+    void clearWorkFolder() {
+        QDir folder(workFolder());
         for (const QString& name : folder.entryList(QDir::Files)) {
             folder.remove(name);
         }
@@ -100,6 +103,8 @@ protected:
         return texts;
     }
 
+    AppSettings settings;
+    WorkFolderSession workFiles;
     QPointer<frmMaker> editor;
     std::vector<int> endCodes;
     QTemporaryDir scratch;

@@ -55,9 +55,8 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
     EXPECT_EQ(movieDoc().packagePath, path);
-    EXPECT_FALSE(QFile::exists(WorkFolder::filePath("Slidewright.ini")));
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("SW001.bmp")))
-        << "the work folder keeps its files";
+    EXPECT_FALSE(QFile::exists(workFile("Slidewright.ini")));
+    EXPECT_TRUE(QFile::exists(workFile("SW001.bmp"))) << "the work folder keeps its files";
 
     // Other tools read what we wrote.
     const QStringList lha = listedBy("lha", {"l", path});
@@ -71,7 +70,7 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     editor->mnuNew_Click();
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
     EXPECT_FALSE(movieDoc().frames[1].inUse);
-    EXPECT_FALSE(QFile::exists(WorkFolder::filePath("SW001.bmp")));
+    EXPECT_FALSE(QFile::exists(workFile("SW001.bmp")));
 
     FileDialogs::setNextFileName(path);
     editor->mnuFOpen_Click();
@@ -88,7 +87,7 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_EQ(doc.packageFolder, scratch.path() + "/");
     EXPECT_TRUE(editor->rows()->optJidou[1]->isChecked());
     EXPECT_EQ(editor->rows()->txtLoop->text(), "7");
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("写真２.bmp")));
+    EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
     EXPECT_FALSE(editor->rows()->picDat[1]->picture().isNull());
     EXPECT_EQ(editor->rows()->txtSound[1]->text(), "chime.wav");
 }
@@ -122,7 +121,7 @@ TEST_F(EditorFiles, AFailedSaveLeavesTheEarlierPackageIntact) {
     ASSERT_FALSE(before.isEmpty());
 
     editor->rows()->DrawFrameRows(1);
-    QFile::remove(WorkFolder::filePath("写真２.bmp"));
+    QFile::remove(workFile("写真２.bmp"));
     EXPECT_FALSE(editor->mnuFUwaSave_Click());
     EXPECT_EQ(boxTexts(), std::vector<QString>{"保存するファイルが存在しません"});
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "保存中止");
@@ -140,13 +139,13 @@ TEST_F(EditorFiles, CloseAnsweredYesWithAFailingSaveStaysOpen) {
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
     editor->rows()->DrawFrameRows(1);
-    QFile::remove(WorkFolder::filePath("SW001.bmp"));
+    QFile::remove(workFile("SW001.bmp"));
     MessageBox::setNextAnswer(Answer::Yes);
     MessageBox::setNextAnswer(Answer::Ok);
     EXPECT_FALSE(editor->close());
     EXPECT_TRUE(endCodes.empty());
     EXPECT_TRUE(movieDoc().frames[2].inUse);
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("写真２.bmp")));
+    EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
 }
 
 TEST_F(EditorFiles, CloseAnsweredYesSavesThenEnds) {
@@ -184,7 +183,7 @@ TEST_F(EditorFiles, NewAsksEvenWhenNothingChangedAndNoKeepsTheMovie) {
               "現在作成中のデータが全てクリアされますが宜しいですか？");
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "新規作成確認");
     EXPECT_TRUE(movieDoc().frames[1].inUse);
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("a.bmp")));
+    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
 }
 
 TEST_F(EditorFiles, OpenWithChangesAnsweredNoShowsNoDialog) {
@@ -228,7 +227,7 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
 
     movieDoc() = MovieDoc();
     CommandLine::set('"' + path + '"');
-    editor = new frmMaker();
+    editor = new frmMaker(context());
     editor->Form_Load();
     editor->show();
     ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
@@ -244,7 +243,7 @@ TEST_F(EditorFiles, AMissingCommandLinePackageEndsTheProgram) {
     movieDoc() = MovieDoc();
     CommandLine::set(package("gone.sdw"));
     MessageBox::setAutoAnswer(true);
-    editor = new frmMaker();
+    editor = new frmMaker(context());
     editor->Form_Load();
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "異常終了");

@@ -62,14 +62,14 @@ protected:
     }
 
     PackageSave::SaveResult saveDirectly(const std::function<void(int)>& progress) {
-        return PackageSave::SavePackage(target(), MovieScript::CheckFrameSequence().count, {},
-                                        progress, editor->workFiles().scratchFolder());
+        return PackageSave::SavePackage(movieDoc(), workFolder(), target(),
+                                        movieDoc().CheckFrameSequence().count, {}, progress,
+                                        editor->workFiles().scratchFolder());
     }
 
     // Each frame of a package through the player, as it shows them: its
     // picture and the colour at its corner.
     void playEveryFrame(const QString& package, const std::vector<QColor>& colours) {
-        const QString editorsFolder = WorkFolder::path();
         previewMode = false;
         CommandLine::set(package);
         QPointer<frmMovie> movie = new frmMovie();
@@ -81,7 +81,6 @@ protected:
         }
         delete movie.data();
         CommandLine::set(QString());
-        WorkFolder::setPath(editorsFolder);
     }
 };
 
@@ -117,7 +116,7 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
         EXPECT_EQ(frame.soundFile, stems[k - 1] + QStringLiteral(".wav"));
         EXPECT_TRUE(editor->workFiles().owns(frame.pictureFile)) << k;
         EXPECT_TRUE(editor->workFiles().owns(frame.soundFile)) << k;
-        EXPECT_EQ(QImage(WorkFolder::filePath(frame.pictureFile)).pixel(0, 0),
+        EXPECT_EQ(QImage(workFile(frame.pictureFile)).pixel(0, 0),
                   colours[static_cast<size_t>(k - 1)].rgb());
     }
 }

@@ -156,7 +156,7 @@ TEST_F(SoundAudition, FrameCommandsStopTheSound) {
     // stops first.
     editor->state().selectedRow = 1;
     editor->mnuBmpDel_Click();
-    EXPECT_FALSE(QFileInfo::exists(WorkFolder::filePath(QStringLiteral("b.wav"))));
+    EXPECT_FALSE(QFileInfo::exists(workFile(QStringLiteral("b.wav"))));
     EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 2000));
     EXPECT_FALSE(MMidPlay::PollSound(*editor->tmrMidPlay));
 }
