@@ -119,6 +119,7 @@ private:
     // or the run's private folder when the work folder cannot be used.
     QString scratchFolder();
     void connectFrameCommands();
+    void connectSoundButtons();
     void setSoundIcons(bool playing);
     int selectedFrame() const;
 

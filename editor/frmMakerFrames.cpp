@@ -1,12 +1,10 @@
-// The row menu's frame commands (insert, delete, external edit) and the
-// rows' sound audition buttons.
+// The row menu's frame commands: insert, delete and external edit.
 #include "frmMaker.h"
 
 #include "common/MTSK_DOUKI.h"
 #include "common/MTSK_Path.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
-#include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
 #include "editor/frames/PictureImport.h"
@@ -14,11 +12,9 @@
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
-#include "player/MMidPlay.h"
 
 #include <QAction>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -32,10 +28,6 @@ void frmMaker::connectFrameCommands() {
             Qt::QueuedConnection);
     connect(mnuBmpAdd, &QAction::triggered, this, &frmMaker::mnuBmpAdd_Click);
     connect(mnuBmpDel, &QAction::triggered, this, &frmMaker::mnuBmpDel_Click);
-    for (int r = 0; r < FrameRows::kRows; ++r) {
-        connect(rows_->cmdSound[r], &QToolButton::clicked, this, [this, r] { cmdSound_Click(r); });
-    }
-    connect(tmrMidPlay, &QTimer::timeout, this, &frmMaker::tmrMidPlay_Timer);
 }
 
 int frmMaker::selectedFrame() const {
@@ -139,44 +131,4 @@ void frmMaker::mnuBmpEdit_Click() {
     }
     SetEditControlsEnabled(true);
     state_.modified = true;
-}
-
-void frmMaker::setSoundIcons(bool playing) {
-    const QPixmap icon = playing ? EditorIcons::soundStop() : EditorIcons::soundPlay();
-    for (QToolButton* button : rows_->cmdSound) {
-        button->setIcon(icon);
-    }
-}
-
-void frmMaker::cmdSound_Click(int index) {
-    if (MMidPlay::PollSound(*tmrMidPlay)) {
-        // The timer's next tick finds the sound gone and gives the icons back.
-        stopSound();
-        return;
-    }
-    // A sound that ended just before this click was seen here, not by the
-    // timer, which the poll has now stopped: its icons come back here.
-    setSoundIcons(false);
-    const QString name = rows_->txtSound[index]->text();
-    if (name.trimmed().isEmpty() || !WorkFolder::isBareFileName(name)) {
-        return;
-    }
-    const QString path = workFolder() + u'/' + name;
-    if (!QFileInfo(path).isFile()) {
-        return;
-    }
-    setSoundIcons(true);
-    stopSound();
-    if (!MMidPlay::PlaySound(path, *tmrMidPlay)) {
-        // No timer runs to put the play icons back, so they come back now.
-        setSoundIcons(false);
-        return;
-    }
-    rows_->cmdSound[index]->setIcon(EditorIcons::soundStop());
-}
-
-void frmMaker::tmrMidPlay_Timer() {
-    if (!MMidPlay::PollSound(*tmrMidPlay)) {
-        setSoundIcons(false);
-    }
 }
