@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -111,9 +112,12 @@ TEST_F(SoundAudition, AClickWhilePlayingStopsAndStartsNothing) {
     addSound(2, QStringLiteral("short.wav"), SoundFiles::toneWav(0.3));
     editor->rows()->DrawFrameRows(1);
 
+    int ticks = 0;
+    QObject::connect(editor->tmrMidPlay, &QTimer::timeout, [&] { ++ticks; });
     click(0);
     ASSERT_TRUE(allShow(Shown::Stop));
-    QTest::qWait(100);
+    // Playing on past the timer's first look.
+    ASSERT_TRUE(waitUntil([&] { return ticks >= 2; }));
     EXPECT_TRUE(MMidPlay::PollSound(*editor->tmrMidPlay)) << "still playing";
     click(1);
     // The stop is seen by the next tick, within a poll period or so.
