@@ -59,10 +59,10 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_TRUE(QFile::exists(workFile("SW001.bmp"))) << "the work folder keeps its files";
 
     // Other tools read what we wrote.
-    const QStringList lha = listedBy("lha", {"l", path});
-    EXPECT_TRUE(lists(lha, "Slidewright.ini"));
-    EXPECT_TRUE(lists(lha, "SW001.bmp"));
-    EXPECT_TRUE(lists(lha, "chime.wav"));
+    const QStringList lhasa = listedBy("lhasa", {"l", path});
+    EXPECT_TRUE(lists(lhasa, "Slidewright.ini"));
+    EXPECT_TRUE(lists(lhasa, "SW001.bmp"));
+    EXPECT_TRUE(lists(lhasa, "chime.wav"));
     const QStringList sevenZip = listedBy("7zz", {"l", path});
     EXPECT_TRUE(lists(sevenZip, "SW001.bmp"));
 
