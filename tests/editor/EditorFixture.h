@@ -30,7 +30,7 @@ protected:
         if (ArchiverLibrary::instance() == nullptr) {
             ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
         }
-        movieDoc() = MovieDoc();
+        movie = MovieDoc();
         prepare();
         CommandLine::set(commandLine());
         editor = new frmMaker(context());
@@ -53,9 +53,7 @@ protected:
     // Runs before the editor is made: settings files, packages.
     virtual void prepare() {}
 
-    // The preview's player still reads the process's movie, so the editor
-    // works on that one.
-    EditorContext context() { return {movieDoc(), settings, workFiles}; }
+    EditorContext context() { return {movie, settings, workFiles}; }
     QString workFolder() const { return workFiles.folder(); }
     QString workFile(const QString& name) const { return workFiles.folder() + u'/' + name; }
 
@@ -83,7 +81,7 @@ protected:
         const QString written = editor->workFiles().scratchFolder() + u'/' + name;
         ASSERT_TRUE(image.save(written, "BMP"));
         ASSERT_TRUE(editor->workFiles().adopt(written, name, true));
-        FrameEntry& frame = movieDoc().frames[k];
+        FrameEntry& frame = movie.frames[k];
         frame.inUse = true;
         frame.pictureFile = name;
         frame.waitMs = waitMs;
@@ -103,6 +101,9 @@ protected:
         return texts;
     }
 
+    // The preview's player still reads the process's movie, so the editor
+    // works on that one.
+    MovieDoc& movie = movieDoc();
     AppSettings settings;
     WorkFolderSession workFiles;
     QPointer<frmMaker> editor;

@@ -88,14 +88,14 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
 
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     for (int k : {1, 2}) {
-        const FrameEntry& frame = movieDoc().frames[static_cast<size_t>(k)];
+        const FrameEntry& frame = movie.frames[static_cast<size_t>(k)];
         EXPECT_TRUE(frame.inUse);
         const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
         EXPECT_EQ(frame.pictureFile, name);
         const QImage picture(workFile(name));
         EXPECT_EQ(picture.size(), screen) << name.toStdString();
     }
-    EXPECT_FALSE(movieDoc().frames[3].inUse);
+    EXPECT_FALSE(movie.frames[3].inUse);
     FrameRows* rows = editor->rows();
     EXPECT_FALSE(rows->picDat[0]->picture().isNull());
     EXPECT_FALSE(rows->picDat[1]->picture().isNull());
@@ -112,8 +112,8 @@ TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsA
     EXPECT_TRUE(editorHidden);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(editor->state().modified);
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("one.bmp"));
-    EXPECT_FALSE(movieDoc().frames[2].inUse);
+    EXPECT_EQ(movie.frames[1].pictureFile, QStringLiteral("one.bmp"));
+    EXPECT_FALSE(movie.frames[2].inUse);
     EXPECT_EQ(editor->rows()->picDat[0]->picture(), thumbnail);
 }
 

@@ -54,7 +54,7 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_EQ(movieDoc().packagePath, path);
+    EXPECT_EQ(movie.packagePath, path);
     EXPECT_FALSE(QFile::exists(workFile("Slidewright.ini")));
     EXPECT_TRUE(QFile::exists(workFile("SW001.bmp"))) << "the work folder keeps its files";
 
@@ -69,14 +69,14 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     MessageBox::setNextAnswer(Answer::Yes);
     editor->mnuNew_Click();
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_FALSE(movie.frames[1].inUse);
     EXPECT_FALSE(QFile::exists(workFile("SW001.bmp")));
 
     FileDialogs::setNextFileName(path);
     editor->mnuFOpen_Click();
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
-    const MovieDoc& doc = movieDoc();
+    const MovieDoc& doc = movie;
     EXPECT_EQ(doc.frames[1].pictureFile, "SW001.bmp");
     EXPECT_EQ(doc.frames[1].waitMs, 3000);
     EXPECT_EQ(doc.frames[2].pictureFile, "写真２.bmp");
@@ -97,7 +97,7 @@ TEST_F(EditorFiles, OverwriteSaveAfterSaveAsNeedsNoDialog) {
     const QString path = package("movie.sdw");
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFUwaSave_Click()) << "no package yet: save as";
-    movieDoc().frames[1].waitMs = 9000;
+    movie.frames[1].waitMs = 9000;
     editor->rows()->DrawFrameRows(1);
     ASSERT_TRUE(editor->mnuFUwaSave_Click());
     EXPECT_FALSE(editor->state().modified);
@@ -144,7 +144,7 @@ TEST_F(EditorFiles, CloseAnsweredYesWithAFailingSaveStaysOpen) {
     MessageBox::setNextAnswer(Answer::Ok);
     EXPECT_FALSE(editor->close());
     EXPECT_TRUE(endCodes.empty());
-    EXPECT_TRUE(movieDoc().frames[2].inUse);
+    EXPECT_TRUE(movie.frames[2].inUse);
     EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
 }
 
@@ -182,7 +182,7 @@ TEST_F(EditorFiles, NewAsksEvenWhenNothingChangedAndNoKeepsTheMovie) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].text,
               "現在作成中のデータが全てクリアされますが宜しいですか？");
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "新規作成確認");
-    EXPECT_TRUE(movieDoc().frames[1].inUse);
+    EXPECT_TRUE(movie.frames[1].inUse);
     EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
 }
 
@@ -195,7 +195,7 @@ TEST_F(EditorFiles, OpenWithChangesAnsweredNoShowsNoDialog) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].text, "編集中のデータを破棄しても宜しいですか？");
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "開く確認");
     EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::None);
-    EXPECT_TRUE(movieDoc().frames[2].inUse);
+    EXPECT_TRUE(movie.frames[2].inUse);
 }
 
 TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
@@ -212,8 +212,8 @@ TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
     EXPECT_TRUE(endCodes.empty());
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
-    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
+    EXPECT_FALSE(movie.frames[1].inUse);
+    EXPECT_TRUE(movie.packagePath.isEmpty());
 }
 
 TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
@@ -225,7 +225,7 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
     delete editor.data();
     clearWorkFolder();
 
-    movieDoc() = MovieDoc();
+    movie = MovieDoc();
     CommandLine::set('"' + path + '"');
     editor = new frmMaker(context());
     editor->Form_Load();
@@ -233,14 +233,14 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
     ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_TRUE(editor->state().modified) << "the start-up open redraws the rows";
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, "first.bmp");
-    EXPECT_EQ(movieDoc().frames[1].waitMs, 2000);
+    EXPECT_EQ(movie.frames[1].pictureFile, "first.bmp");
+    EXPECT_EQ(movie.frames[1].waitMs, 2000);
     EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());
 }
 
 TEST_F(EditorFiles, AMissingCommandLinePackageEndsTheProgram) {
     delete editor.data();
-    movieDoc() = MovieDoc();
+    movie = MovieDoc();
     CommandLine::set(package("gone.sdw"));
     MessageBox::setAutoAnswer(true);
     editor = new frmMaker(context());

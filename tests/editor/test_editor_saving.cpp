@@ -51,7 +51,7 @@ protected:
         const QString written = editor->workFiles().scratchFolder() + u'/' + name;
         ASSERT_TRUE(image.save(written, "BMP"));
         ASSERT_TRUE(editor->workFiles().adopt(written, name));
-        movieDoc().frames[k] = FrameEntry{true, name, 100, {}};
+        movie.frames[k] = FrameEntry{true, name, 100, {}};
     }
 
     // The movie saved through the save command, over whatever was there.
@@ -62,8 +62,8 @@ protected:
     }
 
     PackageSave::SaveResult saveDirectly(const std::function<void(int)>& progress) {
-        return PackageSave::SavePackage(movieDoc(), workFolder(), target(),
-                                        movieDoc().CheckFrameSequence().count, {}, progress,
+        return PackageSave::SavePackage(movie, workFolder(), target(),
+                                        movie.CheckFrameSequence().count, {}, progress,
                                         editor->workFiles().scratchFolder());
     }
 
@@ -111,7 +111,7 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
     editor->mnuFOpen_Click();
     EXPECT_TRUE(MessageBox::shownBoxes().size() <= 1u) << "at most the question to open";
     for (int k = 1; k <= stems.size(); ++k) {
-        const FrameEntry& frame = movieDoc().frames[k];
+        const FrameEntry& frame = movie.frames[k];
         EXPECT_EQ(frame.pictureFile, stems[k - 1] + QStringLiteral(".bmp"));
         EXPECT_EQ(frame.soundFile, stems[k - 1] + QStringLiteral(".wav"));
         EXPECT_TRUE(editor->workFiles().owns(frame.pictureFile)) << k;

@@ -47,14 +47,14 @@ TEST_F(EditorTest, WindowIsWellFormedInEveryAdvanceMode) {
 
 TEST_F(EditorTest, LoadsANewDocumentWithoutACommandLine) {
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
+    EXPECT_TRUE(movie.packagePath.isEmpty());
     EXPECT_EQ(editor->rows()->txtLoop->text(), "10");
     EXPECT_FALSE(editor->rows()->chkLoop->isChecked());
     EXPECT_TRUE(editor->rows()->optJidou[0]->isChecked());
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_EQ(movieDoc().lastSlot(), 100);
-    EXPECT_EQ(movieDoc().frameCount, 100);
-    EXPECT_EQ(movieDoc().packageFolder, settings.saveFolder + "/");
+    EXPECT_EQ(movie.lastSlot(), 100);
+    EXPECT_EQ(movie.frameCount, 100);
+    EXPECT_EQ(movie.packageFolder, settings.saveFolder + "/");
     EXPECT_TRUE(editor->tmrEnd->isActive());
     // The labels already follow manual mode.
     EXPECT_EQ(editor->rows()->lblNo[0]->text(), "No.  1");
@@ -131,9 +131,9 @@ TEST_F(EditorTest, TurningAPageStoresTheTypedWaits) {
     rows->txtWait[1]->setText(".5");
     rows->txtWait[2]->setText("7");  // no frame there: not stored by a page turn
     rows->cmdNext_Click();
-    EXPECT_EQ(movieDoc().frames[2].waitMs, 500);
-    EXPECT_EQ(movieDoc().frames[3].waitMs, 0);
-    EXPECT_EQ(movieDoc().frames[1].waitMs, 1500);
+    EXPECT_EQ(movie.frames[2].waitMs, 500);
+    EXPECT_EQ(movie.frames[3].waitMs, 0);
+    EXPECT_EQ(movie.frames[1].waitMs, 1500);
 }
 
 TEST_F(EditorTest, WaitBoxesTakeTheLeadingNumberWhenLeft) {
@@ -149,13 +149,13 @@ TEST_F(EditorTest, WaitBoxesTakeTheLeadingNumberWhenLeft) {
     for (const auto& [typed, expected] : cases) {
         rows->txtWait[0]->setText(QString::fromLatin1(typed));
         rows->txtWait_LostFocus(0);
-        EXPECT_EQ(movieDoc().frames[1].waitMs, expected) << typed;
+        EXPECT_EQ(movie.frames[1].waitMs, expected) << typed;
     }
     EXPECT_TRUE(editor->state().modified);
     // A wait typed on an empty row stays in its slot.
     rows->txtWait[4]->setText("3");
     rows->txtWait_LostFocus(4);
-    EXPECT_EQ(movieDoc().frames[5].waitMs, 3000);
+    EXPECT_EQ(movie.frames[5].waitMs, 3000);
 }
 
 TEST_F(EditorTest, TypingStopsAtTheBoxesLimitsButStoredWaitsShowWhole) {
@@ -181,7 +181,7 @@ TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
     rows->selectAdvanceMode(2);
     EXPECT_EQ(rows->lblNo[0]->text(), "No.  1         秒");
     EXPECT_TRUE(rows->txtWait[0]->isVisibleTo(editor));
-    EXPECT_EQ(movieDoc().advanceMode, 2);
+    EXPECT_EQ(movie.advanceMode, 2);
     rows->selectAdvanceMode(0);
     EXPECT_EQ(rows->lblNo[9]->text(), "No. 10");
     EXPECT_FALSE(rows->txtWait[9]->isVisibleTo(editor));
@@ -192,7 +192,7 @@ TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
 
 TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
     addFrame(3, "c.bmp", Qt::blue, 0, "tune.mid");
-    movieDoc().frames[5].soundFile = "only.wav";
+    movie.frames[5].soundFile = "only.wav";
     FrameRows* rows = editor->rows();
     rows->DrawFrameRows(1);
     EXPECT_FALSE(rows->picDat[2]->picture().isNull());
@@ -212,7 +212,7 @@ TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
 
 TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
     addFrame(1, "good.bmp", Qt::red);
-    movieDoc().frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
+    movie.frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
     addWorkFile("broken.bmp", "BM not a picture");
     MessageBox::setAutoAnswer(true);
     editor->rows()->DrawFrameRows(1);
@@ -290,7 +290,7 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == "frmMovie" && window->isVisible()) {
                 EXPECT_TRUE(previewMode);
-                EXPECT_EQ(movieDoc().frameCount, 3);
+                EXPECT_EQ(movie.frameCount, 3);
                 ++shownFrames;
             }
         }
@@ -299,7 +299,7 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
     editor->mnuPreview_Click();
     watcher.stop();
     EXPECT_GT(shownFrames, 0);
-    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_EQ(movie.frameCount, 100);
     EXPECT_FALSE(previewMode);
     EXPECT_TRUE(endCodes.empty()) << "a preview's end returns to the editor";
     EXPECT_FALSE(editor->state().modified);
@@ -313,7 +313,7 @@ TEST_F(EditorTest, PreviewOfAGapShowsItsMessageAndNoPlayer) {
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_TRUE(
         MessageBox::shownBoxes()[0].text.startsWith("表示するデータの途中に空きがあります"));
-    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_EQ(movie.frameCount, 100);
     EXPECT_FALSE(previewMode);
 }
 

@@ -135,7 +135,7 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     expectUsersFilesIntact();
     FileDialogs::setNextFileName(package);
     editor->mnuFOpen_Click();
-    ASSERT_TRUE(movieDoc().frames[1].inUse);
+    ASSERT_TRUE(movie.frames[1].inUse);
     EXPECT_TRUE(editor->workFiles().owns(QStringLiteral("SW001.bmp")));
     expectUsersFilesIntact();
     EXPECT_EQ(readBytes(settingsPath()), settingsText) << "reading the script left it alone";
@@ -186,7 +186,7 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     EXPECT_FALSE(editor->OpenPackageInEditor(lacking));
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了 02"));
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_FALSE(movie.frames[1].inUse);
     EXPECT_EQ(readBytes(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
     EXPECT_EQ(usersView(work), QStringList{QStringLiteral("SW001.bmp")});
     EXPECT_TRUE(endCodes.empty()) << "the editor carries on";
@@ -198,7 +198,7 @@ TEST_F(EditorTest, ASecondEditorOnTheSameWorkFolderIsRefusedAndTouchesNothing) {
     {
         AppSettings secondSettings;
         WorkFolderSession secondFiles;
-        frmMaker second({movieDoc(), secondSettings, secondFiles});
+        frmMaker second({movie, secondSettings, secondFiles});
         second.Form_Load();
         EXPECT_EQ(endCodes, std::vector<int>{1});
         ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
@@ -227,7 +227,7 @@ protected:
 
 TEST_F(NewerPackageOnTheCommandLine, ItsVersionIsToldOnce) {
     editor->tmrEnd_Timer();
-    ASSERT_TRUE(movieDoc().frames[1].inUse);
+    ASSERT_TRUE(movie.frames[1].inUse);
     int told = 0;
     for (const auto& box : MessageBox::shownBoxes()) {
         told += box.title == QStringLiteral("ＥＸＥ古いよ") ? 1 : 0;
@@ -279,7 +279,7 @@ TEST_F(EditorTest, HostilePackagesAreRefusedBeforeTheyAreUnpacked) {
         EXPECT_TRUE(QDir(editor->workFiles().scratchFolder())
                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                         .isEmpty());
-        EXPECT_FALSE(movieDoc().frames[1].inUse);
+        EXPECT_FALSE(movie.frames[1].inUse);
         EXPECT_TRUE(endCodes.empty());
     }
 }

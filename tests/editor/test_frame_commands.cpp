@@ -80,8 +80,8 @@ TEST_F(FrameCommands, RightClickOffersInsertOnlyOnAPicture) {
     EXPECT_TRUE(editor->mnuBmpEdit->isVisible());
     editor->mnuBmpAdd->trigger();
     editor->mnuMClick->close();
-    EXPECT_FALSE(movieDoc().frames[3].inUse);
-    EXPECT_EQ(movieDoc().frames[4].pictureFile, pictureName(3));
+    EXPECT_FALSE(movie.frames[3].inUse);
+    EXPECT_EQ(movie.frames[4].pictureFile, pictureName(3));
 
     QTest::mouseClick(third, Qt::RightButton, {}, QPoint(20, 20));
     ASSERT_TRUE(waitUntil([&] { return editor->mnuMClick->isVisible(); }));
@@ -90,8 +90,8 @@ TEST_F(FrameCommands, RightClickOffersInsertOnlyOnAPicture) {
     EXPECT_TRUE(editor->mnuBmpDel->isVisible());
     editor->mnuBmpDel->trigger();
     editor->mnuMClick->close();
-    EXPECT_EQ(movieDoc().frames[3].pictureFile, pictureName(3));
-    EXPECT_EQ(movieDoc().CheckFrameSequence().count, 3);
+    EXPECT_EQ(movie.frames[3].pictureFile, pictureName(3));
+    EXPECT_EQ(movie.CheckFrameSequence().count, 3);
 }
 
 TEST_F(FrameCommands, InsertRedrawsFromTheSelectedRowAndTouchesNoFile) {
@@ -108,15 +108,15 @@ TEST_F(FrameCommands, InsertRedrawsFromTheSelectedRowAndTouchesNoFile) {
     EXPECT_TRUE(editor->rows()->txtSound[4]->text().isEmpty());
     for (int r = 5; r < 10; ++r) {
         EXPECT_EQ(rowColour(r), kColours[r - 1]) << r;
-        EXPECT_EQ(editor->rows()->txtSound[r]->text(), movieDoc().frames[r + 1].soundFile) << r;
+        EXPECT_EQ(editor->rows()->txtSound[r]->text(), movie.frames[r + 1].soundFile) << r;
     }
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
 TEST_F(FrameCommands, InsertIntoAFullTableIsRefused) {
     makeMovie(12);
-    movieDoc().frames[100] = FrameEntry{true, QStringLiteral("last.bmp"), 700, {}};
-    const std::vector<FrameEntry> before = movieDoc().frames;
+    movie.frames[100] = FrameEntry{true, QStringLiteral("last.bmp"), 700, {}};
+    const std::vector<FrameEntry> before = movie.frames;
     selectRow(0, 4);
     editor->mnuBmpAdd_Click();
 
@@ -125,8 +125,8 @@ TEST_F(FrameCommands, InsertIntoAFullTableIsRefused) {
     EXPECT_EQ(box.text, QStringLiteral("既に１００件あるみたいなので挿入できません"));
     EXPECT_EQ(box.title, QStringLiteral("挿入中止"));
     EXPECT_EQ(box.icon, MessageBox::Icon::Information);
-    EXPECT_EQ(movieDoc().frames[5].pictureFile, before[5].pictureFile);
-    EXPECT_EQ(movieDoc().frames[100].pictureFile, before[100].pictureFile);
+    EXPECT_EQ(movie.frames[5].pictureFile, before[5].pictureFile);
+    EXPECT_EQ(movie.frames[100].pictureFile, before[100].pictureFile);
     EXPECT_FALSE(editor->state().modified);
     EXPECT_EQ(rowColour(4), kColours[4]);
 }
@@ -157,9 +157,9 @@ TEST_F(FrameCommands, DeleteRemovesTheFrameAndItsFilesThenRedraws) {
 TEST_F(FrameCommands, DeleteKeepsAFileAnotherFrameStillNames) {
     makeMovie(4);
     // Frames 2 and 4 show the same picture and play the same sound.
-    movieDoc().frames[4].pictureFile = pictureName(2);
-    movieDoc().frames[4].soundFile = soundName(1);
-    movieDoc().frames[2].soundFile = soundName(1);
+    movie.frames[4].pictureFile = pictureName(2);
+    movie.frames[4].soundFile = soundName(1);
+    movie.frames[2].soundFile = soundName(1);
     QFile::remove(workFile(pictureName(4)));
     filesBefore = folderContents();
 

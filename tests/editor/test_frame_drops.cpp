@@ -102,7 +102,7 @@ protected:
         return shown.isNull() ? 0 : shown.pixel(shown.rect().center()) & 0xffffff;
     }
 
-    const FrameEntry& frame(int k) { return movieDoc().frames[k]; }
+    const FrameEntry& frame(int k) { return movie.frames[k]; }
 };
 
 TEST_F(FrameDropTest, DragOverOffersCopyOnlyForLocalFiles) {
@@ -129,7 +129,7 @@ TEST_F(FrameDropTest, DragOverOffersCopyOnlyForLocalFiles) {
         // A source that can only move its files gets no copy.
         EXPECT_FALSE(hover(target, uriList({a}).get(), Qt::MoveAction).enterAccepted);
     }
-    EXPECT_TRUE(movieDoc().frames[1].pictureFile.isEmpty());
+    EXPECT_TRUE(movie.frames[1].pictureFile.isEmpty());
     EXPECT_FALSE(editor->state().modified);
 }
 
@@ -258,7 +258,7 @@ TEST_F(FrameDropTest, SameNameFromAnotherFileGetsItsOwnCopy) {
     EXPECT_EQ(readFile(workFile(QStringLiteral("a_2.bmp"))), readFile(other));
 
     // A sound named like another frame's sound, too.
-    movieDoc().frames[1].soundFile = QStringLiteral("s.wav");
+    movie.frames[1].soundFile = QStringLiteral("s.wav");
     addWorkFile(QStringLiteral("s.wav"), "first");
     const QString second = file(QStringLiteral("v/s.wav"), "second");
     EXPECT_TRUE(dropOnSound(1, {second}).dropAccepted);

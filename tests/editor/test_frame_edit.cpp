@@ -177,13 +177,13 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
 }
 
 TEST_F(FrameEdit, EveryRowShowingTheEditedFileShowsTheEdit) {
     // Frame 5 shows the same file as frame 2; frame 3 another one.
     addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
-    FrameEntry& same = movieDoc().frames[5];
+    FrameEntry& same = movie.frames[5];
     same.inUse = true;
     same.pictureFile = QStringLiteral("two.bmp");
     editor->rows()->DrawFrameRows(1);
@@ -298,7 +298,7 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     EXPECT_LT(shown.red(), 20);
     EXPECT_GT(shown.green(), 235);
     EXPECT_GT(shown.blue(), 235);
-    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
@@ -321,7 +321,7 @@ TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
     // The frame stays, so the user may edit it again or delete it.
-    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ protected:
     // unless `bytes` is null.
     void addSound(int k, const QString& name, const QByteArray& bytes) {
         addFrame(k, QStringLiteral("p%1.bmp").arg(k), Qt::gray);
-        movieDoc().frames[k].soundFile = name;
+        movie.frames[k].soundFile = name;
         if (!bytes.isNull()) {
             addWorkFile(name, bytes);
         }
@@ -76,7 +76,7 @@ TEST_F(SoundAudition, EveryButtonTurnsToStopWhileASoundPlaysAndBackAfterItsEnd) 
     addSound(1, QStringLiteral("a.wav"), SoundFiles::toneWav(0.4));
     // A sound on a row without a picture plays too, on the second page.
     addFrame(11, QStringLiteral("p11.bmp"), Qt::gray);
-    movieDoc().frames[13].soundFile = QStringLiteral("a.wav");
+    movie.frames[13].soundFile = QStringLiteral("a.wav");
     editor->rows()->DrawFrameRows(1);
     ASSERT_EQ(editor->rows()->txtSound[0]->text(), QStringLiteral("a.wav"));
 
