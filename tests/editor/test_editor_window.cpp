@@ -223,33 +223,6 @@ TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
     EXPECT_TRUE(editor->isEnabled());
 }
 
-TEST_F(EditorTest, RightClickOffersOnlyDeleteOnARowWithoutAPicture) {
-    addFrame(1, "a.bmp", Qt::red);
-    FrameRows* rows = editor->rows();
-    int shownFor = -1;
-    bool offered = true;
-    QObject::connect(rows, &FrameRows::rowMenuRequested, [&](int row, QPoint, bool hasPicture) {
-        shownFor = row;
-        offered = hasPicture;
-    });
-    rows->picDat_MouseUp(3, Qt::RightButton, QPoint());
-    EXPECT_EQ(shownFor, 3);
-    EXPECT_FALSE(offered);
-    EXPECT_FALSE(editor->mnuBmpEdit->isVisible());
-    EXPECT_FALSE(editor->mnuBmpAdd->isVisible());
-    editor->mnuMClick->hide();
-    rows->picDat_MouseUp(0, Qt::RightButton, QPoint());
-    EXPECT_TRUE(offered);
-    EXPECT_EQ(editor->state().selectedRow, 0);
-    editor->mnuMClick->hide();
-    // Left clicks and clicks while an external edit runs do nothing.
-    shownFor = -1;
-    rows->picDat_MouseUp(2, Qt::LeftButton, QPoint());
-    editor->cmdNew->setEnabled(false);
-    rows->picDat_MouseUp(2, Qt::RightButton, QPoint());
-    EXPECT_EQ(shownFor, -1);
-}
-
 TEST_F(EditorTest, EveryToolbarButtonRunsItsMenuItem) {
     const std::pair<const char*, const char*> pairs[] = {
         {"cmdNew", "mnuNew"},

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QToolButton>
 
 #include <map>
 
@@ -92,6 +93,14 @@ TEST_F(FrameCommands, RightClickOffersInsertOnlyOnAPicture) {
     editor->mnuMClick->close();
     EXPECT_EQ(movie.frames[3].pictureFile, pictureName(3));
     EXPECT_EQ(movie.CheckFrameSequence().count, 3);
+
+    // Left clicks, and right clicks while an external edit runs, do nothing.
+    int asked = 0;
+    QObject::connect(editor->rows(), &FrameRows::rowMenuRequested, [&] { ++asked; });
+    QTest::mouseClick(third, Qt::LeftButton, {}, QPoint(20, 20));
+    editor->cmdNew->setEnabled(false);
+    QTest::mouseClick(third, Qt::RightButton, {}, QPoint(20, 20));
+    EXPECT_EQ(asked, 0);
 }
 
 TEST_F(FrameCommands, InsertRedrawsFromTheSelectedRowAndTouchesNoFile) {
