@@ -13,8 +13,11 @@
 #include "frmMain.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
+#include "moviefile/MovieDoc.h"
 #include "moviefile/PreviewMode.h"
+#include "moviefile/WorkFolderSession.h"
 #include "player/frmMovie.h"
+#include "settings/AppSettings.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -126,12 +129,17 @@ int run(int argc, char** argv) {
     previewMode = false;
     CommandLine::set(options.package);
 
+    // What the windows work on lives as long as they do. The player still
+    // reads the movie through movieDoc(), so the editor's is that one too.
+    AppSettings settings;
+    WorkFolderSession workFiles;
+    const EditorContext editor{movieDoc(), settings, workFiles};
     if (options.action == StartOptions::Action::Play) {
         frmMovie::Open();
     } else if (options.action == StartOptions::Action::Edit) {
-        frmMaker::Open();
+        frmMaker::Open(editor);
     } else {
-        auto* launcher = new frmMain();
+        auto* launcher = new frmMain(editor);
         launcher->setAttribute(Qt::WA_DeleteOnClose);
         launcher->show();
     }

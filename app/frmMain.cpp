@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(const EditorContext& editor, QWidget* parent) : QWidget(parent), editor_(editor) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Slidewright"));
     setWindowIcon(AppIcon::programIcon());
@@ -62,7 +62,7 @@ void frmMain::cmdMovie_Click() {
 
 void frmMain::cmdMaker_Click() {
     setEnabled(false);
-    frmMaker::Open();
+    frmMaker::Open(editor_);
 }
 
 void frmMain::cmdEnd_Click() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/EditorContext.h"
+
 #include <QWidget>
 
 class QPushButton;
@@ -9,7 +11,8 @@ class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    // The editor, when chosen, works on `editor`.
+    explicit frmMain(const EditorContext& editor, QWidget* parent = nullptr);
     ~frmMain() override;
 
     QPushButton* cmdMovie;
@@ -28,5 +31,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    EditorContext editor_;
     bool unloading_ = false;
 };

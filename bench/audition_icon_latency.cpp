@@ -10,11 +10,13 @@
 #include "editor/frmMaker.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "player/MMidPlay.h"
+#include "settings/AppSettings.h"
 #include "tests/player/SoundFiles.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QThread>
@@ -47,20 +49,24 @@ int main(int argc, char** argv) {
     MessageBox::setAutoAnswer(true);
     CommandLine::set(QString());
 
-    frmMaker editor;
+    MovieDoc& doc = movieDoc();
+    AppSettings settings;
+    WorkFolderSession workFiles;
+    frmMaker editor({doc, settings, workFiles});
     editor.Form_Load();
     editor.show();
+    const QDir work(editor.workFolder());
     const QString name = QStringLiteral("tone.wav");
-    if (!SoundFiles::writeFile(WorkFolder::filePath(name), SoundFiles::toneWav(1.0))) {
+    if (!SoundFiles::writeFile(work.filePath(name), SoundFiles::toneWav(1.0))) {
         return 1;
     }
     // A row shows its sound name only on a page with a picture.
     QImage picture(64, 48, QImage::Format_RGB888);
     picture.fill(Qt::gray);
-    if (!picture.save(WorkFolder::filePath(QStringLiteral("tone.bmp")), "BMP")) {
+    if (!picture.save(work.filePath(QStringLiteral("tone.bmp")), "BMP")) {
         return 1;
     }
-    FrameEntry& frame = movieDoc().frames[1];
+    FrameEntry& frame = doc.frames[1];
     frame.inUse = true;
     frame.pictureFile = QStringLiteral("tone.bmp");
     frame.soundFile = name;
@@ -83,8 +89,8 @@ int main(int argc, char** argv) {
         lateMs.push_back(clock.elapsed() - kLengthMs);
     }
     MMidPlay::CloseAudio();
-    QFile::remove(WorkFolder::filePath(name));
-    QFile::remove(WorkFolder::filePath(QStringLiteral("tone.bmp")));
+    QFile::remove(work.filePath(name));
+    QFile::remove(work.filePath(QStringLiteral("tone.bmp")));
 
     std::sort(lateMs.begin(), lateMs.end());
     std::printf("audio driver: %s, %d rounds\n",

@@ -8,7 +8,6 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/PackageSave.h"
-#include "moviefile/WorkFolder.h"
 
 #include <benchmark/benchmark.h>
 #include <QDir>
@@ -38,19 +37,17 @@ QString Package(QTemporaryDir& folder) {
     }
     const QString work = QDir(folder.path()).filePath(QStringLiteral("work"));
     QDir().mkpath(work);
-    WorkFolder::setPath(work);
-    MovieDoc& doc = movieDoc();
-    doc.resetFrames(MovieDoc::kEditorSlots);
+    MovieDoc doc;
     for (int k = 1; k <= kFrames; ++k) {
         const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
         QFile::copy(QString::fromStdString(captures[k % captures.size()].string()),
-                    WorkFolder::filePath(name));
+                    QDir(work).filePath(name));
         doc.frames[k] = FrameEntry{true, name, 1000, {}};
     }
     MovieScript::ScriptSettings settings;
     settings.advanceOption = 1;
     const QString package = QDir(folder.path()).filePath(QStringLiteral("movie.sdw"));
-    if (!PackageSave::SavePackage(package, kFrames, settings, {}, folder.path()).saved) {
+    if (!PackageSave::SavePackage(doc, work, package, kFrames, settings, {}, folder.path()).saved) {
         return {};
     }
     QDir(work).removeRecursively();

@@ -7,7 +7,6 @@
 #include "moviefile/MovieDoc.h"
 #include "moviefile/PackageSave.h"
 #include "moviefile/ParallelStore.h"
-#include "moviefile/WorkFolder.h"
 
 #include <benchmark/benchmark.h>
 #include <QCoreApplication>
@@ -37,15 +36,13 @@ void BM_SaveHundredFrames(benchmark::State& state) {
     }
     QTemporaryDir work;
     QTemporaryDir target;
-    WorkFolder::setPath(work.path());
-    MovieDoc& doc = movieDoc();
-    doc.resetFrames(MovieDoc::kEditorSlots);
+    MovieDoc doc;
     qint64 bytes = 0;
     for (int k = 1; k <= kFrames; ++k) {
         const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
         const QString source = QString::fromStdString(captures[k % captures.size()].string());
-        QFile::copy(source, WorkFolder::filePath(name));
-        bytes += QFileInfo(WorkFolder::filePath(name)).size();
+        QFile::copy(source, QDir(work.path()).filePath(name));
+        bytes += QFileInfo(QDir(work.path()).filePath(name)).size();
         doc.frames[k] = FrameEntry{true, name, 2000, {}};
     }
     const QString package = QDir(target.path()).filePath(QStringLiteral("movie.sdw"));
@@ -54,7 +51,7 @@ void BM_SaveHundredFrames(benchmark::State& state) {
     getrusage(RUSAGE_SELF, &before);
     for (auto _ : state) {
         const auto result = PackageSave::SavePackage(
-            package, kFrames, MovieScript::ScriptSettings{},
+            doc, work.path(), package, kFrames, MovieScript::ScriptSettings{},
             [&](int percent) { lastPercent = percent; }, target.path());
         if (!result.saved || lastPercent != 100) {
             state.SkipWithError("the save failed");

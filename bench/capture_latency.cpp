@@ -2,10 +2,8 @@
 // a delay of 0, through the real capture window on the desktop it runs on:
 //   capture_latency ROUNDS
 // prints one line: the screen's size, then min, median and max in ms.
-#include "capture/window/CaptureHandoff.h"
 #include "capture/window/frmCopy.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 
@@ -25,16 +23,18 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     QTemporaryDir work;
-    WorkFolder::setPath(work.path());
-    appSettings().workFolder = work.path();
-    movieDoc().resetFrames(MovieDoc::kEditorSlots);
+    AppSettings settings;
+    settings.workFolder = work.path();
+    MovieDoc doc;
     WorkFolderSession files;
     if (files.open(work.path()) != WorkFolderSession::OpenResult::Opened) {
         std::fprintf(stderr, "capture_latency: no work folder\n");
         return 1;
     }
 
-    frmCopy window(files);
+    frmCopy window(doc, settings, files, QPoint());
+    QObject::connect(&window, &frmCopy::pictureSaved, &window,
+                     [&doc](int frame, const QString& name) { doc.setFramePicture(frame, name); });
     window.Form_Load();
     window.show();
     QElapsedTimer settle;

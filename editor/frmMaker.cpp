@@ -1,32 +1,31 @@
+// The editor window's life: made, loaded, started on a package, closed.
 #include "frmMaker.h"
-#include "common/Twips.h"
 
 #include "common/AppIcon.h"
 #include "common/LauncherLink.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "common/Twips.h"
 #include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
-#include "moviefile/AFrameReel.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "player/MMidPlay.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 #include "settings/WorkFolderChoice.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QKeySequence>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QScreen>
 #include <QToolButton>
-
-#include <cmath>
 
 namespace {
 
@@ -35,7 +34,11 @@ constexpr QSize kClientSize(776, 484);
 
 }  // namespace
 
-frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
+frmMaker::frmMaker(const EditorContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      doc_(context.doc),
+      settings_(context.settings),
+      workFiles_(context.workFiles) {
     setObjectName(QStringLiteral("frmMaker"));
     setWindowIcon(AppIcon::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,7 +51,7 @@ frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
 
     createMenus();
     createToolbar(area);
-    rows_ = new FrameRows(area, state_, workFiles_);
+    rows_ = new FrameRows(area, doc_, state_, workFiles_);
     rows_->isBusy = [this] { return !cmdNew->isEnabled(); };
     connect(rows_, &FrameRows::rowMenuRequested, this,
             [this](int, QPoint position, bool hasPicture) {
@@ -65,119 +68,15 @@ frmMaker::frmMaker(QWidget* parent) : QMainWindow(parent) {
     tmrMidPlay->setObjectName(QStringLiteral("tmrMidPlay"));
     tmrMidPlay->setInterval(50);
     connectFrameCommands();
+    connectSoundButtons();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 frmMaker::~frmMaker() = default;
 
-void frmMaker::createMenus() {
-    auto action = [this](QMenu* menu, const char* name, const QString& text,
-                         void (frmMaker::*handler)()) {
-        QAction* item = menu->addAction(text);
-        item->setObjectName(QString::fromLatin1(name));
-        if (handler != nullptr) {
-            connect(item, &QAction::triggered, this, handler);
-        }
-        return item;
-    };
-    auto menu = [this](const char* name, const QString& title) {
-        QMenu* result = menuBar()->addMenu(title);
-        result->setObjectName(QString::fromLatin1(name));
-        return result;
-    };
-
-    mnuFMain = menu("mnuFMain", QStringLiteral("ファイル(&F)"));
-    mnuNew = action(mnuFMain, "mnuNew", QStringLiteral("新規作成"), &frmMaker::mnuNew_Click);
-    mnuFOpen = action(mnuFMain, "mnuFOpen", QStringLiteral("開く"), &frmMaker::mnuFOpen_Click);
-    mnuFUwaSave = action(mnuFMain, "mnuFUwaSave", QStringLiteral("上書き保存"), nullptr);
-    connect(mnuFUwaSave, &QAction::triggered, this, [this] { mnuFUwaSave_Click(); });
-    mnuFBetuSave = action(mnuFMain, "mnuFBetuSave", QStringLiteral("名前を付けて保存"), nullptr);
-    connect(mnuFBetuSave, &QAction::triggered, this, [this] { mnuFBetuSave_Click(); });
-    mnuExport = action(mnuFMain, "mnuExport", QStringLiteral("書き出し(&E)..."),
-                       &frmMaker::mnuExport_Click);
-    mnuExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    mnuFMain->addSeparator();
-    mnuOpenHozon = action(mnuFMain, "mnuOpenHozon", QStringLiteral("デフォルトフォルダを開く"),
-                          &frmMaker::mnuOpenHozon_Click);
-    mnuFMain->addSeparator();
-    mnuEnd = action(mnuFMain, "mnuEnd", QStringLiteral("終了"), &frmMaker::mnuEnd_Click);
-
-    mnuPMain = menu("mnuPMain", QStringLiteral("記録・再生(&R)"));
-    mnuCopy = action(mnuPMain, "mnuCopy", QStringLiteral("記録"), &frmMaker::mnuCopy_Click);
-    mnuPreview =
-        action(mnuPMain, "mnuPreview", QStringLiteral("再生"), &frmMaker::mnuPreview_Click);
-
-    mnuSMain = menu("mnuSMain", QStringLiteral("設定(&S)"));
-    mnuOption =
-        action(mnuSMain, "mnuOption", QStringLiteral("環境設定"), &frmMaker::mnuOption_Click);
-
-    mnuHMain = menu("mnuHMain", QStringLiteral("ヘルプ(&H)"));
-    mnuHelp = action(mnuHMain, "mnuHelp", QStringLiteral("ヘルプ"), &frmMaker::mnuHelp_Click);
-    mnuHMain->addSeparator();
-    mnuVer = action(mnuHMain, "mnuVer", QStringLiteral("バージョン情報"), &frmMaker::mnuVer_Click);
-
-    // The desktop's usual keys; the menus show them beside their items.
-    mnuNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuFOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuFUwaSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuFBetuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    mnuEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    mnuPreview->setShortcut(QKeySequence(Qt::Key_F5));
-    mnuHelp->setShortcut(QKeySequence(Qt::Key_F1));
-
-    // The row menu is never on the menu bar; a right-click on a row shows it.
-    mnuMClick = new QMenu(QStringLiteral("右クリック"), this);
-    mnuMClick->setObjectName(QStringLiteral("mnuMClick"));
-    mnuBmpEdit = action(mnuMClick, "mnuBmpEdit", QStringLiteral("編集"), nullptr);
-    mnuBmpAdd = action(mnuMClick, "mnuBmpAdd", QStringLiteral("挿入"), nullptr);
-    mnuBmpDel = action(mnuMClick, "mnuBmpDel", QStringLiteral("削除"), nullptr);
-}
-
-void frmMaker::createToolbar(QWidget* area) {
-    struct Button {
-        QToolButton** control;
-        const char* name;
-        QString tip;
-        EditorIcons::Kind icon;
-        QAction* item;
-        int leftTwips;
-    };
-    // Gaps after the folder button and after the preview button group the
-    // file, recording and settings commands.
-    const Button buttons[] = {
-        {&cmdNew, "cmdNew", QStringLiteral("新規作成"), EditorIcons::Kind::New, mnuNew, 0},
-        {&cmdFOpen, "cmdFOpen", QStringLiteral("開く"), EditorIcons::Kind::Open, mnuFOpen, 375},
-        {&cmdFUwaSave, "cmdFUwaSave", QStringLiteral("上書き保存"), EditorIcons::Kind::Save,
-         mnuFUwaSave, 750},
-        {&cmdFBetuSave, "cmdFBetuSave", QStringLiteral("名前を付けて保存"),
-         EditorIcons::Kind::SaveAs, mnuFBetuSave, 1125},
-        {&cmdOpenHozon, "cmdOpenHozon", QStringLiteral("デフォルトフォルダを開く"),
-         EditorIcons::Kind::OpenFolder, mnuOpenHozon, 1500},
-        {&cmdCopy, "cmdCopy", QStringLiteral("スクリーン記録画面を表示"),
-         EditorIcons::Kind::Capture, mnuCopy, 1995},
-        {&cmdPreview, "cmdPreview", QStringLiteral("作成中データを再生"),
-         EditorIcons::Kind::Preview, mnuPreview, 2370},
-        {&cmdOption, "cmdOption", QStringLiteral("環境設定"), EditorIcons::Kind::Options, mnuOption,
-         2865},
-    };
-    for (const Button& button : buttons) {
-        auto* control = new QToolButton(area);
-        control->setObjectName(QString::fromLatin1(button.name));
-        control->setToolTip(button.tip);
-        control->setIcon(EditorIcons::icon(button.icon));
-        control->setIconSize(QSize(20, 20));
-        control->setGeometry(button.leftTwips / Twips::kPerPixel, 0, 25, 25);
-        // A button runs exactly what its menu item runs.
-        QAction* item = button.item;
-        connect(control, &QToolButton::clicked, item, &QAction::trigger);
-        *button.control = control;
-    }
-}
-
-frmMaker* frmMaker::Open() {
-    auto* maker = new frmMaker();
+frmMaker* frmMaker::Open(const EditorContext& context) {
+    auto* maker = new frmMaker(context);
     maker->Form_Load();
     if (ProgramEnd::hasEnded()) {
         return nullptr;
@@ -191,45 +90,42 @@ void frmMaker::Form_Load() {
         rows_->txtSound[r]->clear();
         rows_->cmdSound[r]->setIcon(EditorIcons::soundPlay());
     }
-    if (const MovieMessage problem = AFrameReel::PrepareWorkAndPackage();
-        problem != MovieMessage::None) {
-        showMovieMessage(problem);
+    const QString commandLine = CommandLine::get();
+    if (commandLine.isEmpty()) {
+        doc_.packagePath.clear();
+    } else if (!doc_.setPackagePath(commandLine)) {
+        showMovieMessage(MovieMessage::InvalidPackage);
         closing_ = true;
         ProgramEnd::endProgram(1);
         return;
     }
     SettingsFile::CreateDefaultWorkFolder();
-    SettingsFile::ReadSettings();
+    SettingsFile::ReadSettings(settings_);
     if (!takeWorkFolder()) {
         return;
     }
 
-    MovieDoc& doc = movieDoc();
-    doc.frameCount = MovieDoc::kEditorSlots;
-    doc.resetFrames(MovieDoc::kEditorSlots);
-    doc.loopWaitSeconds = 10;
-    doc.loopFlag = 0;
-    doc.advanceMode = 0;
-    if (!CommandLine::get().isEmpty()) {
+    doc_.beginEditorMovie();
+    if (!doc_.packagePath.isEmpty()) {
         // A newer version is told once, by the start-up open that follows.
-        const MovieScript::ReadResult read =
-            MovieScript::ReadMovieScript(MovieScript::ForEditor, scratchFolder());
+        const MovieScript::ReadResult read = MovieScript::ReadPackageScript(
+            doc_.packagePath, scratchFolder(), MovieScript::ForEditor, doc_);
         if (!read.ok()) {
             // The start-up open would only fail again: begin a new movie.
             showMovieMessage(read.message());
-            doc.packagePath.clear();
+            doc_.packagePath.clear();
         }
     }
     state_.pageBase = 0;
     placeWindow();
     rows_->showMovieSettings();
     tmrEnd->start();
-    doc.packageFolder = appSettings().saveFolder + QLatin1Char('/');
+    doc_.packageFolder = settings_.saveFolder + QLatin1Char('/');
     state_.modified = false;
 }
 
 bool frmMaker::takeWorkFolder() {
-    AppSettings& settings = appSettings();
+    AppSettings& settings = settings_;
     // A settings file may name a folder the options dialog would refuse:
     // the default takes its place, as for a folder that no longer exists.
     if (WorkFolderChoice::Check(settings.workFolder, settings.saveFolder) !=
@@ -242,8 +138,11 @@ bool frmMaker::takeWorkFolder() {
         ProgramEnd::endProgram(1);
         return false;
     }
-    WorkFolder::setPath(workFiles_.folder());
     return true;
+}
+
+QString frmMaker::workFolder() const {
+    return workFiles_.folder();
 }
 
 QString frmMaker::scratchFolder() {
@@ -252,7 +151,7 @@ QString frmMaker::scratchFolder() {
 }
 
 void frmMaker::placeWindow() {
-    const AppSettings& settings = appSettings();
+    const AppSettings& settings = settings_;
     adjustSize();
     if (settings.windowTop == AppSettings::kPositionNotSet) {
         const QRect screen = this->screen()->availableGeometry();
@@ -267,14 +166,14 @@ void frmMaker::placeWindow() {
 void frmMaker::tmrEnd_Timer() {
     tmrEnd->stop();
     LauncherLink::unloadLauncher();
-    const QString path = movieDoc().packagePath;
+    const QString path = doc_.packagePath;
     if (!path.isEmpty() && OpenPackageInEditor(path)) {
         showCaption();
     }
 }
 
 void frmMaker::showCaption() {
-    const QString& path = movieDoc().packagePath;
+    const QString& path = doc_.packagePath;
     setWindowTitle(path.isEmpty() ? QStringLiteral("Slidewright - 新規ファイル")
                                   : QStringLiteral("Slidewright - ") + path);
 }
@@ -317,10 +216,10 @@ void frmMaker::closeEvent(QCloseEvent* event) {
     stopSound();
     clearWorkFolder();
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-        appSettings().windowTop = y() * Twips::kPerPixel;
-        appSettings().windowLeft = x() * Twips::kPerPixel;
+        settings_.windowTop = y() * Twips::kPerPixel;
+        settings_.windowLeft = x() * Twips::kPerPixel;
     }
-    SettingsFile::WriteSettings();
+    SettingsFile::WriteSettings(settings_);
     workFiles_.close();
     closing_ = true;
     event->accept();

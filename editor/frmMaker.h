@@ -1,8 +1,8 @@
 #pragma once
 
+#include "editor/EditorContext.h"
 #include "editor/frames/EditorState.h"
 #include "moviefile/MovieMessages.h"
-#include "moviefile/WorkFolderSession.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -18,12 +18,12 @@ class frmMaker : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmMaker(QWidget* parent = nullptr);
+    explicit frmMaker(const EditorContext& context, QWidget* parent = nullptr);
     ~frmMaker() override;
 
     // Creates the editor, runs its load and shows it, as the launcher's
     // button does.
-    static frmMaker* Open();
+    static frmMaker* Open(const EditorContext& context);
 
     void Form_Load();
     void tmrEnd_Timer();
@@ -64,6 +64,8 @@ public:
     FrameRows* rows() { return rows_; }
     // The files this editor has put into its work folder.
     WorkFolderSession& workFiles() { return workFiles_; }
+    // The work folder, also when it could not be opened.
+    QString workFolder() const;
 
     QToolButton* cmdNew = nullptr;
     QToolButton* cmdFOpen = nullptr;
@@ -117,11 +119,14 @@ private:
     // or the run's private folder when the work folder cannot be used.
     QString scratchFolder();
     void connectFrameCommands();
+    void connectSoundButtons();
     void setSoundIcons(bool playing);
     int selectedFrame() const;
 
+    MovieDoc& doc_;
+    AppSettings& settings_;
+    WorkFolderSession& workFiles_;
     EditorState state_;
-    WorkFolderSession workFiles_;
     FrameRows* rows_ = nullptr;
     bool closing_ = false;
 };

@@ -1,45 +1,45 @@
 // The editor's other commands: preview, capture, options, the save
 // folder, help and the about box.
-#include "common/Twips.h"
 #include "frmMaker.h"
 
-#include "capture/window/CaptureHandoff.h"
 #include "capture/window/frmCopy.h"
 #include "common/HelpFile.h"
 #include "common/MessageBox.h"
 #include "common/TaskLaunch.h"
+#include "common/Twips.h"
 #include "editor/frames/FrameRows.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
-#include "moviefile/MovieScript.h"
 #include "moviefile/PreviewMode.h"
+#include "moviefile/WorkFolder.h"
 #include "player/MMidPlay.h"
 #include "player/frmMovie.h"
 #include "settings/AppSettings.h"
 #include "system/frmOption.h"
 #include "system/frmVersion.h"
 
-namespace {}  // namespace
-
 void frmMaker::mnuOpenHozon_Click() {
-    MTSK_KIDOU::TaskLaunch(this, appSettings().saveFolder);
+    MTSK_KIDOU::TaskLaunch(this, settings_.saveFolder);
 }
 
 void frmMaker::mnuCopy_Click() {
     // Opening the capture window counts as a change, recorded or not.
     state_.modified = true;
     stopSound();
-    capturePosition.top = y() * Twips::kPerPixel;
-    capturePosition.left = x() * Twips::kPerPixel;
-    captureSaved = false;
+    bool saved = false;
     hide();
     {
-        frmCopy capture(workFiles_, this);
+        frmCopy capture(doc_, settings_, workFiles_, pos() * Twips::kPerPixel, this);
+        connect(&capture, &frmCopy::pictureSaved, this,
+                [this, &saved](int frame, const QString& name) {
+                    doc_.setFramePicture(frame, name);
+                    saved = true;
+                });
         capture.Form_Load();
         capture.runModal();
     }
     show();
-    if (captureSaved) {
+    if (saved) {
         rows_->DrawFrameRows(1);
     }
 }
@@ -47,19 +47,22 @@ void frmMaker::mnuCopy_Click() {
 void frmMaker::mnuPreview_Click() {
     stopSound();
     rows_->StorePageFields();
-    const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
+    const FrameSequence sequence = doc_.CheckFrameSequence();
     if (sequence.count < 1) {
         showMovieMessage(sequence.message);
         return;
     }
-    movieDoc().frameCount = sequence.count;
+    // The player still finds the editor's files through the process's work
+    // folder, until it is given the folder as the editor is.
+    WorkFolder::setPath(workFolder());
+    doc_.frameCount = sequence.count;
     frmMovie::RunPreview(this);
-    movieDoc().frameCount = MovieDoc::kEditorSlots;
+    doc_.frameCount = MovieDoc::kEditorSlots;
     previewMode = false;
 }
 
 void frmMaker::mnuOption_Click() {
-    frmOption options(workFiles_, this);
+    frmOption options(settings_, workFiles_, this);
     options.exec();
 }
 

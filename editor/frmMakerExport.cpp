@@ -8,8 +8,6 @@
 #include "export/ExportFormat.h"
 #include "export/MovieExporter.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/MovieScript.h"
-#include "moviefile/WorkFolder.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -42,12 +40,12 @@ void frmMaker::mnuExport_Click() {
     }
     stopSound();
     rows_->StorePageFields();
-    const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
+    const FrameSequence sequence = doc_.CheckFrameSequence();
     if (sequence.count < 1) {
         showMovieMessage(sequence.message);
         return;
     }
-    const MovieDoc& doc = movieDoc();
+    const MovieDoc& doc = doc_;
     QString target =
         FileDialogs::DialogSave(this, startFolder(doc), exportFilter(), QStringLiteral("mp4"));
     if (target.isEmpty()) {
@@ -63,7 +61,7 @@ void frmMaker::mnuExport_Click() {
     movie.frames.assign(doc.frames.begin() + 1, doc.frames.begin() + 1 + sequence.count);
     movie.advanceMode = doc.advanceMode;
     movie.loopFlag = doc.loopFlag;
-    movie.folder = WorkFolder::path();
+    movie.folder = workFolder();
 
     QProgressDialog window(
         QStringLiteral("%1 に書き出しています...").arg(QFileInfo(target).fileName()),

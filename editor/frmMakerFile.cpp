@@ -13,7 +13,7 @@
 #include "moviefile/MovieMessages.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/PackageSave.h"
-#include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 
 #include <QApplication>
@@ -39,18 +39,12 @@ QString withoutTrailingSlash(QString folder) {
 
 void frmMaker::startNewMovie() {
     clearWorkFolder();
-    MovieDoc& doc = movieDoc();
-    doc.frameCount = MovieDoc::kEditorSlots;
     state_.pageBase = 0;
-    doc.resetFrames(MovieDoc::kEditorSlots);
-    doc.loopWaitSeconds = 10;
-    doc.loopFlag = 0;
-    doc.advanceMode = 0;
+    doc_.beginEditorMovie();
     rows_->clearPictures();
     rows_->showMovieSettings();
-    doc.packagePath.clear();
+    doc_.clearPackage(settings_.saveFolder);
     showCaption();
-    doc.packageFolder = appSettings().saveFolder + QLatin1Char('/');
     rows_->DrawFrameRows(1);
     state_.modified = false;
 }
@@ -76,8 +70,8 @@ void frmMaker::mnuFOpen_Click() {
             return;
         }
     }
-    const QString path = FileDialogs::DialogRead(
-        this, withoutTrailingSlash(movieDoc().packageFolder), FileDialogs::packageFilter());
+    const QString path = FileDialogs::DialogRead(this, withoutTrailingSlash(doc_.packageFolder),
+                                                 FileDialogs::packageFilter());
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return;
     }
@@ -87,23 +81,21 @@ void frmMaker::mnuFOpen_Click() {
     }
     showCaption();
     state_.modified = false;
-    const int mode = movieDoc().advanceMode;
+    const int mode = doc_.advanceMode;
     rows_->optJidou[mode >= 0 && mode <= 2 ? mode : 0]->setFocus();
 }
 
 bool frmMaker::OpenPackageInEditor(const QString& path) {
-    MovieDoc& doc = movieDoc();
+    MovieDoc& doc = doc_;
     auto giveUp = [this](MovieMessage message, const QString& detail = {}) {
         showMovieMessage(message, detail);
         // The editor stays: a new, empty movie rather than a half-loaded one.
         startNewMovie();
         return false;
     };
-    doc.packagePath = QString(path).remove(QLatin1Char('"'));
-    if (!QFileInfo(doc.packagePath).isFile()) {
+    if (!doc.setPackagePath(path)) {
         return giveUp(MovieMessage::InvalidPackage01);
     }
-    doc.packageFolder = doc.packagePath.left(doc.packagePath.lastIndexOf(QLatin1Char('/')) + 1);
     state_.pageBase = 0;
     doc.resetFrames(MovieDoc::kEditorSlots);
     // Everything is unpacked into a folder of the editor's own first and
@@ -117,8 +109,8 @@ bool frmMaker::OpenPackageInEditor(const QString& path) {
         return giveUp(MovieMessage::InvalidPackage02);
     }
     const QTemporaryDir& unpacked = *unpackedFolder;
-    const MovieScript::ReadResult read =
-        MovieScript::ReadMovieScript(MovieScript::ForEditor, unpacked.path());
+    const MovieScript::ReadResult read = MovieScript::ReadPackageScript(
+        doc.packagePath, unpacked.path(), MovieScript::ForEditor, doc);
     if (read.newerVersion) {
         showMovieMessage(MovieMessage::NewerVersion);
     }
@@ -169,7 +161,7 @@ bool frmMaker::OpenPackageInEditor(const QString& path) {
 
 bool frmMaker::mnuFUwaSave_Click() {
     stopSound();
-    const QString path = movieDoc().packagePath;
+    const QString path = doc_.packagePath;
     if (path.isEmpty()) {
         return mnuFBetuSave_Click();
     }
@@ -184,12 +176,13 @@ bool frmMaker::mnuFUwaSave_Click() {
 bool frmMaker::mnuFBetuSave_Click() {
     stopSound();
     const QString path =
-        FileDialogs::DialogSave(this, withoutTrailingSlash(movieDoc().packageFolder),
+        FileDialogs::DialogSave(this, withoutTrailingSlash(doc_.packageFolder),
                                 FileDialogs::packageFilter(), QStringLiteral("sdw"));
     if (path.isEmpty() || !SavePackage(path)) {
         return false;
     }
-    movieDoc().packagePath = path;
+    // The dialogs go on starting where they did.
+    doc_.packagePath = path;
     showCaption();
     state_.modified = false;
     return true;
@@ -197,7 +190,7 @@ bool frmMaker::mnuFBetuSave_Click() {
 
 bool frmMaker::SavePackage(const QString& path) {
     rows_->StorePageFields();
-    const MovieScript::FrameSequence sequence = MovieScript::CheckFrameSequence();
+    const FrameSequence sequence = doc_.CheckFrameSequence();
     if (sequence.count < 1) {
         showMovieMessage(sequence.message);
         return false;
@@ -216,7 +209,7 @@ bool frmMaker::SavePackage(const QString& path) {
     MPRO_BAR::ShowProgress(bar, 0);
     QCoreApplication::processEvents();
     const PackageSave::SaveResult result = PackageSave::SavePackage(
-        path, sequence.count, settings,
+        doc_, workFolder(), path, sequence.count, settings,
         [bar](int percent) {
             MPRO_BAR::ShowProgress(bar, percent);
             QCoreApplication::processEvents();

@@ -1,12 +1,10 @@
-// The row menu's frame commands (insert, delete, external edit) and the
-// rows' sound audition buttons.
+// The row menu's frame commands: insert, delete and external edit.
 #include "frmMaker.h"
 
 #include "common/MTSK_DOUKI.h"
 #include "common/MTSK_Path.h"
 #include "common/MessageBox.h"
 #include "common/Twips.h"
-#include "editor/frames/EditorIcons.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
 #include "editor/frames/PictureImport.h"
@@ -14,11 +12,9 @@
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/WorkFolder.h"
-#include "player/MMidPlay.h"
 
 #include <QAction>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -32,10 +28,6 @@ void frmMaker::connectFrameCommands() {
             Qt::QueuedConnection);
     connect(mnuBmpAdd, &QAction::triggered, this, &frmMaker::mnuBmpAdd_Click);
     connect(mnuBmpDel, &QAction::triggered, this, &frmMaker::mnuBmpDel_Click);
-    for (int r = 0; r < FrameRows::kRows; ++r) {
-        connect(rows_->cmdSound[r], &QToolButton::clicked, this, [this, r] { cmdSound_Click(r); });
-    }
-    connect(tmrMidPlay, &QTimer::timeout, this, &frmMaker::tmrMidPlay_Timer);
 }
 
 int frmMaker::selectedFrame() const {
@@ -67,48 +59,32 @@ void frmMaker::SetEditControlsEnabled(bool enabled) {
 
 void frmMaker::mnuBmpAdd_Click() {
     stopSound();
-    MovieDoc& doc = movieDoc();
-    const int last = doc.lastSlot();
-    const int k = selectedFrame();
-    if (!doc.hasSlot(k)) {
-        return;
-    }
-    if (!doc.frames[last].pictureFile.isEmpty()) {
-        MessageBox::show(this, QStringLiteral("既に１００件あるみたいなので挿入できません"),
-                         QStringLiteral("挿入中止"), MessageBox::Icon::Information);
-        return;
-    }
     // Whatever the last slot held without a picture (a sound, a wait) gives
     // way; its file stays in the work folder.
-    for (int i = last; i > k; --i) {
-        doc.frames[i] = doc.frames[i - 1];
+    switch (doc_.insertFrame(selectedFrame())) {
+        case MovieDoc::InsertResult::NoSuchSlot:
+            return;
+        case MovieDoc::InsertResult::TableFull:
+            MessageBox::show(this, QStringLiteral("既に１００件あるみたいなので挿入できません"),
+                             QStringLiteral("挿入中止"), MessageBox::Icon::Information);
+            return;
+        case MovieDoc::InsertResult::Inserted:
+            break;
     }
-    doc.frames[k] = FrameEntry();
     rows_->DrawFrameRows(state_.selectedRow + 1);
     state_.modified = true;
 }
 
 void frmMaker::mnuBmpDel_Click() {
     stopSound();
-    MovieDoc& doc = movieDoc();
-    const int last = doc.lastSlot();
-    const int k = selectedFrame();
-    if (!doc.hasSlot(k)) {
+    const std::optional<FrameEntry> removed = doc_.removeFrame(selectedFrame());
+    if (!removed) {
         return;
     }
     // A file another frame still names stays: deleting this frame must not
     // take that frame's picture or sound with it.
-    const FrameEntry removed = doc.frames[k];
-    if (!removed.pictureFile.isEmpty()) {
-        FrameFiles::ReleaseFile(doc, removed.pictureFile, k, workFiles_);
-    }
-    if (!removed.soundFile.isEmpty() && removed.soundFile != removed.pictureFile) {
-        FrameFiles::ReleaseFile(doc, removed.soundFile, k, workFiles_);
-    }
-    for (int i = k; i < last; ++i) {
-        doc.frames[i] = doc.frames[i + 1];
-    }
-    doc.frames[last] = FrameEntry();
+    FrameFiles::ReleaseFile(doc_, removed->pictureFile, 0, workFiles_);
+    FrameFiles::ReleaseFile(doc_, removed->soundFile, 0, workFiles_);
     rows_->DrawFrameRows(state_.selectedRow + 1);
     state_.modified = true;
 }
@@ -116,11 +92,11 @@ void frmMaker::mnuBmpDel_Click() {
 void frmMaker::mnuBmpEdit_Click() {
     const int k = selectedFrame();
     const int row = state_.selectedRow;
-    const MovieDoc& doc = movieDoc();
+    const MovieDoc& doc = doc_;
     if (!doc.hasSlot(k) || !WorkFolder::isBareFileName(doc.frames[k].pictureFile)) {
         return;
     }
-    const QString path = WorkFolder::filePath(doc.frames[k].pictureFile);
+    const QString path = workFolder() + u'/' + doc.frames[k].pictureFile;
     const QStringList program = MTSK_Path::FindAssociatedProgram(path);
     if (program.isEmpty()) {
         return;
@@ -133,7 +109,7 @@ void frmMaker::mnuBmpEdit_Click() {
 
     const QPointer<frmMaker> self(this);
     const QDateTime started = QDateTime::currentDateTime();
-    MTSK_DOUKI::RunAndWait(program, WorkFolder::path());
+    MTSK_DOUKI::RunAndWait(program, workFolder());
     if (self.isNull()) {
         return;
     }
@@ -144,55 +120,15 @@ void frmMaker::mnuBmpEdit_Click() {
     // the picture editor saved in its place: it is still the frame's own.
     // Other rows of the page that show the same file show the edit too.
     ThumbnailCache::shared().forget(path);
-    const QString name = movieDoc().frames[k].pictureFile;
+    const QString name = doc_.frames[k].pictureFile;
     workFiles_.reclaim(name);
     for (int r = 0; r < FrameRows::kRows; ++r) {
         const int n = rows_->frameOf(r);
-        if (r == row || (movieDoc().hasSlot(n) && movieDoc().frames[n].inUse &&
-                         movieDoc().frames[n].pictureFile == name)) {
+        if (r == row ||
+            (doc_.hasSlot(n) && doc_.frames[n].inUse && doc_.frames[n].pictureFile == name)) {
             rows_->showThumbnail(r, n);
         }
     }
     SetEditControlsEnabled(true);
     state_.modified = true;
-}
-
-void frmMaker::setSoundIcons(bool playing) {
-    const QPixmap icon = playing ? EditorIcons::soundStop() : EditorIcons::soundPlay();
-    for (QToolButton* button : rows_->cmdSound) {
-        button->setIcon(icon);
-    }
-}
-
-void frmMaker::cmdSound_Click(int index) {
-    if (MMidPlay::PollSound(*tmrMidPlay)) {
-        // The timer's next tick finds the sound gone and gives the icons back.
-        stopSound();
-        return;
-    }
-    // A sound that ended just before this click was seen here, not by the
-    // timer, which the poll has now stopped: its icons come back here.
-    setSoundIcons(false);
-    const QString name = rows_->txtSound[index]->text();
-    if (name.trimmed().isEmpty() || !WorkFolder::isBareFileName(name)) {
-        return;
-    }
-    const QString path = WorkFolder::filePath(name);
-    if (!QFileInfo(path).isFile()) {
-        return;
-    }
-    setSoundIcons(true);
-    stopSound();
-    if (!MMidPlay::PlaySound(path, *tmrMidPlay)) {
-        // No timer runs to put the play icons back, so they come back now.
-        setSoundIcons(false);
-        return;
-    }
-    rows_->cmdSound[index]->setIcon(EditorIcons::soundStop());
-}
-
-void frmMaker::tmrMidPlay_Timer() {
-    if (!MMidPlay::PollSound(*tmrMidPlay)) {
-        setSoundIcons(false);
-    }
 }

@@ -2,9 +2,7 @@
 
 #include "CommandLine.h"
 #include "ExtractionCheck.h"
-#include "MCHAR_CHK.h"
 #include "MLha.h"
-#include "MMojiTikanAll.h"
 #include "MovieDoc.h"
 #include "PreviewMode.h"
 #include "WorkFolder.h"
@@ -88,24 +86,12 @@ MovieMessage PrepareWorkAndPackage() {
     WorkFolder::setPath(*folder);
 
     MovieDoc& doc = movieDoc();
-    QString package = CommandLine::get();
-    if (package.isEmpty()) {
-        doc.packagePath.clear();
-        doc.packageFolder = DefaultFolder() + u'/';
+    if (CommandLine::get().isEmpty()) {
+        doc.clearPackage(DefaultFolder());
         return MovieMessage::None;
     }
-    MMojiTikanAll::ReplaceAllText(true, package, QStringLiteral("\""), QString(), false);
-    const QFileInfo info(package);
-    if (package.isEmpty() || !info.isFile()) {
-        return MovieMessage::InvalidPackage;
-    }
-    // Absolute, so that a dialog changing the current folder cannot move it.
-    doc.packagePath = info.absoluteFilePath();
-    int position = 0;
-    int count = 0;
-    MCHAR_CHK::FindTextPos(true, doc.packagePath, QStringLiteral("/"), position, count);
-    doc.packageFolder = doc.packagePath.left(position);
-    return MovieMessage::None;
+    return doc.setPackagePath(CommandLine::get()) ? MovieMessage::None
+                                                  : MovieMessage::InvalidPackage;
 }
 
 FramePicture LoadFramePicture(int k, bool deleteAfter, bool extractFirst) {

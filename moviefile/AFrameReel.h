@@ -10,9 +10,9 @@
 // helpers.
 namespace AFrameReel {
 
-// Run first by the player (outside preview) and the editor: makes the
-// run's private work folder current and takes the package from the command
-// line, double quotes removed. Returns InvalidPackage when the command
+// Run first by the player (outside preview): makes the run's private work
+// folder current and takes the package from the command line, double
+// quotes removed (MovieDoc::setPackagePath). Returns InvalidPackage when the command
 // line names no existing file (the caller shows it and ends the program)
 // or when no work folder can be made; None otherwise.
 MovieMessage PrepareWorkAndPackage();

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "MovieMessages.h"
+
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // One frame slot of the movie: a picture shown for a while, maybe a sound.
@@ -13,8 +16,15 @@ struct FrameEntry {
     QString soundFile;
 };
 
-// The movie being played or edited, one per process. Slots are numbered
-// from 1; slot 0 exists and never holds a frame.
+// Whether the used frames are an unbroken run from slot 1.
+struct FrameSequence {
+    int count = 0;  // n when slots 1 to n are the frames, 0 when none, -1 on a gap
+    MovieMessage message = MovieMessage::None;  // NoFrames or GapInFrames
+};
+
+// The movie being played or edited. Slots are numbered from 1; slot 0
+// exists and never holds a frame. The windows change it only through these
+// operations and its plain fields.
 struct MovieDoc {
     static constexpr int kEditorSlots = 100;
     static constexpr int kProgramMajorVersion = 3;
@@ -34,7 +44,40 @@ struct MovieDoc {
     // The number of the highest slot, 0 when there is none.
     int lastSlot() const { return frames.empty() ? 0 : static_cast<int>(frames.size()) - 1; }
     bool hasSlot(int k) const { return k >= 1 && k <= lastSlot(); }
+
+    // An empty movie in the editor's 100 slots, with a new movie's settings;
+    // the package fields stay.
+    void beginEditorMovie();
+
+    // Takes `path`, double quotes removed, as the package, and its folder as
+    // packageFolder. False, with nothing changed, when no file is there.
+    bool setPackagePath(const QString& path);
+    // No package: file dialogs start in `folder`.
+    void clearPackage(const QString& folder);
+
+    enum class InsertResult { Inserted, TableFull, NoSuchSlot };
+    // An empty frame at slot k, the frames from k on one slot further. Full
+    // when the last slot holds a picture; whatever else it held gives way.
+    InsertResult insertFrame(int k);
+    // Takes slot k out, the frames after it one slot up, and returns what it
+    // held. Its files are the caller's to release.
+    std::optional<FrameEntry> removeFrame(int k);
+    // Slot k shows the picture `name` from now on; its wait and sound stay.
+    void setFramePicture(int k, const QString& name);
+
+    // The highest slot in use up to slot 100, 0 for none.
+    int highestFrameInUse() const;
+    // The slot a frame added after the others takes: 1 for an empty table,
+    // 101 when slot 100 is in use.
+    int nextFreeFrame() const { return highestFrameInUse() + 1; }
+    // True when a slot other than `exceptSlot` names `name` as its picture
+    // or sound.
+    bool namesFile(const QString& name, int exceptSlot = 0) const;
+    // Checks that the frames are an unbroken run from slot 1, as a save and
+    // a preview need them.
+    FrameSequence CheckFrameSequence() const;
 };
 
-// The process's movie, shared by the editor and the player.
+// The process's movie. Only the player still reads it; every other window
+// gets its movie passed in.
 MovieDoc& movieDoc();

@@ -60,11 +60,9 @@ struct ReadResult {
 ReadResult ReadPackageScript(const QString& package, const QString& folder, ScriptMode mode,
                              MovieDoc& doc);
 
-// The same for movieDoc() and its packagePath, into folder (the work folder
-// when none is given). The player then ends on a failure, the editor
-// carries on.
+// The same for movieDoc() and its packagePath, into the process's work
+// folder: the player's, until it reads its movie through ReadPackageScript.
 ReadResult ReadMovieScript(ScriptMode mode);
-ReadResult ReadMovieScript(ScriptMode mode, const QString& folder);
 
 // Reads script text (CP932 or UTF-8) into doc; doc changes only on success.
 ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc);
@@ -84,17 +82,9 @@ struct ScriptSettings {
 std::optional<QByteArray> FormatMovieScript(int n, const ScriptSettings& settings,
                                             const MovieDoc& doc);
 
-// Writes movieDoc()'s script for frames 1 to n into folder. False when
-// nothing complete could be written; no partial script is left behind.
-bool WriteMovieScript(int n, const QString& folder, const ScriptSettings& settings);
-
-struct FrameSequence {
-    int count = 0;  // n when slots 1 to n are the frames, 0 when none, -1 on a gap
-    MovieMessage message = MovieMessage::None;  // NoFrames or GapInFrames
-};
-
-// Checks that movieDoc()'s frames are an unbroken run from slot 1.
-FrameSequence CheckFrameSequence();
-FrameSequence CheckFrameSequence(const MovieDoc& doc);
+// Writes doc's script for frames 1 to n into folder. False when nothing
+// complete could be written; no partial script is left behind.
+bool WriteMovieScript(const MovieDoc& doc, int n, const QString& folder,
+                      const ScriptSettings& settings);
 
 }  // namespace MovieScript

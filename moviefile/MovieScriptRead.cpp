@@ -211,12 +211,8 @@ ReadResult ReadPackageScript(const QString& package, const QString& folder, Scri
 }
 
 ReadResult ReadMovieScript(ScriptMode mode) {
-    return ReadMovieScript(mode, WorkFolder::path());
-}
-
-ReadResult ReadMovieScript(ScriptMode mode, const QString& folder) {
     MovieDoc& doc = movieDoc();
-    return ReadPackageScript(doc.packagePath, folder, mode, doc);
+    return ReadPackageScript(doc.packagePath, WorkFolder::path(), mode, doc);
 }
 
 }  // namespace MovieScript

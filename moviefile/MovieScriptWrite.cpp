@@ -74,8 +74,9 @@ std::optional<QByteArray> FormatMovieScript(int n, const ScriptSettings& setting
     return storedText(text);
 }
 
-bool WriteMovieScript(int n, const QString& folder, const ScriptSettings& settings) {
-    const auto bytes = FormatMovieScript(n, settings, movieDoc());
+bool WriteMovieScript(const MovieDoc& doc, int n, const QString& folder,
+                      const ScriptSettings& settings) {
+    const auto bytes = FormatMovieScript(n, settings, doc);
     if (!bytes) {
         return false;
     }
@@ -89,27 +90,6 @@ bool WriteMovieScript(int n, const QString& folder, const ScriptSettings& settin
         return false;
     }
     return file.commit();
-}
-
-FrameSequence CheckFrameSequence(const MovieDoc& doc) {
-    const int last = std::min(doc.lastSlot(), MovieDoc::kEditorSlots);
-    int m = 0;
-    while (m < last && doc.frames[static_cast<size_t>(m + 1)].inUse) {
-        ++m;
-    }
-    for (int k = m + 1; k <= last; ++k) {
-        if (doc.frames[static_cast<size_t>(k)].inUse) {
-            return {-1, MovieMessage::GapInFrames};
-        }
-    }
-    if (m == 0) {
-        return {0, MovieMessage::NoFrames};
-    }
-    return {m, MovieMessage::None};
-}
-
-FrameSequence CheckFrameSequence() {
-    return CheckFrameSequence(movieDoc());
 }
 
 }  // namespace MovieScript

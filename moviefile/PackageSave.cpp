@@ -2,11 +2,9 @@
 
 #include "moviefile/AFrameReel.h"
 #include "moviefile/MLha.h"
-#include "moviefile/MovieDoc.h"
 #include "moviefile/PackageNames.h"
 #include "moviefile/ParallelStore.h"
 #include "moviefile/TemporaryPackage.h"
-#include "moviefile/WorkFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,16 +16,23 @@
 namespace PackageSave {
 namespace {
 
+// A frame's file in the work folder; names are bare, never a path of
+// their own (QDir::filePath would take an absolute one as it is).
+QString inFolder(const QString& folder, const QString& name) {
+    return folder + u'/' + name;
+}
+
 // The files frames 1 to n bring into the package: every picture, and each
 // sound the work folder still holds.
-QStringList unstorableNames(const MovieDoc& doc, int n) {
+
+QStringList unstorableNames(const MovieDoc& doc, const QString& work, int n) {
     QStringList pictures;
     QStringList sounds;
     for (int k = 1; k <= n; ++k) {
         const FrameEntry& frame = doc.frames[k];
         pictures << frame.pictureFile;
         if (!frame.soundFile.trimmed().isEmpty() &&
-            QFileInfo(WorkFolder::filePath(frame.soundFile)).isFile()) {
+            QFileInfo(inFolder(work, frame.soundFile)).isFile()) {
             sounds << frame.soundFile;
         }
     }
@@ -36,10 +41,10 @@ QStringList unstorableNames(const MovieDoc& doc, int n) {
 
 }  // namespace
 
-SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
+SaveResult SavePackage(const MovieDoc& doc, const QString& workFolder, const QString& path, int n,
+                       const MovieScript::ScriptSettings& settings,
                        const std::function<void(int)>& progress, const QString& scriptFolder) {
-    const MovieDoc& doc = movieDoc();
-    if (const QStringList names = unstorableNames(doc, n); !names.isEmpty()) {
+    if (const QStringList names = unstorableNames(doc, workFolder, n); !names.isEmpty()) {
         return SaveResult{false, MovieMessage::UnstorableNames, names.join(QStringLiteral("\r\n"))};
     }
     TemporaryPackage package(path);
@@ -50,7 +55,7 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
     }
 
     const QString script = QDir(scriptFolder).filePath(MovieScript::kScriptName);
-    if (!MovieScript::WriteMovieScript(n, scriptFolder, settings)) {
+    if (!MovieScript::WriteMovieScript(doc, n, scriptFolder, settings)) {
         return fail(MovieMessage::SaveFailed);
     }
     const int stored = MLha::StoreInPackage(temporary, script, true);
@@ -73,7 +78,7 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
             return -1;
         }
         indexOf.insert(name, static_cast<int>(files.size()));
-        files.append(WorkFolder::filePath(name));
+        files.append(inFolder(workFolder, name));
         return static_cast<int>(files.size()) - 1;
     };
     for (int k = 1; k <= n; ++k) {
@@ -89,7 +94,7 @@ SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSett
     float done = 0;
     for (int k = 1; k <= n; ++k) {
         const FrameEntry& frame = doc.frames[k];
-        if (!QFileInfo(WorkFolder::filePath(frame.pictureFile)).isFile()) {
+        if (!QFileInfo(inFolder(workFolder, frame.pictureFile)).isFile()) {
             return fail(MovieMessage::SaveFileMissing);
         }
         if (members[k].picture >= 0 &&

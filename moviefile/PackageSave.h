@@ -1,5 +1,6 @@
 #pragma once
 
+#include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/MovieScript.h"
 
@@ -18,8 +19,9 @@ struct SaveResult {
     QString detail;  // the names a refused save could not store
 };
 
-// Stores frames 1 to n of movieDoc() into a package at path, calling
-// progress with the whole percentage after each frame. The package is
+// Stores frames 1 to n of doc, their files taken from workFolder, into a
+// package at path, calling progress with the whole percentage after each
+// frame. The package is
 // written beside the target under a temporary name and renamed over it only
 // when every member is stored, so a failed save leaves an earlier package
 // exactly as it was; the temporary package goes however the save ends, the
@@ -27,7 +29,8 @@ struct SaveResult {
 // Names the package could not give back unchanged refuse the save before
 // anything is written. The script is written in scriptFolder, a folder of
 // the program's own, never among the user's files.
-SaveResult SavePackage(const QString& path, int n, const MovieScript::ScriptSettings& settings,
+SaveResult SavePackage(const MovieDoc& doc, const QString& workFolder, const QString& path, int n,
+                       const MovieScript::ScriptSettings& settings,
                        const std::function<void(int percent)>& progress,
                        const QString& scriptFolder);
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // The editor's own settings: its window position, the two folders and the
-// capture window's options. One per process, read when the editor loads and
-// written when it closes.
+// capture window's options. Read when the editor loads and written when it
+// closes; the capture window and the options dialog get them passed in.
 struct AppSettings {
     // Window position in twips; kPositionNotSet makes the editor centre itself.
     static constexpr std::int32_t kPositionNotSet = -1000;
@@ -22,7 +22,3 @@ struct AppSettings {
 
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
 };
-
-// The process-wide settings shared by the editor, the capture window and the
-// options dialog.
-AppSettings& appSettings();

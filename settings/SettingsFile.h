@@ -43,13 +43,13 @@ QByteArray SettingsText(const AppSettings& settings);
 // holds. A missing or unreadable file, or anything but a plain file in its
 // place (a FIFO is never waited on), leaves the defaults; nothing is
 // reported. The capture options keep their values unless the file has them.
-void ReadSettings(AppSettings& settings = appSettings());
+void ReadSettings(AppSettings& settings);
 
 // Replaces the settings file. The new text is written beside it and renamed
 // over it, so a failed write leaves the old file whole. A link is written
 // through to the plain file it leads to; a link to anything else, a broken
 // link, or a FIFO or folder in the file's place is left alone. False on
 // failure.
-bool WriteSettings(const AppSettings& settings = appSettings());
+bool WriteSettings(const AppSettings& settings);
 
 }  // namespace SettingsFile

@@ -1,7 +1,6 @@
 #include "system/frmOption.h"
 
 #include "common/MessageBox.h"
-#include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 #include "settings/WorkFolderChoice.h"
@@ -54,7 +53,8 @@ QString executablePath() {
 
 }  // namespace
 
-frmOption::frmOption(WorkFolderSession& files, QWidget* parent) : QDialog(parent), files_(files) {
+frmOption::frmOption(AppSettings& settings, WorkFolderSession& files, QWidget* parent)
+    : QDialog(parent), settings_(settings), files_(files) {
     using namespace OptionTexts;
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(kCaption);
@@ -134,9 +134,9 @@ frmOption::frmOption(WorkFolderSession& files, QWidget* parent) : QDialog(parent
 
 void frmOption::Form_Load() {
     // Paths read from their start, as in any folder box.
-    txtSagyou->setText(appSettings().workFolder);
+    txtSagyou->setText(settings_.workFolder);
     txtSagyou->setCursorPosition(0);
-    txtHozon->setText(appSettings().saveFolder);
+    txtHozon->setText(settings_.saveFolder);
     txtHozon->setCursorPosition(0);
 }
 
@@ -258,12 +258,8 @@ void frmOption::OKButton_Click() {
     if (!acceptWorkFolder(work, save)) {
         return;
     }
-    AppSettings& settings = appSettings();
-    settings.workFolder = work;
-    settings.saveFolder = save;
-    // The editor keeps its files where WorkFolder points: the files just
-    // moved must be found there.
-    WorkFolder::setPath(files_.isOpen() ? files_.folder() : work);
+    settings_.workFolder = work;
+    settings_.saveFolder = save;
     accept();
 }
 

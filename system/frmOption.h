@@ -8,6 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class WorkFolderSession;
+struct AppSettings;
 
 // The options dialog's texts.
 namespace OptionTexts {
@@ -59,16 +60,15 @@ inline const QString kPicturesNotMoved = QStringLiteral(
 
 }  // namespace OptionTexts
 
-// The modal options dialog: the work and save folders of appSettings(), and
+// The modal options dialog: the work and save folders of `settings`, and
 // the registration of the package type. Folders change only on a
-// successful OK, and a new work folder becomes the process's work folder
-// at once, the editor's files moving along through `files`; the
-// association buttons act at once.
+// successful OK, and a new work folder is taken at once, the editor's files
+// moving along through `files`; the association buttons act at once.
 class frmOption : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmOption(WorkFolderSession& files, QWidget* parent = nullptr);
+    frmOption(AppSettings& settings, WorkFolderSession& files, QWidget* parent = nullptr);
 
     QGroupBox* Frame2 = nullptr;
     QLineEdit* txtSagyou = nullptr;
@@ -96,5 +96,6 @@ private:
     bool acceptWorkFolder(const QString& work, const QString& save);
     void refuse(const QString& text);
 
+    AppSettings& settings_;
     WorkFolderSession& files_;
 };

@@ -1,22 +1,11 @@
 #include "CaptureFiles.h"
 
 #include "capture/MPIC_256GEN.h"
-#include "moviefile/FrameFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace CaptureFiles {
-
-int NextFrameNo(const MovieDoc& doc) {
-    int highest = 0;
-    for (int row = 1; row <= MovieDoc::kEditorSlots && row <= doc.lastSlot(); ++row) {
-        if (doc.frames[static_cast<size_t>(row)].inUse) {
-            highest = row;
-        }
-    }
-    return highest + 1;
-}
 
 QString CaptureFileName(int n) {
     return QStringLiteral("SW%1.bmp").arg(n, 3, 10, QLatin1Char('0'));
@@ -34,7 +23,7 @@ std::optional<QString> FirstFreeName(const QString& folder, const MovieDoc& doc)
         }
         // A frame may name a file that went missing; a capture must not
         // become that frame's picture as well.
-        if (FrameFiles::IsNamedByOtherFrame(doc, name, 0)) {
+        if (doc.namesFile(name)) {
             continue;
         }
         return name;

@@ -14,10 +14,6 @@ namespace CaptureFiles {
 // The highest capture number; "SW999.bmp" is the last name.
 constexpr int kLastNumber = 999;
 
-// The row the next capture takes: one more than the highest row in use, so
-// 1 for an empty table and 101 when row 100 is in use.
-int NextFrameNo(const MovieDoc& doc);
-
 // "SW" + n in three digits + ".bmp".
 QString CaptureFileName(int n);
 

@@ -1,11 +1,11 @@
 // The capture window's controls, its opening and closing, and the buttons;
-// the timed capture itself is in frmCopyCapture.cpp.
+// the timed capture is in frmCopyCapture.cpp, how the window keeps out of
+// the way in frmCopyWindow.cpp.
 #include "frmCopy.h"
 #include "common/Twips.h"
 
 #include "capture/MH_COPY.h"
 #include "capture/window/CaptureFiles.h"
-#include "capture/window/CaptureHandoff.h"
 #include "capture/window/CaptureIcons.h"
 #include "common/MFRM_FRONT.h"
 #include "common/MessageBox.h"
@@ -17,8 +17,6 @@
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QEvent>
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
@@ -27,7 +25,6 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QToolButton>
-#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -35,16 +32,6 @@
 namespace {
 
 constexpr int kLastDelay = 9;
-
-// A tooltip is a window of its own, which Qt takes a moment to hide: one
-// showing over this window when a capture starts would be in the copy.
-void hideToolTipAtOnce() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->inherits("QTipLabel")) {
-            window->hide();
-        }
-    }
-}
 
 QToolButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
                            const QString& tip) {
@@ -60,10 +47,14 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
 
 }  // namespace
 
-frmCopy::frmCopy(WorkFolderSession& files, QWidget* parent)
+frmCopy::frmCopy(const MovieDoc& doc, AppSettings& settings, WorkFolderSession& files,
+                 QPoint placeTwips, QWidget* parent)
     : QDialog(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      files_(files) {
+      doc_(doc),
+      settings_(settings),
+      files_(files),
+      place_(placeTwips) {
     setObjectName(QStringLiteral("frmCopy"));
     setWindowTitle(CopyTexts::kCaption);
     // The window never takes the focus, and Qt shows tooltips only in the
@@ -75,7 +66,7 @@ frmCopy::frmCopy(WorkFolderSession& files, QWidget* parent)
     tmrSleep->setObjectName(QStringLiteral("tmrSleep"));
     tmrSleep->setSingleShot(true);
     // Connected first, so it runs before the capture.
-    connect(tmrSleep, &QTimer::timeout, this, &hideToolTipAtOnce);
+    connect(tmrSleep, &QTimer::timeout, this, &frmCopy::hideToolTips);
     connect(tmrSleep, &QTimer::timeout, this, &frmCopy::tmrSleep_Timer);
 
     connect(cmdCopy, &QToolButton::clicked, this, &frmCopy::cmdCopy_Click);
@@ -92,15 +83,6 @@ frmCopy::frmCopy(WorkFolderSession& files, QWidget* parent)
 }
 
 frmCopy::~frmCopy() = default;
-
-int frmCopy::runModal() {
-    setWindowModality(Qt::ApplicationModal);
-    QEventLoop loop;
-    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
-    show();
-    loop.exec();
-    return result();
-}
 
 void frmCopy::createControls() {
     cmdCopy = pictureButton(this, "cmdCopy", CaptureIcons::record(), CopyTexts::kRecordTip);
@@ -183,10 +165,10 @@ void frmCopy::Form_Load() {
     moveToPosition();
     MFRM_FRONT::SetWindowTopmost(this, false);
 
-    nextFrameNo = CaptureFiles::NextFrameNo(movieDoc());
+    nextFrameNo = doc_.nextFreeFrame();
     showNextFrameNo();
 
-    const AppSettings& settings = appSettings();
+    const AppSettings& settings = settings_;
     // A hand-edited settings file may hold anything; show the nearest choice
     // the window offers.
     const int colour =
@@ -196,18 +178,6 @@ void frmCopy::Form_Load() {
     txtTim->setText(QString::number(delay));
     chkCopy->setChecked(settings.captureContinuous != 0);
     chkAct->setChecked(settings.captureActiveWindow != 0);
-}
-
-void frmCopy::moveToPosition() {
-    QPoint frame(std::max(0, capturePosition.left / Twips::kPerPixel),
-                 std::max(0, capturePosition.top / Twips::kPerPixel));
-    // Until its window exists Qt places the inside of it, not its frame:
-    // allow for a frame like the editor's, so the two frames line up.
-    if (!testAttribute(Qt::WA_WState_Created) && parentWidget() != nullptr) {
-        const QWidget* editor = parentWidget()->window();
-        frame += editor->geometry().topLeft() - editor->frameGeometry().topLeft();
-    }
-    move(frame);
 }
 
 void frmCopy::showNextFrameNo() {
@@ -292,7 +262,7 @@ void frmCopy::cmdEnd_Click() {
 }
 
 void frmCopy::Form_Unload() {
-    AppSettings& settings = appSettings();
+    AppSettings& settings = settings_;
     if (const int option = colourOption(); option >= 0) {
         settings.captureColor = static_cast<std::int16_t>(option);
     }
@@ -312,65 +282,4 @@ void frmCopy::done(int result) {
         Form_Unload();
     }
     QDialog::done(result);
-}
-
-bool frmCopy::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtTim) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            acceptFocusForTyping(true);
-        } else if (event->type() == QEvent::FocusIn) {
-            txtTim_GotFocus();
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void frmCopy::showEvent(QShowEvent* event) {
-    // Without a minimise box: minimised, the window would leave the program
-    // with nothing on screen, the editor being hidden. The hints alone do
-    // not do it everywhere (openbox keeps the box on utility windows), so X11
-    // window managers are also told this is a torn-off toolbar, which they
-    // never minimise. The window exists here but is not mapped yet: the
-    // attribute writes the type now, and Qt's xcb window reads the property
-    // again whenever the flags change.
-    constexpr int kToolbarWindowType = 0x000008;
-    if (QWindow* window = windowHandle()) {
-        window->setProperty("_q_xcb_wm_window_type", kToolbarWindowType);
-        setAttribute(Qt::WA_X11NetWmWindowTypeToolBar);
-    }
-    QDialog::showEvent(event);
-}
-
-void frmCopy::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    // Minimised anyway, by a window manager's key: back at once, or the
-    // program would have no window left to reach.
-    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        QTimer::singleShot(0, this, [this] {
-            if (isMinimized()) {
-                showNormal();
-            }
-        });
-    }
-}
-
-void frmCopy::acceptFocusForTyping(bool accept) {
-    // Only the topmost mode refuses the focus; a window without it types as
-    // any other.
-    if (!windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        return;
-    }
-    Qt::WindowFlags flags = windowFlags();
-    flags.setFlag(Qt::WindowDoesNotAcceptFocus, !accept);
-    if (flags == windowFlags()) {
-        return;
-    }
-    overrideWindowFlags(flags);
-    if (QWindow* window = windowHandle()) {
-        window->setFlags(flags);
-        if (accept) {
-            window->requestActivate();
-            txtTim->setFocus(Qt::MouseFocusReason);
-        }
-    }
 }

@@ -329,7 +329,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("sound.bmp"), pieChartFrame(), 1000, QStringLiteral("tune.mid")},
         {QStringLiteral("end.bmp"), endFrame(), 2500, QString()},
     };
-    MovieDoc& doc = movieDoc();
+    MovieDoc doc;
     doc.resetFrames(MovieDoc::kEditorSlots);
     for (size_t i = 0; i < frames.size(); ++i) {
         const Frame& frame = frames[i];
@@ -341,7 +341,7 @@ int main(int argc, char** argv) {
     }
     if (!writeFile(work.filePath(QStringLiteral("chime.wav")), chimeWave()) ||
         !writeFile(work.filePath(QStringLiteral("tune.mid")), tuneMidi()) ||
-        !MovieScript::WriteMovieScript(static_cast<int>(frames.size()), work.path(),
+        !MovieScript::WriteMovieScript(doc, static_cast<int>(frames.size()), work.path(),
                                        {true, 2, QStringLiteral("3")})) {
         std::fprintf(stderr, "make_demo: cannot write the movie's files\n");
         return 1;

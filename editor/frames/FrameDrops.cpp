@@ -90,11 +90,12 @@ bool moveIntoPlace(QTemporaryFile& copy, const QString& name, WorkFolderSession&
 
 // The name a dropped file takes in the work folder for frame k: its own
 // name, unless another frame or another file already has it.
-QString nameForFrame(const MovieDoc& doc, int k, const QString& wanted, const QString& current) {
-    if (wanted == current && !FrameFiles::IsNamedByOtherFrame(doc, wanted, k)) {
+QString nameForFrame(const MovieDoc& doc, const QString& folder, int k, const QString& wanted,
+                     const QString& current) {
+    if (wanted == current && !doc.namesFile(wanted, k)) {
         return wanted;
     }
-    return FrameFiles::UnusedName(doc, wanted);
+    return FrameFiles::UnusedName(doc, folder, wanted);
 }
 
 // Copies a dropped file into the work folder for frame k in place of its
@@ -114,7 +115,7 @@ std::optional<QString> takeDroppedFile(MovieDoc& doc, int k, const QString& path
     if (target == DropTarget::Picture) {
         wanted = PictureImport::BmpName(wanted);
     }
-    const QString name = nameForFrame(doc, k, wanted, old);
+    const QString name = nameForFrame(doc, files.folder(), k, wanted, old);
     if (!moveIntoPlace(*copy, name, files)) {
         return std::nullopt;
     }
@@ -213,7 +214,7 @@ void FrameRows::txtSound_OLEDragOver(int index, QDragMoveEvent* event) {
 
 bool FrameRows::picDat_OLEDragDrop(int index, const QMimeData* data) {
     const int k = frameOf(index);
-    MovieDoc& doc = movieDoc();
+    MovieDoc& doc = doc_;
     if ((isBusy && isBusy()) || !offersFiles(data) || !doc.hasSlot(k)) {
         return false;
     }
@@ -226,8 +227,7 @@ bool FrameRows::picDat_OLEDragDrop(int index, const QMimeData* data) {
             continue;
         }
         setModified();
-        frame.pictureFile = *name;
-        frame.inUse = true;
+        doc.setFramePicture(k, *name);
         showThumbnail(index, k);
         taken = true;
     }
@@ -236,7 +236,7 @@ bool FrameRows::picDat_OLEDragDrop(int index, const QMimeData* data) {
 
 bool FrameRows::txtSound_OLEDragDrop(int index, const QMimeData* data) {
     const int k = frameOf(index);
-    MovieDoc& doc = movieDoc();
+    MovieDoc& doc = doc_;
     if ((isBusy && isBusy()) || !offersFiles(data) || !doc.hasSlot(k)) {
         return false;
     }

@@ -1,54 +1,26 @@
 #pragma once
 
 #include "editor/frames/EditorState.h"
+#include "editor/frames/FrameRowControls.h"
 
-#include <QObject>
 #include <QPoint>
 
-#include <array>
 #include <functional>
 
-class PictureBox;
-class ProgressBox;
-class QButtonGroup;
-class QCheckBox;
 class QDragMoveEvent;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QMimeData;
-class QPushButton;
-class QRadioButton;
-class QToolButton;
-class QWidget;
 class WorkFolderSession;
+struct MovieDoc;
 
-// The editor's ten frame rows, the page controls and the playback options:
-// the view of the movie's frame table, ten frames a page. The controls are
-// children of the editor's client area, named as the editor's controls.
-class FrameRows : public QObject {
+// The view of the movie's frame table, ten frames a page: draws the rows
+// from the movie, turns the pages, takes what is typed and dropped on them
+// back into the movie, and asks for the row menu.
+class FrameRows : public FrameRowControls {
     Q_OBJECT
 
 public:
-    static constexpr int kRows = 10;
-
     // Files dropped on the rows enter the work folder through `files`.
-    FrameRows(QWidget* area, EditorState& state, WorkFolderSession& files);
-
-    std::array<PictureBox*, kRows> picDat{};
-    std::array<QLabel*, kRows> lblNo{};
-    std::array<QLineEdit*, kRows> txtWait{};
-    std::array<QLineEdit*, kRows> txtSound{};
-    std::array<QToolButton*, kRows> cmdSound{};
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdNext = nullptr;
-    QLabel* lblList = nullptr;
-    ProgressBox* picBar = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    std::array<QRadioButton*, 3> optJidou{};
-    QCheckBox* chkLoop = nullptr;
-    QLineEdit* txtLoop = nullptr;
-    QLabel* lblLoop = nullptr;
+    FrameRows(QWidget* area, MovieDoc& doc, EditorState& state, WorkFolderSession& files);
 
     void DrawFrameRows(int firstRow);
     void StorePageFields();
@@ -96,16 +68,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createRows(QWidget* area);
-    void createPageControls(QWidget* area);
-    void createOptions(QWidget* area);
     void enableDrops();
     bool routeDropEvent(QObject* watched, QEvent* event);
-    bool selectsAllOnClick(QObject* watched, QEvent* event);
     void setModified();
+    // The path of a bare name in the work folder.
+    QString workFile(const QString& name) const;
 
+    MovieDoc& doc_;
     EditorState& state_;
     WorkFolderSession& files_;
-    QWidget* area_;
-    QButtonGroup* jidouGroup_ = nullptr;
 };

@@ -6,7 +6,10 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MLha.h"
+#include "moviefile/MovieDoc.h"
+#include "moviefile/WorkFolderSession.h"
 #include "player/frmMovie.h"
+#include "settings/AppSettings.h"
 #include "tests/QtWait.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +30,7 @@ protected:
     void SetUp() override {
         ProgramEnd::resetForTests();
         ProgramEnd::setHandler([this](int code) { endCodes.push_back(code); });
-        launcher = new frmMain();
+        launcher = new frmMain({movieDoc(), settings, workFiles});
         launcher->setAttribute(Qt::WA_DeleteOnClose);
         launcher->show();
     }
@@ -37,6 +40,8 @@ protected:
         ProgramEnd::resetForTests();
     }
 
+    AppSettings settings;
+    WorkFolderSession workFiles;
     QPointer<frmMain> launcher;
     std::vector<int> endCodes;
 };

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "capture/MH_COPY.h"
-#include "capture/window/CaptureHandoff.h"
 #include "capture/window/frmCopy.h"
 #include "common/MessageBox.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 
@@ -18,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 // A capture window over a fresh movie, a fresh work folder and default
 // settings, with every box recorded instead of shown.
@@ -25,14 +25,8 @@ class CaptureWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(work.isValid());
-        WorkFolder::setPath(work.path());
         ASSERT_EQ(files.open(work.path()), WorkFolderSession::OpenResult::Opened);
-        appSettings() = AppSettings();
-        appSettings().workFolder = work.path();
-        movieDoc() = MovieDoc();
-        movieDoc().resetFrames(MovieDoc::kEditorSlots);
-        capturePosition = CapturePosition();
-        captureSaved = false;
+        settings.workFolder = work.path();
         MH_COPY::SetGrabber(nullptr);
         MessageBox::clearShownBoxes();
         MessageBox::setAutoAnswer(true);
@@ -45,19 +39,23 @@ protected:
         MessageBox::clearShownBoxes();
     }
 
-    // Opens the window as the editor does, but modeless, so the test goes on.
-    frmCopy& open() {
-        window = std::make_unique<frmCopy>(files);
+    // Opens the window as the editor does, at `placeTwips`, but modeless,
+    // so the test goes on; the captures it reports enter the movie.
+    frmCopy& open(QPoint placeTwips = {}) {
+        window = std::make_unique<frmCopy>(doc, settings, files, placeTwips);
+        QObject::connect(window.get(), &frmCopy::pictureSaved,
+                         [this](int frame, const QString& name) {
+                             doc.setFramePicture(frame, name);
+                             reported.emplace_back(frame, name);
+                         });
         window->Form_Load();
         window->show();
         return *window;
     }
 
-    static void useRows(int first, int last) {
+    void useRows(int first, int last) {
         for (int row = first; row <= last; ++row) {
-            movieDoc().frames[static_cast<size_t>(row)].inUse = true;
-            movieDoc().frames[static_cast<size_t>(row)].pictureFile =
-                QStringLiteral("row%1.bmp").arg(row);
+            doc.setFramePicture(row, QStringLiteral("row%1.bmp").arg(row));
         }
     }
 
@@ -91,6 +89,10 @@ protected:
     }
 
     QTemporaryDir work;
+    MovieDoc doc;
+    AppSettings settings;
     WorkFolderSession files;
     std::unique_ptr<frmCopy> window;
+    // What the window reported, in order: row and file name.
+    std::vector<std::pair<int, QString>> reported;
 };

@@ -134,8 +134,8 @@ protected:
 
     // Opens the capture window and waits until the window manager has it
     // on screen, kept on top.
-    frmCopy& openOnScreen() {
-        frmCopy& w = open();
+    frmCopy& openOnScreen(QPoint placeTwips = {}) {
+        frmCopy& w = open(placeTwips);
         EXPECT_TRUE(XTools::WaitFor([&] { return w.windowHandle()->isExposed(); }, 15000));
         EXPECT_TRUE(XTools::WaitFor(
             [&] { return NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }));
@@ -166,11 +166,10 @@ TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumb
     makeFile(QStringLiteral("SW001.bmp"));
     makeFile(QStringLiteral("SW002.bmp"));
     useRows(1, 4);
-    movieDoc().frames[5].waitMs = 2500;
-    movieDoc().frames[5].soundFile = QStringLiteral("bell.wav");
+    doc.frames[5].waitMs = 2500;
+    doc.frames[5].soundFile = QStringLiteral("bell.wav");
     // Right over the user's window: the copy must show the window below.
-    capturePosition = {(swatch.y() + 120) * 15, (swatch.x() + 100) * 15};
-    frmCopy& w = openOnScreen();
+    frmCopy& w = openOnScreen(QPoint((swatch.x() + 100) * 15, (swatch.y() + 120) * 15));
     const QRect place = w.frameGeometry();
     ASSERT_TRUE(place.intersects(swatch.geometry()));
     EXPECT_EQ(w.nextFrameNo, 5);
@@ -178,14 +177,15 @@ TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumb
     recordOnce(w);
     const QString saved = workFile(QStringLiteral("SW003.bmp"));
     ASSERT_TRUE(QFileInfo::exists(saved));
-    const FrameEntry& row = movieDoc().frames[5];
+    const FrameEntry& row = doc.frames[5];
     EXPECT_TRUE(row.inUse);
     EXPECT_EQ(row.pictureFile, QStringLiteral("SW003.bmp"));
     EXPECT_EQ(row.waitMs, 2500);
     EXPECT_EQ(row.soundFile, QStringLiteral("bell.wav"));
     EXPECT_EQ(w.nextFrameNo, 6);
     EXPECT_EQ(w.txtNo->text(), QStringLiteral("6"));
-    EXPECT_TRUE(captureSaved);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], std::make_pair(5, QStringLiteral("SW003.bmp")));
 
     const QImage picture(saved);
     ASSERT_FALSE(picture.isNull());
@@ -198,8 +198,8 @@ TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumb
     EXPECT_TRUE(XTools::WaitFor([&] { return w.frameGeometry() == place; }));
     EXPECT_TRUE(w.cmdCopy->isEnabled());
     EXPECT_FALSE(w.cmdStop->isEnabled());
-    EXPECT_EQ(capturePosition.left, place.x() * 15);
-    EXPECT_EQ(capturePosition.top, place.y() * 15);
+    EXPECT_EQ(w.placeTwips().x(), place.x() * 15);
+    EXPECT_EQ(w.placeTwips().y(), place.y() * 15);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
@@ -208,7 +208,6 @@ TEST_F(CaptureWindowX11, NoPixelOfTheWindowIsInItsOwnCapture) {
     // asked to move off the screen.
     const QImage empty = grabber_->grabScreen().picture;
     ASSERT_FALSE(empty.isNull());
-    capturePosition = {0, 0};
     frmCopy& w = openOnScreen();
     const QRect around = w.frameGeometry().adjusted(-8, -8, 8, 8) & empty.rect();
     ASSERT_NE(grabber_->grabScreen().picture.copy(around), empty.copy(around))
@@ -222,8 +221,7 @@ TEST_F(CaptureWindowX11, NoPixelOfTheWindowIsInItsOwnCapture) {
 }
 
 TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
-    capturePosition = {(swatch.y() + 150) * 15, (swatch.x() + 200) * 15};
-    frmCopy& w = openOnScreen();
+    frmCopy& w = openOnScreen(QPoint((swatch.x() + 200) * 15, (swatch.y() + 150) * 15));
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
     EXPECT_TRUE(XTools::WaitFor([&] { return IsStackedAbove(w.winId(), swatch.winId()); }));
 
@@ -252,13 +250,12 @@ TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
     const QPoint client = swatch.mapToGlobal(QPoint(0, 0)) - frame.topLeft();
     ASSERT_GT(client.y(), 10) << "no title bar";
     EXPECT_EQ(WrongPixels(picture, swatch, client), 0);
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_EQ(doc.frames[1].pictureFile, QStringLiteral("SW001.bmp"));
     EXPECT_TRUE(NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
 }
 
 TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
-    capturePosition = {60 * 15, 60 * 15};
-    frmCopy& w = openOnScreen();
+    frmCopy& w = openOnScreen(QPoint(60 * 15, 60 * 15));
     Click(w.txtTim);
     ASSERT_TRUE(waitUntil([&] { return w.txtTim->hasFocus() && w.isActiveWindow(); }, 5000))
         << "the click into the delay box did not give it the keyboard";
@@ -279,12 +276,11 @@ TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
     EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
     w.close();
-    EXPECT_EQ(appSettings().captureDelay, 7);
+    EXPECT_EQ(settings.captureDelay, 7);
 }
 
 TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
-    capturePosition = {60 * 15, 60 * 15};
-    frmCopy& w = openOnScreen();
+    frmCopy& w = openOnScreen(QPoint(60 * 15, 60 * 15));
     const QPoint away = swatch.mapToGlobal(QPoint(swatch.width() - 20, swatch.height() - 20));
     auto pointAt = [](QPoint at) {
         XTools::Run(
@@ -331,8 +327,7 @@ TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
 // No minimise box: minimised, the window would leave nothing of the program
 // on screen, the editor being hidden.
 TEST_F(CaptureWindowX11, OffersNoMinimise) {
-    capturePosition = {60 * 15, 60 * 15};
-    frmCopy& w = openOnScreen();
+    frmCopy& w = openOnScreen(QPoint(60 * 15, 60 * 15));
     const QString actions =
         XTools::Run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(w.winId()),
                                               QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
@@ -342,7 +337,6 @@ TEST_F(CaptureWindowX11, OffersNoMinimise) {
 }
 
 TEST_F(CaptureWindowX11, ReducedCapturesAreEightAndFourBitPictures) {
-    capturePosition = {0, 0};
     frmCopy& w = openOnScreen();
     w.optColor[1]->click();
     recordOnce(w);
@@ -371,22 +365,21 @@ TEST_F(CaptureWindowX11, ReducedCapturesAreEightAndFourBitPictures) {
         EXPECT_EQ(size, QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())) << e.name;
     }
     for (int row = 1; row <= 3; ++row) {
-        EXPECT_EQ(movieDoc().frames[static_cast<size_t>(row)].pictureFile,
+        EXPECT_EQ(doc.frames[static_cast<size_t>(row)].pictureFile,
                   CaptureFiles::CaptureFileName(row));
     }
 }
 
 TEST_F(CaptureWindowX11, ContinuousModeFillsTheTableThenSaysSoAndCloses) {
     useRows(1, 98);
-    appSettings().captureContinuous = 1;
-    appSettings().captureDelay = 3;
-    capturePosition = {0, 0};
+    settings.captureContinuous = 1;
+    settings.captureDelay = 3;
     frmCopy& w = openOnScreen();
     EXPECT_EQ(w.nextFrameNo, 99);
     Click(w.cmdCopy);
     ASSERT_TRUE(waitUntil([&] { return w.tmrSleep->isActive(); }));
     EXPECT_EQ(w.tmrSleep->interval(), 3005);
-    EXPECT_TRUE(waitUntil([&] { return movieDoc().frames[99].inUse; }, 6000));
+    EXPECT_TRUE(waitUntil([&] { return doc.frames[99].inUse; }, 6000));
     // On again by itself, still waiting for the next one.
     EXPECT_TRUE(waitUntil([&] { return w.tmrSleep->isActive(); }));
     EXPECT_FALSE(w.cmdCopy->isEnabled());
@@ -394,20 +387,19 @@ TEST_F(CaptureWindowX11, ContinuousModeFillsTheTableThenSaysSoAndCloses) {
     EXPECT_TRUE(w.isVisible());
     ASSERT_TRUE(waitUntil([&] { return !w.isVisible(); }, 8000));
 
-    EXPECT_EQ(movieDoc().frames[99].pictureFile, QStringLiteral("SW001.bmp"));
-    EXPECT_EQ(movieDoc().frames[100].pictureFile, QStringLiteral("SW002.bmp"));
-    EXPECT_TRUE(movieDoc().frames[100].inUse);
+    EXPECT_EQ(doc.frames[99].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_EQ(doc.frames[100].pictureFile, QStringLiteral("SW002.bmp"));
+    EXPECT_TRUE(doc.frames[100].inUse);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(QStringLiteral("てます")));
     EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
     EXPECT_FALSE(QFileInfo::exists(workFile(QStringLiteral("SW003.bmp"))));
-    EXPECT_EQ(appSettings().captureContinuous, 1) << "closing kept the choices";
+    EXPECT_EQ(settings.captureContinuous, 1) << "closing kept the choices";
 }
 
 // A disk that fills up halfway through the picture: the save is reported
 // with the path it tried, and neither that name nor a partial file is left.
 TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
-    capturePosition = {0, 0};
     frmCopy& w = openOnScreen();
     rlimit before{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
@@ -416,10 +408,10 @@ TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
     small.rlim_cur = 64 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     Click(w.cmdCopy);
-    const bool reported = waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 10000);
+    const bool told = waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 10000);
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
-    ASSERT_TRUE(reported);
+    ASSERT_TRUE(told);
 
     const auto& box = MessageBox::shownBoxes()[0];
     EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
@@ -432,13 +424,13 @@ TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
     EXPECT_TRUE(QDir(files.scratchFolder())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_FALSE(doc.frames[1].inUse);
     EXPECT_EQ(w.nextFrameNo, 1);
-    EXPECT_FALSE(captureSaved);
+    EXPECT_TRUE(reported.empty());
 
     // With room again the next capture takes the same name.
     ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
     recordOnce(w);
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("SW001.bmp"));
+    EXPECT_EQ(doc.frames[1].pictureFile, QStringLiteral("SW001.bmp"));
     EXPECT_EQ(bmpBits(workFile(QStringLiteral("SW001.bmp"))), 24);
 }

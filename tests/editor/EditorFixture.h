@@ -7,7 +7,7 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/WorkFolder.h"
+#include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
@@ -30,19 +30,16 @@ protected:
         if (ArchiverLibrary::instance() == nullptr) {
             ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
         }
-        movieDoc() = MovieDoc();
-        appSettings() = AppSettings();
+        movie = MovieDoc();
         prepare();
         CommandLine::set(commandLine());
-        editor = new frmMaker();
+        editor = new frmMaker(context());
         editor->Form_Load();
         editor->show();
     }
 
     void TearDown() override {
-        if (editor) {
-            editor->workFiles().close();
-        }
+        workFiles.close();
         delete editor.data();
         clearWorkFolder();
         MessageBox::setAutoAnswer(false);
@@ -56,8 +53,12 @@ protected:
     // Runs before the editor is made: settings files, packages.
     virtual void prepare() {}
 
-    static void clearWorkFolder() {
-        QDir folder(WorkFolder::path());
+    EditorContext context() { return {movie, settings, workFiles}; }
+    QString workFolder() const { return workFiles.folder(); }
+    QString workFile(const QString& name) const { return workFiles.folder() + u'/' + name; }
+
+    void clearWorkFolder() {
+        QDir folder(workFolder());
         for (const QString& name : folder.entryList(QDir::Files)) {
             folder.remove(name);
         }
@@ -80,7 +81,7 @@ protected:
         const QString written = editor->workFiles().scratchFolder() + u'/' + name;
         ASSERT_TRUE(image.save(written, "BMP"));
         ASSERT_TRUE(editor->workFiles().adopt(written, name, true));
-        FrameEntry& frame = movieDoc().frames[k];
+        FrameEntry& frame = movie.frames[k];
         frame.inUse = true;
         frame.pictureFile = name;
         frame.waitMs = waitMs;
@@ -100,6 +101,11 @@ protected:
         return texts;
     }
 
+    // The preview's player still reads the process's movie, so the editor
+    // works on that one.
+    MovieDoc& movie = movieDoc();
+    AppSettings settings;
+    WorkFolderSession workFiles;
     QPointer<frmMaker> editor;
     std::vector<int> endCodes;
     QTemporaryDir scratch;

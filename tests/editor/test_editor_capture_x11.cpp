@@ -1,7 +1,6 @@
 // The editor's capture command on a real X server: the editor hides while
 // the capture window is open, and comes back with the captured rows drawn.
 #include "EditorFixture.h"
-#include "capture/window/CaptureHandoff.h"
 #include "capture/window/frmCopy.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
@@ -84,25 +83,24 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
     EXPECT_EQ(openedAt, editorAt) << "the capture window's frame opens where the editor's was";
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->findChild<frmCopy*>(), nullptr);
-    EXPECT_TRUE(captureSaved);
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     for (int k : {1, 2}) {
-        const FrameEntry& frame = movieDoc().frames[static_cast<size_t>(k)];
+        const FrameEntry& frame = movie.frames[static_cast<size_t>(k)];
         EXPECT_TRUE(frame.inUse);
         const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
         EXPECT_EQ(frame.pictureFile, name);
-        const QImage picture(WorkFolder::filePath(name));
+        const QImage picture(workFile(name));
         EXPECT_EQ(picture.size(), screen) << name.toStdString();
     }
-    EXPECT_FALSE(movieDoc().frames[3].inUse);
+    EXPECT_FALSE(movie.frames[3].inUse);
     FrameRows* rows = editor->rows();
     EXPECT_FALSE(rows->picDat[0]->picture().isNull());
     EXPECT_FALSE(rows->picDat[1]->picture().isNull());
     EXPECT_TRUE(rows->picDat[2]->picture().isNull());
-    EXPECT_EQ(appSettings().captureDelay, 0);
+    EXPECT_EQ(settings.captureDelay, 0);
 }
 
 TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsAChange) {
@@ -113,10 +111,9 @@ TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsA
     capture([](frmCopy&) {});
     EXPECT_TRUE(editorHidden);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_FALSE(captureSaved);
     EXPECT_TRUE(editor->state().modified);
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, QStringLiteral("one.bmp"));
-    EXPECT_FALSE(movieDoc().frames[2].inUse);
+    EXPECT_EQ(movie.frames[1].pictureFile, QStringLiteral("one.bmp"));
+    EXPECT_FALSE(movie.frames[2].inUse);
     EXPECT_EQ(editor->rows()->picDat[0]->picture(), thumbnail);
 }
 

@@ -99,7 +99,7 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     editor->mnuExport->trigger();
 
     // A picture gone from the work folder.
-    QFile::remove(WorkFolder::filePath(QStringLiteral("two.bmp")));
+    QFile::remove(workFile(QStringLiteral("two.bmp")));
     FileDialogs::setNextFileName(target);
     editor->mnuExport->trigger();
 

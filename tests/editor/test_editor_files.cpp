@@ -54,30 +54,29 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_EQ(movieDoc().packagePath, path);
-    EXPECT_FALSE(QFile::exists(WorkFolder::filePath("Slidewright.ini")));
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("SW001.bmp")))
-        << "the work folder keeps its files";
+    EXPECT_EQ(movie.packagePath, path);
+    EXPECT_FALSE(QFile::exists(workFile("Slidewright.ini")));
+    EXPECT_TRUE(QFile::exists(workFile("SW001.bmp"))) << "the work folder keeps its files";
 
     // Other tools read what we wrote.
-    const QStringList lha = listedBy("lha", {"l", path});
-    EXPECT_TRUE(lists(lha, "Slidewright.ini"));
-    EXPECT_TRUE(lists(lha, "SW001.bmp"));
-    EXPECT_TRUE(lists(lha, "chime.wav"));
+    const QStringList lhasa = listedBy("lhasa", {"l", path});
+    EXPECT_TRUE(lists(lhasa, "Slidewright.ini"));
+    EXPECT_TRUE(lists(lhasa, "SW001.bmp"));
+    EXPECT_TRUE(lists(lhasa, "chime.wav"));
     const QStringList sevenZip = listedBy("7zz", {"l", path});
     EXPECT_TRUE(lists(sevenZip, "SW001.bmp"));
 
     MessageBox::setNextAnswer(Answer::Yes);
     editor->mnuNew_Click();
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
-    EXPECT_FALSE(QFile::exists(WorkFolder::filePath("SW001.bmp")));
+    EXPECT_FALSE(movie.frames[1].inUse);
+    EXPECT_FALSE(QFile::exists(workFile("SW001.bmp")));
 
     FileDialogs::setNextFileName(path);
     editor->mnuFOpen_Click();
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
-    const MovieDoc& doc = movieDoc();
+    const MovieDoc& doc = movie;
     EXPECT_EQ(doc.frames[1].pictureFile, "SW001.bmp");
     EXPECT_EQ(doc.frames[1].waitMs, 3000);
     EXPECT_EQ(doc.frames[2].pictureFile, "写真２.bmp");
@@ -88,7 +87,7 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_EQ(doc.packageFolder, scratch.path() + "/");
     EXPECT_TRUE(editor->rows()->optJidou[1]->isChecked());
     EXPECT_EQ(editor->rows()->txtLoop->text(), "7");
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("写真２.bmp")));
+    EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
     EXPECT_FALSE(editor->rows()->picDat[1]->picture().isNull());
     EXPECT_EQ(editor->rows()->txtSound[1]->text(), "chime.wav");
 }
@@ -98,7 +97,7 @@ TEST_F(EditorFiles, OverwriteSaveAfterSaveAsNeedsNoDialog) {
     const QString path = package("movie.sdw");
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFUwaSave_Click()) << "no package yet: save as";
-    movieDoc().frames[1].waitMs = 9000;
+    movie.frames[1].waitMs = 9000;
     editor->rows()->DrawFrameRows(1);
     ASSERT_TRUE(editor->mnuFUwaSave_Click());
     EXPECT_FALSE(editor->state().modified);
@@ -122,7 +121,7 @@ TEST_F(EditorFiles, AFailedSaveLeavesTheEarlierPackageIntact) {
     ASSERT_FALSE(before.isEmpty());
 
     editor->rows()->DrawFrameRows(1);
-    QFile::remove(WorkFolder::filePath("写真２.bmp"));
+    QFile::remove(workFile("写真２.bmp"));
     EXPECT_FALSE(editor->mnuFUwaSave_Click());
     EXPECT_EQ(boxTexts(), std::vector<QString>{"保存するファイルが存在しません"});
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "保存中止");
@@ -140,13 +139,13 @@ TEST_F(EditorFiles, CloseAnsweredYesWithAFailingSaveStaysOpen) {
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
     editor->rows()->DrawFrameRows(1);
-    QFile::remove(WorkFolder::filePath("SW001.bmp"));
+    QFile::remove(workFile("SW001.bmp"));
     MessageBox::setNextAnswer(Answer::Yes);
     MessageBox::setNextAnswer(Answer::Ok);
     EXPECT_FALSE(editor->close());
     EXPECT_TRUE(endCodes.empty());
-    EXPECT_TRUE(movieDoc().frames[2].inUse);
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("写真２.bmp")));
+    EXPECT_TRUE(movie.frames[2].inUse);
+    EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
 }
 
 TEST_F(EditorFiles, CloseAnsweredYesSavesThenEnds) {
@@ -183,8 +182,8 @@ TEST_F(EditorFiles, NewAsksEvenWhenNothingChangedAndNoKeepsTheMovie) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].text,
               "現在作成中のデータが全てクリアされますが宜しいですか？");
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "新規作成確認");
-    EXPECT_TRUE(movieDoc().frames[1].inUse);
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("a.bmp")));
+    EXPECT_TRUE(movie.frames[1].inUse);
+    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
 }
 
 TEST_F(EditorFiles, OpenWithChangesAnsweredNoShowsNoDialog) {
@@ -196,7 +195,7 @@ TEST_F(EditorFiles, OpenWithChangesAnsweredNoShowsNoDialog) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].text, "編集中のデータを破棄しても宜しいですか？");
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "開く確認");
     EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::None);
-    EXPECT_TRUE(movieDoc().frames[2].inUse);
+    EXPECT_TRUE(movie.frames[2].inUse);
 }
 
 TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
@@ -213,8 +212,8 @@ TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
     EXPECT_TRUE(endCodes.empty());
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
-    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
+    EXPECT_FALSE(movie.frames[1].inUse);
+    EXPECT_TRUE(movie.packagePath.isEmpty());
 }
 
 TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
@@ -226,25 +225,25 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
     delete editor.data();
     clearWorkFolder();
 
-    movieDoc() = MovieDoc();
+    movie = MovieDoc();
     CommandLine::set('"' + path + '"');
-    editor = new frmMaker();
+    editor = new frmMaker(context());
     editor->Form_Load();
     editor->show();
     ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_TRUE(editor->state().modified) << "the start-up open redraws the rows";
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, "first.bmp");
-    EXPECT_EQ(movieDoc().frames[1].waitMs, 2000);
+    EXPECT_EQ(movie.frames[1].pictureFile, "first.bmp");
+    EXPECT_EQ(movie.frames[1].waitMs, 2000);
     EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());
 }
 
 TEST_F(EditorFiles, AMissingCommandLinePackageEndsTheProgram) {
     delete editor.data();
-    movieDoc() = MovieDoc();
+    movie = MovieDoc();
     CommandLine::set(package("gone.sdw"));
     MessageBox::setAutoAnswer(true);
-    editor = new frmMaker();
+    editor = new frmMaker(context());
     editor->Form_Load();
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, "異常終了");

@@ -61,8 +61,8 @@ TEST_F(EditorByHand, AClickIntoAWaitBoxSelectsItsTextSoTypingReplacesIt) {
     // replaces them rather than being refused.
     EXPECT_EQ(clickAndType(rows->txtWait[1], "4", "4"), "4");
     EXPECT_EQ(clickAndType(rows->txtLoop, "12", "12"), "12");
-    EXPECT_EQ(movieDoc().frames[1].waitMs, 5000);
-    EXPECT_EQ(movieDoc().frames[2].waitMs, 4000);
+    EXPECT_EQ(movie.frames[1].waitMs, 5000);
+    EXPECT_EQ(movie.frames[2].waitMs, 4000);
 
     rows->cmdNext_Click();
     ASSERT_EQ(rows->txtWait[0]->text(), "1");
@@ -74,7 +74,7 @@ TEST_F(EditorByHand, AClickIntoAWaitBoxSelectsItsTextSoTypingReplacesIt) {
     EXPECT_TRUE(waitUntil([&] { return rows->txtWait[0]->text() == "57"; }))
         << rows->txtWait[0]->text().toStdString();
     Key(QStringLiteral("Tab"));
-    EXPECT_TRUE(waitUntil([&] { return movieDoc().frames[11].waitMs == 57000; }));
+    EXPECT_TRUE(waitUntil([&] { return movie.frames[11].waitMs == 57000; }));
 }
 
 TEST_F(EditorByHand, CtrlSSavesAChangedPackageInPlace) {
@@ -95,14 +95,14 @@ TEST_F(EditorByHand, CtrlSSavesAChangedPackageInPlace) {
     ASSERT_TRUE(waitUntil([&] { return !editor->state().modified; }, 10000))
         << "Ctrl+S did not save";
     EXPECT_TRUE(FileDialogs::askedDialogs().empty()) << "saved in place, without a dialog";
-    EXPECT_EQ(movieDoc().packagePath, path);
+    EXPECT_EQ(movie.packagePath, path);
     EXPECT_NE(readFile(path), before);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
     // What was saved is what was typed.
     FileDialogs::setNextFileName(path);
     editor->mnuFOpen_Click();
-    EXPECT_EQ(movieDoc().frames[1].waitMs, 8000);
+    EXPECT_EQ(movie.frames[1].waitMs, 8000);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ protected:
         const QString written = editor->workFiles().scratchFolder() + u'/' + name;
         ASSERT_TRUE(image.save(written, "BMP"));
         ASSERT_TRUE(editor->workFiles().adopt(written, name));
-        movieDoc().frames[k] = FrameEntry{true, name, 100, {}};
+        movie.frames[k] = FrameEntry{true, name, 100, {}};
     }
 
     // The movie saved through the save command, over whatever was there.
@@ -62,14 +62,14 @@ protected:
     }
 
     PackageSave::SaveResult saveDirectly(const std::function<void(int)>& progress) {
-        return PackageSave::SavePackage(target(), MovieScript::CheckFrameSequence().count, {},
-                                        progress, editor->workFiles().scratchFolder());
+        return PackageSave::SavePackage(movie, workFolder(), target(),
+                                        movie.CheckFrameSequence().count, {}, progress,
+                                        editor->workFiles().scratchFolder());
     }
 
     // Each frame of a package through the player, as it shows them: its
     // picture and the colour at its corner.
     void playEveryFrame(const QString& package, const std::vector<QColor>& colours) {
-        const QString editorsFolder = WorkFolder::path();
         previewMode = false;
         CommandLine::set(package);
         QPointer<frmMovie> movie = new frmMovie();
@@ -81,7 +81,6 @@ protected:
         }
         delete movie.data();
         CommandLine::set(QString());
-        WorkFolder::setPath(editorsFolder);
     }
 };
 
@@ -112,12 +111,12 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
     editor->mnuFOpen_Click();
     EXPECT_TRUE(MessageBox::shownBoxes().size() <= 1u) << "at most the question to open";
     for (int k = 1; k <= stems.size(); ++k) {
-        const FrameEntry& frame = movieDoc().frames[k];
+        const FrameEntry& frame = movie.frames[k];
         EXPECT_EQ(frame.pictureFile, stems[k - 1] + QStringLiteral(".bmp"));
         EXPECT_EQ(frame.soundFile, stems[k - 1] + QStringLiteral(".wav"));
         EXPECT_TRUE(editor->workFiles().owns(frame.pictureFile)) << k;
         EXPECT_TRUE(editor->workFiles().owns(frame.soundFile)) << k;
-        EXPECT_EQ(QImage(WorkFolder::filePath(frame.pictureFile)).pixel(0, 0),
+        EXPECT_EQ(QImage(workFile(frame.pictureFile)).pixel(0, 0),
                   colours[static_cast<size_t>(k - 1)].rgb());
     }
 }

@@ -1,7 +1,9 @@
 #include "EditorFixture.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
+#include "moviefile/PreviewMode.h"
 #include "settings/SettingsFile.h"
+#include "tests/WindowChecks.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,7 +17,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include "moviefile/PreviewMode.h"
 
 namespace {
 
@@ -28,96 +29,32 @@ T* child(QWidget* window, const QString& name) {
     return found;
 }
 
-TEST_F(EditorTest, ToolbarButtonsCarryTheirTipsInOrder) {
-    const std::pair<const char*, const char*> buttons[] = {
-        {"cmdNew", "新規作成"},
-        {"cmdFOpen", "開く"},
-        {"cmdFUwaSave", "上書き保存"},
-        {"cmdFBetuSave", "名前を付けて保存"},
-        {"cmdOpenHozon", "デフォルトフォルダを開く"},
-        {"cmdCopy", "スクリーン記録画面を表示"},
-        {"cmdPreview", "作成中データを再生"},
-        {"cmdOption", "環境設定"},
-    };
-    int left = -1;
-    for (const auto& [name, tip] : buttons) {
-        auto* button = child<QToolButton>(editor, name);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->toolTip(), QString::fromUtf8(tip));
-        EXPECT_TRUE(button->text().isEmpty() ||
-                    button->toolButtonStyle() == Qt::ToolButtonIconOnly);
-        EXPECT_FALSE(button->icon().isNull());
-        EXPECT_EQ(button->size(), QSize(25, 25));
-        EXPECT_GT(button->x(), left);
-        left = button->x();
+TEST_F(EditorTest, WindowIsWellFormedInEveryAdvanceMode) {
+    // The widest waits a box takes as typed, and a package's half seconds.
+    addFrame(1, "a.bmp", Qt::red, -9000);
+    addFrame(2, "b.bmp", Qt::green, 99000);
+    addFrame(3, "c.bmp", Qt::blue, 1500);
+    editor->rows()->DrawFrameRows(1);
+    for (int mode : {0, 1, 2}) {
+        editor->rows()->selectAdvanceMode(mode);
+        SCOPED_TRACE(mode);
+        WindowChecks::expectWellFormed(editor);
     }
-}
-
-TEST_F(EditorTest, MenusHoldTheirItemsAndSeparatorsInOrder) {
-    auto itemsOf = [this](const char* menuName) {
-        QStringList items;
-        for (QAction* action : child<QMenu>(editor, menuName)->actions()) {
-            const QString keys = action->shortcut().toString();
-            items << (action->isSeparator()
-                          ? QStringLiteral("-")
-                          : action->objectName() + QLatin1Char('=') + action->text() +
-                                (keys.isEmpty() ? QString() : " " + keys));
-        }
-        return items;
-    };
-    EXPECT_EQ(
-        itemsOf("mnuFMain"),
-        QStringList({"mnuNew=新規作成 Ctrl+N", "mnuFOpen=開く Ctrl+O",
-                     "mnuFUwaSave=上書き保存 Ctrl+S", "mnuFBetuSave=名前を付けて保存 Ctrl+Shift+S",
-                     "mnuExport=書き出し(&E)... Ctrl+E", "-",
-                     "mnuOpenHozon=デフォルトフォルダを開く", "-", "mnuEnd=終了 Ctrl+Q"}));
-    EXPECT_EQ(itemsOf("mnuPMain"), QStringList({"mnuCopy=記録 Ctrl+R", "mnuPreview=再生 F5"}));
-    EXPECT_EQ(itemsOf("mnuSMain"), QStringList({"mnuOption=環境設定"}));
-    EXPECT_EQ(itemsOf("mnuHMain"),
-              QStringList({"mnuHelp=ヘルプ F1", "-", "mnuVer=バージョン情報"}));
-    EXPECT_EQ(itemsOf("mnuMClick"),
-              QStringList({"mnuBmpEdit=編集", "mnuBmpAdd=挿入", "mnuBmpDel=削除"}));
-
-    QStringList bar;
-    for (QAction* action : editor->menuBar()->actions()) {
-        bar << action->text();
-    }
-    EXPECT_EQ(bar, QStringList({"ファイル(&F)", "記録・再生(&R)", "設定(&S)", "ヘルプ(&H)"}));
-}
-
-TEST_F(EditorTest, RowsSitOnTheirTwipsGrid) {
-    // Row 6 is the second box of the lower line: x = 120 + 2280 twips.
-    EXPECT_EQ(child<PictureBox>(editor, "picDat_6")->geometry(), QRect(160, 232, 151, 113));
-    EXPECT_EQ(child<QLabel>(editor, "lblNo_6")->geometry().topLeft(), QPoint(168, 216));
-    EXPECT_EQ(child<QLineEdit>(editor, "txtWait_6")->geometry(), QRect(224, 213, 29, 18));
-    EXPECT_EQ(child<QToolButton>(editor, "cmdSound_6")->geometry(), QRect(160, 344, 17, 17));
-    EXPECT_EQ(child<QLineEdit>(editor, "txtSound_6")->geometry(), QRect(176, 344, 134, 18));
-    EXPECT_EQ(child<QLineEdit>(editor, "txtWait_3")->toolTip(), "遅延秒数");
-    EXPECT_EQ(child<QToolButton>(editor, "cmdSound_3")->toolTip(), "音声ファイルを再生する");
-    EXPECT_EQ(child<QLineEdit>(editor, "txtSound_3")->toolTip(),
-              "音声(WAV,MID)ファイルをドラッグ＆ドロップで指定する");
-    EXPECT_TRUE(child<QLineEdit>(editor, "txtSound_3")->isReadOnly());
-    EXPECT_EQ(child<QGroupBox>(editor, "Frame1")->title(), "再生時の動作方法");
-    EXPECT_EQ(child<QRadioButton>(editor, "optJidou_2")->text(),
-              "自動　指定した間隔で再生する＋音声がある場合は音声再生終了までは待機する");
-    EXPECT_EQ(child<QCheckBox>(editor, "chkLoop")->text(),
-              "自動再生時、繰り返し再生する（永久ループ）");
-    EXPECT_EQ(child<QLabel>(editor, "lblLoop")->text(), "終了後、再生開始までの待ち時間(秒)");
-    EXPECT_FALSE(child<QWidget>(editor, "picBar")->isVisible());
-    EXPECT_EQ(child<QWidget>(editor, "picBar")->toolTip(), "進捗表示");
-    EXPECT_EQ(child<QLabel>(editor, "lblList")->toolTip(), "表示No");
+    editor->rows()->cmdNext_Click();
+    EXPECT_EQ(editor->rows()->lblNo[9]->text(), "No. 20         秒");
+    WindowChecks::expectTextsWhole(editor);
 }
 
 TEST_F(EditorTest, LoadsANewDocumentWithoutACommandLine) {
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
+    EXPECT_TRUE(movie.packagePath.isEmpty());
     EXPECT_EQ(editor->rows()->txtLoop->text(), "10");
     EXPECT_FALSE(editor->rows()->chkLoop->isChecked());
     EXPECT_TRUE(editor->rows()->optJidou[0]->isChecked());
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_EQ(movieDoc().lastSlot(), 100);
-    EXPECT_EQ(movieDoc().frameCount, 100);
-    EXPECT_EQ(movieDoc().packageFolder, appSettings().saveFolder + "/");
+    EXPECT_EQ(movie.lastSlot(), 100);
+    EXPECT_EQ(movie.frameCount, 100);
+    EXPECT_EQ(movie.packageFolder, settings.saveFolder + "/");
     EXPECT_TRUE(editor->tmrEnd->isActive());
     // The labels already follow manual mode.
     EXPECT_EQ(editor->rows()->lblNo[0]->text(), "No.  1");
@@ -129,7 +66,7 @@ TEST_F(EditorTest, ClosingAnUntouchedEditorAsksNothingAndWritesTheSettings) {
     EXPECT_TRUE(editor->close());
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
     EXPECT_EQ(endCodes, std::vector<int>{0});
-    EXPECT_FALSE(QFile::exists(WorkFolder::filePath("a.bmp")));
+    EXPECT_FALSE(QFile::exists(workFile("a.bmp")));
     const QByteArray written = readFile(SettingsFile::SettingsFilePath());
     EXPECT_EQ(written.count("\r\n"), 8);
     EXPECT_TRUE(written.startsWith("[TOP   ],"));
@@ -148,7 +85,7 @@ TEST_F(EditorTest, CloseWithChangesAnsweredNoDiscardsTheFiles) {
     EXPECT_EQ(MessageBox::shownBoxes()[0].buttons, MessageBox::Buttons::YesNoCancel);
     EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
     EXPECT_EQ(endCodes.size(), 1u);
-    EXPECT_TRUE(QDir(WorkFolder::path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(workFolder()).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(EditorTest, CloseWithChangesAnsweredCancelKeepsEverything) {
@@ -157,7 +94,7 @@ TEST_F(EditorTest, CloseWithChangesAnsweredCancelKeepsEverything) {
     MessageBox::setNextAnswer(Answer::Cancel);
     EXPECT_FALSE(editor->close());
     EXPECT_TRUE(endCodes.empty());
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("a.bmp")));
+    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
     EXPECT_TRUE(editor->state().modified);
 }
 
@@ -194,9 +131,9 @@ TEST_F(EditorTest, TurningAPageStoresTheTypedWaits) {
     rows->txtWait[1]->setText(".5");
     rows->txtWait[2]->setText("7");  // no frame there: not stored by a page turn
     rows->cmdNext_Click();
-    EXPECT_EQ(movieDoc().frames[2].waitMs, 500);
-    EXPECT_EQ(movieDoc().frames[3].waitMs, 0);
-    EXPECT_EQ(movieDoc().frames[1].waitMs, 1500);
+    EXPECT_EQ(movie.frames[2].waitMs, 500);
+    EXPECT_EQ(movie.frames[3].waitMs, 0);
+    EXPECT_EQ(movie.frames[1].waitMs, 1500);
 }
 
 TEST_F(EditorTest, WaitBoxesTakeTheLeadingNumberWhenLeft) {
@@ -212,13 +149,13 @@ TEST_F(EditorTest, WaitBoxesTakeTheLeadingNumberWhenLeft) {
     for (const auto& [typed, expected] : cases) {
         rows->txtWait[0]->setText(QString::fromLatin1(typed));
         rows->txtWait_LostFocus(0);
-        EXPECT_EQ(movieDoc().frames[1].waitMs, expected) << typed;
+        EXPECT_EQ(movie.frames[1].waitMs, expected) << typed;
     }
     EXPECT_TRUE(editor->state().modified);
     // A wait typed on an empty row stays in its slot.
     rows->txtWait[4]->setText("3");
     rows->txtWait_LostFocus(4);
-    EXPECT_EQ(movieDoc().frames[5].waitMs, 3000);
+    EXPECT_EQ(movie.frames[5].waitMs, 3000);
 }
 
 TEST_F(EditorTest, TypingStopsAtTheBoxesLimitsButStoredWaitsShowWhole) {
@@ -244,7 +181,7 @@ TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
     rows->selectAdvanceMode(2);
     EXPECT_EQ(rows->lblNo[0]->text(), "No.  1         秒");
     EXPECT_TRUE(rows->txtWait[0]->isVisibleTo(editor));
-    EXPECT_EQ(movieDoc().advanceMode, 2);
+    EXPECT_EQ(movie.advanceMode, 2);
     rows->selectAdvanceMode(0);
     EXPECT_EQ(rows->lblNo[9]->text(), "No. 10");
     EXPECT_FALSE(rows->txtWait[9]->isVisibleTo(editor));
@@ -255,7 +192,7 @@ TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
 
 TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
     addFrame(3, "c.bmp", Qt::blue, 0, "tune.mid");
-    movieDoc().frames[5].soundFile = "only.wav";
+    movie.frames[5].soundFile = "only.wav";
     FrameRows* rows = editor->rows();
     rows->DrawFrameRows(1);
     EXPECT_FALSE(rows->picDat[2]->picture().isNull());
@@ -275,7 +212,7 @@ TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
 
 TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
     addFrame(1, "good.bmp", Qt::red);
-    movieDoc().frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
+    movie.frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
     addWorkFile("broken.bmp", "BM not a picture");
     MessageBox::setAutoAnswer(true);
     editor->rows()->DrawFrameRows(1);
@@ -284,33 +221,6 @@ TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_TRUE(endCodes.empty());
     EXPECT_TRUE(editor->isEnabled());
-}
-
-TEST_F(EditorTest, RightClickOffersOnlyDeleteOnARowWithoutAPicture) {
-    addFrame(1, "a.bmp", Qt::red);
-    FrameRows* rows = editor->rows();
-    int shownFor = -1;
-    bool offered = true;
-    QObject::connect(rows, &FrameRows::rowMenuRequested, [&](int row, QPoint, bool hasPicture) {
-        shownFor = row;
-        offered = hasPicture;
-    });
-    rows->picDat_MouseUp(3, Qt::RightButton, QPoint());
-    EXPECT_EQ(shownFor, 3);
-    EXPECT_FALSE(offered);
-    EXPECT_FALSE(editor->mnuBmpEdit->isVisible());
-    EXPECT_FALSE(editor->mnuBmpAdd->isVisible());
-    editor->mnuMClick->hide();
-    rows->picDat_MouseUp(0, Qt::RightButton, QPoint());
-    EXPECT_TRUE(offered);
-    EXPECT_EQ(editor->state().selectedRow, 0);
-    editor->mnuMClick->hide();
-    // Left clicks and clicks while an external edit runs do nothing.
-    shownFor = -1;
-    rows->picDat_MouseUp(2, Qt::LeftButton, QPoint());
-    editor->cmdNew->setEnabled(false);
-    rows->picDat_MouseUp(2, Qt::RightButton, QPoint());
-    EXPECT_EQ(shownFor, -1);
 }
 
 TEST_F(EditorTest, EveryToolbarButtonRunsItsMenuItem) {
@@ -353,7 +263,7 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == "frmMovie" && window->isVisible()) {
                 EXPECT_TRUE(previewMode);
-                EXPECT_EQ(movieDoc().frameCount, 3);
+                EXPECT_EQ(movie.frameCount, 3);
                 ++shownFrames;
             }
         }
@@ -362,11 +272,11 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
     editor->mnuPreview_Click();
     watcher.stop();
     EXPECT_GT(shownFrames, 0);
-    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_EQ(movie.frameCount, 100);
     EXPECT_FALSE(previewMode);
     EXPECT_TRUE(endCodes.empty()) << "a preview's end returns to the editor";
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath("p1.bmp"))) << "a preview deletes nothing";
+    EXPECT_TRUE(QFile::exists(workFile("p1.bmp"))) << "a preview deletes nothing";
 }
 
 TEST_F(EditorTest, PreviewOfAGapShowsItsMessageAndNoPlayer) {
@@ -376,7 +286,7 @@ TEST_F(EditorTest, PreviewOfAGapShowsItsMessageAndNoPlayer) {
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_TRUE(
         MessageBox::shownBoxes()[0].text.startsWith("表示するデータの途中に空きがあります"));
-    EXPECT_EQ(movieDoc().frameCount, 100);
+    EXPECT_EQ(movie.frameCount, 100);
     EXPECT_FALSE(previewMode);
 }
 

@@ -119,7 +119,7 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     const QString expected =
         GetParam() == Place::UsersFolder ? usersFolder : SettingsFile::DefaultWorkFolder();
     EXPECT_EQ(editor->workFiles().folder(), expected);
-    EXPECT_EQ(WorkFolder::path(), expected);
+    EXPECT_EQ(workFolder(), expected);
 
     addFrame(1, QStringLiteral("SW001.bmp"), Qt::red, 1000, QStringLiteral("chime.wav"));
     addWorkFile(QStringLiteral("chime.wav"), "RIFF chime");
@@ -135,7 +135,7 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     expectUsersFilesIntact();
     FileDialogs::setNextFileName(package);
     editor->mnuFOpen_Click();
-    ASSERT_TRUE(movieDoc().frames[1].inUse);
+    ASSERT_TRUE(movie.frames[1].inUse);
     EXPECT_TRUE(editor->workFiles().owns(QStringLiteral("SW001.bmp")));
     expectUsersFilesIntact();
     EXPECT_EQ(readBytes(settingsPath()), settingsText) << "reading the script left it alone";
@@ -186,7 +186,7 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     EXPECT_FALSE(editor->OpenPackageInEditor(lacking));
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了 02"));
-    EXPECT_FALSE(movieDoc().frames[1].inUse);
+    EXPECT_FALSE(movie.frames[1].inUse);
     EXPECT_EQ(readBytes(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
     EXPECT_EQ(usersView(work), QStringList{QStringLiteral("SW001.bmp")});
     EXPECT_TRUE(endCodes.empty()) << "the editor carries on";
@@ -194,9 +194,11 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
 
 TEST_F(EditorTest, ASecondEditorOnTheSameWorkFolderIsRefusedAndTouchesNothing) {
     addFrame(1, QStringLiteral("a.bmp"), Qt::red);
-    const QString first = WorkFolder::path();
+    const QString first = workFolder();
     {
-        frmMaker second;
+        AppSettings secondSettings;
+        WorkFolderSession secondFiles;
+        frmMaker second({movie, secondSettings, secondFiles});
         second.Form_Load();
         EXPECT_EQ(endCodes, std::vector<int>{1});
         ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
@@ -225,7 +227,7 @@ protected:
 
 TEST_F(NewerPackageOnTheCommandLine, ItsVersionIsToldOnce) {
     editor->tmrEnd_Timer();
-    ASSERT_TRUE(movieDoc().frames[1].inUse);
+    ASSERT_TRUE(movie.frames[1].inUse);
     int told = 0;
     for (const auto& box : MessageBox::shownBoxes()) {
         told += box.title == QStringLiteral("ＥＸＥ古いよ") ? 1 : 0;
@@ -239,7 +241,7 @@ TEST_F(EditorTest, HostilePackagesAreRefusedBeforeTheyAreUnpacked) {
     // Members that together declare twice what this disk holds, each under
     // the member limit: other programs may free space meanwhile.
     struct statvfs disk {};
-    ASSERT_EQ(::statvfs(QFile::encodeName(WorkFolder::path()).constData(), &disk), 0);
+    ASSERT_EQ(::statvfs(QFile::encodeName(workFolder()).constData(), &disk), 0);
     const std::uint64_t room = std::uint64_t{disk.f_bavail} * disk.f_frsize;
     const std::uint32_t each = 250u << 20;
     std::vector<lhatest::HandMember> members{
@@ -272,12 +274,12 @@ TEST_F(EditorTest, HostilePackagesAreRefusedBeforeTheyAreUnpacked) {
         EXPECT_TRUE(MessageBox::shownBoxes()[0].text.startsWith(box.text.section(u'\r', 0, 0)))
             << MessageBox::shownBoxes()[0].text.toStdString();
         EXPECT_EQ(MessageBox::shownBoxes()[0].title, box.title);
-        EXPECT_TRUE(usersView(WorkFolder::path()).isEmpty())
-            << usersView(WorkFolder::path()).join(u' ').toStdString();
+        EXPECT_TRUE(usersView(workFolder()).isEmpty())
+            << usersView(workFolder()).join(u' ').toStdString();
         EXPECT_TRUE(QDir(editor->workFiles().scratchFolder())
                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                         .isEmpty());
-        EXPECT_FALSE(movieDoc().frames[1].inUse);
+        EXPECT_FALSE(movie.frames[1].inUse);
         EXPECT_TRUE(endCodes.empty());
     }
 }

@@ -89,7 +89,7 @@ protected:
     // whatever a drop left in its scratch folder.
     QStringList workFiles() {
         QStringList names =
-            QDir(WorkFolder::path())
+            QDir(workFolder())
                 .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
         names.removeIf([](const QString& name) { return name.startsWith(u".slidewright"); });
         return names + QDir(editor->workFiles().scratchFolder())
@@ -102,7 +102,7 @@ protected:
         return shown.isNull() ? 0 : shown.pixel(shown.rect().center()) & 0xffffff;
     }
 
-    const FrameEntry& frame(int k) { return movieDoc().frames[k]; }
+    const FrameEntry& frame(int k) { return movie.frames[k]; }
 };
 
 TEST_F(FrameDropTest, DragOverOffersCopyOnlyForLocalFiles) {
@@ -129,7 +129,7 @@ TEST_F(FrameDropTest, DragOverOffersCopyOnlyForLocalFiles) {
         // A source that can only move its files gets no copy.
         EXPECT_FALSE(hover(target, uriList({a}).get(), Qt::MoveAction).enterAccepted);
     }
-    EXPECT_TRUE(movieDoc().frames[1].pictureFile.isEmpty());
+    EXPECT_TRUE(movie.frames[1].pictureFile.isEmpty());
     EXPECT_FALSE(editor->state().modified);
 }
 
@@ -144,7 +144,7 @@ TEST_F(FrameDropTest, PictureOnSecondPageBecomesFrame13) {
     EXPECT_EQ(frame(13).pictureFile, QStringLiteral("a.bmp"));
     EXPECT_EQ(frame(13).waitMs, 0);
     EXPECT_TRUE(frame(13).soundFile.isEmpty());
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("a.bmp"))), readFile(a));
+    EXPECT_EQ(readFile(workFile(QStringLiteral("a.bmp"))), readFile(a));
     EXPECT_EQ(thumbnailMiddle(2), 0x0000ffu);
     EXPECT_TRUE(editor->state().modified);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("a.bmp")});
@@ -199,7 +199,7 @@ TEST_F(FrameDropTest, SoundOnAnEmptyRowLeavesItUnused) {
     EXPECT_EQ(frame(5).soundFile, QStringLiteral("x.wav"));
     EXPECT_FALSE(frame(5).inUse);
     EXPECT_TRUE(frame(5).pictureFile.isEmpty());
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("x.wav"))), readFile(x));
+    EXPECT_EQ(readFile(workFile(QStringLiteral("x.wav"))), readFile(x));
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(rows().picDat[4]->picture().isNull());
 }
@@ -248,48 +248,48 @@ TEST_F(FrameDropTest, NothingHappensDuringAnExternalEdit) {
 
 TEST_F(FrameDropTest, SameNameFromAnotherFileGetsItsOwnCopy) {
     addFrame(1, QStringLiteral("a.bmp"), Qt::red);
-    const QByteArray first = readFile(WorkFolder::filePath(QStringLiteral("a.bmp")));
+    const QByteArray first = readFile(workFile(QStringLiteral("a.bmp")));
     const QString other = picture(QStringLiteral("elsewhere/a.bmp"), Qt::green);
 
     EXPECT_TRUE(dropOnPicture(1, {other}).dropAccepted);
     EXPECT_EQ(frame(2).pictureFile, QStringLiteral("a_2.bmp"));
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("a.bmp"));
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("a.bmp"))), first);
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("a_2.bmp"))), readFile(other));
+    EXPECT_EQ(readFile(workFile(QStringLiteral("a.bmp"))), first);
+    EXPECT_EQ(readFile(workFile(QStringLiteral("a_2.bmp"))), readFile(other));
 
     // A sound named like another frame's sound, too.
-    movieDoc().frames[1].soundFile = QStringLiteral("s.wav");
+    movie.frames[1].soundFile = QStringLiteral("s.wav");
     addWorkFile(QStringLiteral("s.wav"), "first");
     const QString second = file(QStringLiteral("v/s.wav"), "second");
     EXPECT_TRUE(dropOnSound(1, {second}).dropAccepted);
     EXPECT_EQ(frame(2).soundFile, QStringLiteral("s_2.wav"));
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("s.wav"))), QByteArray("first"));
+    EXPECT_EQ(readFile(workFile(QStringLiteral("s.wav"))), QByteArray("first"));
 }
 
 TEST_F(FrameDropTest, ReplacingKeepsAFileAnotherFrameNames) {
     addFrame(1, QStringLiteral("shared.bmp"), Qt::red, 0, QStringLiteral("shared.wav"));
     addFrame(2, QStringLiteral("shared.bmp"), Qt::red, 0, QStringLiteral("shared.wav"));
-    const QByteArray red = readFile(WorkFolder::filePath(QStringLiteral("shared.bmp")));
+    const QByteArray red = readFile(workFile(QStringLiteral("shared.bmp")));
     file(QStringLiteral("src/shared.wav"), "RIFF");
     QFile::copy(scratch.filePath(QStringLiteral("src/shared.wav")),
-                WorkFolder::filePath(QStringLiteral("shared.wav")));
+                workFile(QStringLiteral("shared.wav")));
 
     EXPECT_TRUE(dropOnSound(0, {file(QStringLiteral("t.mid"), "MThd")}).dropAccepted);
     EXPECT_EQ(frame(1).soundFile, QStringLiteral("t.mid"));
-    EXPECT_TRUE(QFile::exists(WorkFolder::filePath(QStringLiteral("shared.wav"))));
+    EXPECT_TRUE(QFile::exists(workFile(QStringLiteral("shared.wav"))));
 
     // A file named as the frame's own, while another frame shares that
     // name: the other frame's picture stays as it was.
     const QString again = picture(QStringLiteral("new/shared.bmp"), Qt::green);
     EXPECT_TRUE(dropOnPicture(1, {again}).dropAccepted);
     EXPECT_EQ(frame(2).pictureFile, QStringLiteral("shared_2.bmp"));
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("shared.bmp"))), red);
+    EXPECT_EQ(readFile(workFile(QStringLiteral("shared.bmp"))), red);
     EXPECT_EQ(thumbnailMiddle(1), 0x00ff00u);
 
     // Once no frame names it, a replaced file goes.
     EXPECT_TRUE(dropOnPicture(0, {picture(QStringLiteral("b.bmp"), Qt::blue)}).dropAccepted);
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("b.bmp"));
-    EXPECT_FALSE(QFile::exists(WorkFolder::filePath(QStringLiteral("shared.bmp"))));
+    EXPECT_FALSE(QFile::exists(workFile(QStringLiteral("shared.bmp"))));
     EXPECT_EQ(workFiles(), (QStringList{QStringLiteral("b.bmp"), QStringLiteral("shared.wav"),
                                         QStringLiteral("shared_2.bmp"), QStringLiteral("t.mid")}));
 }
@@ -302,14 +302,14 @@ TEST_F(FrameDropTest, OwnNameAgainReplacesThePictureAndItsThumbnail) {
     const QString replacement = picture(QStringLiteral("b/a.bmp"), Qt::green);
     EXPECT_TRUE(dropOnPicture(0, {replacement}).dropAccepted);
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("a.bmp"));
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("a.bmp"))), readFile(replacement));
+    EXPECT_EQ(readFile(workFile(QStringLiteral("a.bmp"))), readFile(replacement));
     EXPECT_EQ(thumbnailMiddle(0), 0x00ff00u);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("a.bmp")});
 }
 
 TEST_F(FrameDropTest, UnreadablePicturesAndFilesChangeNothing) {
     addFrame(1, QStringLiteral("a.bmp"), Qt::red, 2000);
-    const QByteArray before = readFile(WorkFolder::filePath(QStringLiteral("a.bmp")));
+    const QByteArray before = readFile(workFile(QStringLiteral("a.bmp")));
     editor->state().modified = false;
     QImage image(64, 48, QImage::Format_RGB888);
     image.fill(Qt::green);
@@ -332,7 +332,7 @@ TEST_F(FrameDropTest, UnreadablePicturesAndFilesChangeNothing) {
     }
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("a.bmp"));
     EXPECT_EQ(frame(1).waitMs, 2000);
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("a.bmp"))), before);
+    EXPECT_EQ(readFile(workFile(QStringLiteral("a.bmp"))), before);
     EXPECT_EQ(workFiles(), QStringList{QStringLiteral("a.bmp")});
     EXPECT_FALSE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
@@ -343,7 +343,7 @@ TEST_F(FrameDropTest, UnreadablePicturesAndFilesChangeNothing) {
     const QString good = picture(QStringLiteral("good.bmp"), Qt::blue);
     EXPECT_FALSE(dropOnPicture(0, {good}).dropAccepted);
     EXPECT_FALSE(dropOnSound(0, {file(QStringLiteral("x.wav"), "RIFF")}).dropAccepted);
-    ASSERT_EQ(editor->workFiles().open(WorkFolder::path()), WorkFolderSession::OpenResult::Opened);
+    ASSERT_EQ(editor->workFiles().open(workFolder()), WorkFolderSession::OpenResult::Opened);
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("a.bmp"));
     EXPECT_TRUE(frame(1).soundFile.isEmpty());
     EXPECT_FALSE(editor->state().modified);
@@ -387,16 +387,16 @@ TEST_F(FrameDropTest, PngAndJpegComeInAsBmpPicturesNamedAfterThem) {
               (QStringList{"disguised.bmp", "photo.bmp", "photo_2.bmp", "sideways.bmp"}));
 
     for (const char* name : {"photo_2.bmp", "sideways.bmp", "disguised.bmp"}) {
-        const QByteArray bytes = readFile(WorkFolder::filePath(QString::fromLatin1(name)));
+        const QByteArray bytes = readFile(workFile(QString::fromLatin1(name)));
         ASSERT_GT(bytes.size(), 30) << name;
         EXPECT_TRUE(bytes.startsWith("BM")) << name;
         EXPECT_EQ(uchar(bytes[28]) | uchar(bytes[29]) << 8, 24) << name;
     }
-    const QImage seen(WorkFolder::filePath(QStringLiteral("photo_2.bmp")));
+    const QImage seen(workFile(QStringLiteral("photo_2.bmp")));
     EXPECT_EQ(seen.size(), QSize(30, 20));
     EXPECT_EQ(seen.pixel(2, 10) & 0xffffff, 0x00c800u);
     EXPECT_EQ(seen.pixel(27, 10) & 0xffffff, 0xffffffu);
-    const QImage upright(WorkFolder::filePath(QStringLiteral("sideways.bmp")));
+    const QImage upright(workFile(QStringLiteral("sideways.bmp")));
     EXPECT_EQ(upright.size(), QSize(20, 40));
     EXPECT_GT(qBlue(upright.pixel(10, 3)), 180);
     EXPECT_GT(qRed(upright.pixel(10, 36)), 180);
@@ -409,7 +409,7 @@ TEST_F(FrameDropTest, SymbolicLinksCopyWhatTheyPointAt) {
     ASSERT_TRUE(QFile::link(real, link));
     EXPECT_TRUE(dropOnPicture(0, {link}).dropAccepted);
     EXPECT_EQ(frame(1).pictureFile, QStringLiteral("link.bmp"));
-    const QFileInfo copied(WorkFolder::filePath(QStringLiteral("link.bmp")));
+    const QFileInfo copied(workFile(QStringLiteral("link.bmp")));
     EXPECT_FALSE(copied.isSymLink());
     EXPECT_EQ(readFile(copied.filePath()), readFile(real));
 }

@@ -170,21 +170,20 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
 
     EXPECT_TRUE(checkedDuringEdit);
     // The program was given the picture's full path as one argument.
-    EXPECT_EQ(readFile(startedFlag()),
-              WorkFolder::filePath(QStringLiteral("two.bmp")).toUtf8() + "\n");
-    EXPECT_EQ(readFile(WorkFolder::filePath(QStringLiteral("two.bmp"))), readFile(blue));
+    EXPECT_EQ(readFile(startedFlag()), workFile(QStringLiteral("two.bmp")).toUtf8() + "\n");
+    EXPECT_EQ(readFile(workFile(QStringLiteral("two.bmp"))), readFile(blue));
     EXPECT_EQ(rowColour(1), QColor(Qt::blue));
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
 }
 
 TEST_F(FrameEdit, EveryRowShowingTheEditedFileShowsTheEdit) {
     // Frame 5 shows the same file as frame 2; frame 3 another one.
     addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
-    FrameEntry& same = movieDoc().frames[5];
+    FrameEntry& same = movie.frames[5];
     same.inUse = true;
     same.pictureFile = QStringLiteral("two.bmp");
     editor->rows()->DrawFrameRows(1);
@@ -211,9 +210,8 @@ TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
     QTest::mouseClick(editor->mnuMClick, Qt::LeftButton, {},
                       editor->mnuMClick->actionGeometry(editor->mnuBmpEdit).center());
     ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
-    EXPECT_EQ(
-        readFile(ran),
-        QUrl::fromLocalFile(WorkFolder::filePath(QStringLiteral("two.bmp"))).toEncoded() + "\n");
+    EXPECT_EQ(readFile(ran),
+              QUrl::fromLocalFile(workFile(QStringLiteral("two.bmp"))).toEncoded() + "\n");
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
@@ -247,7 +245,7 @@ TEST_F(FrameEdit, AMissingPictureFileStartsNothing) {
     registerEditor(writeScript(QStringLiteral("mark.sh"),
                                QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8()) +
                    QStringLiteral(" %f"));
-    QFile::remove(WorkFolder::filePath(QStringLiteral("two.bmp")));
+    QFile::remove(workFile(QStringLiteral("two.bmp")));
     editor->mnuBmpEdit_Click();
     EXPECT_FALSE(QFileInfo::exists(marker));
     EXPECT_FALSE(editor->state().modified);
@@ -271,7 +269,7 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
         return bytes.startsWith("BM") && bytes.size() > 30 &&
                (uchar(bytes[28]) | uchar(bytes[29]) << 8) == 24;
     };
-    const QString two = WorkFolder::filePath(QStringLiteral("two.bmp"));
+    const QString two = workFile(QStringLiteral("two.bmp"));
     // Saved beside the picture under its name, as editors that write only
     // their own formats do.
     QImage magenta(64, 48, QImage::Format_RGB32);
@@ -300,7 +298,7 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     EXPECT_LT(shown.red(), 20);
     EXPECT_GT(shown.green(), 235);
     EXPECT_GT(shown.blue(), 235);
-    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
@@ -323,7 +321,7 @@ TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
     // The frame stays, so the user may edit it again or delete it.
-    EXPECT_EQ(movieDoc().frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
 }
 
 }  // namespace

@@ -53,13 +53,13 @@ TEST_F(LocaleNumbers, ScriptWaitsAndSettingsKeepTheirDecimals) {
     const QString package = makePackage();
     FileDialogs::setNextFileName(package);
     editor->mnuFOpen_Click();
-    ASSERT_EQ(movieDoc().frames[1].waitMs, 2500);
+    ASSERT_EQ(movie.frames[1].waitMs, 2500);
     ASSERT_EQ(editor->rows()->txtWait[0]->text(), QStringLiteral("2.5"));
 
     // A wait and a loop wait typed with a point, as the boxes take them. A
     // script's LOOPWAIT,2.5 reads as 2 whole seconds; a typed 2.5 is
     // written as it stands.
-    ASSERT_EQ(movieDoc().loopWaitSeconds, 2);
+    ASSERT_EQ(movie.loopWaitSeconds, 2);
     editor->rows()->txtWait[0]->setText(QStringLiteral("1.5"));
     editor->rows()->txtLoop->setText(QStringLiteral("2.5"));
     const QString saved = scratch.filePath(QStringLiteral("saved.sdw"));

@@ -209,16 +209,21 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
 }
 
 TEST_F(FrameFilesTest, UnusedNameKeepsTheExtensionAndSkipsNamesInUse) {
-    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("a.bmp")), QStringLiteral("a.bmp"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("a.bmp")),
+              QStringLiteral("a.bmp"));
     make(QStringLiteral("a.bmp"));
-    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("a.bmp")), QStringLiteral("a_2.bmp"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("a.bmp")),
+              QStringLiteral("a_2.bmp"));
     // Named by a frame but missing from the folder is still taken.
     doc.frames[4].soundFile = QStringLiteral("a_2.bmp");
-    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("a.bmp")), QStringLiteral("a_3.bmp"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("a.bmp")),
+              QStringLiteral("a_3.bmp"));
     make(QStringLiteral("song"));
-    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("song")), QStringLiteral("song_2"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("song")),
+              QStringLiteral("song_2"));
     make(QStringLiteral("x.y.mid"));
-    EXPECT_EQ(FrameFiles::UnusedName(doc, QStringLiteral("x.y.mid")), QStringLiteral("x.y_2.mid"));
+    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("x.y.mid")),
+              QStringLiteral("x.y_2.mid"));
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ protected:
                 FrameEntry{true, pictures[k - 1], 1000 * k, k == 2 ? sound : QString()};
         }
         writeFile(QDir(source()).filePath(sound), "RIFF\x24\0\0\0WAVEfmt a sound");
-        ASSERT_TRUE(WriteMovieScript(static_cast<int>(pictures.size()), source(),
+        ASSERT_TRUE(WriteMovieScript(doc, static_cast<int>(pictures.size()), source(),
                                      {true, 2, QStringLiteral("3")}));
     }
 

@@ -38,20 +38,18 @@ protected:
         ASSERT_TRUE(ArchiverLibrary::load(kArchiver));
         ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("work")));
         ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("movies")));
-        WorkFolder::setPath(root.filePath(QStringLiteral("work")));
-        movieDoc() = MovieDoc();
-        movieDoc().resetFrames(MovieDoc::kEditorSlots);
     }
-    void TearDown() override { movieDoc() = MovieDoc(); }
 
     QString package() const { return root.filePath(QStringLiteral("movies/movie.sdw")); }
     // Where the script is written on its way into the package.
     QString scriptFolder() const { return root.path(); }
+    QString workFolder() const { return root.filePath(QStringLiteral("work")); }
+    QString workFile(const QString& name) const { return workFolder() + u'/' + name; }
 
     // Pictures of several kinds and sizes, so that the workers finish out
     // of order and the archiver picks different methods: smooth (-lh7-),
     // noise (stored as -lh0-) and a single pixel.
-    static void writePicture(const QString& name, int kind, int width, int height) {
+    void writePicture(const QString& name, int kind, int width, int height) const {
         QImage image(width, height, QImage::Format_RGB888);
         QRandomGenerator random(static_cast<quint32>(kind + width));
         for (int y = 0; y < height; ++y) {
@@ -63,10 +61,10 @@ protected:
                                                 ((x / 16 + y / 16) % 2) * 200));
             }
         }
-        ASSERT_TRUE(image.save(WorkFolder::filePath(name), "BMP"));
+        ASSERT_TRUE(image.save(workFile(name), "BMP"));
     }
-    static void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(WorkFolder::filePath(name));
+    void writeFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(workFile(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
@@ -82,20 +80,20 @@ protected:
         for (int k = 1; k <= n; ++k) {
             const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
             writePicture(name, k % 4 == 1 ? 1 : 0, k == 6 ? 1 : 40 * (13 - k), 30 * k);
-            movieDoc().frames[k] = FrameEntry{true, name, 1000, {}};
+            doc.frames[k] = FrameEntry{true, name, 1000, {}};
         }
-        movieDoc().frames[5].pictureFile = QStringLiteral("SW002.bmp");
+        doc.frames[5].pictureFile = QStringLiteral("SW002.bmp");
         writeFile(QStringLiteral("chime.wav"), QByteArray(5000, 'w'));
-        movieDoc().frames[3].soundFile = QStringLiteral("chime.wav");
-        movieDoc().frames[9].soundFile = QStringLiteral("chime.wav");
-        movieDoc().frames[7].soundFile = QStringLiteral("gone.wav");
+        doc.frames[3].soundFile = QStringLiteral("chime.wav");
+        doc.frames[9].soundFile = QStringLiteral("chime.wav");
+        doc.frames[7].soundFile = QStringLiteral("gone.wav");
         return n;
     }
 
     PackageSave::SaveResult save(int n) {
         percents.clear();
         return PackageSave::SavePackage(
-            package(), n, {true, 1, QStringLiteral("5")},
+            doc, workFolder(), package(), n, {true, 1, QStringLiteral("5")},
             [this](int percent) { percents.push_back(percent); }, scriptFolder());
     }
 
@@ -112,6 +110,7 @@ protected:
     }
 
     QTemporaryDir root;
+    MovieDoc doc;
     std::vector<int> percents;
 };
 
@@ -135,9 +134,7 @@ TEST_F(PackageSaveTest, ParallelSaveWritesWhatStoringOneByOneWrites) {
     for (const char* name :
          {"SW001.bmp", "SW002.bmp", "SW003.bmp", "chime.wav", "SW004.bmp", "SW006.bmp", "SW007.bmp",
           "SW008.bmp", "SW009.bmp", "SW010.bmp", "SW011.bmp", "SW012.bmp"}) {
-        ASSERT_EQ(
-            MLha::StoreInPackage(reference, WorkFolder::filePath(QString::fromLatin1(name)), false),
-            0);
+        ASSERT_EQ(MLha::StoreInPackage(reference, workFile(QString::fromLatin1(name)), false), 0);
     }
     const QByteArray parallel = readFile(package());
     ASSERT_FALSE(parallel.isEmpty());
@@ -152,7 +149,7 @@ TEST_F(PackageSaveTest, AFailureAnywhereKeepsTheEarlierPackageAndLeavesNoTempora
 
     // A picture the archiver refuses (too large for an LHA member), while
     // the frames around it compress on other threads.
-    QFile huge(WorkFolder::filePath(QStringLiteral("SW009.bmp")));
+    QFile huge(workFile(QStringLiteral("SW009.bmp")));
     ASSERT_TRUE(huge.open(QIODevice::ReadWrite));
     ASSERT_TRUE(huge.resize(qint64{0x100000001}));
     huge.close();
@@ -165,7 +162,7 @@ TEST_F(PackageSaveTest, AFailureAnywhereKeepsTheEarlierPackageAndLeavesNoTempora
 
     // A picture gone from the work folder.
     writePicture(QStringLiteral("SW009.bmp"), 0, 10, 10);
-    ASSERT_TRUE(QFile::remove(WorkFolder::filePath(QStringLiteral("SW004.bmp"))));
+    ASSERT_TRUE(QFile::remove(workFile(QStringLiteral("SW004.bmp"))));
     result = save(n);
     EXPECT_FALSE(result.saved);
     EXPECT_EQ(result.message, MovieMessage::SaveFileMissing);
@@ -178,7 +175,7 @@ TEST_F(PackageSaveTest, WindowEventsRunWhileTheFirstPictureCompresses) {
     for (int k = 1; k <= 2; ++k) {
         const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
         writePicture(name, 0, 1920, 1080);
-        movieDoc().frames[k] = FrameEntry{true, name, 1000, {}};
+        doc.frames[k] = FrameEntry{true, name, 1000, {}};
     }
     int ticks = 0;
     int ticksBeforeFirstFrame = -1;
@@ -186,7 +183,7 @@ TEST_F(PackageSaveTest, WindowEventsRunWhileTheFirstPictureCompresses) {
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(1);
     const auto result = PackageSave::SavePackage(
-        package(), 2, {},
+        doc, workFolder(), package(), 2, {},
         [&](int) {
             if (ticksBeforeFirstFrame < 0) {
                 ticksBeforeFirstFrame = ticks;

@@ -1,5 +1,7 @@
 #include "moviefile/MovieScript.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace MovieScript;
@@ -17,17 +19,25 @@ Read parse(const QByteArray& script, ScriptMode mode = ForPlayer) {
     return read;
 }
 
-const QByteArray kHeader =
-    "VER,03.01\r\nMAX,3\r\nLOOP,1\r\nJIDOU,2\r\nLOOPWAIT,5\r\nOPTEND,START\r\n";
+// A script of tests/data/<name>/, as a package carries it; empty, and so
+// invalid, when it cannot be read.
+QByteArray golden(const char* name) {
+    QFile file(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/%1/Slidewright.ini")
+                   .arg(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QByteArray kThreeFrameScript = golden("script-three-frames");
+const qsizetype kFramesStart = kThreeFrameScript.indexOf("NAME,");
+// Its settings block, through OPTEND,START.
+const QByteArray kHeader = kThreeFrameScript.left(kFramesStart);
+// Its frame records, without END,END,END.
+const QByteArray kThreeFrames =
+    kThreeFrameScript.mid(kFramesStart, kThreeFrameScript.indexOf("END,END,END") - kFramesStart);
 
 QByteArray withFrames(const QByteArray& frames, const QByteArray& header = kHeader) {
     return header + frames + "END,END,END\r\n";
 }
-
-const QByteArray kThreeFrames =
-    "NAME,001,SW001.bmp\r\nWAIT,001,1000\r\nSOUND,001,\r\n"
-    "NAME,002,SW002.bmp\r\nWAIT,002,2000\r\nSOUND,002,chime.wav\r\n"
-    "NAME,003,SW003.bmp\r\nWAIT,003,500\r\nSOUND,003,tune.mid\r\n";
 
 void expectThreeFrames(const MovieDoc& doc) {
     ASSERT_GE(doc.lastSlot(), 3);
@@ -61,22 +71,8 @@ TEST(ReadMovieScript, PlayerSizesTheTableToTheFrameCountAndEditorKeepsItsHundred
     EXPECT_EQ(editor.doc.version, QStringLiteral("03.01"));
 }
 
-TEST(ReadMovieScript, FrameRecordsInAnyOrderGiveTheSameTable) {
-    const QByteArray shuffled =
-        "WAIT,003,500\r\nWAIT,001,1000\r\nWAIT,002,2000\r\n"
-        "SOUND,003,tune.mid\r\nNAME,002,SW002.bmp\r\nSOUND,002,chime.wav\r\n"
-        "NAME,003,SW003.bmp\r\nSOUND,001,\r\nNAME,001,SW001.bmp\r\n";
-    const Read read = parse(withFrames(shuffled));
-    ASSERT_TRUE(read.result.ok());
-    expectThreeFrames(read.doc);
-}
-
-TEST(ReadMovieScript, SettingsInAnyOrderLastValueWinsUnknownKeysSkipped) {
-    const QByteArray header =
-        "LOOPWAIT,9\r\nCOLOR,RED\r\nJIDOU,1\r\nMAX,3\r\nLOOP,0\r\nJIDOU,2\r\nLOOPWAIT,5\r\n"
-        "LOOP,1\r\nVER,03.01\r\nOPTEND,START\r\n";
-    const QByteArray frames = "TITLE,001,Hello\r\n" + kThreeFrames + "EXTRA,009,x\r\n";
-    const Read read = parse(withFrames(frames, header));
+TEST(ReadMovieScript, RecordsInAnyOrderGiveTheSameTableAndUnknownKeysAreSkipped) {
+    const Read read = parse(golden("script-shuffled"));
     ASSERT_TRUE(read.result.ok());
     expectThreeFrames(read.doc);
 }
@@ -290,13 +286,7 @@ TEST(ReadMovieScript, BrokenScriptLeavesTheMovieAsItWas) {
 }
 
 TEST(ReadMovieScript, Cp932ScriptWithJapaneseNames) {
-    // As an old package holds it: 画像１.bmp, 表紙.bmp (its second byte is
-    // 0x5C, a backslash in ASCII), ﾃｽﾄ.bmp in half-width katakana, 音.wav.
-    const QByteArray frames =
-        "NAME,001,\x89\xE6\x91\x9C\x82P.bmp\r\nWAIT,001,1000\r\nSOUND,001,\x89\xB9.wav\r\n"
-        "NAME,002,\x95\\\x8E\x86.bmp\r\nWAIT,002,2000\r\nSOUND,002,\r\n"
-        "NAME,003,\xC3\xBD\xC4.bmp\r\nWAIT,003,500\r\nSOUND,003,\r\n";
-    const Read read = parse(withFrames(frames));
+    const Read read = parse(golden("script-cp932"));
     ASSERT_TRUE(read.result.ok()) << static_cast<int>(read.result.problem);
     EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
     EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));

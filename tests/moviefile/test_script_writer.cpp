@@ -19,13 +19,12 @@ QByteArray format(int n, const ScriptSettings& settings, const MovieDoc& doc) {
 }
 
 TEST(WriteMovieScript, TwoFrameExampleIsWrittenByteForByte) {
-    MovieDoc& doc = movieDoc();
-    doc.resetFrames(MovieDoc::kEditorSlots);
+    MovieDoc doc;
     setFrame(doc, 1, QStringLiteral("SW001.bmp"), 3000);
     setFrame(doc, 2, QStringLiteral("SW002.bmp"), 1500, QStringLiteral("chime.wav"));
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    ASSERT_TRUE(WriteMovieScript(2, folder.path(), {true, 1, QStringLiteral("10")}));
+    ASSERT_TRUE(WriteMovieScript(doc, 2, folder.path(), {true, 1, QStringLiteral("10")}));
 
     QFile file(folder.filePath(QStringLiteral("Slidewright.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -42,24 +41,21 @@ TEST(WriteMovieScript, TwoFrameExampleIsWrittenByteForByte) {
                                          "WAIT,002,1500\r\n"
                                          "SOUND,002,chime.wav\r\n"
                                          "END,END,END\r\n"));
-    doc = MovieDoc();
 }
 
 TEST(WriteMovieScript, OverwritesAnOlderScript) {
-    MovieDoc& doc = movieDoc();
-    doc.resetFrames(MovieDoc::kEditorSlots);
+    MovieDoc doc;
     setFrame(doc, 1, QStringLiteral("a.bmp"), 1);
     QTemporaryDir folder;
     QFile old(folder.filePath(QStringLiteral("Slidewright.ini")));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write(QByteArray(10000, 'x'));
     old.close();
-    ASSERT_TRUE(WriteMovieScript(1, folder.path(), {}));
+    ASSERT_TRUE(WriteMovieScript(doc, 1, folder.path(), {}));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_TRUE(
         old.readAll().startsWith("VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,0\r\nLOOPWAIT,10\r\n"));
-    EXPECT_FALSE(WriteMovieScript(1, folder.filePath(QStringLiteral("missing/folder")), {}));
-    doc = MovieDoc();
+    EXPECT_FALSE(WriteMovieScript(doc, 1, folder.filePath(QStringLiteral("missing/folder")), {}));
 }
 
 TEST(WriteMovieScript, FrameNumbersHaveAtLeastThreeDigits) {
@@ -177,40 +173,6 @@ TEST(WriteMovieScript, RefusesWhatCouldNotBeReadBack) {
         copy.frames[2].soundFile = bad;
         EXPECT_EQ(FormatMovieScript(2, {}, copy).has_value(), bad.isEmpty()) << bad.toStdString();
     }
-}
-
-TEST(CheckFrameSequence, UnbrokenRunGapOrNothing) {
-    MovieDoc doc;
-    EXPECT_EQ(CheckFrameSequence(doc).count, 0);
-    EXPECT_EQ(CheckFrameSequence(doc).message, MovieMessage::NoFrames);
-
-    for (int k = 1; k <= 12; ++k) {
-        setFrame(doc, k, QStringLiteral("a.bmp"), 1);
-    }
-    EXPECT_EQ(CheckFrameSequence(doc).count, 12);
-    EXPECT_EQ(CheckFrameSequence(doc).message, MovieMessage::None);
-
-    MovieDoc gap;
-    for (int k : {1, 2, 5}) {
-        setFrame(gap, k, QStringLiteral("a.bmp"), 1);
-    }
-    EXPECT_EQ(CheckFrameSequence(gap).count, -1);
-    EXPECT_EQ(CheckFrameSequence(gap).message, MovieMessage::GapInFrames);
-
-    MovieDoc lastOnly;
-    setFrame(lastOnly, 100, QStringLiteral("a.bmp"), 1);
-    EXPECT_EQ(CheckFrameSequence(lastOnly).count, -1);
-
-    MovieDoc full;
-    for (int k = 1; k <= 100; ++k) {
-        setFrame(full, k, QStringLiteral("a.bmp"), 1);
-    }
-    EXPECT_EQ(CheckFrameSequence(full).count, 100);
-
-    // The process's movie is the one checked without an argument.
-    movieDoc() = gap;
-    EXPECT_EQ(CheckFrameSequence().count, -1);
-    movieDoc() = MovieDoc();
 }
 
 TEST(MovieMessages, TwoLineMessagesBreakWithCrLfAndIconsMatchTheirKind) {

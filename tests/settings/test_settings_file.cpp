@@ -2,7 +2,6 @@
 // and writes that cannot happen.
 #include "common/NumericText.h"
 #include "settings/AppSettings.h"
-#include "settings/MFullPath.h"
 #include "settings/SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -382,12 +381,6 @@ TEST(NumericText, LeadingNumber) {
     EXPECT_EQ(NumericText::RoundToInt16(-0.5), std::int16_t{0});
     EXPECT_EQ(NumericText::RoundToInt32(2.5), 2);
     EXPECT_FALSE(NumericText::RoundToInt16(32768));
-}
-
-TEST(MFullPath, PathsComeBackUnchanged) {
-    EXPECT_EQ(MFullPath::FullPath("/home/user/Movie Tools"), "/home/user/Movie Tools");
-    EXPECT_EQ(MFullPath::FullPath("relative/./x/"), "relative/./x/");
-    EXPECT_EQ(MFullPath::FullPath(""), "");
 }
 
 }  // namespace

@@ -38,9 +38,6 @@ protected:
         configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
         ASSERT_TRUE(dataHome.startsWith(qEnvironmentVariable("HOME").section(u'/', 0, -2)))
             << "runs only in a throw-away HOME";
-        appSettings() = AppSettings{};
-        appSettings().workFolder = QDir::tempPath();
-        appSettings().saveFolder = QDir::tempPath();
         MessageBox::clearShownBoxes();
         dialog.show();
     }
@@ -75,8 +72,9 @@ protected:
         EXPECT_EQ(shown.buttons, buttons);
     }
 
+    AppSettings settings{.workFolder = QDir::tempPath(), .saveFolder = QDir::tempPath()};
     WorkFolderSession files;
-    frmOption dialog{files};
+    frmOption dialog{settings, files};
     QString dataHome;
     QString configHome;
 };
@@ -150,7 +148,7 @@ TEST_F(OptionsAssociation, FailuresAreReported) {
               Icon::Critical, MessageBox::Buttons::Ok);
     QDir(configHome + QStringLiteral("/mimeapps.list")).removeRecursively();
 
-    EXPECT_EQ(appSettings().workFolder, QDir::tempPath()) << "no folder setting is touched";
+    EXPECT_EQ(settings.workFolder, QDir::tempPath()) << "no folder setting is touched";
 }
 
 }  // namespace

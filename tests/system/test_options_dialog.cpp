@@ -5,11 +5,11 @@
 
 #include "FolderFixture.h"
 #include "common/MessageBox.h"
-#include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 #include "system/BrowseForFolder.h"
 #include "system/MKakucyoSet.h"
+#include "tests/WindowChecks.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -52,12 +52,10 @@ protected:
                 ASSERT_TRUE(QFile::rename(from, oldWork + u'/' + it.key()));
             }
         }
-        appSettings() = AppSettings{};
-        appSettings().workFolder = oldWork;
-        appSettings().saveFolder = saveFolder;
-        appSettings().captureDelay = 3;
-        before = appSettings();
-        WorkFolder::setPath(oldWork);
+        settings.workFolder = oldWork;
+        settings.saveFolder = saveFolder;
+        settings.captureDelay = 3;
+        before = settings;
         MessageBox::clearShownBoxes();
         // A box no test expected is recorded, never left waiting.
         MessageBox::setAutoAnswer(true);
@@ -92,46 +90,30 @@ protected:
     QString newWork;
     QString saveFolder;
     QMap<QString, QByteArray> files;
+    AppSettings settings;
     AppSettings before;
 };
 
-TEST_F(OptionsDialog, ShowsTheFoldersAndItsControls) {
-    frmOption dialog(session);
-    EXPECT_EQ(dialog.windowTitle(), OptionTexts::kCaption);
-    EXPECT_TRUE(dialog.isModal());
-    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("txtSagyou"))->text(), oldWork);
-    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("txtHozon"))->text(), saveFolder);
-
-    const QMap<QString, QString> frames{{QStringLiteral("Frame1"), OptionTexts::kSaveFolderFrame},
-                                        {QStringLiteral("Frame2"), OptionTexts::kWorkFolderFrame},
-                                        {QStringLiteral("Frame3"), OptionTexts::kAssociationFrame}};
-    for (auto it = frames.begin(); it != frames.end(); ++it) {
-        ASSERT_NE(dialog.findChild<QGroupBox*>(it.key()), nullptr) << it.key().toStdString();
-        EXPECT_EQ(dialog.findChild<QGroupBox*>(it.key())->title(), it.value());
-    }
-    const auto button = [&](const char* name) {
-        return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
-    };
-    EXPECT_EQ(button("cmdSagyou")->text(), QStringLiteral("..."));
-    EXPECT_EQ(button("cmdHozon")->text(), QStringLiteral("..."));
-    EXPECT_EQ(button("cmdSet")->text(), OptionTexts::kRegisterCaption);
-    EXPECT_EQ(button("cmdSet")->toolTip(), OptionTexts::kRegisterTip);
-    EXPECT_EQ(button("cmdDel")->text(), OptionTexts::kUnregisterCaption);
-    EXPECT_EQ(button("cmdDel")->toolTip(), OptionTexts::kUnregisterTip);
-    EXPECT_EQ(button("OKButton")->text(), QStringLiteral("OK"));
-    EXPECT_TRUE(button("OKButton")->isDefault());
-    EXPECT_EQ(button("CancelButton")->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-    EXPECT_FALSE(button("CancelButton")->isDefault());
-
-    const QLabel* warning = dialog.findChild<QLabel*>(QStringLiteral("lbl1"));
-    EXPECT_EQ(warning->text(), OptionTexts::kWarning);
-    EXPECT_EQ(warning->palette().color(QPalette::WindowText), QColor(Qt::red));
-
-    // A fixed-size dialog wide enough for its longest caption.
+TEST_F(OptionsDialog, ShowsTheFoldersInAWellFormedFixedDialog) {
+    frmOption dialog(settings, session);
     dialog.show();
+    EXPECT_TRUE(dialog.isModal());
+    EXPECT_EQ(dialog.txtSagyou->text(), oldWork);
+    EXPECT_EQ(dialog.txtHozon->text(), saveFolder);
+    EXPECT_TRUE(dialog.OKButton->isDefault());
+    EXPECT_FALSE(dialog.CancelButton->isDefault());
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_GE(dialog.findChild<QGroupBox*>(QStringLiteral("Frame2"))->width(),
-              warning->sizeHint().width());
+    WindowChecks::expectWellFormed(&dialog);
+    // The warning about deleted files is drawn in red.
+    const QImage warning = dialog.lbl1->grab().toImage();
+    bool red = false;
+    for (int y = 0; y < warning.height() && !red; ++y) {
+        for (int x = 0; x < warning.width() && !red; ++x) {
+            const QColor pixel = warning.pixelColor(x, y);
+            red = pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80;
+        }
+    }
+    EXPECT_TRUE(red);
 }
 
 TEST_F(OptionsDialog, AFolderThatDoesNotExistIsRefused) {
@@ -142,7 +124,7 @@ TEST_F(OptionsDialog, AFolderThatDoesNotExistIsRefused) {
     for (const QString& wrong : wrongTexts) {
         for (QLineEdit* frmOption::*box : {&frmOption::txtSagyou, &frmOption::txtHozon}) {
             SCOPED_TRACE(wrong.toStdString());
-            frmOption dialog(session);
+            frmOption dialog(settings, session);
             dialog.show();
             MessageBox::clearShownBoxes();
             (dialog.*box)->setText(wrong);
@@ -158,15 +140,15 @@ TEST_F(OptionsDialog, AFolderThatDoesNotExistIsRefused) {
             EXPECT_EQ(shown.buttons, MessageBox::Buttons::Ok);
             EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
             EXPECT_EQ(dialog.result(), 0);
-            EXPECT_EQ(appSettings(), before);
-            EXPECT_EQ(WorkFolder::path(), oldWork);
+            EXPECT_EQ(settings, before);
+            EXPECT_EQ(session.folder(), oldWork);
             EXPECT_EQ(userView(oldWork), files);
         }
     }
 }
 
 TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlong) {
-    frmOption dialog(session);
+    frmOption dialog(settings, session);
     dialog.show();
     dialog.txtSagyou->setText(newWork + u'/');
     QTest::mouseClick(dialog.OKButton, Qt::LeftButton);
@@ -174,10 +156,10 @@ TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlong) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(appSettings().workFolder, newWork + u'/') << "taken exactly as typed";
-    EXPECT_EQ(appSettings().saveFolder, saveFolder);
-    EXPECT_EQ(appSettings().captureDelay, 3);
-    EXPECT_EQ(WorkFolder::path(), newWork) << "the editor's files are looked for there now";
+    EXPECT_EQ(settings.workFolder, newWork + u'/') << "taken exactly as typed";
+    EXPECT_EQ(settings.saveFolder, saveFolder);
+    EXPECT_EQ(settings.captureDelay, 3);
+    EXPECT_EQ(session.folder(), newWork) << "the editor's files are looked for there now";
 
     for (auto it = files.begin(); it != files.end(); ++it) {
         SCOPED_TRACE(it.key().toStdString());
@@ -202,16 +184,16 @@ TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlong) {
 TEST_F(OptionsDialog, ChangingOnlyTheSaveFolderMovesNothing) {
     const QString otherSave = scratch.filePath(QStringLiteral("elsewhere/"));
     ASSERT_TRUE(QDir().mkpath(otherSave));
-    frmOption dialog(session);
+    frmOption dialog(settings, session);
     dialog.txtHozon->setText(otherSave);
     dialog.OKButton_Click();
 
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(appSettings().saveFolder, otherSave) << "taken exactly as typed";
-    EXPECT_EQ(appSettings().workFolder, oldWork);
+    EXPECT_EQ(settings.saveFolder, otherSave) << "taken exactly as typed";
+    EXPECT_EQ(settings.workFolder, oldWork);
     EXPECT_EQ(userView(oldWork), files);
     EXPECT_TRUE(userView(newWork).isEmpty());
-    EXPECT_EQ(WorkFolder::path(), oldWork);
+    EXPECT_EQ(session.folder(), oldWork);
 }
 
 TEST_F(OptionsDialog, TheSameWorkFolderSpelledOtherwiseMovesNothing) {
@@ -220,13 +202,13 @@ TEST_F(OptionsDialog, TheSameWorkFolderSpelledOtherwiseMovesNothing) {
     for (const QString& spelling :
          {oldWork + u'/', newWork + QStringLiteral("/../BMP"), link, link + u'/'}) {
         SCOPED_TRACE(spelling.toStdString());
-        appSettings() = before;
-        frmOption dialog(session);
+        settings = before;
+        frmOption dialog(settings, session);
         dialog.txtSagyou->setText(spelling);
         dialog.OKButton_Click();
 
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
-        EXPECT_EQ(appSettings().workFolder, spelling);
+        EXPECT_EQ(settings.workFolder, spelling);
         EXPECT_EQ(userView(oldWork), files) << "not one picture lost";
         EXPECT_EQ(session.folder(), oldWork);
     }
@@ -240,7 +222,7 @@ TEST_F(OptionsDialog, AFileThatCannotBeMovedKeepsTheOldFolder) {
     const rlimit saved = limit;
     limit.rlim_cur = 1 << 20;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    frmOption dialog(session);
+    frmOption dialog(settings, session);
     dialog.txtSagyou->setText(newWork);
     dialog.OKButton_Click();
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -250,8 +232,8 @@ TEST_F(OptionsDialog, AFileThatCannotBeMovedKeepsTheOldFolder) {
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].text,
               OptionTexts::kPicturesNotMoved + QStringLiteral("PHOTO.BMP"));
-    EXPECT_EQ(appSettings(), before);
-    EXPECT_EQ(WorkFolder::path(), oldWork);
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(session.folder(), oldWork);
     EXPECT_EQ(session.folder(), oldWork) << "all or nothing";
     EXPECT_EQ(userView(oldWork), files);
     EXPECT_TRUE(contents(newWork).isEmpty()) << "the copies made are gone again";
@@ -285,7 +267,7 @@ TEST_F(OptionsDialog, FoldersThatAreNotTheProgramsOwnAreRefused) {
     for (const auto& refused : cases) {
         SCOPED_TRACE(refused.folder.toStdString());
         MessageBox::clearShownBoxes();
-        frmOption dialog(session);
+        frmOption dialog(settings, session);
         dialog.txtSagyou->setText(refused.folder);
         dialog.OKButton_Click();
 
@@ -293,7 +275,7 @@ TEST_F(OptionsDialog, FoldersThatAreNotTheProgramsOwnAreRefused) {
         ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
         EXPECT_EQ(MessageBox::shownBoxes()[0].text, refused.message);
         EXPECT_EQ(MessageBox::shownBoxes()[0].title, OptionTexts::kBadFolderTitle);
-        EXPECT_EQ(appSettings(), before);
+        EXPECT_EQ(settings, before);
         EXPECT_EQ(session.folder(), oldWork);
         EXPECT_EQ(userView(oldWork), files);
     }
@@ -301,18 +283,18 @@ TEST_F(OptionsDialog, FoldersThatAreNotTheProgramsOwnAreRefused) {
 
     // The save folder may not become the work folder either.
     MessageBox::clearShownBoxes();
-    frmOption dialog(session);
+    frmOption dialog(settings, session);
     dialog.txtHozon->setText(oldWork);
     dialog.OKButton_Click();
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].text, OptionTexts::kSaveFolderRefused);
-    EXPECT_EQ(appSettings(), before);
+    EXPECT_EQ(settings, before);
 }
 
 TEST_F(OptionsDialog, CancelAndEscapeChangeNothing) {
     for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape ? "Escape" : "Cancel");
-        frmOption dialog(session);
+        frmOption dialog(settings, session);
         int result = -1;
         QTimer::singleShot(0, &dialog, [&] {
             dialog.txtSagyou->setText(newWork);
@@ -326,15 +308,15 @@ TEST_F(OptionsDialog, CancelAndEscapeChangeNothing) {
         QTimer::singleShot(5000, &dialog, [&] { dialog.done(-2); });
         result = dialog.exec();
         EXPECT_EQ(result, QDialog::Rejected);
-        EXPECT_EQ(appSettings(), before);
-        EXPECT_EQ(WorkFolder::path(), oldWork);
+        EXPECT_EQ(settings, before);
+        EXPECT_EQ(session.folder(), oldWork);
         EXPECT_EQ(userView(oldWork), files);
         EXPECT_TRUE(userView(newWork).isEmpty());
     }
 }
 
 TEST_F(OptionsDialog, EnterIsOk) {
-    frmOption dialog(session);
+    frmOption dialog(settings, session);
     QTimer::singleShot(0, &dialog, [&] {
         dialog.txtSagyou->setText(newWork);
         dialog.txtSagyou->setFocus();
@@ -342,11 +324,11 @@ TEST_F(OptionsDialog, EnterIsOk) {
     });
     QTimer::singleShot(5000, &dialog, [&] { dialog.done(-2); });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(appSettings().workFolder, newWork);
+    EXPECT_EQ(settings.workFolder, newWork);
 }
 
 TEST_F(OptionsDialog, BrowseButtonsFillTheirBoxesUnlessCancelled) {
-    frmOption dialog(session);
+    frmOption dialog(settings, session);
     dialog.show();
     MDIALOG_SAN::setNextFolder(newWork);
     QTest::mouseClick(dialog.cmdSagyou, Qt::LeftButton);
@@ -369,43 +351,7 @@ TEST_F(OptionsDialog, BrowseButtonsFillTheirBoxesUnlessCancelled) {
     EXPECT_EQ(shown[2].title, QStringLiteral("デフォルトの保存フォルダを指定して下さい"));
     EXPECT_EQ(shown[2].startFolder, QStringLiteral("typed by hand"));
     EXPECT_EQ(shown[3].title, QStringLiteral("デフォルトの保存フォルダを指定して下さい"));
-    EXPECT_EQ(appSettings(), before) << "browsing alone changes no setting";
-}
-
-TEST_F(OptionsDialog, LaysOutEveryControlInsideTheWindow) {
-    frmOption dialog(session);
-    dialog.show();
-    QApplication::processEvents();
-    const QRect window = dialog.rect();
-    for (QWidget* child : dialog.findChildren<QWidget*>()) {
-        if (!child->isVisible() || child->objectName().isEmpty()) {
-            continue;
-        }
-        SCOPED_TRACE(child->objectName().toStdString());
-        const QRect place(child->mapTo(&dialog, QPoint(0, 0)), child->size());
-        EXPECT_TRUE(window.contains(place));
-        if (const auto* button = qobject_cast<QPushButton*>(child)) {
-            EXPECT_GT(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
-                << "the caption fits";
-        } else {
-            EXPECT_GE(child->width(), child->minimumSizeHint().width()) << "nothing is cut short";
-        }
-    }
-    // The warning is drawn in red.
-    const QImage warning = dialog.lbl1->grab().toImage();
-    bool red = false;
-    for (int y = 0; y < warning.height() && !red; ++y) {
-        for (int x = 0; x < warning.width() && !red; ++x) {
-            const QColor pixel = warning.pixelColor(x, y);
-            red = pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80;
-        }
-    }
-    EXPECT_TRUE(red);
-
-    // A picture of the dialog for a person to look at.
-    const QString folder = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/screenshots");
-    QDir().mkpath(folder);
-    dialog.grab().save(folder + QStringLiteral("/frmOption.png"));
+    EXPECT_EQ(settings, before) << "browsing alone changes no setting";
 }
 
 }  // namespace

@@ -1,4 +1,0 @@
-#include "CaptureHandoff.h"
-
-CapturePosition capturePosition;
-bool captureSaved = false;

@@ -1,6 +1,0 @@
-#include "AppSettings.h"
-
-AppSettings& appSettings() {
-    static AppSettings settings;
-    return settings;
-}
