@@ -5,7 +5,7 @@
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 #include "settings/WorkFolderChoice.h"
-#include "system/BrowseForFolder.h"
+#include "system/MDIALOG_SAN.h"
 #include "system/MKakucyoSet.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Launching through the desktop: a throw-away XDG with test "applications"
 // (scripts that record how they were started) registered as the defaults.
 #include "common/DefaultApplication.h"
-#include "common/TaskLaunch.h"
+#include "common/MTSK_KIDOU.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The folder picker: scripted answers for the windows that use it, and
 // Qt's own dialog with the caller's title when nothing is scripted.
-#include "system/BrowseForFolder.h"
+#include "system/MDIALOG_SAN.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>

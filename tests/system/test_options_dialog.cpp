@@ -8,7 +8,7 @@
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
-#include "system/BrowseForFolder.h"
+#include "system/MDIALOG_SAN.h"
 #include "system/MKakucyoSet.h"
 
 #include <gtest/gtest.h>
