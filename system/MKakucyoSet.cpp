@@ -51,14 +51,19 @@ QString iconPath(int size) {
 }
 
 // Written whole or not at all, so a failed write never leaves half a file
-// for the desktop to misread.
+// for the desktop to misread. A file kept behind a link (a mimeapps.list
+// among other dotfiles) is replaced where the link points; the link stays.
 bool writeFile(const QString& path, const QByteArray& bytes) {
-    if (!QDir().mkpath(QFileInfo(path).path())) {
+    QString target = path;
+    for (int depth = 0; depth < 40 && QFileInfo(target).isSymLink(); ++depth) {
+        target = QFileInfo(target).symLinkTarget();
+    }
+    if (!QDir().mkpath(QFileInfo(target).path())) {
         return false;
     }
-    auto file = ReplaceByRename::PendingFile::beside(QFile::encodeName(path).toStdString());
+    auto file = ReplaceByRename::PendingFile::beside(QFile::encodeName(target).toStdString());
     return file.valid() && file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
-           file.commit(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
+           file.commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString());
 }
 
 bool removeIfPresent(const QString& path) {

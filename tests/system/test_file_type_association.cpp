@@ -204,11 +204,16 @@ TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
 }
 
 TEST_F(FileTypeAssociation, RemovalTakesBackExactlyWhatWasWritten) {
-    writeText(configHome + QStringLiteral("/mimeapps.list"),
+    // The user's list is kept among other dotfiles, behind a link.
+    const QString kept = scratch.path() + QStringLiteral("/dotfiles/mimeapps.list");
+    writeText(kept,
               "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
               "[Default Applications]\nimage/png=viewer.desktop;\n");
+    ASSERT_TRUE(QFile::link(kept, configHome + QStringLiteral("/mimeapps.list")));
     ASSERT_TRUE(registerType());
+    EXPECT_TRUE(readText(kept).contains(kDesktopEntryFile));
     ASSERT_TRUE(unregisterType());
+    EXPECT_TRUE(QFileInfo(configHome + QStringLiteral("/mimeapps.list")).isSymLink());
 
     EXPECT_NE(freshView().value(0), kMimeType);
     EXPECT_NE(gioType(), kMimeType);
