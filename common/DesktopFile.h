@@ -34,7 +34,7 @@ public:
     // line goes too.
     void removeKey(const QString& group, const QString& key);
 
-    // String values with the escapes the specification defines (\s \n \t
+    // String values with the escapes desktop entries use (\s \n \t
     // \r \\).
     static QString escape(const QString& text);
     static QString unescape(const QString& value);
