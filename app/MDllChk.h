@@ -1,3 +1,4 @@
+// MDllChk (DLL check): finds the program's own archiver library before anything needs it.
 #pragma once
 
 #include <string>

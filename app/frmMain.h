@@ -1,3 +1,4 @@
+// frmMain (main form): the launcher that opens the player or the editor.
 #pragma once
 
 #include "editor/EditorContext.h"

@@ -83,7 +83,7 @@ bool looksLikeHeader(const ByteSource& source, std::uint64_t offset) {
 }  // namespace
 
 std::optional<FileSource> FileSource::open(const std::filesystem::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd = FileDescriptor::open(path.c_str(), O_RDONLY);
     struct stat info {};
     if (!fd.valid() || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;

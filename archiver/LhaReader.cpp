@@ -2,11 +2,12 @@
 
 #include "archiver/LhaArchiveWalk.h"
 #include "archiver/LhaMemberName.h"
-#include "archiver/LhaOutputFile.h"
+#include "archiver/ReplaceByRename.h"
 
 #include <lhasa.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,8 +85,8 @@ Status extractMember(const ByteSource& source, const WalkEntry& entry, int folde
     if (!decoder) {
         return Status::DamagedArchive;
     }
-    OutputFile output(folderFd);
-    if (!output.isOpen()) {
+    ReplaceByRename::PendingFile output(folderFd, ".unlha-XXXXXX");
+    if (!output.valid()) {
         return Status::WriteFailed;
     }
     std::vector<std::uint8_t> buffer(256 * 1024);
@@ -102,18 +103,27 @@ Status extractMember(const ByteSource& source, const WalkEntry& entry, int folde
         lha_decoder_get_crc(decoder.get()) != header.crc) {
         return Status::CrcMismatch;
     }
-    return output.commit(bareName, header.timestamp) ? Status::Ok : Status::WriteFailed;
+    if (header.timestamp != 0) {
+        const struct timespec times[2] = {{0, UTIME_NOW},
+                                          {static_cast<time_t>(header.timestamp), 0}};
+        ::futimens(output.fd(), times);  // a time that cannot be set is no reason to fail
+    }
+    return output.commit(bareName, ReplaceByRename::Existing::Replace,
+                         ReplaceByRename::FolderSync::ByCaller)
+               ? Status::Ok
+               : Status::WriteFailed;
 }
 
 ExtractResult extractFrom(const ByteSource& source, const std::filesystem::path& folder,
                           std::string_view pattern) {
     ExtractResult result;
-    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) {
+    const FileDescriptor folderHandle =
+        FileDescriptor::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (!folderHandle.valid()) {
         result.status = Status::MissingFolder;
         return result;
     }
-    const FileDescriptor folderHandle(folderFd);
+    const int folderFd = folderHandle.get();
     ArchiveWalk walk(source);
     if (!walk.isOpen()) {
         result.status = Status::CannotOpenArchive;
@@ -143,6 +153,9 @@ ExtractResult extractFrom(const ByteSource& source, const std::filesystem::path&
     }
     if (walk.damaged() && result.status == Status::Ok) {
         result.status = Status::DamagedArchive;
+    }
+    if (result.filesWritten > 0) {
+        ::fsync(folderFd);
     }
     return result;
 }

@@ -6,93 +6,16 @@
 
 #include <cerrno>
 #include <optional>
-#include <random>
 
 #include "Crc16.h"
 #include "LhEncoder.h"
 #include "LhaHeader.h"
 #include "TextEncoding.h"
+#include "archiver/FileDescriptor.h"
+#include "archiver/ReplaceByRename.h"
 
 namespace lha {
 namespace {
-
-// A file descriptor closed with its owner.
-class FileHandle {
-public:
-    explicit FileHandle(int fd = -1) : fd_(fd) {}
-    ~FileHandle() { reset(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now, reporting whether the close (and so the last write) worked.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-    void reset(int fd = -1) {
-        close();
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
-
-// A temporary file beside the archive, removed unless committed.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::filesystem::path& target) {
-        std::random_device random;
-        for (int attempt = 0; attempt < 16 && !handle_.valid(); ++attempt) {
-            path_ = target;
-            path_.replace_filename("." + target.filename().string() + ".tmp" +
-                                   std::to_string(random() % 1000000));
-            handle_.reset(open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (!handle_.valid() && errno != EEXIST) {
-                break;
-            }
-        }
-    }
-    ~TemporaryFile() {
-        if (!committed_ && handle_.valid()) {
-            handle_.close();
-            unlink(path_.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int fd() const { return handle_.get(); }
-    bool valid() const { return handle_.valid(); }
-
-    // Flushes, closes and renames over `target`.
-    bool commit(const std::filesystem::path& target) {
-        if (fsync(fd()) != 0 || !handle_.close()) {
-            unlink(path_.c_str());
-            committed_ = true;
-            return false;
-        }
-        committed_ = true;
-        if (rename(path_.c_str(), target.c_str()) != 0) {
-            unlink(path_.c_str());
-            return false;
-        }
-        // The rename itself survives a crash only once the folder is synced.
-        FileHandle folder(open(path_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.valid()) {
-            fsync(folder.get());
-        }
-        return true;
-    }
-
-private:
-    FileHandle handle_;
-    std::filesystem::path path_;
-    bool committed_ = false;
-};
 
 bool WriteAt(int fd, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     const std::uint8_t* p = bytes.data();
@@ -153,7 +76,7 @@ struct SourceFile {
 };
 
 std::optional<SourceFile> ReadSource(const std::filesystem::path& file) {
-    FileHandle fd(open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor fd = FileDescriptor::open(file.c_str(), O_RDONLY);
     struct stat st {};
     if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::uint64_t>(st.st_size) > 0xFFFFFFFFu) {
@@ -187,19 +110,19 @@ bool WriteMember(int fd, std::uint64_t at, const EncodedMember& member) {
 constexpr std::uint8_t kEndMarker[1] = {0};
 
 int CreateArchive(const std::filesystem::path& archive, const EncodedMember& member) {
-    TemporaryFile temporary(archive);
+    auto temporary = ReplaceByRename::PendingFile::beside(archive);
     if (!temporary.valid() || !WriteMember(temporary.fd(), 0, member) ||
         !WriteAt(temporary.fd(), MemberSize(member), kEndMarker)) {
         return 1;
     }
-    return temporary.commit(archive) ? 0 : 1;
+    return temporary.commit(archive.filename()) ? 0 : 1;
 }
 
 // Rewrites the archive without the members in `drop`, with `member` in the
 // place of the first of them.
 int ReplaceMember(const std::filesystem::path& archive, int fd, const ArchiveIndex& index,
                   const std::vector<std::size_t>& drop, const EncodedMember& member, mode_t mode) {
-    TemporaryFile temporary(archive);
+    auto temporary = ReplaceByRename::PendingFile::beside(archive);
     if (!temporary.valid() || fchmod(temporary.fd(), mode & 07777) != 0) {
         return 1;
     }
@@ -223,7 +146,7 @@ int ReplaceMember(const std::filesystem::path& archive, int fd, const ArchiveInd
     if (!WriteAt(temporary.fd(), at, kEndMarker)) {
         return 1;
     }
-    return temporary.commit(archive) ? 0 : 1;
+    return temporary.commit(archive.filename()) ? 0 : 1;
 }
 
 // Writes the member where the end marker was. On failure the old end is
@@ -308,7 +231,7 @@ int StoreFile(const std::filesystem::path& archive, const std::filesystem::path&
     const EncodedMember member =
         EncodeMember(storedName, source->content, source->modified, options);
 
-    FileHandle fd(open(archive.c_str(), O_RDWR | O_CLOEXEC));
+    const FileDescriptor fd = FileDescriptor::open(archive.c_str(), O_RDWR);
     if (!fd.valid()) {
         return errno == ENOENT ? CreateArchive(archive, member) : 1;
     }

@@ -1,3 +1,4 @@
+// MH_COPY (hard copy): copies the whole screen or the active window into a picture.
 #pragma once
 
 #include "capture/ScreenGrabber.h"
@@ -6,8 +7,7 @@
 
 #include <memory>
 
-// Hard copies of the screen for the capture window, through the grabber
-// that suits the desktop session.
+// Through the grabber that suits the desktop session.
 namespace MH_COPY {
 
 GrabResult HardCopyDesktop();

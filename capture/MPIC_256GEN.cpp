@@ -1,9 +1,11 @@
 #include "MPIC_256GEN.h"
 
+#include "archiver/ReplaceByRename.h"
 #include "capture/BmpFile.h"
 #include "capture/ColourQuantiser.h"
 
-#include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
 
 namespace MPIC_256GEN {
 
@@ -62,18 +64,10 @@ void ReduceBoxColours(QImage& box, int colours) {
 
 bool SaveBoxPicture(const QImage& box, const QString& path) {
     const QByteArray bytes = BmpFile::Encode(box);
-    if (bytes.isEmpty()) {
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    auto file = ReplaceByRename::PendingFile::beside(QFile::encodeName(path).toStdString());
+    return !bytes.isEmpty() && file.valid() &&
+           file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
+           file.commit(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
 }
 
 }  // namespace MPIC_256GEN

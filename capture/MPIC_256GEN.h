@@ -1,3 +1,4 @@
+// MPIC_256GEN (256-colour picture generation): reduces a capture's colours, saves it as a BMP.
 #pragma once
 
 #include <QImage>
@@ -5,9 +6,8 @@
 
 #include <optional>
 
-// Lowering a captured picture to 256 or 16 colours, and saving a picture as
-// a BMP file at its own depth. A "box" is the picture a window holds
-// between capturing and saving it; a null picture is an empty box.
+// A "box" is the picture a window holds between capturing and saving it;
+// a null picture is an empty box. Pictures are saved at their own depth.
 namespace MPIC_256GEN {
 
 // 2 colours are 1 bit per pixel, 16 are 4, anything else 8.

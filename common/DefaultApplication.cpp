@@ -1,8 +1,9 @@
 #include "common/DefaultApplication.h"
 
+#include "common/DesktopFile.h"
+
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -63,25 +64,8 @@ QStringList mimeAppsLists() {
 
 // key=value lines of one group of a desktop-style file.
 QList<std::pair<QString, QString>> readGroup(const QString& path, const QString& group) {
-    QList<std::pair<QString, QString>> values;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return values;
-    }
-    bool inGroup = false;
-    const QString header = u'[' + group + u']';
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(u'[')) {
-            inGroup = line == header;
-        } else if (inGroup && !line.startsWith(u'#')) {
-            const qsizetype equals = line.indexOf(u'=');
-            if (equals > 0) {
-                values.append({line.left(equals).trimmed(), line.mid(equals + 1).trimmed()});
-            }
-        }
-    }
-    return values;
+    const auto file = DesktopFile::read(path);
+    return file ? file->entries(group) : QList<std::pair<QString, QString>>();
 }
 
 // Lists may name a type by one of its aliases, in any case: ImageMagick
@@ -101,27 +85,10 @@ QStringList entriesFor(const QList<std::pair<QString, QString>>& group, const QS
     const QStringList names = namesOf(mimeType);
     for (const auto& [key, value] : group) {
         if (sameType(key, names)) {
-            ids << value.split(u';', Qt::SkipEmptyParts);
+            ids << DesktopFile::splitList(value);
         }
     }
     return ids;
-}
-
-QString unescapeString(const QString& value) {
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\' && i + 1 < value.size()) {
-            const QChar next = value[++i];
-            text += next == u's'   ? QChar(u' ')
-                    : next == u'n' ? QChar(u'\n')
-                    : next == u't' ? QChar(u'\t')
-                    : next == u'r' ? QChar(u'\r')
-                                   : next;
-        } else {
-            text += value[i];
-        }
-    }
-    return text;
 }
 
 std::optional<DesktopEntry> findEntry(const QString& id) {
@@ -164,7 +131,7 @@ QStringList entriesListing(const QString& mimeType) {
                 if (key != u"MimeType") {
                     continue;
                 }
-                const QStringList types = value.split(u';', Qt::SkipEmptyParts);
+                const QStringList types = DesktopFile::splitList(value);
                 if (std::any_of(types.begin(), types.end(),
                                 [&](const QString& type) { return sameType(type, names); })) {
                     ids << id;
@@ -217,13 +184,13 @@ std::optional<DesktopEntry> readEntry(const QString& path, const QString& id) {
         if (key == u"Type") {
             type = value;
         } else if (key == u"Name") {
-            entry.name = unescapeString(value);
+            entry.name = DesktopFile::unescape(value);
         } else if (key == u"Icon") {
-            entry.icon = unescapeString(value);
+            entry.icon = DesktopFile::unescape(value);
         } else if (key == u"Exec") {
-            entry.exec = unescapeString(value);
+            entry.exec = DesktopFile::unescape(value);
         } else if (key == u"TryExec") {
-            tryExec = unescapeString(value);
+            tryExec = DesktopFile::unescape(value);
         } else if (key == u"Hidden") {
             hidden = value == u"true";
         } else if (key == u"Terminal") {

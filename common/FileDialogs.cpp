@@ -1,6 +1,7 @@
 #include "FileDialogs.h"
 
 #include "common/DialogOwner.h"
+#include "common/ScriptedAnswers.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -15,13 +16,14 @@
 #include <QTreeView>
 
 #include <algorithm>
-#include <deque>
 
 namespace FileDialogs {
 namespace {
 
-std::deque<QString> scriptedNames;
-std::vector<Asked> asked;
+ScriptedAnswers<Asked, QString>& scripted() {
+    static ScriptedAnswers<Asked, QString> answers;
+    return answers;
+}
 
 // Qt reads the patterns from the parenthesised end of each entry; an entry
 // whose text already shows its pattern there is used as it stands.
@@ -102,12 +104,10 @@ void makeReadable(QFileDialog& dialog) {
 }
 
 QString ask(Asked request) {
-    asked.push_back(request);
-    if (!scriptedNames.empty()) {
-        QString answer = scriptedNames.front();
-        scriptedNames.pop_front();
-        return answer;
+    if (auto answer = scripted().take(request)) {
+        return *answer;
     }
+    scripted().record(request);
 
     // Whatever the dialog does to the current folder, the caller finds its own.
     const QString currentFolder = QDir::currentPath();
@@ -175,16 +175,15 @@ QString DialogSave(QWidget* owner, const QString& startFolder,
 }
 
 void setNextFileName(const QString& path) {
-    scriptedNames.push_back(path);
+    scripted().queue(path);
 }
 
 const std::vector<Asked>& askedDialogs() {
-    return asked;
+    return scripted().asked();
 }
 
 void clearAskedDialogs() {
-    asked.clear();
-    scriptedNames.clear();
+    scripted().clear();
 }
 
 }  // namespace FileDialogs

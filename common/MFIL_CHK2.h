@@ -1,8 +1,8 @@
+// MFIL_CHK2 (file check): whether a command's program file exists before it is started.
 #pragma once
 
 #include <QStringList>
 
-// Whether a command can be started at all, before anything is started.
 namespace MFIL_CHK2 {
 
 // True when the command's program (its first word) names an existing file:

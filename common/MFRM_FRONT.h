@@ -1,8 +1,8 @@
+// MFRM_FRONT (form to the front): keeps a window above all others without taking the focus.
 #pragma once
 
 class QWidget;
 
-// Keeping a window above all others.
 namespace MFRM_FRONT {
 
 // Keeps the form above every other window without ever taking the focus

@@ -1,9 +1,9 @@
+// MTSK_DOUKI (task, synchronous): runs a program and waits for its end, windows alive.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-// Running a program and waiting for it while the windows stay alive.
 namespace MTSK_DOUKI {
 
 // Starts the program (the first word; the rest are its arguments, passed

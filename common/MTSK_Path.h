@@ -1,9 +1,9 @@
+// MTSK_Path (task path): the program the desktop opens a file with.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-// The program the desktop opens a file with.
 namespace MTSK_Path {
 
 // The command that opens the existing file `path` in the default

@@ -1,16 +1,17 @@
 #include "MessageBox.h"
 
 #include "common/DialogOwner.h"
+#include "common/ScriptedAnswers.h"
 
 #include <QMessageBox>
-
-#include <deque>
 
 namespace MessageBox {
 namespace {
 
-std::deque<Answer> scriptedAnswers;
-std::vector<Shown> shown;
+ScriptedAnswers<Shown, Answer>& scripted() {
+    static ScriptedAnswers<Shown, Answer> answers;
+    return answers;
+}
 bool autoAnswer = false;
 
 Answer firstButton(Buttons buttons) {
@@ -75,14 +76,13 @@ Answer fromQt(int button, Buttons buttons) {
 
 Answer show(QWidget* parent, const QString& text, const QString& title, Icon icon,
             Buttons buttons) {
-    if (!scriptedAnswers.empty() || autoAnswer) {
-        shown.push_back({text, title, icon, buttons});
-        if (scriptedAnswers.empty()) {
-            return firstButton(buttons);
-        }
-        Answer answer = scriptedAnswers.front();
-        scriptedAnswers.pop_front();
-        return answer;
+    const Shown question{text, title, icon, buttons};
+    if (const auto answer = scripted().take(question)) {
+        return *answer;
+    }
+    if (autoAnswer) {
+        scripted().record(question);
+        return firstButton(buttons);
     }
     QMessageBox box(toQt(icon), title, text, toQt(buttons), DialogOwner::onScreen(parent));
     box.setObjectName(QStringLiteral("messageBox"));
@@ -90,7 +90,7 @@ Answer show(QWidget* parent, const QString& text, const QString& title, Icon ico
 }
 
 void setNextAnswer(Answer answer) {
-    scriptedAnswers.push_back(answer);
+    scripted().queue(answer);
 }
 
 void setAutoAnswer(bool on) {
@@ -98,12 +98,11 @@ void setAutoAnswer(bool on) {
 }
 
 const std::vector<Shown>& shownBoxes() {
-    return shown;
+    return scripted().asked();
 }
 
 void clearShownBoxes() {
-    shown.clear();
-    scriptedAnswers.clear();
+    scripted().clear();
 }
 
 }  // namespace MessageBox

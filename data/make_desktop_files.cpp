@@ -1,17 +1,21 @@
 // Writes the installed desktop entry and shared-mime-info package with the
 // routines the options dialog uses per user, so the two never disagree.
+#include "archiver/ReplaceByRename.h"
 #include "system/MKakucyoSet.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 
 #include <cstdio>
 
 namespace {
 
-bool write(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+bool write(const QString& folder, const QString& name, const QByteArray& bytes) {
+    ReplaceByRename::PendingFile file(
+        QFile::encodeName(folder).toStdString(),
+        QFile::encodeName(u'.' + name + QStringLiteral(".XXXXXX")).toStdString());
+    return file.valid() && file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
+           file.commit(QFile::encodeName(name).toStdString());
 }
 
 }  // namespace
@@ -25,8 +29,8 @@ int main(int argc, char** argv) {
     using namespace MKakucyoSet;
     // Installed in bin/, the program is found on the PATH by its bare name.
     if (!QDir().mkpath(folder) ||
-        !write(folder + u'/' + kDesktopEntryFile, desktopEntry(QStringLiteral("slidewright %f"))) ||
-        !write(folder + u'/' + kMimePackageFile, mimePackage(kExtension, kDescription))) {
+        !write(folder, kDesktopEntryFile, desktopEntry(QStringLiteral("slidewright %f"))) ||
+        !write(folder, kMimePackageFile, mimePackage(kExtension, kDescription))) {
         std::fprintf(stderr, "cannot write into %s\n", argv[1]);
         return 1;
     }

@@ -1,3 +1,4 @@
+// frmMaker (maker form): the editor window.
 #pragma once
 
 #include "editor/EditorContext.h"

@@ -4,8 +4,8 @@
 
 #include "capture/window/frmCopy.h"
 #include "common/HelpFile.h"
+#include "common/MTSK_KIDOU.h"
 #include "common/MessageBox.h"
-#include "common/TaskLaunch.h"
 #include "common/Twips.h"
 #include "editor/frames/FrameRows.h"
 #include "moviefile/MovieDoc.h"

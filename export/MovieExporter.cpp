@@ -1,11 +1,11 @@
 #include "MovieExporter.h"
 
+#include "archiver/ReplaceByRename.h"
 #include "common/ProgramEnd.h"
 #include "export/FrameTiming.h"
 #include "export/MediaWriter.h"
 #include "export/MidiSynth.h"
 #include "export/SoundClip.h"
-#include "moviefile/ReplaceByRename.h"
 #include "moviefile/WorkFolder.h"
 
 #include <QDir>
@@ -237,16 +237,19 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
         *format != ExportFormat::Gif &&
         std::any_of(movie.frames.begin(), movie.frames.end(),
                     [](const FrameEntry& frame) { return !frame.soundFile.trimmed().isEmpty(); });
-    const QString temporary = ReplaceByRename::ReserveBeside(target);
-    if (temporary.isEmpty()) {
+    const QByteArray targetName = QFile::encodeName(target);
+    const auto unfinished = std::make_shared<ReplaceByRename::PendingFile>(
+        ReplaceByRename::PendingFile::beside(targetName.toStdString()));
+    if (!unfinished->valid()) {
         return {ExportProblem::CannotWrite, target};
     }
+    unfinished->keepModeOf(targetName.toStdString());
+    const QString temporary = QFile::decodeName(unfinished->path().c_str());
     // Should the program end meanwhile (a signal, say), the unfinished file
     // goes with it.
-    const auto unfinished = std::make_shared<QString>(temporary);
-    ProgramEnd::addHook([weak = std::weak_ptr<QString>(unfinished)] {
-        if (const auto path = weak.lock()) {
-            QFile::remove(*path);
+    ProgramEnd::addHook([weak = std::weak_ptr<ReplaceByRename::PendingFile>(unfinished)] {
+        if (const auto file = weak.lock()) {
+            file->discard();
         }
     });
     ExportResult result;
@@ -259,11 +262,12 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
             result = run.frames(*writer, canvas, withSound);
         }
     }
-    if (result.ok() && !ReplaceByRename::RenameOver(temporary, target)) {
+    if (result.ok() &&
+        !unfinished->commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString())) {
         result = {ExportProblem::CannotWrite, target};
     }
     if (!result.ok()) {
-        QFile::remove(temporary);
+        unfinished->discard();
         // Messages name the file the user chose, not our temporary one.
         if (result.subject == temporary) {
             result.subject = target;

@@ -1,30 +1,28 @@
 // The fast BMP reader on any bytes: pictures come from packages made
 // elsewhere, so a damaged header must never read outside the file.
-#include "editor/frames/BmpScaledReader.h"
-#include "editor/frames/MPicSizeChg.h"
+#include "capture/BmpScaledReader.h"
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const BmpScaledReader reader(bytes);
-    if (!reader.canRead()) {
+    if (!reader.canRead() || size == 0) {
         return 0;
     }
-    // A small box, so that small inputs are shrunk too.
-    MPicSizeChg::TargetBox box;
-    box.outerTwips = box.innerTwips = QSize(300, 225);
-    const MPicSizeChg::FitGeometry fit = MPicSizeChg::ComputeFit(reader.size(), box);
-    const QSize scaled = fit.picture.size();
-    if (!scaled.isEmpty() && scaled.width() <= fit.pictureCrop.width() &&
-        scaled.height() <= fit.pictureCrop.height()) {
-        const QImage thumbnail = reader.readScaled(fit.pictureCrop, scaled);
-        if (thumbnail.size() != scaled) {
-            __builtin_trap();
-        }
+    // A part and a shrink the input's last byte chooses, as a thumbnail of
+    // any box would ask for.
+    const int shrink = 1 + data[size - 1] % 8;
+    const QSize crop(std::max(1, reader.size().width() - data[size - 1] % 3),
+                     std::max(1, reader.size().height() - data[size - 1] % 5));
+    const QSize scaled(std::max(1, crop.width() / shrink), std::max(1, crop.height() / shrink));
+    const QImage thumbnail = reader.readScaled(crop, scaled);
+    if (!thumbnail.isNull() && thumbnail.size() != scaled) {
+        __builtin_trap();
     }
     return 0;
 }

@@ -2,9 +2,6 @@
 // bytes, no crash or leak, and either the store succeeds and every earlier
 // member is still there, or the file is left exactly as it was.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "archiver/FileDescriptor.h"
 #include "archiver/LhaHeader.h"
 #include "archiver/LhaWriter.h"
 
@@ -26,10 +24,7 @@ std::vector<std::uint8_t> ReadAll(const fs::path& path) {
 }
 
 std::optional<lha::ArchiveIndex> Index(const fs::path& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    auto index = lha::IndexArchive(fd);
-    close(fd);
-    return index;
+    return lha::IndexArchive(FileDescriptor::open(path.c_str(), O_RDONLY).get());
 }
 
 }  // namespace

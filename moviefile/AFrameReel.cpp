@@ -6,6 +6,7 @@
 #include "MovieDoc.h"
 #include "PreviewMode.h"
 #include "WorkFolder.h"
+#include "archiver/ReplaceByRename.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,20 +169,8 @@ void DeleteFileQuietly(const QString& path) {
 
 void CopyFileQuietly(const QString& source, const QString& destination) {
     std::error_code error;
-    if (std::filesystem::equivalent(fsPath(source), fsPath(destination), error)) {
-        return;
-    }
-    const QFileInfo target(destination);
-    const QString partial = target.dir().filePath(
-        QStringLiteral(".%1.copy-%2").arg(target.fileName()).arg(static_cast<long>(::getpid())));
-    error.clear();
-    std::filesystem::copy_file(fsPath(source), fsPath(partial),
-                               std::filesystem::copy_options::overwrite_existing, error);
-    if (!error) {
-        std::filesystem::rename(fsPath(partial), fsPath(destination), error);
-    }
-    if (error) {
-        std::filesystem::remove(fsPath(partial), error);
+    if (!std::filesystem::equivalent(fsPath(source), fsPath(destination), error)) {
+        ReplaceByRename::CopyFile(fsPath(source), fsPath(destination));
     }
 }
 

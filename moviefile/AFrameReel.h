@@ -1,3 +1,4 @@
+// AFrameReel: the movie's package and work folder as the player and the editor use them.
 #pragma once
 
 #include "MovieMessages.h"

@@ -1,3 +1,4 @@
+// MCHAR_CHK (character check): finds the first or last occurrence of a text in another.
 #pragma once
 
 #include <QString>

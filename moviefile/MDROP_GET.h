@@ -1,3 +1,4 @@
+// MDROP_GET (drop get): the file a dropped path stands for, following shortcut files.
 #pragma once
 
 #include <QByteArrayView>

@@ -1,3 +1,4 @@
+// MLha: the archiver's two command lines, extracting from and storing into a package.
 #pragma once
 
 #include <QByteArray>

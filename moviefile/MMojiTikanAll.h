@@ -1,3 +1,4 @@
+// MMojiTikanAll (replace all text): replaces every occurrence of a text in another.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// MWIN_VER (Windows version): the platform family that decides how shortcuts are read.
 #pragma once
 
 // The platform family, which decides how a dropped shortcut file is read.

@@ -1,18 +1,14 @@
 #include "TemporaryPackage.h"
 
-#include "moviefile/ReplaceByRename.h"
-
 #include "RunIdentity.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstdio>
 
 namespace {
 
@@ -30,11 +26,16 @@ const QRegularExpression& namePattern() {
 TemporaryPackage::TemporaryPackage(const QString& target) : target_(target) {
     const QString folder = QFileInfo(target).absolutePath();
     removeAbandoned(folder);
-    path_ = ReplaceByRename::ReserveBeside(target, kPrefix + RunIdentity::currentRun() +
-                                                       QStringLiteral("-XXXXXX"));
-    if (path_.isEmpty()) {
+    const QByteArray pattern =
+        QFile::encodeName(kPrefix + RunIdentity::currentRun() + QStringLiteral("-XXXXXX"));
+    file_.emplace(QFile::encodeName(folder).toStdString(), pattern.toStdString());
+    if (!file_->valid()) {
+        file_.reset();
         return;
     }
+    // Saved over an earlier package, it keeps the permissions that one had.
+    file_->keepModeOf(QFile::encodeName(target).toStdString());
+    path_ = QFile::decodeName(file_->path().c_str());
     atEnd_.emplace([this] { remove(); });
 }
 
@@ -43,17 +44,16 @@ TemporaryPackage::~TemporaryPackage() {
 }
 
 void TemporaryPackage::remove() {
-    if (!path_.isEmpty()) {
-        ::unlink(QFile::encodeName(path_).constData());
-        path_.clear();
-    }
+    file_.reset();
+    path_.clear();
 }
 
 bool TemporaryPackage::commit() {
-    if (path_.isEmpty() || !ReplaceByRename::RenameOver(path_, target_)) {
+    const QByteArray name = QFile::encodeName(QFileInfo(target_).fileName());
+    if (!file_ || !file_->commit(name.toStdString())) {
         return false;
     }
-    path_.clear();
+    remove();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archiver/ReplaceByRename.h"
 #include "common/ProgramEnd.h"
 
 #include <QString>
@@ -36,5 +37,6 @@ private:
 
     QString target_;
     QString path_;
+    std::optional<ReplaceByRename::PendingFile> file_;
     std::optional<ProgramEnd::ScopedHook> atEnd_;
 };

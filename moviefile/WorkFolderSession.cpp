@@ -2,6 +2,7 @@
 
 #include "WorkFolder.h"
 #include "WorkFolderRecord.h"
+#include "archiver/ReplaceByRename.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,6 @@ namespace {
 
 const QString kLockName = QStringLiteral(".slidewright.lock");
 const QString kScratchPrefix = QStringLiteral(".slidewright-scratch-");
-constexpr qint64 kCopyChunk = 1 << 20;
 
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
@@ -31,57 +31,13 @@ bool isOwnHousekeeping(const QString& name) {
            name.startsWith(kScratchPrefix);
 }
 
-// Renames without ever replacing what is at `to`.
-bool renameNoReplace(const QString& from, const QString& to) {
-    if (::renameat2(AT_FDCWD, native(from).constData(), AT_FDCWD, native(to).constData(),
-                    RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return false;
-    }
-    // A file system without that flag: a hard link fails on an existing name.
-    if (::link(native(from).constData(), native(to).constData()) != 0) {
-        return false;
-    }
-    ::unlink(native(from).constData());
-    return true;
+std::filesystem::path fsPath(const QString& path) {
+    return native(path).toStdString();
 }
 
 void removeFolderTree(const QString& path) {
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ignored);
-}
-
-// A copy of source at target, on disk and read back equal, or false.
-bool copyVerified(const QString& source, const QString& target) {
-    QFile in(source);
-    QFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::NewOnly | QIODevice::WriteOnly)) {
-        return false;
-    }
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(kCopyChunk);
-        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
-            return false;
-        }
-    }
-    out.setPermissions(in.permissions());
-    if (!out.flush() || ::fsync(out.handle()) != 0) {
-        return false;
-    }
-    out.close();
-    in.seek(0);
-    if (!out.open(QIODevice::ReadOnly) || out.size() != in.size()) {
-        return false;
-    }
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(kCopyChunk);
-        if (out.read(chunk.size()) != chunk) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -210,10 +166,9 @@ bool WorkFolderSession::adopt(const QString& file, const QString& name, bool rep
     if (!replacing && (QFileInfo::exists(target) || QFileInfo(target).isSymLink())) {
         return false;
     }
-    const bool moved = replacing
-                           ? std::rename(native(file).constData(), native(target).constData()) == 0
-                           : renameNoReplace(file, target);
-    if (!moved) {
+    if (!ReplaceByRename::MoveFile(
+            fsPath(file), fsPath(target),
+            replacing ? ReplaceByRename::Existing::Replace : ReplaceByRename::Existing::Keep)) {
         return false;
     }
     // Written down as it arrives, with the time its arrival gave the inode:
@@ -222,7 +177,7 @@ bool WorkFolderSession::adopt(const QString& file, const QString& name, bool rep
     const auto arrived = WorkFolderRecord::identityOf(target);
     if (!arrived || !state_->record.add(name, *arrived)) {
         // Unrecorded, it would stand there as the user's: it goes back.
-        std::rename(native(target).constData(), native(file).constData());
+        ReplaceByRename::MoveFile(fsPath(target), fsPath(file));
         state_->record.forget(name);
         return false;
     }
@@ -299,7 +254,9 @@ WorkFolderSession::MoveResult WorkFolderSession::moveTo(const QString& folder,
             continue;  // gone or replaced meanwhile: nothing of ours to take
         }
         const QString copy = scratch + u'/' + name;
-        if (scratch.isEmpty() || !copyVerified(state_->path(name), copy) ||
+        if (scratch.isEmpty() ||
+            !ReplaceByRename::CopyFile(fsPath(state_->path(name)), fsPath(copy),
+                                       ReplaceByRename::Existing::Keep) ||
             !next.adopt(copy, name)) {
             QFile::remove(copy);
             notMoved << name;

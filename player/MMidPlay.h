@@ -1,3 +1,4 @@
+// MMidPlay (MIDI play): plays one WAV or MIDI sound at a time and tells when it ends.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// frmMovie (movie form): the player window.
 #pragma once
 
 #include "moviefile/MovieMessages.h"

@@ -1,3 +1,4 @@
+// MFullPath: the long form of a path, which here is the path itself.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include "archiver/FileDescriptor.h"
 #include "common/NumericText.h"
 #include "settings/MFullPath.h"
 
@@ -200,18 +201,16 @@ void ReadSettings(AppSettings& settings) {
 
     // Opened without waiting, and read only when it is a plain file: a FIFO
     // or a device in its place is as good as no file.
-    const int fd = ::open(QFile::encodeName(SettingsFilePath()).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return;
-    }
+    FileDescriptor fd = FileDescriptor::open(QFile::encodeName(SettingsFilePath()).constData(),
+                                             O_RDONLY | O_NONBLOCK);
     QFile file;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size > kMaxFileSize ||
+        !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         return;
     }
+    fd.release();
     const QByteArray text = file.read(kMaxFileSize);
     file.close();
     ParseSettingsText(text, settings, isExistingFolder);

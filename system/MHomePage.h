@@ -1,9 +1,9 @@
+// MHomePage: opens the program's home page in the default browser.
 #pragma once
 
 #include <QString>
 
-// Opens the home page in the user's default browser; nothing is reported,
-// as nothing reads a result.
+// Nothing is reported, as nothing reads a result.
 namespace MHomePage {
 
 void OpenHomePage(const QString& address);

@@ -1,21 +1,25 @@
 #include "system/MKakucyoSet.h"
 
+#include "archiver/ReplaceByRename.h"
 #include "common/AppIcon.h"
+#include "common/DesktopFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include <array>
+#include <utility>
 
 namespace MKakucyoSet {
 namespace {
 
-const QString kDefaultSection = QStringLiteral("[Default Applications]");
+const QString kDefaultGroup = QStringLiteral("Default Applications");
+const QString kEntryGroup = QStringLiteral("Desktop Entry");
 constexpr std::array kIconSizes{16, 32, 48, 64, 128, 256};
 constexpr int kToolTimeoutMs = 60000;
 
@@ -47,16 +51,19 @@ QString iconPath(int size) {
 }
 
 // Written whole or not at all, so a failed write never leaves half a file
-// for the desktop to misread.
+// for the desktop to misread. A file kept behind a link (a mimeapps.list
+// among other dotfiles) is replaced where the link points; the link stays.
 bool writeFile(const QString& path, const QByteArray& bytes) {
-    if (!QDir().mkpath(QFileInfo(path).path())) {
+    QString target = path;
+    for (int depth = 0; depth < 40 && QFileInfo(target).isSymLink(); ++depth) {
+        target = QFileInfo(target).symLinkTarget();
+    }
+    if (!QDir().mkpath(QFileInfo(target).path())) {
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    return file.write(bytes) == bytes.size() && file.commit();
+    auto file = ReplaceByRename::PendingFile::beside(QFile::encodeName(target).toStdString());
+    return file.valid() && file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
+           file.commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString());
 }
 
 bool removeIfPresent(const QString& path) {
@@ -96,79 +103,16 @@ bool refreshDatabases() {
     return ok;
 }
 
-// Desktop entry string values escape these; a name carrying another control
-// character cannot be written at all.
-QString escapeDesktopString(const QString& text) {
-    QString escaped;
-    for (const QChar c : text) {
-        if (c == u'\\') {
-            escaped += QStringLiteral("\\\\");
-        } else if (c == u'\n') {
-            escaped += QStringLiteral("\\n");
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 bool writeIcons() {
     for (int size : kIconSizes) {
-        const QString path = iconPath(size);
-        if (!QDir().mkpath(QFileInfo(path).path())) {
-            return false;
-        }
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !AppIcon::render(size).save(&file, "PNG") ||
-            !file.commit()) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !AppIcon::render(size).save(&buffer, "PNG") ||
+            !writeFile(iconPath(size), png)) {
             return false;
         }
     }
     return true;
-}
-
-bool isSectionHeader(const QString& line) {
-    return line.trimmed().startsWith(u'[');
-}
-
-bool isKeyLine(const QString& line, const QString& key) {
-    const qsizetype equals = line.indexOf(u'=');
-    return equals > 0 && line.left(equals).trimmed() == key;
-}
-
-// The lines of the [Default Applications] section: from its header to the
-// next header. begin == -1 when the section is missing.
-struct Section {
-    qsizetype begin = -1;
-    qsizetype end = -1;
-};
-
-Section findDefaultSection(const QStringList& lines) {
-    Section section;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (section.begin < 0) {
-            if (lines[i].trimmed() == kDefaultSection) {
-                section.begin = i;
-            }
-        } else if (isSectionHeader(lines[i])) {
-            section.end = i;
-            return section;
-        }
-    }
-    section.end = lines.size();
-    return section;
-}
-
-QStringList splitLines(const QString& text) {
-    QStringList lines = text.split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
-}
-
-QString joinLines(const QStringList& lines) {
-    return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';
 }
 
 }  // namespace
@@ -190,7 +134,7 @@ QString execLine(const QString& program) {
     }
     QString word = reserved ? u'"' + quoted + u'"' : program;
     word.replace(u'%', QStringLiteral("%%"));
-    return escapeDesktopString(word) + QStringLiteral(" %f");
+    return DesktopFile::escape(word) + QStringLiteral(" %f");
 }
 
 QByteArray mimePackage(const QString& extension, const QString& description) {
@@ -217,89 +161,50 @@ QByteArray mimePackage(const QString& extension, const QString& description) {
 }
 
 QByteArray desktopEntry(const QString& exec) {
-    const QString entry =
-        QStringLiteral(
-            "[Desktop Entry]\n"
-            "Type=Application\n"
-            "Name=Slidewright\n"
-            "Name[ja]=スライドライト\n"
-            "GenericName=Screen movie maker\n"
-            "GenericName[ja]=スクリーンムービー作成\n"
-            "Comment=Make and play screen movies\n"
-            "Comment[ja]=画面のコマ送りムービーを作って再生します\n"
-            "Keywords=slideshow;screen movie;screenshot;capture;presentation;\n"
-            "Keywords[ja]=スライドショー;ムービー;画面;キャプチャ;プレゼンテーション;\n"
-            "Exec=%1\n"
-            "Icon=%2\n"
-            "MimeType=%3;\n"
-            "Terminal=false\n"
-            "Categories=Graphics;\n")
-            .arg(exec, kIconName, kMimeType);
-    return entry.toUtf8();
+    const std::pair<const char*, QString> lines[] = {
+        {"Type", QStringLiteral("Application")},
+        {"Name", QStringLiteral("Slidewright")},
+        {"Name[ja]", QStringLiteral("スライドライト")},
+        {"GenericName", QStringLiteral("Screen movie maker")},
+        {"GenericName[ja]", QStringLiteral("スクリーンムービー作成")},
+        {"Comment", QStringLiteral("Make and play screen movies")},
+        {"Comment[ja]", QStringLiteral("画面のコマ送りムービーを作って再生します")},
+        {"Keywords", QStringLiteral("slideshow;screen movie;screenshot;capture;presentation;")},
+        {"Keywords[ja]",
+         QStringLiteral("スライドショー;ムービー;画面;キャプチャ;プレゼンテーション;")},
+        {"Exec", exec},
+        {"Icon", kIconName},
+        {"MimeType", DesktopFile::joinList({kMimeType})},
+        {"Terminal", QStringLiteral("false")},
+        {"Categories", QStringLiteral("Graphics;")},
+    };
+    DesktopFile entry;
+    for (const auto& [key, value] : lines) {
+        entry.setValue(kEntryGroup, QString::fromLatin1(key), value);
+    }
+    return entry.text().toUtf8();
 }
 
 QString withDefaultApplication(const QString& mimeApps, const QString& mimeType,
                                const QString& entry) {
-    QStringList lines = splitLines(mimeApps);
-    const QString line = mimeType + u'=' + entry + u';';
-    const Section section = findDefaultSection(lines);
-    if (section.begin < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) {
-            lines << QString();
-        }
-        lines << kDefaultSection << line;
-        return joinLines(lines);
-    }
-    qsizetype lastContent = section.begin;
-    for (qsizetype i = section.begin + 1; i < section.end; ++i) {
-        if (isKeyLine(lines[i], mimeType)) {
-            lines[i] = line;
-            return joinLines(lines);
-        }
-        if (!lines[i].trimmed().isEmpty()) {
-            lastContent = i;
-        }
-    }
-    lines.insert(lastContent + 1, line);
-    return joinLines(lines);
+    DesktopFile list(mimeApps);
+    list.setValue(kDefaultGroup, mimeType, DesktopFile::joinList({entry}));
+    return list.text();
 }
 
 QString withoutDefaultApplication(const QString& mimeApps, const QString& mimeType,
                                   const QString& entry) {
-    QStringList lines = splitLines(mimeApps);
-    const Section section = findDefaultSection(lines);
-    if (section.begin < 0) {
+    DesktopFile list(mimeApps);
+    QStringList entries = DesktopFile::splitList(list.value(kDefaultGroup, mimeType));
+    if (!entries.removeAll(entry)) {
         return mimeApps;
     }
-    qsizetype end = section.end;
-    for (qsizetype i = section.begin + 1; i < end; ++i) {
-        if (!isKeyLine(lines[i], mimeType)) {
-            continue;
-        }
-        const QString value = lines[i].mid(lines[i].indexOf(u'=') + 1).trimmed();
-        QStringList entries = value.split(u';', Qt::SkipEmptyParts);
-        if (!entries.removeAll(entry)) {
-            continue;
-        }
-        if (entries.isEmpty()) {
-            lines.removeAt(i);
-            --i;
-            --end;
-        } else {
-            lines[i] = mimeType + u'=' + entries.join(u';') + u';';
-        }
+    if (entries.isEmpty()) {
+        list.removeKey(kDefaultGroup, mimeType);
+    } else {
+        list.setValue(kDefaultGroup, mimeType, DesktopFile::joinList(entries));
     }
-    bool sectionEmpty = true;
-    for (qsizetype i = section.begin + 1; i < end; ++i) {
-        sectionEmpty = sectionEmpty && lines[i].trimmed().isEmpty();
-    }
-    if (sectionEmpty) {
-        lines.remove(section.begin, end - section.begin);
-        while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) {
-            lines.removeLast();
-        }
-    }
-    return joinLines(lines);
+    return list.text();
 }
 
 bool RegisterFileType(const QString& extension, const QString& typeName, const QString& description,
@@ -317,16 +222,11 @@ bool RegisterFileType(const QString& extension, const QString& typeName, const Q
         !writeFile(desktopEntryPath(), desktopEntry(exec)) || !writeIcons()) {
         return false;
     }
-    QString mimeApps;
-    QFile existing(mimeAppsPath());
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        mimeApps = QString::fromUtf8(existing.readAll());
-        existing.close();
+    const auto mimeApps = DesktopFile::read(mimeAppsPath());
+    if (!mimeApps) {
+        return false;
     }
-    const QString updated = withDefaultApplication(mimeApps, kMimeType, kDesktopEntryFile);
+    const QString updated = withDefaultApplication(mimeApps->text(), kMimeType, kDesktopEntryFile);
     if (!writeFile(mimeAppsPath(), updated.toUtf8())) {
         return false;
     }
@@ -346,19 +246,15 @@ bool UnregisterFileType(const QString& extension, const QString& typeName,
         return false;
     }
     bool ok = true;
-    QFile mimeApps(mimeAppsPath());
-    if (mimeApps.exists()) {
-        if (mimeApps.open(QIODevice::ReadOnly)) {
-            const QString before = QString::fromUtf8(mimeApps.readAll());
-            mimeApps.close();
-            const QString after = withoutDefaultApplication(before, kMimeType, kDesktopEntryFile);
-            if (after != before) {
-                ok = after.trimmed().isEmpty() ? QFile::remove(mimeAppsPath())
-                                               : writeFile(mimeAppsPath(), after.toUtf8());
-            }
-        } else {
-            ok = false;
+    if (const auto mimeApps = DesktopFile::read(mimeAppsPath())) {
+        const QString before = mimeApps->text();
+        const QString after = withoutDefaultApplication(before, kMimeType, kDesktopEntryFile);
+        if (after != before) {
+            ok = after.trimmed().isEmpty() ? QFile::remove(mimeAppsPath())
+                                           : writeFile(mimeAppsPath(), after.toUtf8());
         }
+    } else {
+        ok = false;
     }
     ok = removeIfPresent(mimePackagePath()) && ok;
     ok = removeIfPresent(desktopEntryPath()) && ok;

@@ -1,12 +1,13 @@
+// MKakucyoSet (extension setting): registers and removes the .sdw file type with the desktop.
 #pragma once
 
 #include <QString>
 
 #include <cstdint>
 
-// Registers the ".sdw" package type with the desktop the freedesktop way: a
-// shared-mime-info package, a desktop entry with the program's icon, and the
-// default in mimeapps.list, all in the user's own XDG folders.
+// The freedesktop way: a shared-mime-info package, a desktop entry with the
+// program's icon, and the default in mimeapps.list, all in the user's own
+// XDG folders.
 namespace MKakucyoSet {
 
 // What the options dialog passes.

@@ -1,3 +1,4 @@
+// MWin_Close (window close): takes the close button off a window's title bar.
 #pragma once
 
 class QWidget;

@@ -4,7 +4,7 @@
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 #include "settings/WorkFolderChoice.h"
-#include "system/BrowseForFolder.h"
+#include "system/MDIALOG_SAN.h"
 #include "system/MKakucyoSet.h"
 
 #include <QApplication>

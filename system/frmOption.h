@@ -1,3 +1,4 @@
+// frmOption (options form): the work and save folders and the file-type association.
 #pragma once
 
 #include <QDialog>

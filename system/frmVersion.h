@@ -1,3 +1,4 @@
+// frmVersion (version form): the about box.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// frmCopy (copy form): the capture window, taking timed screen copies as new frames.
 #pragma once
 
 #include "capture/window/CopyTexts.h"

@@ -2,6 +2,7 @@
 // a WAV and a short tune written as a standard MIDI file, the script, and
 // the package that holds them all.
 #include "archiver/LhaWriter.h"
+#include "archiver/ReplaceByRename.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieScript.h"
 
@@ -360,15 +361,11 @@ int main(int argc, char** argv) {
     for (const QString& member : members) {
         if (lha::StoreFile(fsPath(partial), fsPath(work.filePath(member))) != 0) {
             QFile::remove(partial);
-            std::fprintf(stderr,
-                         "make_demo: warning: the archiver cannot store %s yet; the demo movie "
-                         "is not made\n",
-                         qPrintable(member));
-            return 0;
+            std::fprintf(stderr, "make_demo: cannot store %s\n", qPrintable(member));
+            return 1;
         }
     }
-    QFile::remove(target);
-    if (!QFile::rename(partial, target)) {
+    if (!ReplaceByRename::MoveFile(fsPath(partial), fsPath(target))) {
         std::fprintf(stderr, "make_demo: cannot write %s\n", qPrintable(target));
         return 1;
     }

@@ -1,6 +1,7 @@
 // Pictures and sounds dropped from a file manager onto the frame rows.
 #include "FrameRows.h"
 
+#include "archiver/ReplaceByRename.h"
 #include "editor/frames/PictureBox.h"
 #include "editor/frames/PictureImport.h"
 #include "moviefile/FrameFiles.h"
@@ -52,29 +53,19 @@ bool acceptsEnding(DropTarget target, const QString& path) {
 // failed copy must not cost the frame its old file.
 std::unique_ptr<QTemporaryFile> copyIntoWorkFolder(const QString& source,
                                                    WorkFolderSession& files) {
-    QFile input(source);
     const QString scratch = files.scratchFolder();
-    if (scratch.isEmpty() || !input.open(QIODevice::ReadOnly)) {
+    if (scratch.isEmpty()) {
         return nullptr;
     }
     auto copy = std::make_unique<QTemporaryFile>(scratch + QStringLiteral("/dropped-XXXXXX"));
     if (!copy->open()) {
         return nullptr;
     }
-    constexpr qint64 kChunk = 1 << 20;
-    while (!input.atEnd()) {
-        const QByteArray chunk = input.read(kChunk);
-        if (chunk.isEmpty() && input.error() != QFileDevice::NoError) {
-            return nullptr;
-        }
-        if (copy->write(chunk) != chunk.size()) {
-            return nullptr;
-        }
-    }
-    if (!copy->flush() || input.error() != QFileDevice::NoError) {
+    copy->close();
+    if (!ReplaceByRename::CopyFile(QFile::encodeName(source).toStdString(),
+                                   QFile::encodeName(copy->fileName()).toStdString())) {
         return nullptr;
     }
-    copy->close();
     return copy;
 }
 

@@ -1,3 +1,4 @@
+// MPRO_BAR (progress bar): draws the percentage bar of long editor operations.
 #pragma once
 
 #include <QColor>

@@ -1,8 +1,8 @@
 #include "MPicSizeChg.h"
 #include "common/Twips.h"
 
-#include "editor/frames/AreaScaler.h"
-#include "editor/frames/BmpScaledReader.h"
+#include "capture/AreaScaler.h"
+#include "capture/BmpScaledReader.h"
 
 #include <QImageReader>
 #include <QPainter>

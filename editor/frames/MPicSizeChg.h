@@ -1,3 +1,4 @@
+// MPicSizeChg (picture size change): fits a frame's picture into a row's thumbnail box.
 #pragma once
 
 #include <QColor>

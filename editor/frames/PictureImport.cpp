@@ -1,7 +1,7 @@
 #include "PictureImport.h"
 
+#include "archiver/ReplaceByRename.h"
 #include "capture/BmpFile.h"
-#include "moviefile/ReplaceByRename.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,19 +36,11 @@ QImage readPicture(const QString& path) {
 // Writes `picture` as a 24-bit BMP over `path`, complete or not at all.
 bool writeBmp(const QImage& picture, const QString& path) {
     const QByteArray bytes = BmpFile::Encode(picture.convertToFormat(QImage::Format_RGB32));
-    const QString temporary = ReplaceByRename::ReserveBeside(path);
-    if (bytes.isEmpty() || temporary.isEmpty()) {
-        return false;
-    }
-    QFile file(temporary);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written || !ReplaceByRename::RenameOver(temporary, path)) {
-        QFile::remove(temporary);
-        return false;
-    }
-    return true;
+    const QByteArray target = QFile::encodeName(path);
+    auto file = ReplaceByRename::PendingFile::beside(target.toStdString());
+    return !bytes.isEmpty() && file.valid() && file.keepModeOf(target.toStdString()) &&
+           file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
+           file.commit(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
 }
 
 bool isBmp(const QString& path) {

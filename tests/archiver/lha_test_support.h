@@ -1,13 +1,19 @@
 #pragma once
 
-// Helpers shared by the archiver's reading tests: scratch folders, files,
-// running the real peer tools, hand-made level-2 headers and the archiver
-// library loaded the way the program loads it.
+// What the archiver's tests share: scratch folders and files, the peer
+// archivers run by their own names (lhasa, jlha, 7zz; on Debian "lha" is
+// whichever of lhasa and jlha the alternatives chose), the archiver library
+// loaded the way the program loads it, and archives whose headers claim
+// sizes no tool writes, for the cases no golden file can hold.
+
+#include "archiver/Crc16.h"
+#include "archiver/LhaHeader.h"
 
 #include <dlfcn.h>
-#include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,12 +21,17 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lhatest {
 
 namespace fs = std::filesystem;
-using Bytes = std::string;
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes text(std::string_view characters) {
+    return Bytes(characters.begin(), characters.end());
+}
 
 inline Bytes readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -28,36 +39,37 @@ inline Bytes readFile(const fs::path& path) {
 }
 
 inline void writeFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
-// Every regular file in a folder (not below it), by name.
+// Every entry directly in a folder, by name; a folder reads as "<folder>".
 inline std::map<std::string, Bytes> folderContents(const fs::path& folder) {
     std::map<std::string, Bytes> result;
     for (const auto& entry : fs::directory_iterator(folder)) {
         result[entry.path().filename().string()] =
-            entry.is_regular_file() ? readFile(entry.path()) : Bytes("<not a file>");
+            entry.is_regular_file() ? readFile(entry.path()) : text("<folder>");
     }
     return result;
 }
 
-inline Bytes randomBytes(size_t size, unsigned seed) {
-    std::mt19937 generator(seed);
-    Bytes bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(generator() & 0xFF);
+inline Bytes randomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (auto& b : bytes) {
+        b = static_cast<std::uint8_t>(random());
     }
     return bytes;
 }
 
 // Numbered lines: compresses well, as a picture of a real screen does.
 inline Bytes textBytes(int lines) {
-    Bytes text;
+    std::string all;
     for (int i = 1; i <= lines; ++i) {
-        text += "line " + std::to_string(i) + " of the movie script\r\n";
+        all += "line " + std::to_string(i) + " of the movie script\r\n";
     }
-    return text;
+    return text(all);
 }
 
 // A random block repeated at distances beyond -lh5-'s 8 KiB window, so
@@ -66,26 +78,25 @@ inline Bytes farRepeats() {
     const Bytes block = randomBytes(20000, 7);
     Bytes result;
     for (int i = 0; i < 5; ++i) {
-        result += block;
+        result.insert(result.end(), block.begin(), block.end());
     }
     return result;
 }
 
-// A throw-away folder under TMPDIR, removed with everything in it.
-class ScratchFolder {
+// A fresh folder under TMPDIR, removed with everything in it.
+class TempFolder {
 public:
-    ScratchFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/lha-test.XXXXXX";
-        path_ = mkdtemp(pattern.data());
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "lha-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
     }
-    ~ScratchFolder() {
+    ~TempFolder() {
         std::error_code ignored;
         fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
         fs::remove_all(path_, ignored);
     }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
     const fs::path& path() const { return path_; }
     fs::path operator/(const std::string& name) const { return path_ / name; }
@@ -94,115 +105,101 @@ private:
     fs::path path_;
 };
 
-inline std::string shellQuote(const std::string& text) {
+inline std::string shellQuote(const std::string& word) {
     std::string quoted = "'";
-    for (char c : text) {
+    for (char c : word) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return quoted + "'";
 }
 
-// Runs jlha in a folder so members get the names given; false on failure.
-inline bool runJlha(const fs::path& folder, const std::string& switches, const fs::path& archive,
-                    const std::vector<std::string>& names) {
-    std::string command = "cd " + shellQuote(folder.string()) + " && LC_ALL=C.UTF-8 jlha " +
-                          switches + " " + shellQuote(archive.string());
-    for (const std::string& name : names) {
-        command += " " + shellQuote(name);
-    }
-    command += " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0 && fs::exists(archive);
-}
-
-inline std::uint16_t crc16(const Bytes& bytes, std::uint16_t crc = 0) {
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
-                            : static_cast<std::uint16_t>(crc >> 1);
-        }
-    }
-    return crc;
-}
-
-inline void putLittleEndian(Bytes& out, std::uint32_t value, int width) {
-    for (int i = 0; i < width; ++i) {
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-
-// One stored (-lh0-) member with a level-2 header written byte by byte,
-// so a test controls every field, including ones no tool would write.
-struct HandMember {
-    Bytes name;
-    Bytes directory;  // the 0x02 extended header, 0xFF between folders
-    Bytes data;
-    bool badHeaderCrc = false;
-    bool badDataCrc = false;
-    // The unpacked size the header claims, when not the data's own.
-    std::uint32_t declaredLength = 0;
+struct ToolResult {
+    int status = -1;     // the exit status; -1 when it did not run or was killed
+    std::string output;  // standard output and error together
 };
 
-inline Bytes level2Member(const HandMember& member) {
-    Bytes extended;
-    auto addExtended = [&](std::uint8_t type, const Bytes& body) {
-        putLittleEndian(extended, static_cast<std::uint32_t>(body.size() + 3), 2);
-        extended += static_cast<char>(type);
-        extended += body;
-    };
-    addExtended(0x00, Bytes(2, '\0'));  // header CRC, filled in below
-    addExtended(0x01, member.name);
-    if (!member.directory.empty()) {
-        addExtended(0x02, member.directory);
+// Runs a program in `folder` with `environment` added, and collects what
+// it prints.
+inline ToolResult runTool(const std::vector<std::string>& argv, const fs::path& folder,
+                          const std::vector<std::string>& environment = {}) {
+    std::string command = "cd " + shellQuote(folder.string()) + " && exec env";
+    for (const std::string& word : environment) {
+        command += " " + shellQuote(word);
     }
-    putLittleEndian(extended, 0, 2);
-    Bytes header;
-    size_t size = 24 + extended.size();
-    if ((size & 0xFF) == 0) {  // a size ending in 0x00 would read as the end mark
-        ++size;
+    for (const std::string& word : argv) {
+        command += " " + shellQuote(word);
     }
-    putLittleEndian(header, static_cast<std::uint32_t>(size), 2);
-    header += "-lh0-";
-    putLittleEndian(header, static_cast<std::uint32_t>(member.data.size()), 4);
-    putLittleEndian(header,
-                    member.declaredLength != 0 ? member.declaredLength
-                                               : static_cast<std::uint32_t>(member.data.size()),
-                    4);
-    putLittleEndian(header, 1700000000, 4);
-    header += '\x20';
-    header += '\x02';
-    putLittleEndian(header, crc16(member.data) ^ (member.badDataCrc ? 0x0100 : 0), 2);
-    header += 'M';
-    header += extended;
-    header.resize(size, '\0');
-    const std::uint16_t headerCrc = crc16(header) ^ (member.badHeaderCrc ? 0x0001 : 0);
-    header[27] = static_cast<char>(headerCrc & 0xFF);
-    header[28] = static_cast<char>(headerCrc >> 8);
-    return header + member.data;
+    command += " </dev/null 2>&1";
+    ToolResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        result.output.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    if (WIFEXITED(status)) {
+        result.status = WEXITSTATUS(status);
+    }
+    return result;
 }
+
+// jlha decodes member names with the encoding in this Java property; a
+// Japanese system uses MS932.
+inline const std::vector<std::string> kJlhaCp932 = {"JAVA_TOOL_OPTIONS=-Dlha.encoding=MS932"};
+
+// jlha packs files of `folder` under the names given; false on failure.
+inline bool runJlha(const fs::path& folder, const std::string& switches, const fs::path& archive,
+                    const std::vector<std::string>& names) {
+    std::vector<std::string> argv{"jlha", switches, archive.string()};
+    argv.insert(argv.end(), names.begin(), names.end());
+    return runTool(argv, folder, {"LC_ALL=C.UTF-8"}).status == 0 && fs::exists(archive);
+}
+
+// An archive of stored (-lh0-) members whose headers may claim another
+// unpacked size than their data's: what no tool writes.
+struct HandMember {
+    std::string name;
+    std::string data;
+    std::uint32_t declaredLength = 0;  // 0: the data's own
+};
 
 inline Bytes handArchive(const std::vector<HandMember>& members) {
     Bytes archive;
     for (const HandMember& member : members) {
-        archive += level2Member(member);
+        const Bytes data = text(member.data);
+        lha::MemberHeader header;
+        header.method = "-lh0-";
+        header.compressedSize = static_cast<std::uint32_t>(data.size());
+        header.originalSize =
+            member.declaredLength != 0 ? member.declaredLength : header.compressedSize;
+        header.modified = 1700000000;
+        header.dataCrc = lha::Crc16(data);
+        header.name = member.name;
+        const Bytes bytes = lha::MakeLevel2Header(header);
+        archive.insert(archive.end(), bytes.begin(), bytes.end());
+        archive.insert(archive.end(), data.begin(), data.end());
     }
-    return archive + '\0';
+    archive.push_back(0);
+    return archive;
 }
 
 // libunlha32.so from the build, opened with dlopen as the program does.
 class ArchiverLibrary {
 public:
     ArchiverLibrary() {
-        handle_ = dlopen(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so", RTLD_NOW | RTLD_LOCAL);
+        handle_ = ::dlopen(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so", RTLD_NOW | RTLD_LOCAL);
         if (handle_ != nullptr) {
-            unlha_ = reinterpret_cast<UnlhaFunction>(dlsym(handle_, "Unlha"));
+            unlha_ = reinterpret_cast<UnlhaFunction>(::dlsym(handle_, "Unlha"));
             cursorMode_ =
-                reinterpret_cast<CursorModeFunction>(dlsym(handle_, "UnlhaSetCursorMode"));
+                reinterpret_cast<CursorModeFunction>(::dlsym(handle_, "UnlhaSetCursorMode"));
         }
     }
     ~ArchiverLibrary() {
         if (handle_ != nullptr) {
-            dlclose(handle_);
+            ::dlclose(handle_);
         }
     }
     ArchiverLibrary(const ArchiverLibrary&) = delete;

@@ -15,12 +15,12 @@ namespace {
 // all-capital name, which some readers fold to lower case.
 std::map<std::string, Bytes> sampleFiles() {
     return {
-        {"empty.txt", ""},
-        {"one.bin", "x"},
+        {"empty.txt", {}},
+        {"one.bin", text("x")},
         {"Script.ini", textBytes(3000)},
         {"noise.wav", randomBytes(70000, 1)},
         {"SW001.bmp", farRepeats()},
-        {"README.TXT", "capitals stay capitals, at every header level"},
+        {"README.TXT", text("capitals stay capitals, at every header level")},
     };
 }
 
@@ -29,7 +29,7 @@ class JlhaArchives : public ::testing::TestWithParam<std::string> {};
 TEST_P(JlhaArchives, ExtractByteForByteThroughTheCommandLine) {
     ArchiverLibrary library;
     ASSERT_TRUE(library.loaded());
-    ScratchFolder scratch;
+    TempFolder scratch;
     fs::create_directory(scratch / "src");
     fs::create_directory(scratch / "out");
     std::vector<std::string> names;
@@ -85,7 +85,7 @@ protected:
     }
 
     ArchiverLibrary library;
-    ScratchFolder scratch;
+    TempFolder scratch;
     fs::path out = scratch / "out";
     fs::path archive = scratch / "movie.sdw";
     std::map<std::string, Bytes> files = {
@@ -129,7 +129,7 @@ TEST_F(Extraction, NoMatchSucceedsAndWritesNothing) {
 }
 
 TEST_F(Extraction, ReplacesAnExistingFileWithoutAsking) {
-    writeFile(out / "SW001.bmp", "old picture, longer than nothing");
+    writeFile(out / "SW001.bmp", text("old picture, longer than nothing"));
     fs::permissions(out / "SW001.bmp", fs::perms::owner_read);
     EXPECT_EQ(extract("SW001.bmp"), 0);
     EXPECT_EQ(readFile(out / "SW001.bmp"), files["SW001.bmp"]);
@@ -155,11 +155,11 @@ TEST_F(Extraction, MemberNamedLikeAFolderInTheTargetFails) {
 
 TEST(StoredFolders, AreRefusedOnExtraction) {
     ArchiverLibrary library;
-    ScratchFolder scratch;
+    TempFolder scratch;
     fs::create_directories(scratch / "src/pictures/old");
     fs::create_directory(scratch / "out");
     writeFile(scratch / "src/pictures/old/SW001.bmp", farRepeats());
-    writeFile(scratch / "src/top.txt", "top");
+    writeFile(scratch / "src/top.txt", text("top"));
     for (const std::string level : {"0", "1", "2"}) {
         const fs::path archive = scratch / ("folders" + level + ".lzh");
         ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "q", archive,
@@ -168,7 +168,7 @@ TEST(StoredFolders, AreRefusedOnExtraction) {
         EXPECT_NE(library.run(extractLine(archive, scratch / "out", "*")), 0) << level;
         EXPECT_NE(library.run(extractLine(archive, scratch / "out", "SW001.bmp")), 0) << level;
         EXPECT_EQ(folderContents(scratch / "out"),
-                  (std::map<std::string, Bytes>{{"top.txt", "top"}}))
+                  (std::map<std::string, Bytes>{{"top.txt", text("top")}}))
             << level;
         fs::remove_all(scratch / "out");
         fs::create_directory(scratch / "out");
@@ -177,7 +177,7 @@ TEST(StoredFolders, AreRefusedOnExtraction) {
 
 TEST(JapaneseNames, Cp932FromJlhaComeOutAsUtf8) {
     ArchiverLibrary library;
-    ScratchFolder scratch;
+    TempFolder scratch;
     fs::create_directory(scratch / "src");
     fs::create_directory(scratch / "out");
     // 表 is 0x95 0x5C in CP932: its trail byte is a backslash.
@@ -186,7 +186,11 @@ TEST(JapaneseNames, Cp932FromJlhaComeOutAsUtf8) {
     for (const std::string level : {"0", "1", "2"}) {
         const fs::path archive = scratch / ("japanese" + level + ".lzh");
         ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "yq", archive, {name}));
-        ASSERT_NE(readFile(archive).find("\x95\x5C"), std::string::npos) << "stored as CP932";
+        const Bytes stored = readFile(archive);
+        const Bytes trail = {0x95, 0x5C};
+        ASSERT_NE(std::search(stored.begin(), stored.end(), trail.begin(), trail.end()),
+                  stored.end())
+            << "stored as CP932";
         EXPECT_EQ(library.run(extractLine(archive, scratch / "out", "\"" + name + "\"")), 0);
         EXPECT_EQ(folderContents(scratch / "out"),
                   (std::map<std::string, Bytes>{{name, textBytes(100)}}))
@@ -198,16 +202,14 @@ TEST(JapaneseNames, Cp932FromJlhaComeOutAsUtf8) {
 
 TEST(JapaneseNames, Utf8AndCp932StoredNamesGiveTheSameFile) {
     ArchiverLibrary library;
-    ScratchFolder scratch;
+    TempFolder scratch;
     fs::create_directory(scratch / "out");
+    const fs::path golden = SLIDEWRIGHT_SOURCE_DIR "/tests/data/lha-japanese-names";
     const std::string utf8 = "音楽１.mid";
-    const std::string cp932 = "\x89\xb9\x8a\x79\x82\x50.mid";
-    writeFile(scratch / "utf8.lzh", handArchive({{utf8, "", "from utf-8"}}));
-    writeFile(scratch / "cp932.lzh", handArchive({{cp932, "", "from cp932"}}));
-    EXPECT_EQ(library.run(extractLine(scratch / "utf8.lzh", scratch / "out", "*.mid")), 0);
-    EXPECT_EQ(readFile(scratch / "out" / utf8), "from utf-8");
-    EXPECT_EQ(library.run(extractLine(scratch / "cp932.lzh", scratch / "out", utf8)), 0);
-    EXPECT_EQ(readFile(scratch / "out" / utf8), "from cp932");
+    EXPECT_EQ(library.run(extractLine(golden / "utf8.lzh", scratch / "out", "*.mid")), 0);
+    EXPECT_EQ(readFile(scratch / "out" / utf8), text("from utf-8"));
+    EXPECT_EQ(library.run(extractLine(golden / "cp932.lzh", scratch / "out", utf8)), 0);
+    EXPECT_EQ(readFile(scratch / "out" / utf8), text("from cp932"));
     EXPECT_EQ(folderContents(scratch / "out").size(), 1u);
 }
 

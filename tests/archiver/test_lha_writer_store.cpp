@@ -12,19 +12,18 @@
 
 #include <functional>
 
+#include "archiver/FileDescriptor.h"
 #include "archiver/LhaHeader.h"
 #include "archiver/LhaWriter.h"
 #include "archiver/TextEncoding.h"
-#include "writer_test_support.h"
+#include "lha_test_support.h"
 
 namespace {
 
-using namespace writer_test;
+using namespace lhatest;
 
 std::vector<lha::ArchiveEntry> Entries(const fs::path& archive) {
-    const int fd = open(archive.c_str(), O_RDONLY | O_CLOEXEC);
-    auto index = lha::IndexArchive(fd);
-    close(fd);
+    const auto index = lha::IndexArchive(FileDescriptor::open(archive.c_str(), O_RDONLY).get());
     return index ? index->entries : std::vector<lha::ArchiveEntry>{};
 }
 
@@ -64,7 +63,7 @@ protected:
     fs::path source(const std::string& name, const Bytes& content) {
         const fs::path path = folder_ / "sources";
         fs::create_directories(path);
-        WriteBytes(path / name, content);
+        writeFile(path / name, content);
         return path / name;
     }
 
@@ -73,14 +72,14 @@ protected:
     void storeFrames(int count) {
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(lha::StoreFile(archive(), source("SW" + std::to_string(100 + i) + ".bmp",
-                                                       RandomBytes(2000 + i, i))),
+                                                       randomBytes(2000 + i, i))),
                       0);
         }
     }
 
     // The archive must be byte-for-byte what it was, with nothing beside it.
     void expectUnchanged(const Bytes& before, const std::vector<std::string>& listing) {
-        EXPECT_TRUE(ReadBytes(archive()) == before);
+        EXPECT_TRUE(readFile(archive()) == before);
         EXPECT_EQ(Listing(folder_.path()), listing);
     }
 
@@ -90,7 +89,7 @@ protected:
 TEST_F(Store, CreatesTheArchiveWithOneMemberAndTheEndMarker) {
     ASSERT_EQ(lha::StoreFile(archive(), source("Slidewright.ini", {'[', 'a', ']', '\r', '\n'})), 0);
     EXPECT_EQ(Names(archive()), std::vector<std::string>{"Slidewright.ini"});
-    const Bytes bytes = ReadBytes(archive());
+    const Bytes bytes = readFile(archive());
     EXPECT_EQ(bytes.back(), 0);
     EXPECT_EQ(Entries(archive())[0].size + 1, bytes.size());
     EXPECT_EQ(Listing(folder_.path()), (std::vector<std::string>{"movie.sdw", "sources"}));
@@ -98,12 +97,12 @@ TEST_F(Store, CreatesTheArchiveWithOneMemberAndTheEndMarker) {
 
 TEST_F(Store, AppendsInPlaceLeavingEarlierMembersUntouched) {
     storeFrames(5);
-    const Bytes before = ReadBytes(archive());
+    const Bytes before = readFile(archive());
     struct stat old {};
     stat(archive().c_str(), &old);
 
     ASSERT_EQ(lha::StoreFile(archive(), source("SW200.bmp", Bytes(50000, 0x7F))), 0);
-    const Bytes after = ReadBytes(archive());
+    const Bytes after = readFile(archive());
     ASSERT_GT(after.size(), before.size());
     // Everything up to the old end marker is as it was, in the same file.
     EXPECT_TRUE(std::equal(before.begin(), before.end() - 1, after.begin()));
@@ -112,20 +111,20 @@ TEST_F(Store, AppendsInPlaceLeavingEarlierMembersUntouched) {
     EXPECT_EQ(now.st_ino, old.st_ino);
     EXPECT_EQ(Names(archive()).back(), "SW200.bmp");
     EXPECT_EQ(Names(archive()).size(), 6u);
-    const ToolResult tested = RunTool({"lha", "t", archive().string()}, folder_.path());
+    const ToolResult tested = runTool({"lhasa", "t", archive().string()}, folder_.path());
     EXPECT_EQ(tested.status, 0) << tested.output;
 }
 
 TEST_F(Store, ReplacesAMemberOfTheSameNameInItsPlace) {
     storeFrames(3);
     const auto entries = Entries(archive());
-    const Bytes before = ReadBytes(archive());
+    const Bytes before = readFile(archive());
     const Bytes fresh(30000, 'z');
     ASSERT_EQ(lha::StoreFile(archive(), source("SW101.bmp", fresh)), 0);
 
     EXPECT_EQ(Names(archive()), (std::vector<std::string>{"SW100.bmp", "SW101.bmp", "SW102.bmp"}));
     const auto now = Entries(archive());
-    const Bytes after = ReadBytes(archive());
+    const Bytes after = readFile(archive());
     // The neighbours are carried over byte for byte.
     EXPECT_TRUE(std::equal(before.begin(), before.begin() + entries[0].size, after.begin()));
     EXPECT_TRUE(std::equal(before.begin() + entries[2].offset,
@@ -133,9 +132,9 @@ TEST_F(Store, ReplacesAMemberOfTheSameNameInItsPlace) {
                            after.begin() + now[2].offset));
     const fs::path out = folder_ / "out";
     fs::create_directories(out);
-    EXPECT_EQ(RunTool({"lha", "x", archive().string()}, out).status, 0);
-    EXPECT_TRUE(ReadBytes(out / "SW101.bmp") == fresh);
-    EXPECT_EQ(ReadBytes(out / "SW100.bmp"), RandomBytes(2000, 0));
+    EXPECT_EQ(runTool({"lhasa", "x", archive().string()}, out).status, 0);
+    EXPECT_TRUE(readFile(out / "SW101.bmp") == fresh);
+    EXPECT_EQ(readFile(out / "SW100.bmp"), randomBytes(2000, 0));
 }
 
 TEST_F(Store, KeepsTheArchivePermissionsWhenReplacing) {
@@ -154,37 +153,37 @@ TEST_F(Store, ACp932NameReplacesTheSameNameStoredAsUtf8) {
     Bytes bytes = member.header;
     bytes.insert(bytes.end(), member.data.begin(), member.data.end());
     bytes.push_back(0);
-    WriteBytes(archive(), bytes);
+    writeFile(archive(), bytes);
 
     ASSERT_EQ(lha::StoreFile(archive(), source(name, {1, 2, 3, 4})), 0);
     EXPECT_EQ(Names(archive()), std::vector<std::string>{*TextEncoding::utf8ToCp932(name)});
 }
 
 TEST_F(Store, AppendsToArchivesJlhaMadeAtEveryHeaderLevel) {
-    const fs::path text = source("notes.txt", ReadBytes("/usr/share/common-licenses/GPL-2"));
+    const fs::path text = source("notes.txt", readFile("/usr/share/common-licenses/GPL-2"));
     for (const std::string level : {"0", "1", "2"}) {
         fs::remove(archive());
         const ToolResult made =
-            RunTool({"jlha", "a" + level, archive().string(), "notes.txt"}, text.parent_path());
+            runTool({"jlha", "a" + level, archive().string(), "notes.txt"}, text.parent_path());
         ASSERT_EQ(made.status, 0) << made.output;
         ASSERT_EQ(Names(archive()), std::vector<std::string>{"notes.txt"}) << "level " << level;
-        const Bytes frame = RandomBytes(10000, 4);
+        const Bytes frame = randomBytes(10000, 4);
         ASSERT_EQ(lha::StoreFile(archive(), source("frame.bmp", frame)), 0);
         // Replacing the jlha member carries no stale copy along.
         ASSERT_EQ(lha::StoreFile(archive(), text), 0);
         EXPECT_EQ(Names(archive()), (std::vector<std::string>{"notes.txt", "frame.bmp"}));
         const fs::path out = folder_ / ("out" + level);
         fs::create_directories(out);
-        const ToolResult extracted = RunTool({"7zz", "x", "-y", archive().string()}, out);
+        const ToolResult extracted = runTool({"7zz", "x", "-y", archive().string()}, out);
         EXPECT_EQ(extracted.status, 0) << extracted.output;
-        EXPECT_TRUE(ReadBytes(out / "frame.bmp") == frame);
-        EXPECT_TRUE(ReadBytes(out / "notes.txt") == ReadBytes(text));
+        EXPECT_TRUE(readFile(out / "frame.bmp") == frame);
+        EXPECT_TRUE(readFile(out / "notes.txt") == readFile(text));
     }
 }
 
 TEST_F(Store, RefusesUnreadableSourcesLeavingTheArchiveAsItWas) {
     storeFrames(2);
-    const Bytes before = ReadBytes(archive());
+    const Bytes before = readFile(archive());
     const auto listing = Listing(folder_.path());
     EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / "missing.bmp"), 0);
     EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources"), 0);  // a folder
@@ -194,98 +193,81 @@ TEST_F(Store, RefusesUnreadableSourcesLeavingTheArchiveAsItWas) {
     EXPECT_FALSE(fs::exists(folder_ / "none"));
 }
 
-TEST_F(Store, RefusesFilesThatAreNotLhaArchives) {
-    const fs::path frame = source("frame.bmp", {1, 2, 3});
-    const auto listing = std::vector<std::string>{"movie.sdw", "sources"};
-    const std::vector<Bytes> strangers = {
-        ReadBytes("/usr/share/common-licenses/GPL-3"),
-        ReadBytes("/usr/share/pixmaps/debian-logo.png"),
-        Bytes{0, 'n', 'o', 't', ' ', 'l', 'h', 'a'},  // starts like an end marker
+TEST_F(Store, RefusesWhatIsNotAWholeLhaArchiveLeavingItAsItWas) {
+    storeFrames(3);
+    const Bytes whole = readFile(archive());
+    Bytes damaged = whole;
+    damaged[40] ^= 0x20;  // the first member's name: its header CRC no longer holds
+    std::vector<Bytes> strangers = {
+        readFile("/usr/share/common-licenses/GPL-3"),
+        readFile("/usr/share/pixmaps/debian-logo.png"),
+        text(std::string("\0not lha", 8)),  // starts like an end marker
         Bytes(100, 0),
+        damaged,
     };
+    for (const std::size_t cut : {whole.size() - 2, whole.size() / 2, std::size_t{30}}) {
+        strangers.emplace_back(whole.begin(), whole.begin() + static_cast<long>(cut));
+    }
+    const fs::path frame = source("new.bmp", {1, 2, 3});
+    const auto listing = Listing(folder_.path());
     for (const auto& stranger : strangers) {
-        WriteBytes(archive(), stranger);
-        EXPECT_NE(lha::StoreFile(archive(), frame), 0);
+        writeFile(archive(), stranger);
+        EXPECT_NE(lha::StoreFile(archive(), frame), 0) << stranger.size() << " bytes";
         expectUnchanged(stranger, listing);
     }
 }
 
-TEST_F(Store, RefusesTruncatedOrDamagedArchives) {
+TEST_F(Store, AFullDiskLeavesTheArchiveAsItWasAndNoTemporaryFile) {
     storeFrames(3);
-    const Bytes whole = ReadBytes(archive());
-    const fs::path frame = source("new.bmp", {1, 2, 3});
-    const auto listing = Listing(folder_.path());
-    for (const std::size_t cut : {whole.size() - 2, whole.size() / 2, std::size_t{30}}) {
-        const Bytes truncated(whole.begin(), whole.begin() + static_cast<long>(cut));
-        WriteBytes(archive(), truncated);
-        EXPECT_NE(lha::StoreFile(archive(), frame), 0) << "cut at " << cut;
-        expectUnchanged(truncated, listing);
+    const Bytes before = readFile(archive());
+    // An append writes where the end marker was and must put it back; a
+    // replacement writes a new archive beside the old one.
+    for (const auto& [name, seed] : {std::pair{"big.bmp", 8u}, std::pair{"SW101.bmp", 9u}}) {
+        const fs::path file = source(name, randomBytes(200000, seed));
+        const auto listing = Listing(folder_.path());
+        const int status = InChild([&] {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{before.size() + 1000, before.size() + 1000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            return lha::StoreFile(archive(), file);
+        });
+        EXPECT_NE(status, 0) << name;
+        expectUnchanged(before, listing);
     }
-    Bytes damaged = whole;
-    damaged[40] ^= 0x20;  // the first member's name: its header CRC no longer holds
-    WriteBytes(archive(), damaged);
-    EXPECT_NE(lha::StoreFile(archive(), frame), 0);
-    expectUnchanged(damaged, listing);
 }
 
-TEST_F(Store, AFullDiskDuringAnAppendPutsTheEndMarkerBack) {
-    storeFrames(3);
-    const Bytes before = ReadBytes(archive());
-    const fs::path big = source("big.bmp", RandomBytes(200000, 8));
-    const auto listing = Listing(folder_.path());
-    const int status = InChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{before.size() + 1000, before.size() + 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        return lha::StoreFile(archive(), big);
-    });
-    EXPECT_NE(status, 0);
-    expectUnchanged(before, listing);
-}
-
-TEST_F(Store, AFullDiskDuringAReplaceLeavesNoTemporaryFile) {
-    storeFrames(3);
-    const Bytes before = ReadBytes(archive());
-    const fs::path replacement = source("SW101.bmp", RandomBytes(200000, 9));
-    const auto listing = Listing(folder_.path());
-    const int status = InChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{before.size() + 1000, before.size() + 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        return lha::StoreFile(archive(), replacement);
-    });
-    EXPECT_NE(status, 0);
-    expectUnchanged(before, listing);
-}
-
-// Folder and archive permissions, checked as an unprivileged user: root
-// writes anywhere.
+// Folder and archive permissions, checked as their owner: root, who writes
+// anywhere, hands the folder to nobody and stores as nobody.
 class StorePermissions : public ::testing::Test {
 protected:
+    static constexpr uid_t kNobody = 65534;
+
     void SetUp() override {
-        if (geteuid() != 0) {
-            GTEST_SKIP() << "needs root to act as another user";
-        }
+        // Below /tmp, not TMPDIR: nobody must be able to reach it.
         char pattern[] = "/tmp/lha-writer-perms-XXXXXX";
         folder_ = mkdtemp(pattern);
-        fs::permissions(folder_, fs::perms(0755));
-        WriteBytes(folder_ / "frame.bmp", Bytes(5000, 1));
-        WriteBytes(folder_ / "SW100.bmp", Bytes(5000, 2));
-        fs::permissions(folder_ / "frame.bmp", fs::perms(0644));
-        fs::permissions(folder_ / "SW100.bmp", fs::perms(0644));
+        writeFile(folder_ / "frame.bmp", Bytes(5000, 1));
+        writeFile(folder_ / "SW100.bmp", Bytes(5000, 2));
         ASSERT_EQ(lha::StoreFile(archive(), folder_ / "SW100.bmp"), 0);
+        if (geteuid() == 0) {
+            for (const fs::path& path :
+                 {folder_, folder_ / "frame.bmp", folder_ / "SW100.bmp", archive()}) {
+                ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+            }
+        }
     }
     void TearDown() override {
         if (!folder_.empty()) {
+            fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
             fs::remove_all(folder_);
         }
     }
 
     fs::path archive() const { return folder_ / "movie.sdw"; }
 
-    int storeAsNobody(const fs::path& file) {
+    int storeAsOwner(const fs::path& file) {
         return InChild([&] {
-            if (setgid(65534) != 0 || setuid(65534) != 0) {
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
                 return 99;
             }
             return lha::StoreFile(archive(), file);
@@ -296,40 +278,43 @@ protected:
 };
 
 TEST_F(StorePermissions, AReadOnlyArchiveIsLeftAlone) {
-    fs::permissions(archive(), fs::perms(0644));
-    const Bytes before = ReadBytes(archive());
-    const int status = storeAsNobody(folder_ / "frame.bmp");
+    fs::permissions(archive(), fs::perms(0444));
+    fs::permissions(folder_, fs::perms(0555));
+    const Bytes before = readFile(archive());
+    const int status = storeAsOwner(folder_ / "frame.bmp");
     ASSERT_NE(status, 99);
     EXPECT_NE(status, 0);
-    EXPECT_TRUE(ReadBytes(archive()) == before);
+    EXPECT_TRUE(readFile(archive()) == before);
 }
 
 TEST_F(StorePermissions, AnUnreadableSourceIsRefused) {
-    fs::permissions(archive(), fs::perms(0666));
-    fs::permissions(folder_ / "frame.bmp", fs::perms(0600));
-    const Bytes before = ReadBytes(archive());
-    const int status = storeAsNobody(folder_ / "frame.bmp");
+    fs::permissions(folder_ / "frame.bmp", fs::perms(0200));
+    const Bytes before = readFile(archive());
+    const int status = storeAsOwner(folder_ / "frame.bmp");
     ASSERT_NE(status, 99);
     EXPECT_NE(status, 0);
-    EXPECT_TRUE(ReadBytes(archive()) == before);
+    EXPECT_TRUE(readFile(archive()) == before);
 }
 
 TEST_F(StorePermissions, AnUnwritableFolderStillTakesAppendsButNotReplacements) {
     // Appending writes into the archive itself; replacing needs a new file
     // beside it, which the folder refuses.
-    fs::permissions(archive(), fs::perms(0666));
-    EXPECT_EQ(storeAsNobody(folder_ / "frame.bmp"), 0);
+    fs::permissions(folder_, fs::perms(0555));
+    EXPECT_EQ(storeAsOwner(folder_ / "frame.bmp"), 0);
     EXPECT_EQ(Names(archive()), (std::vector<std::string>{"SW100.bmp", "frame.bmp"}));
-    const Bytes before = ReadBytes(archive());
-    WriteBytes(folder_ / "SW100.bmp", Bytes(7000, 3));
-    const int status = storeAsNobody(folder_ / "SW100.bmp");
+    const Bytes before = readFile(archive());
+    fs::permissions(folder_ / "SW100.bmp", fs::perms(0644));
+    writeFile(folder_ / "SW100.bmp", Bytes(7000, 3));
+    const int status = storeAsOwner(folder_ / "SW100.bmp");
     ASSERT_NE(status, 99);
     EXPECT_NE(status, 0);
-    EXPECT_TRUE(ReadBytes(archive()) == before);
+    EXPECT_TRUE(readFile(archive()) == before);
     EXPECT_EQ(Listing(folder_), (std::vector<std::string>{"SW100.bmp", "frame.bmp", "movie.sdw"}));
 
+    fs::permissions(folder_, fs::perms(0755));
     fs::remove(archive());
-    EXPECT_NE(storeAsNobody(folder_ / "frame.bmp"), 0);
+    fs::permissions(folder_, fs::perms(0555));
+    EXPECT_NE(storeAsOwner(folder_ / "frame.bmp"), 0);
     EXPECT_FALSE(fs::exists(archive()));
 }
 

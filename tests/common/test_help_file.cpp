@@ -50,9 +50,4 @@ TEST(HelpFile, TheBuildsPageIsFoundBesideItsPrograms) {
               QCoreApplication::applicationDirPath() + QStringLiteral("/Slidewright.html"));
 }
 
-TEST(HelpFile, MissingPageTexts) {
-    EXPECT_EQ(HelpFile::kNoHelpText, QStringLiteral("ヘルプファイルがありません"));
-    EXPECT_EQ(HelpFile::kNoHelpTitle, QStringLiteral("ヘルプ無し"));
-}
-
 }  // namespace

@@ -1,7 +1,7 @@
 // Launching through the desktop: a throw-away XDG with test "applications"
 // (scripts that record how they were started) registered as the defaults.
-#include "common/DefaultApplication.h"
-#include "common/TaskLaunch.h"
+#include "common/MTSK_KIDOU.h"
+#include "tests/DesktopSandbox.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <memory>
 
 namespace {
 
@@ -52,22 +54,19 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(scratch.isValid());
         root = scratch.path();
-        dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        // Only these applications: none of the system's answers for a type.
+        desktop = std::make_unique<DesktopSandbox>(root + QStringLiteral("/share"));
         // Each application records its arguments, one a line, in its own file.
         addApplication(QStringLiteral("test-viewer"), QStringLiteral("text/plain"));
         addApplication(QStringLiteral("test-files"), QStringLiteral("inode/directory"));
-        writeText(configHome + QStringLiteral("/mimeapps.list"),
+        writeText(desktop->mimeApps,
                   "[Default Applications]\n"
                   "text/plain=test-viewer.desktop;\n"
                   "inode/directory=test-files.desktop;\n");
         MTSK_KIDOU::setProgramFolder(QString());
     }
 
-    void TearDown() override {
-        QFile::remove(configHome + QStringLiteral("/mimeapps.list"));
-        QDir(dataHome + QStringLiteral("/applications")).removeRecursively();
-    }
+    void TearDown() override { desktop.reset(); }
 
     void addApplication(const QString& name, const QString& mimeType) {
         const QString script = root + QStringLiteral("/bin/") + name;
@@ -77,7 +76,7 @@ protected:
                       .arg(record(name))
                       .toUtf8(),
                   kExecutable);
-        writeText(dataHome + QStringLiteral("/applications/") + name + QStringLiteral(".desktop"),
+        writeText(desktop->applications + u'/' + name + QStringLiteral(".desktop"),
                   QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2 %f\n"
                                  "MimeType=%3;\n")
                       .arg(name, script, mimeType)
@@ -90,8 +89,7 @@ protected:
 
     QTemporaryDir scratch;
     QString root;
-    QString dataHome;
-    QString configHome;
+    std::unique_ptr<DesktopSandbox> desktop;
 };
 
 TEST_F(TaskLaunchTest, FolderOpensInTheFileManager) {
@@ -115,9 +113,6 @@ TEST_F(TaskLaunchTest, MissingFileAndTypeWithoutApplicationFail) {
 
     const QString help = root + QStringLiteral("/Tools/Demo/Slidewright.hlp");
     writeText(help, "?_\x03\x00 not a real help file");
-    if (DefaultApplication::forFile(help)) {
-        GTEST_SKIP() << "this machine has a viewer for Windows help files";
-    }
     EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, help), MTSK_KIDOU::kFailed);
 }
 

@@ -245,10 +245,10 @@ TEST_F(EditorTest, HostilePackagesAreRefusedBeforeTheyAreUnpacked) {
     const std::uint64_t room = std::uint64_t{disk.f_bavail} * disk.f_frsize;
     const std::uint32_t each = 250u << 20;
     std::vector<lhatest::HandMember> members{
-        {"Slidewright.ini", "", oneFrameScript("n0000.bmp").toStdString()}};
+        {"Slidewright.ini", oneFrameScript("n0000.bmp").toStdString()}};
     for (std::uint64_t i = 0; i <= 2 * room / each + 1; ++i) {
         lhatest::HandMember member{
-            QStringLiteral("n%1.bmp").arg(i, 4, 10, QChar(u'0')).toStdString(), "", "B"};
+            QStringLiteral("n%1.bmp").arg(i, 4, 10, QChar(u'0')).toStdString(), "B"};
         member.declaredLength = each;
         members.push_back(member);
     }

@@ -1,6 +1,6 @@
 // Thumbnails: the fitting's exact geometry, the margin colour, both ways of
 // reading a BMP giving the same picture, and the cache.
-#include "editor/frames/BmpScaledReader.h"
+#include "capture/BmpScaledReader.h"
 #include "editor/frames/MPicSizeChg.h"
 #include "editor/frames/ThumbnailCache.h"
 

@@ -1,3 +1,4 @@
+#include "archiver/UnlhaCommand.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MLha.h"
@@ -120,20 +121,27 @@ TEST_F(FolderTest, CopyFileQuietlyReplacesTheDestinationAndIgnoresFailures) {
     EXPECT_EQ(same.readAll(), "new picture");
 }
 
-TEST(MLha, CommandLinesAreBuiltExactly) {
-    EXPECT_EQ(
-        MLha::ExtractCommandLine(QStringLiteral("/home/me/My Movies/demo.sdw"),
-                                 QStringLiteral("/tmp/work"), QStringLiteral("Slidewright.ini")),
-        QByteArray("e \"/home/me/My Movies/demo.sdw\" \"/tmp/work/\" Slidewright.ini -n"));
-    EXPECT_EQ(MLha::ExtractCommandLine(QStringLiteral("/m/a.sdw"), QStringLiteral("/w"),
-                                       QStringLiteral("\"表紙.bmp\"")),
-              QStringLiteral("e \"/m/a.sdw\" \"/w/\" \"表紙.bmp\" -n").toUtf8());
-    EXPECT_EQ(MLha::ExtractCommandLine(QStringLiteral("/m/a.sdw"), QStringLiteral("/w"),
-                                       QStringLiteral("*.bmp")),
-              QByteArray("e \"/m/a.sdw\" \"/w/\" *.bmp -n"));
-    EXPECT_EQ(MLha::StoreCommandLine(QStringLiteral("/home/me/new.sdw"),
-                                     QStringLiteral("/work/SW001.bmp")),
-              QByteArray("a -d \"/home/me/new.sdw\" \"/work/SW001.bmp\" -n -q -x0"));
+// What the archiver reads back from the lines the program builds: the same
+// paths and pattern, whatever blanks and Japanese they hold.
+TEST(MLha, TheArchiverReadsBackWhatTheCommandLinesSay) {
+    const QString package = QStringLiteral("/home/me/映画 フォルダ/デモ　１.sdw");
+    const QString folder = QStringLiteral("/tmp/作業 場所");
+    for (const QString& pattern : {QStringLiteral("Slidewright.ini"), QStringLiteral("*.bmp"),
+                                   QStringLiteral("\"表紙 1.bmp\"")}) {
+        const auto command =
+            UnlhaCommand::parse(MLha::ExtractCommandLine(package, folder, pattern).toStdString());
+        ASSERT_TRUE(command.has_value()) << pattern.toStdString();
+        const auto& extract = std::get<UnlhaCommand::Extract>(*command);
+        EXPECT_EQ(QString::fromStdString(extract.package), package);
+        EXPECT_EQ(QString::fromStdString(extract.folder), folder + u'/');
+        EXPECT_EQ(QString::fromStdString(extract.pattern), QString(pattern).remove(u'"'));
+    }
+    const auto command = UnlhaCommand::parse(
+        MLha::StoreCommandLine(package, folder + QStringLiteral("/SW 001.bmp")).toStdString());
+    ASSERT_TRUE(command.has_value());
+    const auto& store = std::get<UnlhaCommand::Store>(*command);
+    EXPECT_EQ(QString::fromStdString(store.package), package);
+    EXPECT_EQ(QString::fromStdString(store.file), folder + QStringLiteral("/SW 001.bmp"));
 }
 
 TEST_F(FolderTest, WithoutAnArchiverEveryCallFailsAndStartNewStillClears) {

@@ -79,53 +79,40 @@ protected:
     QString configHome;
 };
 
-TEST_F(OptionsAssociation, RegisterAsksAndRegistersOnYes) {
+TEST_F(OptionsAssociation, EachButtonAsksAndActsOnlyOnYes) {
+    using namespace MKakucyoSet;
     click(dialog.cmdSet, Answer::No);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    expectBox(0, QStringLiteral("拡張子(.sdw)を Slidewright に関連付けます\n宜しいですか？"),
-              QStringLiteral("関連付け確認"), Icon::Question, MessageBox::Buttons::YesNo);
+    expectBox(0, kAskRegister, kAskRegisterTitle, Icon::Question, MessageBox::Buttons::YesNo);
     EXPECT_FALSE(registered());
     EXPECT_EQ(defaultApplication(), QString());
 
-    click(dialog.cmdSet, Answer::Yes);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-    expectBox(1, QStringLiteral("拡張子(.sdw)を関連付けしました"), QStringLiteral("成功"),
-              Icon::Information, MessageBox::Buttons::Ok);
-    EXPECT_TRUE(registered());
-    EXPECT_EQ(defaultApplication(), QStringLiteral("slidewright.desktop"));
+    // Twice: registering again is a success too.
+    for (int round = 0; round < 2; ++round) {
+        click(dialog.cmdSet, Answer::Yes);
+        ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
+        expectBox(1, kRegistered, kSuccessTitle, Icon::Information, MessageBox::Buttons::Ok);
+        EXPECT_TRUE(registered());
+        EXPECT_EQ(defaultApplication(), kDesktopEntryFile);
+    }
     // The entry starts the running program.
-    QFile entry(dataHome + QStringLiteral("/applications/slidewright.desktop"));
+    QFile entry(dataHome + QStringLiteral("/applications/") + kDesktopEntryFile);
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     EXPECT_TRUE(QString::fromUtf8(entry.readAll())
-                    .contains(MKakucyoSet::execLine(QCoreApplication::applicationFilePath())));
-
-    click(dialog.cmdSet, Answer::Yes);
-    expectBox(1, QStringLiteral("拡張子(.sdw)を関連付けしました"), QStringLiteral("成功"),
-              Icon::Information, MessageBox::Buttons::Ok);
-    EXPECT_TRUE(dialog.isVisible()) << "the buttons act at once and leave the dialog open";
-}
-
-TEST_F(OptionsAssociation, RemoveAsksAndRemovesOnYes) {
-    click(dialog.cmdSet, Answer::Yes);
-    ASSERT_TRUE(registered());
+                    .contains(execLine(QCoreApplication::applicationFilePath())));
 
     click(dialog.cmdDel, Answer::No);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    expectBox(0, QStringLiteral("拡張子(.sdw)の関連付けを削除します\n宜しいですか？"),
-              QStringLiteral("関連付け削除確認"), Icon::Question, MessageBox::Buttons::YesNo);
+    expectBox(0, kAskUnregister, kAskUnregisterTitle, Icon::Question, MessageBox::Buttons::YesNo);
     EXPECT_TRUE(registered());
-
-    click(dialog.cmdDel, Answer::Yes);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-    expectBox(1, QStringLiteral("拡張子(.sdw)の関連付けを削除しました"), QStringLiteral("成功"),
-              Icon::Information, MessageBox::Buttons::Ok);
-    EXPECT_FALSE(registered());
-    EXPECT_EQ(defaultApplication(), QString());
-
-    // Nothing left to remove is still a success.
-    click(dialog.cmdDel, Answer::Yes);
-    expectBox(1, QStringLiteral("拡張子(.sdw)の関連付けを削除しました"), QStringLiteral("成功"),
-              Icon::Information, MessageBox::Buttons::Ok);
+    // Twice: nothing left to remove is still a success.
+    for (int round = 0; round < 2; ++round) {
+        click(dialog.cmdDel, Answer::Yes);
+        ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
+        expectBox(1, kUnregistered, kSuccessTitle, Icon::Information, MessageBox::Buttons::Ok);
+        EXPECT_FALSE(registered());
+        EXPECT_EQ(defaultApplication(), QString());
+    }
+    EXPECT_TRUE(dialog.isVisible()) << "the buttons act at once and leave the dialog open";
 }
 
 TEST_F(OptionsAssociation, FailuresAreReported) {
@@ -136,7 +123,7 @@ TEST_F(OptionsAssociation, FailuresAreReported) {
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     }
     click(dialog.cmdSet, Answer::Yes);
-    expectBox(1, QStringLiteral("関連付けを失敗しました"), QStringLiteral("失敗"), Icon::Critical,
+    expectBox(1, MKakucyoSet::kRegisterFailed, MKakucyoSet::kFailureTitle, Icon::Critical,
               MessageBox::Buttons::Ok);
     QFile::remove(dataHome + QStringLiteral("/mime"));
 
@@ -144,8 +131,8 @@ TEST_F(OptionsAssociation, FailuresAreReported) {
     // read or rewritten.
     ASSERT_TRUE(QDir().mkpath(configHome + QStringLiteral("/mimeapps.list")));
     click(dialog.cmdDel, Answer::Yes);
-    expectBox(1, QStringLiteral("関連付けの削除に失敗しました"), QStringLiteral("失敗"),
-              Icon::Critical, MessageBox::Buttons::Ok);
+    expectBox(1, MKakucyoSet::kUnregisterFailed, MKakucyoSet::kFailureTitle, Icon::Critical,
+              MessageBox::Buttons::Ok);
     QDir(configHome + QStringLiteral("/mimeapps.list")).removeRecursively();
 
     EXPECT_EQ(settings.workFolder, QDir::tempPath()) << "no folder setting is touched";

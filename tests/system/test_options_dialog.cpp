@@ -7,7 +7,7 @@
 #include "common/MessageBox.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
-#include "system/BrowseForFolder.h"
+#include "system/MDIALOG_SAN.h"
 #include "system/MKakucyoSet.h"
 #include "tests/WindowChecks.h"
 

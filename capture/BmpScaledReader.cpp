@@ -1,6 +1,6 @@
 #include "BmpScaledReader.h"
 
-#include "editor/frames/AreaScaler.h"
+#include "capture/AreaScaler.h"
 
 #include <algorithm>
 #include <cstdint>

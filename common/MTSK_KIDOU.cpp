@@ -1,4 +1,4 @@
-#include "common/TaskLaunch.h"
+#include "common/MTSK_KIDOU.h"
 
 #include "common/DefaultApplication.h"
 

@@ -1,3 +1,4 @@
+// MTSK_KIDOU (task launch): hands a file, folder or program to the desktop to open or start.
 #pragma once
 
 #include <QString>
@@ -6,9 +7,8 @@
 
 class QWidget;
 
-// Hands a path to the desktop: a folder opens in the file manager, a document
-// in the default application of its type, a program (with or without
-// arguments) starts.
+// A folder opens in the file manager, a document in the default application
+// of its type, a program (with or without arguments) starts.
 namespace MTSK_KIDOU {
 
 inline constexpr std::int16_t kLaunched = 0;

@@ -1,3 +1,4 @@
+// MDIALOG_SAN (dialog, browse): the folder picker, with answers tests can script.
 #pragma once
 
 #include <QString>

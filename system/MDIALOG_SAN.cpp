@@ -1,37 +1,35 @@
-#include "system/BrowseForFolder.h"
+#include "system/MDIALOG_SAN.h"
+
+#include "common/ScriptedAnswers.h"
 
 #include <QDir>
 #include <QFileDialog>
 
-#include <deque>
-
 namespace MDIALOG_SAN {
 namespace {
 
-std::deque<QString> scriptedFolders;
-std::vector<Shown> shown;
+ScriptedAnswers<Shown, QString>& scripted() {
+    static ScriptedAnswers<Shown, QString> answers;
+    return answers;
+}
 
 }  // namespace
 
 void setNextFolder(const QString& folder) {
-    scriptedFolders.push_back(folder);
+    scripted().queue(folder);
 }
 
 const std::vector<Shown>& shownDialogs() {
-    return shown;
+    return scripted().asked();
 }
 
 void clearShownDialogs() {
-    shown.clear();
-    scriptedFolders.clear();
+    scripted().clear();
 }
 
 QString BrowseForFolder(QWidget* owner, const QString& title, const QString& startFolder) {
-    if (!scriptedFolders.empty()) {
-        shown.push_back({title, startFolder});
-        QString folder = scriptedFolders.front();
-        scriptedFolders.pop_front();
-        return folder;
+    if (auto folder = scripted().take({title, startFolder})) {
+        return *folder;
     }
     // Only real folders can be chosen, as a file-system picker should.
     const QString folder = QFileDialog::getExistingDirectory(
