@@ -9,6 +9,7 @@
 #include "moviefile/MovieDoc.h"
 #include "moviefile/PreviewMode.h"
 #include "moviefile/WorkFolder.h"
+#include "player/FrameLoader.h"
 #include "player/MMidPlay.h"
 
 #include <QCoreApplication>
@@ -66,7 +67,8 @@ bool frmMovie::isAutoMode() const {
 }
 
 bool frmMovie::ShowFrame(int n) {
-    const AFrameReel::FramePicture picture = AFrameReel::LoadFramePicture(n, true, true);
+    const FramePicture picture =
+        FrameLoader::LoadFramePicture(movieDoc(), WorkFolder::path(), previewMode, n);
     if (!picture.ok()) {
         failWith(picture.message, picture.detail);
         return false;
