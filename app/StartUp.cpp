@@ -127,7 +127,7 @@ int run(int argc, char** argv) {
     CommandLine::set(options.package);
 
     if (options.action == StartOptions::Action::Play) {
-        frmMovie::Open();
+        frmMovie::Open(movieDoc());
     } else if (options.action == StartOptions::Action::Edit) {
         frmMaker::Open();
     } else {

@@ -11,7 +11,6 @@
 #include "moviefile/ExtractionCheck.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/PreviewMode.h"
 #include "moviefile/WorkFolder.h"
 #include "player/frmMovie.h"
 
@@ -141,9 +140,9 @@ void BM_PlayMovie(benchmark::State& state) {
         ProgramEnd::setHandler([&](int) { ended = true; });
         const long before = statusKilobytes("VmRSS");
         resetPeakMemory();
-        previewMode = false;
         CommandLine::set(movie().package);
-        auto player = std::make_unique<frmMovie>();
+        auto player = std::make_unique<frmMovie>(
+            movieDoc(), WorkFolder::privateFolder().value_or(QString()), false);
         if (!player->Form_Load()) {
             state.SkipWithError("the player could not load the package");
             break;

@@ -13,6 +13,7 @@
 #include "moviefile/MovieMessages.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/PreviewMode.h"
+#include "moviefile/WorkFolder.h"
 #include "player/MMidPlay.h"
 #include "player/frmMovie.h"
 #include "settings/AppSettings.h"
@@ -53,7 +54,8 @@ void frmMaker::mnuPreview_Click() {
         return;
     }
     movieDoc().frameCount = sequence.count;
-    frmMovie::RunPreview(this);
+    previewMode = true;
+    frmMovie::RunPreview(this, movieDoc(), WorkFolder::path());
     movieDoc().frameCount = MovieDoc::kEditorSlots;
     previewMode = false;
 }
