@@ -47,7 +47,8 @@ frmMovie::frmMovie(MovieDoc& doc, QString workFolder, bool preview, QWidget* par
     : QWidget(parent),
       doc_(doc),
       workFolder_(std::move(workFolder)),
-      preview_(preview) {
+      preview_(preview),
+      frames_(doc, workFolder_, preview) {
     setObjectName(QStringLiteral("frmMovie"));
     setWindowTitle(QStringLiteral("Slidewright"));
     setWindowIcon(AppIcon::programIcon());

@@ -107,7 +107,10 @@ private:
     const QString workFolder_;
     const bool preview_;
     std::unique_ptr<TimerSource> ownTimers_;
+    FrameLoader frames_;
     std::unique_ptr<PlaybackEngine> engine_;
+    // The frame to read ahead once the screen is painted.
+    int expectedFrame_ = 0;
     // The frame whose picture was just put on screen, announced once the
     // engine has started its sound.
     int pictureShown_ = 0;

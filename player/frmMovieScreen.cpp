@@ -15,7 +15,7 @@
 #include <cmath>
 
 bool frmMovie::showPicture(int n) {
-    FramePicture picture = FrameLoader::LoadFramePicture(doc_, workFolder_, preview_, n);
+    FramePicture picture = frames_.take(n);
     if (!picture.ok()) {
         const auto box = MovieMessages::of(picture.message, picture.detail);
         MessageBox::show(this, box.text, box.title, box.icon);
@@ -42,7 +42,17 @@ bool frmMovie::showPicture(int n) {
     return true;
 }
 
-void frmMovie::expectFrame(int) {}
+void frmMovie::expectFrame(int n) {
+    expectedFrame_ = n;
+    if (n == 0) {
+        frames_.prepare(0);
+        return;
+    }
+    // Once the frame on screen is painted: reading the next one takes the
+    // processor for tens of milliseconds.
+    QMetaObject::invokeMethod(
+        this, [this] { frames_.prepare(expectedFrame_); }, Qt::QueuedConnection);
+}
 
 void frmMovie::refresh() {
     const bool automatic = engine_->mode() == PlaybackEngine::Mode::Auto;

@@ -70,7 +70,7 @@ protected:
         return openPlayer(false, work.path());
     }
 
-    // The files in the player's work folder.
+    // The files in the player's work folder, once what is read ahead is in.
     bool workFilesBecome(const QStringList& expected) {
         return waitUntil(
             [&] { return QDir(work.path()).entryList(QDir::Files | QDir::Hidden) == expected; },
@@ -93,8 +93,9 @@ TEST_F(PlayerPackage, EachFrameIsTakenFromThePackageAndItsFilesRemovedAsUsed) {
     EXPECT_EQ(movieDoc().packageFolder, source.path() + u'/');
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
     EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/004"));
-    // The script and the pictures are gone; the sound stays while it plays.
-    const std::vector<QStringList> files = {{"s1.wav"}, {"s1.wav"}, {"s2.wav"}, {}};
+    // The script and the pictures are gone; the sound stays while it plays,
+    // and the next frame's comes out ahead of it.
+    const std::vector<QStringList> files = {{"s1.wav"}, {"s1.wav", "s2.wav"}, {"s2.wav"}, {}};
     for (int k = 1; k <= 4; ++k) {
         SCOPED_TRACE(k);
         EXPECT_EQ(movie->size(), QSize(310 + 10 * k, 240));
@@ -199,7 +200,7 @@ TEST_F(PlayerPackage, HostilePackagesEndAfterTheirBoxLeavingNothingBehind) {
         endCodes.clear();
         EXPECT_EQ(play(kData + "hostile-packages/" + hostile.package), hostile.firstFrameShows);
         if (hostile.firstFrameShows) {
-            // The damaged second frame: no word of it before its turn.
+            // The damaged second frame was read ahead: no word of it yet.
             EXPECT_TRUE(workFilesBecome({}));
             EXPECT_TRUE(MessageBox::shownBoxes().empty());
             movie->Pic1_DblClick();
