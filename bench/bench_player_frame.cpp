@@ -175,7 +175,7 @@ void BM_PlayMovie(benchmark::State& state) {
     state.counters["ticks"] = static_cast<double>(ticks.size());
     state.counters["peak_MB"] = static_cast<double>(peakAbove) / 1024.0;
 }
-BENCHMARK(BM_PlayMovie)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_PlayMovie)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(6);
 
 void BM_ExtractFramePicture(benchmark::State& state) {
     if (!movie().ready) {

@@ -10,8 +10,6 @@
 #include <QFileInfo>
 
 #include <malloc.h>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <atomic>
 #include <mutex>
 #include <system_error>
@@ -172,9 +170,6 @@ void FrameLoader::prepare(int k) {
     reading->setUp(doc_, workFolder_, preview_, k, shown_);
     try {
         worker_ = std::async(std::launch::async, [reading] {
-            // Behind the screen's thread for the processor: the frame on
-            // screen is painted first.
-            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
             try {
                 reading->run();
             } catch (...) {
