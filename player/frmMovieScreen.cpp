@@ -31,6 +31,11 @@ bool frmMovie::showPicture(int n) {
     // reached whatever the picture's size.
     const QSize buttons = buttonStackSize();
     Pic1->resize(DevicePixels::CoveringSize(size, ratio).expandedTo(buttons));
+    // A picture that covers every device pixel of the window is all that is
+    // painted: nothing under it is filled first.
+    const QSize covered(static_cast<int>(std::ceil(Pic1->width() * ratio)),
+                        static_cast<int>(std::ceil(Pic1->height() * ratio)));
+    Pic1->setAttribute(Qt::WA_OpaquePaintEvent, size == covered);
     // Fixed, so that a tiling desktop floats it instead of stretching it.
     setFixedSize(Pic1->size());
     windowDeviceSize_ =
