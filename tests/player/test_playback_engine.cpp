@@ -270,8 +270,10 @@ TEST_F(PlaybackEngineTest, ManualModeGoesOnOnlyWhenAskedAndItsListJumps) {
     for (int k = 1; k <= 12; ++k) {
         frames.push_back({QStringLiteral("SW%1.bmp").arg(k, 3, 10, QChar(u'0')), 100, ""});
     }
-    setMovie(frames, 0, 1, 3);
+    // A mode the program does not know plays by hand, loop or not.
+    setMovie(frames, -1, 1, 3);
     ASSERT_TRUE(start());
+    EXPECT_EQ(engine->mode(), PlaybackEngine::Mode::Manual);
     EXPECT_EQ(engine->counterText(), QStringLiteral("001/012"));
     clock.advance(60000);
     EXPECT_EQ(framesShown(), std::vector<int>{1});
