@@ -135,7 +135,7 @@ int run(int argc, char** argv) {
     WorkFolderSession workFiles;
     const EditorContext editor{movieDoc(), settings, workFiles};
     if (options.action == StartOptions::Action::Play) {
-        frmMovie::Open();
+        frmMovie::Open(movieDoc());
     } else if (options.action == StartOptions::Action::Edit) {
         frmMaker::Open(editor);
     } else {

@@ -52,11 +52,9 @@ void frmMaker::mnuPreview_Click() {
         showMovieMessage(sequence.message);
         return;
     }
-    // The player still finds the editor's files through the process's work
-    // folder, until it is given the folder as the editor is.
-    WorkFolder::setPath(workFolder());
     doc_.frameCount = sequence.count;
-    frmMovie::RunPreview(this);
+    previewMode = true;
+    frmMovie::RunPreview(this, doc_, workFolder());
     doc_.frameCount = MovieDoc::kEditorSlots;
     previewMode = false;
 }

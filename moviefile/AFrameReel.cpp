@@ -1,10 +1,7 @@
 #include "AFrameReel.h"
 
 #include "CommandLine.h"
-#include "ExtractionCheck.h"
-#include "MLha.h"
 #include "MovieDoc.h"
-#include "PreviewMode.h"
 #include "WorkFolder.h"
 #include "archiver/ReplaceByRename.h"
 
@@ -63,12 +60,6 @@ void removeFile(const QString& path) {
     }
 }
 
-bool extractMember(const QString& name) {
-    return WorkFolder::isBareFileName(name) &&
-           MLha::ExtractFromPackage(movieDoc().packagePath, WorkFolder::path(),
-                                    u'"' + name + u'"') == 0;
-}
-
 }  // namespace
 
 QString DefaultFolder() {
@@ -93,61 +84,6 @@ MovieMessage PrepareWorkAndPackage() {
     }
     return doc.setPackagePath(CommandLine::get()) ? MovieMessage::None
                                                   : MovieMessage::InvalidPackage;
-}
-
-FramePicture LoadFramePicture(int k, bool deleteAfter, bool extractFirst) {
-    const MovieDoc& doc = movieDoc();
-    FramePicture picture;
-    if (!doc.hasSlot(k) ||
-        !WorkFolder::isBareFileName(doc.frames[static_cast<size_t>(k)].pictureFile)) {
-        picture.message = MovieMessage::InvalidPackage;
-        return picture;
-    }
-    const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-    const QString path = WorkFolder::filePath(frame.pictureFile);
-    const bool extracting = !previewMode && extractFirst;
-    const bool withSound =
-        !frame.soundFile.isEmpty() && WorkFolder::isBareFileName(frame.soundFile);
-    auto removeExtracted = [&] {
-        DeleteFileQuietly(path);
-        if (withSound && frame.soundFile != frame.pictureFile) {
-            DeleteFileQuietly(WorkFolder::filePath(frame.soundFile));
-        }
-    };
-    if (extracting) {
-        QStringList members{frame.pictureFile};
-        if (withSound) {
-            members << frame.soundFile;
-        }
-        const ExtractionCheck::Plan plan =
-            ExtractionCheck::Check(doc.packagePath, members, WorkFolder::path());
-        if (!plan.ok()) {
-            picture.message = plan.message;
-            picture.detail = plan.detail;
-            return picture;
-        }
-        if (!extractMember(frame.pictureFile)) {
-            picture.message = MovieMessage::InvalidPackage;
-            removeExtracted();
-            return picture;
-        }
-        if (withSound) {
-            // A sound missing from the package leaves the frame silent; the
-            // editor saves such packages when a sound file has gone.
-            extractMember(frame.soundFile);
-        }
-    }
-    picture.image.load(path);
-    if (picture.image.isNull()) {
-        picture.message = MovieMessage::InvalidPackage;
-        if (extracting) {
-            removeExtracted();
-        }
-    }
-    if (!previewMode && deleteAfter) {
-        DeleteFileQuietly(path);
-    }
-    return picture;
 }
 
 void DeleteFileQuietly(const QString& path) {

@@ -12,8 +12,7 @@
 #include "moviefile/MMojiTikanAll.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieScript.h"
-#include "moviefile/PreviewMode.h"
-#include "player/MMidPlay.h"
+#include "moviefile/WorkFolder.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -43,7 +42,13 @@ constexpr int kListGap = 200;
 
 }  // namespace
 
-frmMovie::frmMovie(QWidget* parent) : QWidget(parent) {
+frmMovie::frmMovie(MovieDoc& doc, QString workFolder, bool preview, QWidget* parent,
+                   TimerSource* timers)
+    : QWidget(parent),
+      doc_(doc),
+      workFolder_(std::move(workFolder)),
+      preview_(preview),
+      frames_(doc, workFolder_, preview) {
     setObjectName(QStringLiteral("frmMovie"));
     setWindowTitle(QStringLiteral("Slidewright"));
     setWindowIcon(AppIcon::programIcon());
@@ -96,34 +101,39 @@ frmMovie::frmMovie(QWidget* parent) : QWidget(parent) {
     lblLoopWait->adjustSize();
     lblLoopWait->hide();
 
-    tmrMain = new QTimer(this);
-    tmrMain->setObjectName(QStringLiteral("tmrMain"));
     tmrMidPlay = new QTimer(this);
     tmrMidPlay->setObjectName(QStringLiteral("tmrMidPlay"));
     tmrMidPlay->setInterval(50);
     tmrEnd = new QTimer(this);
     tmrEnd->setObjectName(QStringLiteral("tmrEnd"));
     tmrEnd->setInterval(5);
-    for (QTimer* timer : {tmrMain, tmrMidPlay, tmrEnd}) {
+    for (QTimer* timer : {tmrMidPlay, tmrEnd}) {
         timer->setTimerType(Qt::PreciseTimer);
     }
+    if (timers == nullptr) {
+        ownTimers_ = std::make_unique<QtTimerSource>(this);
+        timers = ownTimers_.get();
+    }
+    PlaybackEngine::Screen& screen = *this;
+    PlaybackEngine::Sound& sound = *this;
+    engine_ = std::make_unique<PlaybackEngine>(doc_, workFolder_, preview_, screen, sound, *timers);
 
     connect(cmdAuto, &QPushButton::clicked, this, &frmMovie::cmdAuto_Click);
     connect(cmdNo, &QPushButton::clicked, this, &frmMovie::cmdNo_Click);
     connect(cmdEnd, &QPushButton::clicked, this, &frmMovie::cmdEnd_Click);
     connect(lstDat, &QListWidget::itemDoubleClicked, this, &frmMovie::lstDat_DblClick);
-    connect(tmrMain, &QTimer::timeout, this, &frmMovie::tmrMain_Timer);
     connect(tmrMidPlay, &QTimer::timeout, this, &frmMovie::tmrMidPlay_Timer);
     connect(tmrEnd, &QTimer::timeout, this, &frmMovie::tmrEnd_Timer);
 }
 
 frmMovie::~frmMovie() {
-    tmrMain->stop();
     tmrMidPlay->stop();
 }
 
-frmMovie* frmMovie::Open() {
-    QPointer<frmMovie> movie = new frmMovie();
+frmMovie* frmMovie::Open(MovieDoc& doc) {
+    // No folder: the load says the package cannot be used, and ends.
+    QPointer<frmMovie> movie =
+        new frmMovie(doc, WorkFolder::privateFolder().value_or(QString()), false);
     movie->setAttribute(Qt::WA_DeleteOnClose);
     if (!movie->Form_Load()) {
         // The program has ended; only a test's end handler gets here.
@@ -135,9 +145,8 @@ frmMovie* frmMovie::Open() {
     return movie;
 }
 
-void frmMovie::RunPreview(QWidget* editor) {
-    previewMode = true;
-    QPointer<frmMovie> movie = new frmMovie(editor);
+void frmMovie::RunPreview(QWidget* editor, MovieDoc& doc, const QString& workFolder) {
+    QPointer<frmMovie> movie = new frmMovie(doc, workFolder, true, editor);
     movie->setWindowModality(Qt::ApplicationModal);
     if (movie->Form_Load()) {
         movie->placeOnScreen();
@@ -145,7 +154,7 @@ void frmMovie::RunPreview(QWidget* editor) {
         QEventLoop loop;
         connect(movie, &frmMovie::closed, &loop, &QEventLoop::quit);
         connect(movie, &QObject::destroyed, &loop, &QEventLoop::quit);
-        if (!movie->playerClosed) {
+        if (!movie->engine_->isOver()) {
             loop.exec();
         }
     }
@@ -154,22 +163,16 @@ void frmMovie::RunPreview(QWidget* editor) {
 }
 
 bool frmMovie::Form_Load() {
-    waitingForSound = false;
-    stopRequested = false;
-    inLoopWait = false;
-    closeRequested = false;
-    playerClosed = false;
     dragStartX = -1;
     dragStartY = -1;
-    shownSoundFile_.clear();
 
-    if (!previewMode) {
+    if (!preview_) {
         const MovieMessage prepared = AFrameReel::PrepareWorkAndPackage();
-        if (prepared != MovieMessage::None) {
-            failWith(prepared);
+        if (prepared != MovieMessage::None || workFolder_.isEmpty()) {
+            failLoad(MovieMessage::InvalidPackage);
             return false;
         }
-        MovieDoc& doc = movieDoc();
+        MovieDoc& doc = doc_;
         if (doc.packagePath.isEmpty() || !QFileInfo(doc.packagePath).isFile()) {
             QString folder = doc.packageFolder;
             if (folder.size() > 1 && folder.endsWith(u'/')) {
@@ -178,7 +181,7 @@ bool frmMovie::Form_Load() {
             QString chosen = FileDialogs::DialogRead(this, folder, FileDialogs::packageFilter());
             MMojiTikanAll::ReplaceAllText(true, chosen, QStringLiteral("\""), QString(), false);
             if (chosen.isEmpty() || !QFileInfo(chosen).isFile()) {
-                endProgram(0);
+                ProgramEnd::endProgram(0);
                 return false;
             }
             doc.packagePath = QFileInfo(chosen).absoluteFilePath();
@@ -187,30 +190,23 @@ bool frmMovie::Form_Load() {
             MCHAR_CHK::FindTextPos(true, doc.packagePath, QStringLiteral("/"), position, count);
             doc.packageFolder = doc.packagePath.left(position);
         }
-        const MovieScript::ReadResult script = MovieScript::ReadMovieScript(MovieScript::ForPlayer);
+        const MovieScript::ReadResult script = MovieScript::ReadPackageScript(
+            doc.packagePath, workFolder_, MovieScript::ForPlayer, doc);
         if (script.newerVersion) {
             const auto box = MovieMessages::of(MovieMessage::NewerVersion);
             MessageBox::show(this, box.text, box.title, box.icon);
         }
         if (!script.ok()) {
-            failWith(script.message());
+            failLoad(script.message());
             return false;
         }
     }
 
-    currentFrame = 1;
-    if (!ShowFrame(1)) {
+    if (!engine_->start()) {
         return false;
     }
-    const int mode = movieDoc().advanceMode;
-    const bool automatic = mode == 1 || mode == 2;
-    cmdAuto->setText(automatic ? QStringLiteral("Auto") : QStringLiteral("Manual"));
-    cmdNo->setEnabled(!automatic);
     ArrangeControls();
     lblLoopWait->move(Pic1->contentsRect().topLeft());
-    if (automatic) {
-        startFrameTimer();
-    }
     tmrEnd->start();
     return true;
 }
@@ -248,7 +244,7 @@ void frmMovie::moveEvent(QMoveEvent* event) {
 }
 
 void frmMovie::Pic1_MouseDown(const QPoint& position) {
-    if (isAutoMode()) {
+    if (engine_->mode() == PlaybackEngine::Mode::Auto) {
         return;
     }
     dragStartX = position.x();
@@ -256,7 +252,7 @@ void frmMovie::Pic1_MouseDown(const QPoint& position) {
 }
 
 void frmMovie::Pic1_MouseUp(const QPoint& position) {
-    if (isAutoMode() || dragStartX == -1 || dragStartY == -1) {
+    if (engine_->mode() == PlaybackEngine::Mode::Auto || dragStartX == -1 || dragStartY == -1) {
         return;
     }
     move(x() + position.x() - dragStartX, y() + position.y() - dragStartY);
@@ -327,47 +323,16 @@ void frmMovie::showEvent(QShowEvent* event) {
 }
 
 void frmMovie::closeEvent(QCloseEvent* event) {
-    if (inLoopWait) {
-        // The countdown runs inside a frame tick; that tick closes the
-        // window once the countdown has returned.
-        stopRequested = true;
-        closeRequested = true;
-        event->ignore();
-        return;
-    }
     event->accept();
-    tmrMain->stop();
-    MMidPlay::StopSound(*tmrMidPlay);
+    engine_->windowClosed();
     tmrMidPlay->stop();
-    playerClosed = true;
-    if (!previewMode) {
-        ProgramEnd::endProgram(0);
-    }
     emit closed();
 }
 
-void frmMovie::failWith(MovieMessage message, const QString& detail) {
-    const auto box = MovieMessages::of(message, detail);
-    QPointer<frmMovie> self(this);
+void frmMovie::failLoad(MovieMessage message) {
+    const auto box = MovieMessages::of(message);
     MessageBox::show(this, box.text, box.title, box.icon);
-    if (!self) {
-        return;  // closed and deleted while the box was up
-    }
-    if (previewMode) {
-        // Ending here would throw away the editor's unsaved movie.
-        playerClosed = true;
-        close();
-        return;
-    }
-    endProgram(1);
-}
-
-void frmMovie::endProgram(int exitCode) {
-    tmrMain->stop();
-    MMidPlay::StopSound(*tmrMidPlay);
-    tmrMidPlay->stop();
-    playerClosed = true;
-    ProgramEnd::endProgram(exitCode);
+    ProgramEnd::endProgram(1);
 }
 
 void frmMovie::placeOnScreen() {

@@ -1,10 +1,15 @@
 // frmMovie (movie form): the player window.
 #pragma once
 
+#include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
+#include "player/FrameLoader.h"
+#include "player/PlaybackEngine.h"
 
 #include <QString>
 #include <QWidget>
+
+#include <memory>
 
 class QLabel;
 class QListWidget;
@@ -13,23 +18,32 @@ class QTimer;
 
 // The player window: a borderless window the size of the frame's picture,
 // with three small buttons and the hidden frame list at the picture's right
-// edge. It walks the frames of movieDoc() in automatic or manual mode.
-class frmMovie : public QWidget {
+// edge. It shows what its playback engine says and hands the viewer's
+// clicks and keys to it.
+class frmMovie : public QWidget, private PlaybackEngine::Screen, private PlaybackEngine::Sound {
     Q_OBJECT
 
 public:
-    explicit frmMovie(QWidget* parent = nullptr);
+    // Plays `doc` from the files in workFolder. Outside preview the load
+    // reads doc from a package first; in preview doc is the editor's table,
+    // and its files are the editor's. `timers` drive the engine (Qt's own
+    // when none are given).
+    frmMovie(MovieDoc& doc, QString workFolder, bool preview, QWidget* parent = nullptr,
+             TimerSource* timers = nullptr);
     ~frmMovie() override;
 
-    // Creates the player, runs its load and shows it, as the launcher's
-    // button does. Nothing when the load ended the program.
-    static frmMovie* Open();
+    // Creates the player on the package named on the command line or
+    // chosen in the open dialog, in the run's private work folder, runs its
+    // load and shows it, as the launcher's button does. The load takes the
+    // command line's package through PrepareWorkAndPackage, which names it
+    // in movieDoc(): doc is that movie. Nothing when the load ended the
+    // program.
+    static frmMovie* Open(MovieDoc& doc);
 
-    // Plays the editor's own table from the editor's work folder, modal over
-    // the editor, and returns once the player has closed. The caller sets
-    // frameCount first; previewMode is set here and left true for the caller
-    // to reset, as the editor's preview command does afterwards.
-    static void RunPreview(QWidget* editor);
+    // Plays the editor's movie from the editor's work folder, modal over the
+    // editor, and returns once the player has closed. The caller sets
+    // doc.frameCount to the frames to play first.
+    static void RunPreview(QWidget* editor, MovieDoc& doc, const QString& workFolder);
 
     // Chooses and loads the movie and starts playback. False when the load
     // ended the program or closed the preview; the window must not be shown.
@@ -38,21 +52,9 @@ public:
     // The room the three buttons take, stacked.
     static QSize buttonStackSize();
 
-    // The playback engine.
-    bool ShowFrame(int n);
-    void AdvanceFrame();
-
-    // Texts shown by the player.
-    static QString FormatMinSec(int s);
-    static QString LoopWaitText(int seconds);
-    static QString FrameCounterText(int n, int frameCount);
-    static QString FrameListEntry(int k, const QString& pictureFile);
-    // The frame timer's interval for a frame's wait: a negative wait counts
-    // as none, so the timer always runs.
-    static int FrameInterval(int waitMs);
+    const PlaybackEngine& engine() const { return *engine_; }
 
     // Event handlers, named after their control and event.
-    void tmrMain_Timer();
     void tmrMidPlay_Timer();
     void tmrEnd_Timer();
     void cmdAuto_Click();
@@ -63,30 +65,20 @@ public:
     void Pic1_MouseDown(const QPoint& position);
     void Pic1_MouseUp(const QPoint& position);
 
-    // True while cmdAuto reads "Auto": the player's mode lives in its caption.
-    bool isAutoMode() const;
-
     QLabel* Pic1;
     QPushButton* cmdAuto;
     QPushButton* cmdNo;
     QPushButton* cmdEnd;
     QListWidget* lstDat;
     QLabel* lblLoopWait;
-    QTimer* tmrMain;
     QTimer* tmrMidPlay;
     QTimer* tmrEnd;
 
-    int currentFrame = 1;
-    bool playerClosed = false;
-    bool waitingForSound = false;
-    bool stopRequested = false;
-    bool inLoopWait = false;
-    bool closeRequested = false;
     int dragStartX = -1;
     int dragStartY = -1;
 
 signals:
-    // The window has closed (not merely hidden by a deferred close).
+    // The window has closed.
     void closed();
     // Frame n's picture is in the window and its sound has started.
     void frameShown(int n);
@@ -100,19 +92,29 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void runLoopCountdown();
-    // Pauses while window events run; false when the window went meanwhile.
-    bool pauseWithEvents(int milliseconds);
-    void startFrameTimer();
-    // Shows the movie file's box, then ends the program, or outside a
-    // running program closes the preview.
-    void failWith(MovieMessage message, const QString& detail = {});
-    void endProgram(int exitCode);
+    // What the engine asks of its window.
+    bool showPicture(int n) override;
+    void expectFrame(int n) override;
+    void refresh() override;
+    void closeWindow() override;
+    bool play(const QString& path) override;
+    void stop() override;
+
+    // Shows the movie file's box and ends the program: the load failed.
+    void failLoad(MovieMessage message);
     void placeOnScreen();
 
-    // The sound file of the frame on screen, removed when another frame
-    // takes its place.
-    QString shownSoundFile_;
+    MovieDoc& doc_;
+    const QString workFolder_;
+    const bool preview_;
+    std::unique_ptr<TimerSource> ownTimers_;
+    FrameLoader frames_;
+    std::unique_ptr<PlaybackEngine> engine_;
+    // The frame to read ahead once the screen is painted.
+    int expectedFrame_ = 0;
+    // The frame whose picture was just put on screen, announced once the
+    // engine has started its sound.
+    int pictureShown_ = 0;
     // The window's size in device pixels: the picture's own, or the buttons'
     // when the picture is smaller.
     QSize windowDeviceSize_;

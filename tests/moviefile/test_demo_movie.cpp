@@ -1,7 +1,6 @@
-#include "moviefile/AFrameReel.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MovieScript.h"
-#include "moviefile/WorkFolder.h"
+#include "player/FrameLoader.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,18 +112,18 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
     // The player unpacks it frame by frame into the same pictures and sounds.
     ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
     QTemporaryDir work;
-    WorkFolder::setPath(work.path());
-    movieDoc().packagePath = package;
-    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
-    ASSERT_EQ(movieDoc().frameCount, doc.frameCount);
+    MovieDoc played;
+    played.packagePath = package;
+    ASSERT_TRUE(ReadPackageScript(package, work.path(), ForPlayer, played).ok());
+    ASSERT_EQ(played.frameCount, doc.frameCount);
     for (int k = 1; k <= doc.frameCount; ++k) {
         const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        const AFrameReel::FramePicture shown = AFrameReel::LoadFramePicture(k, true, true);
+        const FramePicture shown = FrameLoader::LoadFramePicture(played, work.path(), false, k);
         ASSERT_TRUE(shown.ok()) << frame.pictureFile.toStdString();
         EXPECT_EQ(shown.image, QImage(QDir(loose).filePath(frame.pictureFile)))
             << frame.pictureFile.toStdString();
         if (!frame.soundFile.isEmpty()) {
-            EXPECT_EQ(readAll(WorkFolder::filePath(frame.soundFile)),
+            EXPECT_EQ(readAll(QDir(work.path()).filePath(frame.soundFile)),
                       readAll(QDir(loose).filePath(frame.soundFile)));
         }
     }

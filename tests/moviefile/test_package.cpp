@@ -1,9 +1,8 @@
-#include "moviefile/AFrameReel.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieScript.h"
-#include "moviefile/PreviewMode.h"
 #include "moviefile/WorkFolder.h"
+#include "player/FrameLoader.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,12 +29,14 @@ protected:
             ASSERT_TRUE(QDir(root.path()).mkdir(QString::fromLatin1(name)));
         }
         WorkFolder::setPath(work());
-        previewMode = false;
         movieDoc() = MovieDoc();
     }
-    void TearDown() override {
-        previewMode = false;
-        movieDoc() = MovieDoc();
+    void TearDown() override { movieDoc() = MovieDoc(); }
+
+    // Frame k as the player shows it: taken from the package first, unless
+    // previewing the editor's own files.
+    FramePicture frame(int k, bool preview = false) const {
+        return FrameLoader::LoadFramePicture(movieDoc(), work(), preview, k);
     }
 
     QString source() const { return root.filePath(QStringLiteral("source")); }
@@ -116,7 +117,7 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
     EXPECT_TRUE(entries(work()).isEmpty()) << "the script is deleted once read";
 
     for (int k = 1; k <= 3; ++k) {
-        const AFrameReel::FramePicture shown = AFrameReel::LoadFramePicture(k, true, true);
+        const FramePicture shown = frame(k);
         ASSERT_TRUE(shown.ok()) << k;
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k)) << k;
         EXPECT_EQ(shown.image.pixel(0, 0), picture(1, 1, shown.image.pixel(0, 0)).pixel(0, 0));
@@ -144,7 +145,7 @@ TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
     EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.mid")), 0);
     EXPECT_EQ(entries(work()), QStringList({"SW001.bmp", "SW002.BMP", "tune.mid", "画像３.bmp"}));
     for (int k = 1; k <= 3; ++k) {
-        const AFrameReel::FramePicture shown = AFrameReel::LoadFramePicture(k, false, false);
+        const FramePicture shown = frame(k, true);
         ASSERT_TRUE(shown.ok()) << k;
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k));
     }
@@ -203,7 +204,7 @@ TEST_F(PackageTest, NamesWithAYenSignSurviveTheArchiver) {
     movieDoc().packagePath = package();
     ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
     EXPECT_EQ(movieDoc().frames[1].pictureFile, pictures[0]);
-    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
+    EXPECT_TRUE(frame(1).ok());
     EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
 }
 
@@ -233,8 +234,7 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
         movieDoc().resetFrames(1);
         movieDoc().frameCount = 1;
         movieDoc().frames[1] = FrameEntry{true, name, 100, QString()};
-        EXPECT_EQ(AFrameReel::LoadFramePicture(1, true, true).message,
-                  MovieMessage::InvalidPackage);
+        EXPECT_EQ(frame(1).message, MovieMessage::InvalidPackage);
 
         EXPECT_TRUE(entries(work()).isEmpty()) << entries(work()).join(u' ').toStdString();
         EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work", "x.bmp"}));
@@ -272,11 +272,11 @@ TEST_F(PackageTest, SoundMissingFromThePackageLeavesTheFrameSilentPictureMissing
     movieDoc().packagePath = package();
     ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
     movieDoc().frames[1].soundFile = QStringLiteral("gone.wav");
-    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
-    EXPECT_EQ(AFrameReel::LoadFramePicture(2, true, true).message, MovieMessage::InvalidPackage);
+    EXPECT_TRUE(frame(1).ok());
+    EXPECT_EQ(frame(2).message, MovieMessage::InvalidPackage);
 }
 
-TEST_F(PackageTest, EditorAndPreviewLoadFromTheWorkFolderWithoutTouchingIt) {
+TEST_F(PackageTest, APreviewLoadsFromTheWorkFolderWithoutTouchingIt) {
     ASSERT_TRUE(picture(64, 48, qRgb(9, 9, 9)).save(WorkFolder::filePath("SW001.bmp"), "BMP"));
     writeFile(WorkFolder::filePath(QStringLiteral("broken.bmp")), "BM not a picture");
     MovieDoc& doc = movieDoc();
@@ -286,18 +286,12 @@ TEST_F(PackageTest, EditorAndPreviewLoadFromTheWorkFolderWithoutTouchingIt) {
     doc.frames[2] = FrameEntry{true, QStringLiteral("broken.bmp"), 1000, QString()};
     doc.frames[3] = FrameEntry{true, QStringLiteral("missing.bmp"), 1000, QString()};
 
-    const AFrameReel::FramePicture editor = AFrameReel::LoadFramePicture(1, false, false);
-    ASSERT_TRUE(editor.ok());
-    EXPECT_EQ(editor.image.size(), QSize(64, 48));
-    EXPECT_EQ(AFrameReel::LoadFramePicture(2, false, false).message, MovieMessage::InvalidPackage);
-    EXPECT_EQ(AFrameReel::LoadFramePicture(3, false, false).message, MovieMessage::InvalidPackage);
-    EXPECT_EQ(AFrameReel::LoadFramePicture(4, false, false).message, MovieMessage::InvalidPackage);
-    EXPECT_EQ(AFrameReel::LoadFramePicture(101, false, false).message,
-              MovieMessage::InvalidPackage);
-
-    // A preview shows the editor's files with the player's arguments.
-    previewMode = true;
-    EXPECT_TRUE(AFrameReel::LoadFramePicture(1, true, true).ok());
+    const FramePicture shown = frame(1, true);
+    ASSERT_TRUE(shown.ok());
+    EXPECT_EQ(shown.image.size(), QSize(64, 48));
+    for (int k : {2, 3, 4, 101}) {
+        EXPECT_EQ(frame(k, true).message, MovieMessage::InvalidPackage) << k;
+    }
     EXPECT_EQ(entries(work()), QStringList({"SW001.bmp", "broken.bmp"}));
 }
 

@@ -1,25 +1,24 @@
 #pragma once
 
-#include "tests/QtWait.h"
-
 // Movies for the player's tests: pictures and sounds written on the spot,
-// the movie set into movieDoc(), and a player window run through its load.
+// packages made through the program's own archiver, and a player window
+// on virtual time.
 
 #include "SoundFiles.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "moviefile/ArchiverLibrary.h"
+#include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/PreviewMode.h"
-#include "moviefile/WorkFolder.h"
+#include "moviefile/MovieScript.h"
 #include "player/MMidPlay.h"
 #include "player/frmMovie.h"
+#include "tests/QtWait.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QColor>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
@@ -27,9 +26,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <vector>
 
 namespace PlayerMovies {
@@ -41,43 +38,49 @@ struct Frame {
     QSize size = QSize(320, 240);
 };
 
+// A different colour per frame, so a wrong frame shows as wrong pixels.
+inline QColor frameColour(int index) {
+    return QColor::fromHsv((index * 47) % 360, 200, 220);
+}
+
 inline void writeBitmap(const QString& path, QSize size, int index) {
     QImage image(size, QImage::Format_RGB32);
-    // A different colour per frame, so a wrong frame shows as wrong pixels.
-    image.fill(QColor::fromHsv((index * 47) % 360, 200, 220));
+    image.fill(frameColour(index));
     ASSERT_TRUE(image.save(path, "BMP")) << path.toStdString();
 }
 
-// A tone of exactly the given length.
-inline void writeWave(const QString& path, int milliseconds) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(SoundFiles::toneWav(milliseconds / 1000.0));
-}
-
-inline void writeJunk(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("RIFF this is not a sound at all");
-}
-
-// Puts the frames into movieDoc() with their pictures in folder; sounds
-// are left to the test, which decides what they hold.
-inline void setMovie(const QString& folder, const std::vector<Frame>& frames, int advanceMode,
-                     int loopFlag = 0, int loopWaitSeconds = 10) {
-    MovieDoc& doc = movieDoc();
+// Puts the frames into doc with their pictures in folder; sounds are left
+// to the test, which decides what they hold.
+inline void setMovie(MovieDoc& doc, const QString& folder, const std::vector<Frame>& frames,
+                     int advanceMode, int loopFlag = 0, int loopWaitSeconds = 10) {
     doc.resetFrames(static_cast<int>(frames.size()));
     doc.frameCount = static_cast<int>(frames.size());
     doc.advanceMode = advanceMode;
     doc.loopFlag = loopFlag;
     doc.loopWaitSeconds = loopWaitSeconds;
     for (size_t i = 0; i < frames.size(); ++i) {
-        FrameEntry& entry = doc.frames[i + 1];
-        entry.inUse = true;
-        entry.pictureFile = frames[i].picture;
-        entry.waitMs = frames[i].waitMs;
-        entry.soundFile = frames[i].sound;
+        doc.frames[i + 1] = FrameEntry{true, frames[i].picture, frames[i].waitMs, frames[i].sound};
         writeBitmap(QDir(folder).filePath(frames[i].picture), frames[i].size, static_cast<int>(i));
+    }
+}
+
+// A package of doc's movie as the editor saves it: the script, then the
+// files of `members` found in folder.
+inline void makePackage(const QString& package, const MovieDoc& doc, const QString& folder,
+                        const QStringList& members) {
+    if (ArchiverLibrary::instance() == nullptr) {
+        ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
+    }
+    const MovieScript::ScriptSettings settings{doc.loopFlag == 1, doc.advanceMode,
+                                               QString::number(doc.loopWaitSeconds)};
+    const auto script = MovieScript::FormatMovieScript(doc.frameCount, settings, doc);
+    ASSERT_TRUE(script.has_value());
+    ASSERT_TRUE(SoundFiles::writeFile(QDir(folder).filePath(MovieScript::kScriptName), *script));
+    bool startNew = true;
+    for (const QString& name : QStringList{MovieScript::kScriptName} + members) {
+        ASSERT_EQ(MLha::StoreInPackage(package, QDir(folder).filePath(name), startNew), 0)
+            << name.toStdString();
+        startNew = false;
     }
 }
 
@@ -92,79 +95,7 @@ inline void doubleClick(QWidget* widget, QPoint at) {
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-// What a test saw of the player over time: each counter text and each
-// countdown text, with the milliseconds since recording began.
-class Recorder {
-public:
-    explicit Recorder(frmMovie* movie) : movie_(movie) {
-        clock_.start();
-        sampler_.setInterval(1);
-        sampler_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&sampler_, &QTimer::timeout, [this] { sample(); });
-        // Frames are timed when they are shown, not when a sample sees them.
-        QObject::connect(movie, &frmMovie::frameShown, &sampler_,
-                         [this](int n) { frames.emplace_back(n, clock_.elapsed()); });
-        sample();
-        sampler_.start();
-    }
-    void sample() {
-        if (!movie_) {
-            return;
-        }
-        const QString counter = movie_->cmdNo->text();
-        if (counters.empty() || counters.back().first != counter) {
-            counters.emplace_back(counter, clock_.elapsed());
-        }
-        const QString label =
-            movie_->lblLoopWait->isVisible() ? movie_->lblLoopWait->text() : QString();
-        if (!label.isEmpty() && (labels.empty() || labels.back().first != label)) {
-            labels.emplace_back(label, clock_.elapsed());
-        }
-    }
-    qint64 elapsed() const { return clock_.elapsed(); }
-    QStringList counterTexts() const {
-        QStringList texts;
-        for (const auto& [text, at] : counters) {
-            texts << text;
-        }
-        return texts;
-    }
-    QStringList labelTexts() const {
-        QStringList texts;
-        for (const auto& [text, at] : labels) {
-            texts << text;
-        }
-        return texts;
-    }
-    // When frame n was first shown after recording began, or -1.
-    qint64 shownAt(int n) const {
-        for (const auto& [frame, at] : frames) {
-            if (frame == n) {
-                return at;
-            }
-        }
-        return -1;
-    }
-    std::vector<int> frameNumbers() const {
-        std::vector<int> numbers;
-        for (const auto& [frame, at] : frames) {
-            numbers.push_back(frame);
-        }
-        return numbers;
-    }
-
-    std::vector<std::pair<QString, qint64>> counters;
-    std::vector<std::pair<QString, qint64>> labels;
-    std::vector<std::pair<int, qint64>> frames;
-
-private:
-    QPointer<frmMovie> movie_;
-    QElapsedTimer clock_;
-    QTimer sampler_;
-};
-
-// A player on a movie in a work folder of its own, as the editor's preview
-// plays it; tests that need the program's end switch preview off.
+// A player on a movie in a folder of its own, timed by a virtual clock.
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -173,14 +104,13 @@ protected:
         ProgramEnd::setHandler([this](int code) { endCodes.push_back(code); });
         MessageBox::clearShownBoxes();
         MessageBox::setAutoAnswer(true);
-        WorkFolder::setPath(work.path());
-        previewMode = true;
+        movieDoc() = MovieDoc();
     }
     void TearDown() override {
         delete movie.data();
         deleteTopLevelWindows();
         MMidPlay::CloseAudio();
-        previewMode = false;
+        movieDoc() = MovieDoc();
         MessageBox::setAutoAnswer(false);
         MessageBox::clearShownBoxes();
         ProgramEnd::setHandler(nullptr);
@@ -189,9 +119,10 @@ protected:
 
     QString workFile(const QString& name) const { return QDir(work.path()).filePath(name); }
 
-    // Loads and shows the player; false when the load refused.
-    bool openPlayer() {
-        movie = new frmMovie();
+    // Loads movieDoc() into a player and shows it; false when the load refused.
+    bool openPlayer(bool preview, const QString& folder) {
+        delete movie.data();
+        movie = new frmMovie(movieDoc(), folder, preview, nullptr, &clock);
         if (!movie->Form_Load()) {
             return false;
         }
@@ -199,12 +130,10 @@ protected:
         movie->show();
         return true;
     }
-
-    bool waitFor(const std::function<bool()>& condition, int milliseconds) {
-        return QTest::qWaitFor(condition, milliseconds);
-    }
+    bool openPreview() { return openPlayer(true, work.path()); }
 
     QTemporaryDir work;
+    VirtualClock clock;
     QPointer<frmMovie> movie;
     std::vector<int> endCodes;
 };
