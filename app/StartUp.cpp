@@ -14,7 +14,6 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
-#include "moviefile/PreviewMode.h"
 #include "moviefile/WorkFolderSession.h"
 #include "player/frmMovie.h"
 #include "settings/AppSettings.h"
@@ -126,16 +125,16 @@ int run(int argc, char** argv) {
         ProgramEnd::endProgram(1);
         return 1;
     }
-    previewMode = false;
     CommandLine::set(options.package);
 
-    // What the windows work on lives as long as they do. The player still
-    // reads the movie through movieDoc(), so the editor's is that one too.
+    // What the windows work on lives as long as they do: one movie, which
+    // whichever of player and editor opens works on.
+    MovieDoc movie;
     AppSettings settings;
     WorkFolderSession workFiles;
-    const EditorContext editor{movieDoc(), settings, workFiles};
+    const EditorContext editor{movie, settings, workFiles};
     if (options.action == StartOptions::Action::Play) {
-        frmMovie::Open(movieDoc());
+        frmMovie::Open(movie);
     } else if (options.action == StartOptions::Action::Edit) {
         frmMaker::Open(editor);
     } else {

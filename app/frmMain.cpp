@@ -57,7 +57,7 @@ frmMain::~frmMain() {
 void frmMain::cmdMovie_Click() {
     // The player and the editor are never open together.
     setEnabled(false);
-    frmMovie::Open(movieDoc());
+    frmMovie::Open(editor_.doc);
 }
 
 void frmMain::cmdMaker_Click() {

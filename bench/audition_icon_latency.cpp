@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     MessageBox::setAutoAnswer(true);
     CommandLine::set(QString());
 
-    MovieDoc& doc = movieDoc();
+    MovieDoc doc;
     AppSettings settings;
     WorkFolderSession workFiles;
     frmMaker editor({doc, settings, workFiles});

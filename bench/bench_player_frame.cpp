@@ -141,8 +141,9 @@ void BM_PlayMovie(benchmark::State& state) {
         const long before = statusKilobytes("VmRSS");
         resetPeakMemory();
         CommandLine::set(movie().package);
-        auto player = std::make_unique<frmMovie>(
-            movieDoc(), WorkFolder::privateFolder().value_or(QString()), false);
+        MovieDoc doc;
+        auto player =
+            std::make_unique<frmMovie>(doc, WorkFolder::privateFolder().value_or(QString()), false);
         if (!player->Form_Load()) {
             state.SkipWithError("the player could not load the package");
             break;

@@ -10,7 +10,6 @@
 #include "editor/frames/FrameRows.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
-#include "moviefile/PreviewMode.h"
 #include "moviefile/WorkFolder.h"
 #include "player/MMidPlay.h"
 #include "player/frmMovie.h"
@@ -53,10 +52,8 @@ void frmMaker::mnuPreview_Click() {
         return;
     }
     doc_.frameCount = sequence.count;
-    previewMode = true;
     frmMovie::RunPreview(this, doc_, workFolder());
     doc_.frameCount = MovieDoc::kEditorSlots;
-    previewMode = false;
 }
 
 void frmMaker::mnuOption_Click() {

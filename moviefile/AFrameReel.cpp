@@ -70,14 +70,10 @@ QString DefaultFolder() {
     return QDir::homePath();
 }
 
-MovieMessage PrepareWorkAndPackage() {
-    const auto folder = WorkFolder::privateFolder();
-    if (!folder) {
+MovieMessage PrepareWorkAndPackage(MovieDoc& doc) {
+    if (!WorkFolder::privateFolder()) {
         return MovieMessage::InvalidPackage;
     }
-    WorkFolder::setPath(*folder);
-
-    MovieDoc& doc = movieDoc();
     if (CommandLine::get().isEmpty()) {
         doc.clearPackage(DefaultFolder());
         return MovieMessage::None;

@@ -7,14 +7,16 @@
 
 // The movie's package and work folder as the player and the editor use
 // them: choosing the package and the quiet file helpers.
+struct MovieDoc;
+
 namespace AFrameReel {
 
-// Run first by the player (outside preview): makes the run's private work
-// folder current and takes the package from the command line, double
-// quotes removed (MovieDoc::setPackagePath). Returns InvalidPackage when the command
-// line names no existing file (the caller shows it and ends the program)
-// or when no work folder can be made; None otherwise.
-MovieMessage PrepareWorkAndPackage();
+// Run first by the player (outside preview): makes sure the run's private
+// work folder exists and gives doc the package from the command line,
+// double quotes removed (MovieDoc::setPackagePath). Returns InvalidPackage
+// when the command line names no existing file (the caller shows it and
+// ends the program) or when no work folder can be made; None otherwise.
+MovieMessage PrepareWorkAndPackage(MovieDoc& doc);
 
 // Where file dialogs start when no package is named: the documents folder
 // when there is one, else the home folder.

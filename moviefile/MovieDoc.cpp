@@ -103,8 +103,3 @@ FrameSequence MovieDoc::CheckFrameSequence() const {
     }
     return {m, MovieMessage::None};
 }
-
-MovieDoc& movieDoc() {
-    static MovieDoc doc;
-    return doc;
-}

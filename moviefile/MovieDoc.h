@@ -77,7 +77,3 @@ struct MovieDoc {
     // a preview need them.
     FrameSequence CheckFrameSequence() const;
 };
-
-// The process's movie. Only the player still reads it; every other window
-// gets its movie passed in.
-MovieDoc& movieDoc();

@@ -60,10 +60,6 @@ struct ReadResult {
 ReadResult ReadPackageScript(const QString& package, const QString& folder, ScriptMode mode,
                              MovieDoc& doc);
 
-// The same for movieDoc() and its packagePath, into the process's work
-// folder: the player's, until it reads its movie through ReadPackageScript.
-ReadResult ReadMovieScript(ScriptMode mode);
-
 // Reads script text (CP932 or UTF-8) into doc; doc changes only on success.
 ReadResult ParseMovieScript(QByteArrayView bytes, ScriptMode mode, MovieDoc& doc);
 
@@ -77,7 +73,7 @@ struct ScriptSettings {
 // The script's bytes for frames 1 to n of doc, CR LF line ends, in CP932
 // when every character has a CP932 form, else UTF-8. Nothing when n is
 // outside the table, a frame in 1 to n is unused, or a name could not be
-// read back (see ReadMovieScript); names holding commas or outer blanks
+// read back (see ReadPackageScript); names holding commas or outer blanks
 // are written in double quotes.
 std::optional<QByteArray> FormatMovieScript(int n, const ScriptSettings& settings,
                                             const MovieDoc& doc);

@@ -210,9 +210,4 @@ ReadResult ReadPackageScript(const QString& package, const QString& folder, Scri
     return ParseMovieScript(bytes, mode, doc);
 }
 
-ReadResult ReadMovieScript(ScriptMode mode) {
-    MovieDoc& doc = movieDoc();
-    return ReadPackageScript(doc.packagePath, WorkFolder::path(), mode, doc);
-}
-
 }  // namespace MovieScript

@@ -18,7 +18,6 @@ namespace {
 
 const QString kPrivatePrefix = QStringLiteral("slidewright-run-");
 
-QString currentPath;
 QString privatePath;
 
 std::filesystem::path fsPath(const QString& path) {
@@ -42,21 +41,6 @@ std::optional<QString> makePrivateFolder(const QString& root) {
 }
 
 }  // namespace
-
-const QString& path() {
-    return currentPath;
-}
-
-void setPath(const QString& folder) {
-    currentPath = folder;
-    while (currentPath.size() > 1 && currentPath.endsWith(u'/')) {
-        currentPath.chop(1);
-    }
-}
-
-QString filePath(const QString& name) {
-    return currentPath + u'/' + name;
-}
 
 std::optional<QString> privateFolder() {
     if (!privatePath.isEmpty() && QFileInfo(privatePath).isDir()) {

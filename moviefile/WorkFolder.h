@@ -4,15 +4,11 @@
 
 #include <optional>
 
-// The work folder: the plain folder into which package members are
-// extracted and in which the editor keeps the movie's files. Held
-// process-wide, as a path without a trailing "/".
+// Work folders: the plain folders into which package members are extracted
+// and in which the editor keeps the movie's files. The editor's is the
+// user's choice (WorkFolderSession); the player's is a private one of the
+// run's own.
 namespace WorkFolder {
-
-const QString& path();
-void setPath(const QString& folder);
-// The path of a bare file name inside the work folder.
-QString filePath(const QString& name);
 
 // The player's work folder, and where a save compresses its members: a
 // folder of this run only (mode 0700 under $TMPDIR), made on first use and

@@ -8,8 +8,6 @@
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
 #include "moviefile/AFrameReel.h"
-#include "moviefile/MCHAR_CHK.h"
-#include "moviefile/MMojiTikanAll.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
@@ -167,7 +165,7 @@ bool frmMovie::Form_Load() {
     dragStartY = -1;
 
     if (!preview_) {
-        const MovieMessage prepared = AFrameReel::PrepareWorkAndPackage();
+        const MovieMessage prepared = AFrameReel::PrepareWorkAndPackage(doc_);
         if (prepared != MovieMessage::None || workFolder_.isEmpty()) {
             failLoad(MovieMessage::InvalidPackage);
             return false;
@@ -178,17 +176,12 @@ bool frmMovie::Form_Load() {
             if (folder.size() > 1 && folder.endsWith(u'/')) {
                 folder.chop(1);
             }
-            QString chosen = FileDialogs::DialogRead(this, folder, FileDialogs::packageFilter());
-            MMojiTikanAll::ReplaceAllText(true, chosen, QStringLiteral("\""), QString(), false);
-            if (chosen.isEmpty() || !QFileInfo(chosen).isFile()) {
+            const QString chosen =
+                FileDialogs::DialogRead(this, folder, FileDialogs::packageFilter());
+            if (!doc.setPackagePath(chosen)) {
                 ProgramEnd::endProgram(0);
                 return false;
             }
-            doc.packagePath = QFileInfo(chosen).absoluteFilePath();
-            int position = 0;
-            int count = 0;
-            MCHAR_CHK::FindTextPos(true, doc.packagePath, QStringLiteral("/"), position, count);
-            doc.packageFolder = doc.packagePath.left(position);
         }
         const MovieScript::ReadResult script = MovieScript::ReadPackageScript(
             doc.packagePath, workFolder_, MovieScript::ForPlayer, doc);

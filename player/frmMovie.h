@@ -34,10 +34,8 @@ public:
 
     // Creates the player on the package named on the command line or
     // chosen in the open dialog, in the run's private work folder, runs its
-    // load and shows it, as the launcher's button does. The load takes the
-    // command line's package through PrepareWorkAndPackage, which names it
-    // in movieDoc(): doc is that movie. Nothing when the load ended the
-    // program.
+    // load and shows it, as the launcher's button does. Nothing when the
+    // load ended the program.
     static frmMovie* Open(MovieDoc& doc);
 
     // Plays the editor's movie from the editor's work folder, modal over the

@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         ProgramEnd::resetForTests();
         ProgramEnd::setHandler([this](int code) { endCodes.push_back(code); });
-        launcher = new frmMain({movieDoc(), settings, workFiles});
+        launcher = new frmMain({movie, settings, workFiles});
         launcher->setAttribute(Qt::WA_DeleteOnClose);
         launcher->show();
     }
@@ -39,6 +39,8 @@ protected:
         ProgramEnd::setHandler(nullptr);
         ProgramEnd::resetForTests();
     }
+
+    MovieDoc movie;
 
     AppSettings settings;
     WorkFolderSession workFiles;

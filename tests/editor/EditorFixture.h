@@ -103,7 +103,7 @@ protected:
 
     // The preview's player still reads the process's movie, so the editor
     // works on that one.
-    MovieDoc& movie = movieDoc();
+    MovieDoc movie;
     AppSettings settings;
     WorkFolderSession workFiles;
     QPointer<frmMaker> editor;

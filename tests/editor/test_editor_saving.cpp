@@ -8,7 +8,6 @@
 #include "editor/frames/FrameRows.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/PackageSave.h"
-#include "moviefile/PreviewMode.h"
 #include "moviefile/RunIdentity.h"
 #include "moviefile/WorkFolder.h"
 #include "player/frmMovie.h"
@@ -71,10 +70,10 @@ protected:
     // Each frame of a package through the player, as it shows them: its
     // picture and the colour at its corner.
     void playEveryFrame(const QString& package, const std::vector<QColor>& colours) {
-        previewMode = false;
         CommandLine::set(package);
+        MovieDoc played;
         QPointer<frmMovie> movie =
-            new frmMovie(movieDoc(), WorkFolder::privateFolder().value_or(QString()), false);
+            new frmMovie(played, WorkFolder::privateFolder().value_or(QString()), false);
         EXPECT_TRUE(movie->Form_Load());
         // By hand, whatever the movie's mode.
         movie->cmdAuto_Click();

@@ -1,7 +1,6 @@
 #include "EditorFixture.h"
 #include "editor/frames/FrameRows.h"
 #include "editor/frames/PictureBox.h"
-#include "moviefile/PreviewMode.h"
 #include "settings/SettingsFile.h"
 #include "tests/WindowChecks.h"
 
@@ -262,7 +261,6 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
     QObject::connect(&watcher, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->objectName() == "frmMovie" && window->isVisible()) {
-                EXPECT_TRUE(previewMode);
                 EXPECT_EQ(movie.frameCount, 3);
                 ++shownFrames;
             }
@@ -273,7 +271,6 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
     watcher.stop();
     EXPECT_GT(shownFrames, 0);
     EXPECT_EQ(movie.frameCount, 100);
-    EXPECT_FALSE(previewMode);
     EXPECT_TRUE(endCodes.empty()) << "a preview's end returns to the editor";
     EXPECT_FALSE(editor->state().modified);
     EXPECT_TRUE(QFile::exists(workFile("p1.bmp"))) << "a preview deletes nothing";
@@ -287,7 +284,6 @@ TEST_F(EditorTest, PreviewOfAGapShowsItsMessageAndNoPlayer) {
     EXPECT_TRUE(
         MessageBox::shownBoxes()[0].text.startsWith("表示するデータの途中に空きがあります"));
     EXPECT_EQ(movie.frameCount, 100);
-    EXPECT_FALSE(previewMode);
 }
 
 }  // namespace

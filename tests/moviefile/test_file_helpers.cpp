@@ -162,7 +162,6 @@ class FrameFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        WorkFolder::setPath(folder.path());
         ASSERT_EQ(files.open(folder.path()), WorkFolderSession::OpenResult::Opened);
         doc.resetFrames(MovieDoc::kEditorSlots);
     }
@@ -173,7 +172,7 @@ protected:
         file.close();
         ASSERT_TRUE(files.adopt(file.fileName(), name));
     }
-    bool exists(const QString& name) const { return QFile::exists(WorkFolder::filePath(name)); }
+    bool exists(const QString& name) const { return QFile::exists(folder.filePath(name)); }
 
     QTemporaryDir folder;
     WorkFolderSession files;
@@ -209,7 +208,7 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
     EXPECT_TRUE(victim.exists());
 
     // Nor one the user put there under a frame's name.
-    QFile users(WorkFolder::filePath(QStringLiteral("mine.bmp")));
+    QFile users(folder.filePath(QStringLiteral("mine.bmp")));
     ASSERT_TRUE(users.open(QIODevice::WriteOnly));
     users.close();
     FrameFiles::ReleaseFile(doc, QStringLiteral("mine.bmp"), 1, files);

@@ -28,19 +28,21 @@ protected:
         for (const char* name : {"source", "work", "movies"}) {
             ASSERT_TRUE(QDir(root.path()).mkdir(QString::fromLatin1(name)));
         }
-        WorkFolder::setPath(work());
-        movieDoc() = MovieDoc();
     }
-    void TearDown() override { movieDoc() = MovieDoc(); }
 
     // Frame k as the player shows it: taken from the package first, unless
     // previewing the editor's own files.
     FramePicture frame(int k, bool preview = false) const {
-        return FrameLoader::LoadFramePicture(movieDoc(), work(), preview, k);
+        return FrameLoader::LoadFramePicture(movie, work(), preview, k);
     }
 
     QString source() const { return root.filePath(QStringLiteral("source")); }
     QString work() const { return root.filePath(QStringLiteral("work")); }
+    QString workFile(const QString& name) const { return QDir(work()).filePath(name); }
+    // The package's script, read into the movie as the player or the editor reads it.
+    MovieScript::ReadResult readScript(MovieScript::ScriptMode mode) {
+        return MovieScript::ReadPackageScript(movie.packagePath, work(), mode, movie);
+    }
     QString package(const QString& name = QStringLiteral("movie.sdw")) const {
         return root.filePath(QStringLiteral("movies/") + name);
     }
@@ -59,7 +61,7 @@ protected:
     // A three-frame movie in the source folder: pictures, one sound and
     // the script that names them, as the editor would leave it.
     void writeMovie(const QStringList& pictures, const QString& sound) {
-        MovieDoc& doc = movieDoc();
+        MovieDoc& doc = movie;
         doc.resetFrames(MovieDoc::kEditorSlots);
         const std::array<QRgb, 3> colours = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)};
         for (int k = 1; k <= pictures.size(); ++k) {
@@ -98,6 +100,7 @@ protected:
     }
 
     QTemporaryDir root;
+    MovieDoc movie;
 };
 
 TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
@@ -106,14 +109,14 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
     writeMovie(pictures, QStringLiteral("chime.wav"));
     packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"chime.wav"});
 
-    movieDoc() = MovieDoc();
-    movieDoc().packagePath = package();
-    const ReadResult read = ReadMovieScript(ForPlayer);
+    movie = MovieDoc();
+    movie.packagePath = package();
+    const ReadResult read = readScript(ForPlayer);
     ASSERT_TRUE(read.ok()) << static_cast<int>(read.problem);
-    EXPECT_EQ(movieDoc().frameCount, 3);
-    EXPECT_EQ(movieDoc().lastSlot(), 3);
-    EXPECT_EQ(movieDoc().advanceMode, 2);
-    EXPECT_EQ(movieDoc().loopWaitSeconds, 3);
+    EXPECT_EQ(movie.frameCount, 3);
+    EXPECT_EQ(movie.lastSlot(), 3);
+    EXPECT_EQ(movie.advanceMode, 2);
+    EXPECT_EQ(movie.loopWaitSeconds, 3);
     EXPECT_TRUE(entries(work()).isEmpty()) << "the script is deleted once read";
 
     for (int k = 1; k <= 3; ++k) {
@@ -122,7 +125,7 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k)) << k;
         EXPECT_EQ(shown.image.pixel(0, 0), picture(1, 1, shown.image.pixel(0, 0)).pixel(0, 0));
         // The picture is gone once on screen; the sound stays to be played.
-        EXPECT_FALSE(QFileInfo::exists(WorkFolder::filePath(pictures[k - 1]))) << k;
+        EXPECT_FALSE(QFileInfo::exists(workFile(pictures[k - 1]))) << k;
         if (k == 2) {
             EXPECT_EQ(entries(work()), QStringList{QStringLiteral("chime.wav")});
         }
@@ -136,10 +139,10 @@ TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
     writeMovie(pictures, QStringLiteral("tune.mid"));
     packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
 
-    movieDoc() = MovieDoc();
-    movieDoc().packagePath = package();
-    ASSERT_TRUE(ReadMovieScript(ForEditor).ok());
-    EXPECT_EQ(movieDoc().lastSlot(), 100);
+    movie = MovieDoc();
+    movie.packagePath = package();
+    ASSERT_TRUE(readScript(ForEditor).ok());
+    EXPECT_EQ(movie.lastSlot(), 100);
     EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.bmp")), 0);
     EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.wav")), 0);
     EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.mid")), 0);
@@ -156,7 +159,7 @@ TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
     const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.bmp"),
                                   QStringLiteral("SW003.bmp")};
     writeMovie(pictures, QStringLiteral("chime.wav"));
-    const MovieDoc written = movieDoc();
+    const MovieDoc written = movie;
     ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
     for (const QString& name : pictures + QStringList{QStringLiteral("chime.wav")}) {
         ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(name), false), 0)
@@ -172,12 +175,12 @@ TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
     EXPECT_LT(listing.indexOf(kScriptName), listing.indexOf(QStringLiteral("SW001.bmp")));
     EXPECT_FALSE(listing.contains(source())) << listing.toStdString();
 
-    movieDoc() = MovieDoc();
-    movieDoc().packagePath = package();
-    ASSERT_TRUE(ReadMovieScript(ForEditor).ok());
+    movie = MovieDoc();
+    movie.packagePath = package();
+    ASSERT_TRUE(readScript(ForEditor).ok());
     for (int k = 1; k <= 3; ++k) {
         const FrameEntry& a = written.frames[static_cast<size_t>(k)];
-        const FrameEntry& b = movieDoc().frames[static_cast<size_t>(k)];
+        const FrameEntry& b = movie.frames[static_cast<size_t>(k)];
         EXPECT_EQ(a.pictureFile, b.pictureFile);
         EXPECT_EQ(a.waitMs, b.waitMs);
         EXPECT_EQ(a.soundFile, b.soundFile);
@@ -186,7 +189,7 @@ TEST_F(PackageTest, RoundTripThroughTheArchiverIsReadableByOtherTools) {
     ASSERT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.wav")), 0);
     for (const QString& name : pictures + QStringList{QStringLiteral("chime.wav")}) {
         QFile original(QDir(source()).filePath(name));
-        QFile extracted(WorkFolder::filePath(name));
+        QFile extracted(workFile(name));
         ASSERT_TRUE(original.open(QIODevice::ReadOnly) && extracted.open(QIODevice::ReadOnly))
             << name.toStdString();
         EXPECT_EQ(original.readAll(), extracted.readAll()) << name.toStdString();
@@ -200,10 +203,10 @@ TEST_F(PackageTest, NamesWithAYenSignSurviveTheArchiver) {
     writeMovie(pictures, QStringLiteral("chime.wav"));
     ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
     ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(pictures[0]), false), 0);
-    movieDoc() = MovieDoc();
-    movieDoc().packagePath = package();
-    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
-    EXPECT_EQ(movieDoc().frames[1].pictureFile, pictures[0]);
+    movie = MovieDoc();
+    movie.packagePath = package();
+    ASSERT_TRUE(readScript(ForPlayer).ok());
+    EXPECT_EQ(movie.frames[1].pictureFile, pictures[0]);
     EXPECT_TRUE(frame(1).ok());
     EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
 }
@@ -224,16 +227,16 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
         QFile::remove(archive);
         packWithJlha(archive, {kScriptName, QStringLiteral("x.bmp")});
 
-        movieDoc() = MovieDoc();
-        movieDoc().packagePath = archive;
-        const ReadResult read = ReadMovieScript(ForPlayer);
+        movie = MovieDoc();
+        movie.packagePath = archive;
+        const ReadResult read = readScript(ForPlayer);
         EXPECT_EQ(read.outcome, ReadOutcome::InvalidFile) << name.toStdString();
         EXPECT_EQ(read.problem, ScriptProblem::UnsafeName) << name.toStdString();
         EXPECT_EQ(read.message(), MovieMessage::InvalidScript);
         // Even asked directly, the player extracts nothing for such a name.
-        movieDoc().resetFrames(1);
-        movieDoc().frameCount = 1;
-        movieDoc().frames[1] = FrameEntry{true, name, 100, QString()};
+        movie.resetFrames(1);
+        movie.frameCount = 1;
+        movie.frames[1] = FrameEntry{true, name, 100, QString()};
         EXPECT_EQ(frame(1).message, MovieMessage::InvalidPackage);
 
         EXPECT_TRUE(entries(work()).isEmpty()) << entries(work()).join(u' ').toStdString();
@@ -268,18 +271,18 @@ TEST_F(PackageTest, SoundMissingFromThePackageLeavesTheFrameSilentPictureMissing
     const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.bmp")};
     writeMovie(pictures, QStringLiteral("gone.wav"));
     packWithJlha(package(), {kScriptName, QStringLiteral("SW001.bmp")});
-    movieDoc() = MovieDoc();
-    movieDoc().packagePath = package();
-    ASSERT_TRUE(ReadMovieScript(ForPlayer).ok());
-    movieDoc().frames[1].soundFile = QStringLiteral("gone.wav");
+    movie = MovieDoc();
+    movie.packagePath = package();
+    ASSERT_TRUE(readScript(ForPlayer).ok());
+    movie.frames[1].soundFile = QStringLiteral("gone.wav");
     EXPECT_TRUE(frame(1).ok());
     EXPECT_EQ(frame(2).message, MovieMessage::InvalidPackage);
 }
 
 TEST_F(PackageTest, APreviewLoadsFromTheWorkFolderWithoutTouchingIt) {
-    ASSERT_TRUE(picture(64, 48, qRgb(9, 9, 9)).save(WorkFolder::filePath("SW001.bmp"), "BMP"));
-    writeFile(WorkFolder::filePath(QStringLiteral("broken.bmp")), "BM not a picture");
-    MovieDoc& doc = movieDoc();
+    ASSERT_TRUE(picture(64, 48, qRgb(9, 9, 9)).save(workFile("SW001.bmp"), "BMP"));
+    writeFile(workFile(QStringLiteral("broken.bmp")), "BM not a picture");
+    MovieDoc& doc = movie;
     doc.resetFrames(MovieDoc::kEditorSlots);
     doc.packagePath = package(QStringLiteral("not there.sdw"));
     doc.frames[1] = FrameEntry{true, QStringLiteral("SW001.bmp"), 1000, QString()};

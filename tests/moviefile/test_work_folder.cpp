@@ -166,25 +166,19 @@ TEST(PrepareWorkAndPackage, MakesThePlayersFolderAndTakesTheCommandLine) {
     file.close();
 
     CommandLine::set(u'"' + package + u'"');
-    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::None);
-    EXPECT_EQ(movieDoc().packagePath, package);
-    EXPECT_EQ(WorkFolder::path(), WorkFolder::privateFolder().value_or(QString()));
+    MovieDoc doc;
+    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(doc), MovieMessage::None);
+    EXPECT_EQ(doc.packagePath, package);
+    EXPECT_TRUE(WorkFolder::privateFolder().has_value());
 
     CommandLine::set(QString());
-    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::None);
-    EXPECT_TRUE(movieDoc().packagePath.isEmpty());
-    EXPECT_EQ(movieDoc().packageFolder, AFrameReel::DefaultFolder() + u'/');
+    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(doc), MovieMessage::None);
+    EXPECT_TRUE(doc.packagePath.isEmpty());
+    EXPECT_EQ(doc.packageFolder, AFrameReel::DefaultFolder() + u'/');
 
     CommandLine::set(movies.filePath(QStringLiteral("none.sdw")));
-    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(), MovieMessage::InvalidPackage);
+    EXPECT_EQ(AFrameReel::PrepareWorkAndPackage(doc), MovieMessage::InvalidPackage);
     WorkFolder::removePrivateFolder();
-}
-
-TEST(WorkFolder, HeldProcessWideWithoutTrailingSlash) {
-    WorkFolder::setPath(QStringLiteral("/home/me/.local/share/slidewright/BMP/"));
-    EXPECT_EQ(WorkFolder::path(), QStringLiteral("/home/me/.local/share/slidewright/BMP"));
-    EXPECT_EQ(WorkFolder::filePath(QStringLiteral("SW001.bmp")),
-              QStringLiteral("/home/me/.local/share/slidewright/BMP/SW001.bmp"));
 }
 
 }  // namespace

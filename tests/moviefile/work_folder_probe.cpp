@@ -42,15 +42,18 @@ int main(int argc, char** argv) {
         ArchiverLibrary::load(argv[3]);
     }
 
-    const MovieMessage prepared = AFrameReel::PrepareWorkAndPackage();
-    report("folder", WorkFolder::path());
+    MovieDoc doc;
+    const MovieMessage prepared = AFrameReel::PrepareWorkAndPackage(doc);
+    const QString folder = WorkFolder::privateFolder().value_or(QString());
+    report("folder", folder);
     if (prepared != MovieMessage::None) {
         return showAndEnd(prepared);
     }
     if (mode == "end") {
         ProgramEnd::endProgram(0);
     } else if (mode == "script") {
-        const MovieScript::ReadResult read = MovieScript::ReadMovieScript(MovieScript::ForPlayer);
+        const MovieScript::ReadResult read =
+            MovieScript::ReadPackageScript(doc.packagePath, folder, MovieScript::ForPlayer, doc);
         if (!read.ok()) {
             return showAndEnd(read.message());
         }

@@ -104,13 +104,11 @@ protected:
         ProgramEnd::setHandler([this](int code) { endCodes.push_back(code); });
         MessageBox::clearShownBoxes();
         MessageBox::setAutoAnswer(true);
-        movieDoc() = MovieDoc();
     }
     void TearDown() override {
         delete movie.data();
         deleteTopLevelWindows();
         MMidPlay::CloseAudio();
-        movieDoc() = MovieDoc();
         MessageBox::setAutoAnswer(false);
         MessageBox::clearShownBoxes();
         ProgramEnd::setHandler(nullptr);
@@ -119,10 +117,10 @@ protected:
 
     QString workFile(const QString& name) const { return QDir(work.path()).filePath(name); }
 
-    // Loads movieDoc() into a player and shows it; false when the load refused.
+    // Loads the movie into a player and shows it; false when the load refused.
     bool openPlayer(bool preview, const QString& folder) {
         delete movie.data();
-        movie = new frmMovie(movieDoc(), folder, preview, nullptr, &clock);
+        movie = new frmMovie(movieData, folder, preview, nullptr, &clock);
         if (!movie->Form_Load()) {
             return false;
         }
@@ -136,6 +134,7 @@ protected:
     VirtualClock clock;
     QPointer<frmMovie> movie;
     std::vector<int> endCodes;
+    MovieDoc movieData;
 };
 
 }  // namespace PlayerMovies

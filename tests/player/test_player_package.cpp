@@ -89,8 +89,8 @@ TEST_F(PlayerPackage, EachFrameIsTakenFromThePackageAndItsFilesRemovedAsUsed) {
                {"SW004.bmp", 100, ""}},
               0, {"s1.wav", "s2.wav"});
     ASSERT_TRUE(play(u'"' + package + u'"'));
-    EXPECT_EQ(movieDoc().packagePath, package);
-    EXPECT_EQ(movieDoc().packageFolder, source.path() + u'/');
+    EXPECT_EQ(movieData.packagePath, package);
+    EXPECT_EQ(movieData.packageFolder, source.path() + u'/');
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
     EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/004"));
     // The script and the pictures are gone; the sound stays while it plays,
@@ -146,8 +146,8 @@ TEST_F(PlayerPackage, WithoutAPackageTheOpenDialogChooses) {
     makeMovie(package, {{"a.bmp", 100, ""}, {"b.bmp", 100, ""}}, 0);
     FileDialogs::setNextFileName(u'"' + package + u'"');
     ASSERT_TRUE(play(QString()));
-    EXPECT_EQ(movieDoc().packagePath, package);
-    EXPECT_EQ(movieDoc().packageFolder, source.path() + u'/');
+    EXPECT_EQ(movieData.packagePath, package);
+    EXPECT_EQ(movieData.packageFolder, source.path() + u'/');
     EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/002"));
 }
 

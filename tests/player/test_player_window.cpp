@@ -21,7 +21,7 @@ using PlayerWindow = PlayerTest;
 
 TEST_F(PlayerWindow, EachPictureSizesTheWindowWithTheButtonsAtItsRightEdge) {
     const QSize sizes[] = {QSize(400, 300), QSize(123, 457), QSize(600, 90)};
-    setMovie(movieDoc(), work.path(),
+    setMovie(movieData, work.path(),
              {{"a.bmp", 0, "", sizes[0]}, {"b.bmp", 0, "", sizes[1]}, {"c.bmp", 0, "", sizes[2]}},
              0);
     ASSERT_TRUE(openPreview());
@@ -63,7 +63,7 @@ TEST_F(PlayerWindow, EachPictureSizesTheWindowWithTheButtonsAtItsRightEdge) {
 TEST_F(PlayerWindow, ButtonsStayOnScreenForPicturesWiderThanAnyWindow) {
     // 40000 pixels: wider than the screen, and than an X11 window can be;
     // 30 pixels: shorter than the buttons stacked.
-    setMovie(movieDoc(), work.path(),
+    setMovie(movieData, work.path(),
              {{"wide.bmp", 0, "", QSize(40000, 30)}, {"a.bmp", 0, "", QSize(400, 300)}}, 0);
     ASSERT_TRUE(openPreview());
     const QRect screen = movie->screen()->availableGeometry();
@@ -86,7 +86,7 @@ TEST_F(PlayerWindow, ButtonsStayOnScreenForPicturesWiderThanAnyWindow) {
 }
 
 TEST_F(PlayerWindow, ADragMovesTheWindowOnceOnReleaseInManualModeOnly) {
-    setMovie(movieDoc(), work.path(), {{"a.bmp", 60000, ""}}, 1);
+    setMovie(movieData, work.path(), {{"a.bmp", 60000, ""}}, 1);
     ASSERT_TRUE(openPreview());
     const QPoint start = movie->pos();
     QTest::mousePress(movie->Pic1, Qt::LeftButton, {}, QPoint(10, 10));
@@ -107,7 +107,7 @@ TEST_F(PlayerWindow, ADragMovesTheWindowOnceOnReleaseInManualModeOnly) {
 // Without a mouse: Space and Right go on as a double-click does, a key
 // held down does not run on, Escape ends as End does.
 TEST_F(PlayerWindow, SpaceOrRightGoOnAndEscapeEnds) {
-    setMovie(movieDoc(), work.path(), {{"a.bmp", 10, ""}, {"b.bmp", 10, ""}, {"c.bmp", 10, ""}}, 0);
+    setMovie(movieData, work.path(), {{"a.bmp", 10, ""}, {"b.bmp", 10, ""}, {"c.bmp", 10, ""}}, 0);
     ASSERT_TRUE(openPreview());
     QWindow* window = movie->windowHandle();
     doubleClick(movie->Pic1, QPoint(5, 5));
@@ -128,7 +128,7 @@ TEST_F(PlayerWindow, ItShowsTheModeTheCountdownAndTheListItIsTold) {
     for (int k = 1; k <= 6; ++k) {
         frames.push_back({QStringLiteral("SW%1.bmp").arg(k, 3, 10, QChar(u'0')), 100, ""});
     }
-    setMovie(movieDoc(), work.path(), frames, 1, 1, 3);
+    setMovie(movieData, work.path(), frames, 1, 1, 3);
     ASSERT_TRUE(openPreview());
     EXPECT_EQ(movie->cmdAuto->text(), QStringLiteral("Auto"));
     EXPECT_FALSE(movie->cmdNo->isEnabled());
@@ -161,7 +161,7 @@ TEST_F(PlayerWindow, ItShowsTheModeTheCountdownAndTheListItIsTold) {
 
 TEST_F(PlayerWindow, ModeTwoWaitsForTheSoundTheWindowPolls) {
     ASSERT_TRUE(SoundFiles::writeFile(workFile("short.wav"), SoundFiles::toneWav(0.3)));
-    setMovie(movieDoc(), work.path(), {{"a.bmp", 0, "short.wav"}, {"b.bmp", 0, ""}}, 2);
+    setMovie(movieData, work.path(), {{"a.bmp", 0, "short.wav"}, {"b.bmp", 0, ""}}, 2);
     ASSERT_TRUE(openPreview());
     ASSERT_TRUE(movie->engine().waitingForSound()) << "the sound did not start";
     clock.advance(10);
@@ -174,7 +174,7 @@ TEST_F(PlayerWindow, ModeTwoWaitsForTheSoundTheWindowPolls) {
 TEST_F(PlayerWindow, TheFirstTickUnloadsTheLauncherOnce) {
     int unloads = 0;
     LauncherLink::setUnloader([&] { ++unloads; });
-    setMovie(movieDoc(), work.path(), {{"a.bmp", 0, ""}}, 0);
+    setMovie(movieData, work.path(), {{"a.bmp", 0, ""}}, 0);
     ASSERT_TRUE(openPreview());
     EXPECT_TRUE(waitUntil([&] { return unloads == 1; }, 2000));
     EXPECT_FALSE(movie->tmrEnd->isActive());
@@ -182,7 +182,7 @@ TEST_F(PlayerWindow, TheFirstTickUnloadsTheLauncherOnce) {
 }
 
 TEST_F(PlayerWindow, ClosingEndsTheProgramUnlessItIsAPreview) {
-    setMovie(movieDoc(), work.path(), {{"a.bmp", 0, ""}}, 0);
+    setMovie(movieData, work.path(), {{"a.bmp", 0, ""}}, 0);
     ASSERT_TRUE(openPreview());
     bool closed = false;
     QObject::connect(movie, &frmMovie::closed, [&] { closed = true; });
@@ -192,14 +192,14 @@ TEST_F(PlayerWindow, ClosingEndsTheProgramUnlessItIsAPreview) {
 
     // A package's player: the window system's close ends the program.
     delete movie.data();
-    movie = new frmMovie(movieDoc(), work.path(), false, nullptr, &clock);
+    movie = new frmMovie(movieData, work.path(), false, nullptr, &clock);
     movie->show();
     movie->close();
     EXPECT_EQ(endCodes, std::vector<int>{0});
 }
 
 TEST_F(PlayerWindow, APreviewRunsModallyAndAPictureThatCannotLoadClosesOnlyIt) {
-    setMovie(movieDoc(), work.path(), {{"a.bmp", 0, ""}, {"b.bmp", 0, ""}, {"c.bmp", 0, ""}}, 0);
+    setMovie(movieData, work.path(), {{"a.bmp", 0, ""}, {"b.bmp", 0, ""}, {"c.bmp", 0, ""}}, 0);
     ASSERT_TRUE(SoundFiles::writeFile(workFile("c.bmp"), "BM not a picture"));
     QWidget editor;
     editor.show();
@@ -213,7 +213,7 @@ TEST_F(PlayerWindow, APreviewRunsModallyAndAPictureThatCannotLoadClosesOnlyIt) {
         EXPECT_TRUE(MessageBox::shownBoxes().empty()) << "frame 3 fails at its turn only";
         doubleClick(player->Pic1, QPoint(5, 5));
     });
-    frmMovie::RunPreview(&editor, movieDoc(), work.path());
+    frmMovie::RunPreview(&editor, movieData, work.path());
     EXPECT_TRUE(sawModal);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了"));
@@ -224,7 +224,7 @@ TEST_F(PlayerWindow, APreviewRunsModallyAndAPictureThatCannotLoadClosesOnlyIt) {
 
     // A first picture that cannot load: no player at all.
     ASSERT_TRUE(SoundFiles::writeFile(workFile("a.bmp"), "BM not a picture"));
-    frmMovie::RunPreview(&editor, movieDoc(), work.path());
+    frmMovie::RunPreview(&editor, movieData, work.path());
     EXPECT_EQ(MessageBox::shownBoxes().size(), 2u);
     EXPECT_EQ(editor.findChild<frmMovie*>(), nullptr);
     EXPECT_TRUE(endCodes.empty());

@@ -1,3 +1,0 @@
-#include "PreviewMode.h"
-
-bool previewMode = false;
