@@ -2,23 +2,24 @@
 # Provides start_x, wait_for_window, visible_windows, shot, editor_top and
 # drag_files.
 
-# Display numbers chosen by -displayfd start at 0 and only look at this
+# Display numbers chosen by -displayfd alone start at 0 and only look at this
 # machine's lock files, while X clients try the abstract socket first, which
-# another sandbox's server may hold: a random high number, checked to be a
-# fresh server of ours, avoids both.
+# another sandbox's server may hold: a random high number, taken only once
+# our own server says (through -displayfd) that it listens on every socket,
+# so no client can reach someone else's server by that number.
 start_server() {
-    local number
+    local number ready
+    ready=$(mktemp)
     for _ in $(seq 20); do
         number=$((RANDOM % 20000 + 2000))
-        Xvfb ":$number" -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+        : >"$ready"
+        Xvfb ":$number" -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp \
+            3>"$ready" >/dev/null 2>&1 &
         XVFB_PID=$!
-        for _ in $(seq 100); do
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
-                if xprop -display ":$number" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null |
-                    grep -q 'window id'; then
-                    break  # someone else's session answers on that number
-                fi
+        for _ in $(seq 200); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break  # the number is taken
+            if [ -s "$ready" ]; then
+                rm -f "$ready"
                 export DISPLAY=":$number"
                 return 0
             fi
@@ -27,6 +28,7 @@ start_server() {
         kill "$XVFB_PID" 2>/dev/null
         wait "$XVFB_PID" 2>/dev/null
     done
+    rm -f "$ready"
     return 1
 }
 
@@ -35,7 +37,7 @@ start_server() {
 # gets its frame (WM_STATE), with a fresh probe every two seconds.
 wait_for_window_manager() {
     local probe_pid probe
-    for _ in $(seq 15); do
+    for _ in $(seq 5); do
         xmessage -title xsession-probe -geometry +0+0 probe >/dev/null 2>&1 &
         probe_pid=$!
         for _ in $(seq 20); do
@@ -53,13 +55,26 @@ wait_for_window_manager() {
     return 1
 }
 
+# A window manager that never takes charge gets a fresh server and a fresh
+# openbox rather than failing the journey on a start-up race.
 start_x() {
     trap stop_x EXIT
-    start_server || fail "no X server could be started"
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
-    openbox --sm-disable >/dev/null 2>&1 &
-    OPENBOX_PID=$!
-    wait_for_window_manager || fail "openbox manages no windows"
+    local log
+    log=$(mktemp)
+    for _ in 1 2 3; do
+        start_server || fail "no X server could be started"
+        openbox --sm-disable >"$log" 2>&1 &
+        OPENBOX_PID=$!
+        if wait_for_window_manager; then
+            rm -f "$log"
+            return 0
+        fi
+        echo "openbox on $DISPLAY managed no window; starting again: $(tail -n 3 "$log")" >&2
+        stop_x
+        OPENBOX_PID='' XVFB_PID=''
+    done
+    fail "openbox manages no windows"
 }
 
 stop_x() {
