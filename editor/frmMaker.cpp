@@ -230,3 +230,12 @@ void frmMaker::showMovieMessage(MovieMessage message, const QString& detail) {
     const auto box = MovieMessages::of(message, detail);
     MessageBox::show(this, box.text, box.title, box.icon);
 }
+
+int frmMaker::storedFrameCount() {
+    rows_->StorePageFields();
+    const FrameSequence sequence = doc_.CheckFrameSequence();
+    if (sequence.count < 1) {
+        showMovieMessage(sequence.message);
+    }
+    return sequence.count;
+}

@@ -113,6 +113,9 @@ private:
     void startNewMovie();
     void clearWorkFolder();
     void showMovieMessage(MovieMessage message, const QString& detail = {});
+    // Stores the typed fields and counts the frames a movie would hold;
+    // 0, after telling the user why, when they make no movie.
+    int storedFrameCount();
     // Takes the work folder named in the settings; false when the program
     // has ended because another editor works there.
     bool takeWorkFolder();

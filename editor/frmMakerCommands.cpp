@@ -45,13 +45,11 @@ void frmMaker::mnuCopy_Click() {
 
 void frmMaker::mnuPreview_Click() {
     stopSound();
-    rows_->StorePageFields();
-    const FrameSequence sequence = doc_.CheckFrameSequence();
-    if (sequence.count < 1) {
-        showMovieMessage(sequence.message);
+    const int frameCount = storedFrameCount();
+    if (frameCount < 1) {
         return;
     }
-    doc_.frameCount = sequence.count;
+    doc_.frameCount = frameCount;
     frmMovie::RunPreview(this, doc_, workFolder());
     doc_.frameCount = MovieDoc::kEditorSlots;
 }

@@ -39,10 +39,8 @@ void frmMaker::mnuExport_Click() {
         return;
     }
     stopSound();
-    rows_->StorePageFields();
-    const FrameSequence sequence = doc_.CheckFrameSequence();
-    if (sequence.count < 1) {
-        showMovieMessage(sequence.message);
+    const int frameCount = storedFrameCount();
+    if (frameCount < 1) {
         return;
     }
     const MovieDoc& doc = doc_;
@@ -58,14 +56,14 @@ void frmMaker::mnuExport_Click() {
     }
 
     MovieToExport movie;
-    movie.frames.assign(doc.frames.begin() + 1, doc.frames.begin() + 1 + sequence.count);
+    movie.frames.assign(doc.frames.begin() + 1, doc.frames.begin() + 1 + frameCount);
     movie.advanceMode = doc.advanceMode;
     movie.loopFlag = doc.loopFlag;
     movie.folder = workFolder();
 
     QProgressDialog window(
         QStringLiteral("%1 に書き出しています...").arg(QFileInfo(target).fileName()),
-        QStringLiteral("キャンセル"), 0, sequence.count, this);
+        QStringLiteral("キャンセル"), 0, frameCount, this);
     window.setObjectName(QStringLiteral("frmExportProgress"));
     window.setWindowTitle(QStringLiteral("書き出し"));
     window.setWindowModality(Qt::WindowModal);

@@ -189,10 +189,8 @@ bool frmMaker::mnuFBetuSave_Click() {
 }
 
 bool frmMaker::SavePackage(const QString& path) {
-    rows_->StorePageFields();
-    const FrameSequence sequence = doc_.CheckFrameSequence();
-    if (sequence.count < 1) {
-        showMovieMessage(sequence.message);
+    const int frameCount = storedFrameCount();
+    if (frameCount < 1) {
         return false;
     }
     MovieScript::ScriptSettings settings;
@@ -209,7 +207,7 @@ bool frmMaker::SavePackage(const QString& path) {
     MPRO_BAR::ShowProgress(bar, 0);
     QCoreApplication::processEvents();
     const PackageSave::SaveResult result = PackageSave::SavePackage(
-        doc_, workFolder(), path, sequence.count, settings,
+        doc_, workFolder(), path, frameCount, settings,
         [bar](int percent) {
             MPRO_BAR::ShowProgress(bar, percent);
             QCoreApplication::processEvents();

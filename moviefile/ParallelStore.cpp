@@ -58,15 +58,7 @@ ParallelStore::~ParallelStore() {
         // Only workers already inside the archiver are left; wait for them
         // as for a member, so that the window still repaints.
         std::unique_lock lock(mutex_);
-        while (running_ > 0) {
-            if (pumpEvents_) {
-                lock.unlock();
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-                lock.lock();
-            } else {
-                settled_.wait(lock);
-            }
-        }
+        waitWhile(lock, [this] { return running_ > 0; });
     }
     pool_.waitForDone();
 }
@@ -107,9 +99,11 @@ void ParallelStore::settle(int index, State state) {
     }
 }
 
-ParallelStore::State ParallelStore::waitFor(int index) {
-    std::unique_lock lock(mutex_);
-    while (states_[static_cast<std::size_t>(index)] == State::Pending) {
+// With a window to keep painting, the wait is the event loop's: a worker's
+// settle() posts an event that wakes it.
+template <typename Busy>
+void ParallelStore::waitWhile(std::unique_lock<std::mutex>& lock, Busy busy) {
+    while (busy()) {
         if (pumpEvents_) {
             lock.unlock();
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -118,7 +112,13 @@ ParallelStore::State ParallelStore::waitFor(int index) {
             settled_.wait(lock);
         }
     }
-    return states_[static_cast<std::size_t>(index)];
+}
+
+ParallelStore::State ParallelStore::waitFor(int index) {
+    std::unique_lock lock(mutex_);
+    const auto at = static_cast<std::size_t>(index);
+    waitWhile(lock, [&] { return states_[at] == State::Pending; });
+    return states_[at];
 }
 
 ParallelStore::Outcome ParallelStore::append(int index) {

@@ -48,6 +48,8 @@ private:
 
     void compress(int index);
     State waitFor(int index);
+    template <typename Busy>
+    void waitWhile(std::unique_lock<std::mutex>& lock, Busy busy);
     void settle(int index, State state);
     QString memberArchive(int index) const;
 
