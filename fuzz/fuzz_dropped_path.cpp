@@ -3,22 +3,13 @@
 // a known code, the shortcut's own path for -1, nothing for 0, and for a
 // found target text taken from lines (no CR), with a blank before any
 // further part.
+#include "fuzz/FuzzCheck.h"
 #include "moviefile/MDROP_GET.h"
 #include "moviefile/MWIN_VER.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
@@ -27,22 +18,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const MDROP_GET::DroppedPath result = MDROP_GET::ReadShortcutText(bytes, file, platform);
         switch (result.code) {
             case MDROP_GET::Nothing:
-                check(result.path.isEmpty());
+                FuzzCheck(result.path.isEmpty());
                 break;
             case MDROP_GET::ShortcutOnly:
-                check(result.path == file);
+                FuzzCheck(result.path == file);
                 break;
             case MDROP_GET::ShortcutTarget:
             case MDROP_GET::TargetWithPart:
                 // A drive line cut at a group separator before its drive may
                 // leave an empty target; the drop skips it by its ending.
-                check(!result.path.contains(u'\r'));
+                FuzzCheck(!result.path.contains(u'\r'));
                 break;
             default:
-                check(false);
+                FuzzCheck(false);
         }
-        check(platform == MWIN_VER::kFamily95 || result.code != MDROP_GET::TargetWithPart ||
-              result.path.contains(u' '));
+        FuzzCheck(platform == MWIN_VER::kFamily95 || result.code != MDROP_GET::TargetWithPart ||
+                  result.path.contains(u' '));
     }
     return 0;
 }

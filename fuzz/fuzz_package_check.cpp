@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes, as a package, to the weighing done before any
 // member is unpacked, and as a work folder's record to its reader. Neither
 // may crash or hang; what they accept must be what they promise.
+#include "fuzz/FuzzCheck.h"
 #include "moviefile/ExtractionCheck.h"
 #include "moviefile/WorkFolderRecord.h"
 
@@ -12,23 +13,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QTemporaryDir folder;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QString package = folder.filePath(QStringLiteral("input.sdw"));
     QFile file(package);
-    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-          file.write(bytes) == bytes.size());
+    FuzzCheck(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              file.write(bytes) == bytes.size());
     file.close();
 
     const ExtractionCheck::Plan plan = ExtractionCheck::Check(
@@ -36,21 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {QStringLiteral("*.bmp"), QStringLiteral("*.wav"), QStringLiteral("Slidewright.ini")},
         folder.path());
     if (plan.ok()) {
-        check(plan.bytes >= 0);
+        FuzzCheck(plan.bytes >= 0);
     } else {
-        check(!plan.detail.isEmpty());
+        FuzzCheck(!plan.detail.isEmpty());
     }
     if (const auto picture = ExtractionCheck::BmpHeaderSize(data, size)) {
-        check(picture->width >= 0 && picture->height >= 0);
+        FuzzCheck(picture->width >= 0 && picture->height >= 0);
     }
 
     const QString record = folder.filePath(WorkFolderRecord::kFileName);
     QFile recordFile(record);
-    check(recordFile.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-          recordFile.write(bytes) == bytes.size());
+    FuzzCheck(recordFile.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+              recordFile.write(bytes) == bytes.size());
     recordFile.close();
     for (const auto& [name, identity] : WorkFolderRecord::read(folder.path())) {
-        check(!name.isEmpty());
+        FuzzCheck(!name.isEmpty());
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the movie script reader. Besides not crashing,
 // whatever it accepts must be a sane movie, and what the writer makes of a
 // whole movie must read back as the same table.
+#include "fuzz/FuzzCheck.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
 
@@ -12,21 +13,15 @@ using namespace MovieScript;
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
 void checkAccepted(const MovieDoc& doc, ScriptMode mode) {
-    check(doc.frameCount >= 0 && doc.frameCount <= MovieDoc::kEditorSlots);
-    check(doc.lastSlot() == (mode == ForPlayer ? doc.frameCount : MovieDoc::kEditorSlots));
-    check(mode == ForEditor || doc.frameCount >= 1);
+    FuzzCheck(doc.frameCount >= 0 && doc.frameCount <= MovieDoc::kEditorSlots);
+    FuzzCheck(doc.lastSlot() == (mode == ForPlayer ? doc.frameCount : MovieDoc::kEditorSlots));
+    FuzzCheck(mode == ForEditor || doc.frameCount >= 1);
     for (int k = 1; k <= doc.lastSlot(); ++k) {
         const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        check(!frame.inUse || WorkFolder::isBareFileName(frame.pictureFile));
-        check(frame.soundFile.isEmpty() || WorkFolder::isBareFileName(frame.soundFile));
-        check(k <= doc.frameCount || !frame.inUse);
+        FuzzCheck(!frame.inUse || WorkFolder::isBareFileName(frame.pictureFile));
+        FuzzCheck(frame.soundFile.isEmpty() || WorkFolder::isBareFileName(frame.soundFile));
+        FuzzCheck(k <= doc.frameCount || !frame.inUse);
     }
 }
 
@@ -37,15 +32,15 @@ void checkRoundTrip(const MovieDoc& doc) {
         }
     }
     const auto script = FormatMovieScript(doc.frameCount, {}, doc);
-    check(script.has_value());
+    FuzzCheck(script.has_value());
     MovieDoc again;
-    check(ParseMovieScript(*script, ForPlayer, again).ok());
-    check(again.frameCount == doc.frameCount);
+    FuzzCheck(ParseMovieScript(*script, ForPlayer, again).ok());
+    FuzzCheck(again.frameCount == doc.frameCount);
     for (int k = 1; k <= doc.frameCount; ++k) {
         const FrameEntry& a = doc.frames[static_cast<size_t>(k)];
         const FrameEntry& b = again.frames[static_cast<size_t>(k)];
-        check(a.pictureFile == b.pictureFile && a.waitMs == b.waitMs &&
-              a.soundFile == b.soundFile && b.inUse);
+        FuzzCheck(a.pictureFile == b.pictureFile && a.waitMs == b.waitMs &&
+                  a.soundFile == b.soundFile && b.inUse);
     }
 }
 
@@ -63,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 checkRoundTrip(doc);
             }
         } else {
-            check(doc.frameCount == before.frameCount && doc.lastSlot() == before.lastSlot());
+            FuzzCheck(doc.frameCount == before.frameCount && doc.lastSlot() == before.lastSlot());
         }
     }
     return 0;
