@@ -130,32 +130,6 @@ QStringList shownTypes(QFileDialog* dialog) {
     return types;
 }
 
-TEST_F(FileDialogTest, ScriptedAnswersAreReturnedAndRecordedWithoutADialog) {
-    FileDialogs::setNextFileName(QStringLiteral("/movies/旅行 2024.sdw"));
-    FileDialogs::setNextFileName(QString());
-    bool shown = false;
-    whenShown<QDialog>(scope, [&shown](QDialog* dialog) {
-        shown = true;
-        dialog->reject();
-    });
-
-    EXPECT_EQ(FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter()),
-              QStringLiteral("/movies/旅行 2024.sdw"));
-    EXPECT_EQ(
-        FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
-        QString())
-        << "an empty answer is a cancel";
-    EXPECT_FALSE(shown);
-
-    const auto& asked = FileDialogs::askedDialogs();
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0].kind, FileDialogs::Asked::Kind::Read);
-    EXPECT_EQ(asked[0].owner, &owner);
-    EXPECT_EQ(asked[0].startFolder, start);
-    EXPECT_EQ(asked[1].kind, FileDialogs::Asked::Kind::Save);
-    EXPECT_EQ(asked[1].defaultExtension, QStringLiteral("sdw"));
-}
-
 TEST_F(FileDialogTest, OpenDialogShowsTheTypesAndFolderAndReturnsTheChoice) {
     const QString existing = makeFile(QStringLiteral("発表 資料.sdw"));
     const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
