@@ -4,51 +4,37 @@
 
 namespace {
 
-struct Found {
-    int position;
-    int count;
-};
-
-Found find(bool fromEnd, const QString& text, const QString& pattern) {
-    Found found{-1, -1};
-    MCHAR_CHK::FindTextPos(fromEnd, text, pattern, found.position, found.count);
-    return found;
-}
-
-TEST(FindTextPos, SplitsAWindowsPathAtItsLastBackslash) {
-    const Found last = find(true, QStringLiteral("C:\\a\\b\\c.sdw"), QStringLiteral("\\"));
-    EXPECT_EQ(last.position, 7);
-    EXPECT_EQ(last.count, 3);
-    const Found first = find(false, QStringLiteral("C:\\a\\b\\c.sdw"), QStringLiteral("\\"));
-    EXPECT_EQ(first.position, 3);
-    EXPECT_EQ(first.count, 1);
-}
-
-TEST(FindTextPos, SplitsALinuxPathAtItsLastSlash) {
-    const QString path = QStringLiteral("/home/ユーザー/My Movies/demo.sdw");
-    const Found last = find(true, path, QStringLiteral("/"));
-    EXPECT_EQ(last.count, 4);
-    EXPECT_EQ(path.left(last.position), QStringLiteral("/home/ユーザー/My Movies/"));
-    EXPECT_EQ(path.mid(last.position), QStringLiteral("demo.sdw"));
-}
-
-TEST(FindTextPos, NoOccurrenceGivesZeroes) {
-    for (bool fromEnd : {false, true}) {
-        const Found none = find(fromEnd, QStringLiteral("C:\\a\\b\\c.sdw"), QStringLiteral("/"));
-        EXPECT_EQ(none.position, 0);
-        EXPECT_EQ(none.count, 0);
+// Where the first or last occurrence starts, as a count of characters
+// before it, and how many there are, overlapping ones included; case
+// matters. No occurrence gives zeroes.
+TEST(FindTextPos, FirstOrLastOccurrenceAndTheirCount) {
+    const QString windows = QStringLiteral("C:\\a\\b\\c.sdw");
+    const QString linux = QStringLiteral("/home/ユーザー/My Movies/demo.sdw");
+    const struct {
+        bool fromEnd;
+        QString text;
+        QString pattern;
+        int position;
+        int count;
+    } cases[] = {{true, windows, QStringLiteral("\\"), 7, 3},
+                 {false, windows, QStringLiteral("\\"), 3, 1},
+                 {true, linux, QStringLiteral("/"), 21, 4},
+                 {true, windows, QStringLiteral("/"), 0, 0},
+                 {false, windows, QStringLiteral("/"), 0, 0},
+                 {true, QString(), QStringLiteral("a"), 0, 0},
+                 {true, QStringLiteral("aaaa"), QStringLiteral("aa"), 3, 3},
+                 {false, QStringLiteral("ABCabc"), QStringLiteral("abc"), 4, 1},
+                 {true, QStringLiteral("ABC"), QStringLiteral("abc"), 0, 0}};
+    for (const auto& c : cases) {
+        int position = -1;
+        int count = -1;
+        MCHAR_CHK::FindTextPos(c.fromEnd, c.text, c.pattern, position, count);
+        EXPECT_EQ(position, c.position)
+            << c.text.toStdString() << (c.fromEnd ? " from the end" : "");
+        EXPECT_EQ(count, c.count) << c.text.toStdString();
     }
-    const Found empty = find(true, QString(), QStringLiteral("a"));
-    EXPECT_EQ(empty.position, 0);
-    EXPECT_EQ(empty.count, 0);
-}
-
-TEST(FindTextPos, CountsOverlappingOccurrencesAndIsCaseSensitive) {
-    const Found overlapping = find(true, QStringLiteral("aaaa"), QStringLiteral("aa"));
-    EXPECT_EQ(overlapping.count, 3);
-    EXPECT_EQ(overlapping.position, 3);
-    EXPECT_EQ(find(false, QStringLiteral("ABCabc"), QStringLiteral("abc")).position, 4);
-    EXPECT_EQ(find(true, QStringLiteral("ABC"), QStringLiteral("abc")).count, 0);
+    // The last slash splits a path into its folder and its file.
+    EXPECT_EQ(linux.left(21), QStringLiteral("/home/ユーザー/My Movies/"));
 }
 
 }  // namespace
