@@ -173,12 +173,13 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
     ASSERT_TRUE(image.save(QDir(source()).filePath(QStringLiteral("x.bmp")), "BMP"));
     for (const QString& name :
          {QStringLiteral("../x.bmp"), QStringLiteral("/etc/passwd"), QStringLiteral("..\\x.bmp")}) {
-        const QString script = QStringLiteral(
-                                   "VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,1\r\nLOOPWAIT,10\r\n"
-                                   "OPTEND,START\r\nNAME,001,%1\r\nWAIT,001,100\r\n"
-                                   "SOUND,001,\r\nEND,END,END\r\n")
-                                   .arg(name);
-        writeFile(QDir(source()).filePath(kScriptName), script.toUtf8());
+        // The three-frame script of tests/data with the first picture renamed.
+        QFile golden(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR
+                                    "/tests/data/script-three-frames/Slidewright.ini"));
+        ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+        const QByteArray script =
+            golden.readAll().replace("NAME,001,SW001.bmp", "NAME,001," + name.toUtf8());
+        writeFile(QDir(source()).filePath(kScriptName), script);
         const QString archive = package(QStringLiteral("hostile.sdw"));
         QFile::remove(archive);
         packWithJlha(archive, {kScriptName, QStringLiteral("x.bmp")});
