@@ -151,7 +151,7 @@ TEST_P(VideoExport, FramesLastTheirTimeShowTheirPictureAndPlayTheirSound) {
     ASSERT_TRUE(exportPackage(makePackage(movie), target).ok());
 
     // Exact to the millisecond, the file and each picture.
-    EXPECT_NEAR(Seconds(Entry(target, "format=duration")), movie.length, 0.0005);
+    EXPECT_NEAR(Entry(target, "format=duration").toDouble(), movie.length, 0.0005);
     const std::vector<double> times = FrameTimes(target);
     ASSERT_EQ(times.size(), movie.starts.size());
     for (size_t i = 0; i < times.size(); ++i) {
