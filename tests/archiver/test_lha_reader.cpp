@@ -95,37 +95,30 @@ protected:
     };
 };
 
-TEST_F(Extraction, BareAndQuotedNamesExtractOneMember) {
-    EXPECT_EQ(extract("Slidewright.ini"), 0);
-    EXPECT_EQ(extract("\"my song.mid\""), 0);
-    EXPECT_EQ(folderContents(out),
-              (std::map<std::string, Bytes>{{"Slidewright.ini", files["Slidewright.ini"]},
-                                            {"my song.mid", files["my song.mid"]}}));
-}
-
-TEST_F(Extraction, WildcardsIgnoreLetterCaseAndKeepStoredCase) {
-    EXPECT_EQ(extract("*.bmp"), 0);
-    EXPECT_EQ(folderContents(out),
-              (std::map<std::string, Bytes>{{"SW001.bmp", files["SW001.bmp"]},
-                                            {"SW002.BMP", files["SW002.BMP"]}}));
-    fs::remove_all(out);
-    fs::create_directory(out);
-    EXPECT_EQ(extract("sw00?.BmP"), 0);
-    EXPECT_EQ(extract("SLIDEWRIGHT.INI"), 0);
-    EXPECT_EQ(folderContents(out).size(), 3u);
-    EXPECT_TRUE(fs::exists(out / "Slidewright.ini"));
-}
-
-TEST_F(Extraction, StarDotStarTakesEverything) {
-    EXPECT_EQ(extract("*.*"), 0);
-    EXPECT_EQ(folderContents(out), files);
-}
-
-TEST_F(Extraction, NoMatchSucceedsAndWritesNothing) {
-    // The editor's "*.mid" extraction must not fail a movie without music.
-    EXPECT_EQ(extract("*.mp3"), 0);
-    EXPECT_EQ(extract("missing.bmp"), 0);
-    EXPECT_TRUE(folderContents(out).empty());
+// Each pattern alone: bare and quoted names take one member, wildcards and
+// names ignore letter case and keep the stored case, "*.*" takes all, and
+// no match succeeds without writing (the editor's "*.mid" of a movie
+// without music must not fail).
+TEST_F(Extraction, PatternsTakeTheirMembers) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"Slidewright.ini", {"Slidewright.ini"}},
+        {"\"my song.mid\"", {"my song.mid"}},
+        {"*.bmp", {"SW001.bmp", "SW002.BMP"}},
+        {"sw00?.BmP", {"SW001.bmp", "SW002.BMP"}},
+        {"SLIDEWRIGHT.INI", {"Slidewright.ini"}},
+        {"*.*", {"SW001.bmp", "SW002.BMP", "Slidewright.ini", "chime.wav", "my song.mid"}},
+        {"*.mp3", {}},
+        {"missing.bmp", {}}};
+    for (const auto& [pattern, names] : cases) {
+        fs::remove_all(out);
+        fs::create_directory(out);
+        EXPECT_EQ(extract(pattern), 0) << pattern;
+        std::map<std::string, Bytes> expected;
+        for (const std::string& name : names) {
+            expected[name] = files[name];
+        }
+        EXPECT_EQ(folderContents(out), expected) << pattern;
+    }
 }
 
 TEST_F(Extraction, ReplacesAnExistingFileWithoutAsking) {
@@ -135,68 +128,49 @@ TEST_F(Extraction, ReplacesAnExistingFileWithoutAsking) {
     EXPECT_EQ(readFile(out / "SW001.bmp"), files["SW001.bmp"]);
 }
 
-TEST_F(Extraction, MissingTargetFolderFails) {
+TEST_F(Extraction, ATargetThatIsMissingUnwritableOrAFolderFails) {
     EXPECT_NE(library.run(extractLine(archive, scratch / "nowhere", "*")), 0);
     EXPECT_FALSE(fs::exists(scratch / "nowhere"));
-}
-
-TEST_F(Extraction, UnwritableTargetFolderFailsCleanly) {
     // Even root cannot create files in /proc, so this holds for every user.
     EXPECT_NE(library.run(extractLine(archive, "/proc/self", "*")), 0);
     EXPECT_FALSE(fs::exists("/proc/self/Slidewright.ini"));
-}
-
-TEST_F(Extraction, MemberNamedLikeAFolderInTheTargetFails) {
     fs::create_directory(out / "chime.wav");
     EXPECT_NE(extract("chime.wav"), 0);
     EXPECT_TRUE(fs::is_directory(out / "chime.wav"));
     EXPECT_EQ(folderContents(out).size(), 1u);  // no temporary file left behind
 }
 
-TEST(StoredFolders, AreRefusedOnExtraction) {
+// At every header level: a member stored in a folder is refused (sub/SW001.bmp
+// is not SW001.bmp), the bare one beside it is not; a CP932 name comes out
+// as UTF-8 (表 is 0x95 0x5C in CP932: its trail byte is a backslash).
+TEST(JlhaNames, FoldersAreRefusedAndCp932ComesOutAsUtf8) {
     ArchiverLibrary library;
     TempFolder scratch;
     fs::create_directories(scratch / "src/pictures/old");
-    fs::create_directory(scratch / "out");
     writeFile(scratch / "src/pictures/old/SW001.bmp", farRepeats());
     writeFile(scratch / "src/top.txt", text("top"));
+    const std::string japanese = "画面 表ｷｬﾌﾟﾁｬ.bmp";
+    writeFile(scratch / "src" / japanese, textBytes(100));
     for (const std::string level : {"0", "1", "2"}) {
-        const fs::path archive = scratch / ("folders" + level + ".lzh");
-        ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "q", archive,
+        SCOPED_TRACE("level " + level);
+        const fs::path folders = scratch / ("folders" + level + ".lzh");
+        const fs::path names = scratch / ("japanese" + level + ".lzh");
+        ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "q", folders,
                             {"pictures/old/SW001.bmp", "top.txt"}));
-        // sub/SW001.bmp is not SW001.bmp: it is refused, the bare member is not.
-        EXPECT_NE(library.run(extractLine(archive, scratch / "out", "*")), 0) << level;
-        EXPECT_NE(library.run(extractLine(archive, scratch / "out", "SW001.bmp")), 0) << level;
-        EXPECT_EQ(folderContents(scratch / "out"),
-                  (std::map<std::string, Bytes>{{"top.txt", text("top")}}))
-            << level;
-        fs::remove_all(scratch / "out");
-        fs::create_directory(scratch / "out");
-    }
-}
-
-TEST(JapaneseNames, Cp932FromJlhaComeOutAsUtf8) {
-    ArchiverLibrary library;
-    TempFolder scratch;
-    fs::create_directory(scratch / "src");
-    fs::create_directory(scratch / "out");
-    // 表 is 0x95 0x5C in CP932: its trail byte is a backslash.
-    const std::string name = "画面 表ｷｬﾌﾟﾁｬ.bmp";
-    writeFile(scratch / "src" / name, textBytes(100));
-    for (const std::string level : {"0", "1", "2"}) {
-        const fs::path archive = scratch / ("japanese" + level + ".lzh");
-        ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "yq", archive, {name}));
-        const Bytes stored = readFile(archive);
+        ASSERT_TRUE(runJlha(scratch / "src", "a" + level + "yq", names, {japanese}));
+        const Bytes stored = readFile(names);
         const Bytes trail = {0x95, 0x5C};
         ASSERT_NE(std::search(stored.begin(), stored.end(), trail.begin(), trail.end()),
                   stored.end())
             << "stored as CP932";
-        EXPECT_EQ(library.run(extractLine(archive, scratch / "out", "\"" + name + "\"")), 0);
-        EXPECT_EQ(folderContents(scratch / "out"),
-                  (std::map<std::string, Bytes>{{name, textBytes(100)}}))
-            << level;
         fs::remove_all(scratch / "out");
         fs::create_directory(scratch / "out");
+        EXPECT_NE(library.run(extractLine(folders, scratch / "out", "*")), 0);
+        EXPECT_NE(library.run(extractLine(folders, scratch / "out", "SW001.bmp")), 0);
+        EXPECT_EQ(library.run(extractLine(names, scratch / "out", "\"" + japanese + "\"")), 0);
+        EXPECT_EQ(
+            folderContents(scratch / "out"),
+            (std::map<std::string, Bytes>{{"top.txt", text("top")}, {japanese, textBytes(100)}}));
     }
 }
 

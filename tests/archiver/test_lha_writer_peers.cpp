@@ -188,37 +188,4 @@ TEST(PeersReadNames, JapaneseNamesAreStoredAsCp932AndOthersAsUtf8) {
     EXPECT_TRUE(readFile(byLhasa / foreign) == text);
 }
 
-TEST(PeersReadNames, NameThatWouldMakeAHeaderOf256BytesIsListed) {
-    // 34 header bytes + 222 name bytes would make a header of 256 bytes,
-    // whose first byte is 0: the end-of-archive mark.
-    TempFolder folder;
-    const std::string name = std::string(218, 'n') + ".bmp";
-    writeFile(folder / name, {1, 2, 3});
-    writeFile(folder / "after.txt", {4, 5, 6});
-    const fs::path archive = folder / "long.sdw";
-    ASSERT_EQ(lha::StoreFile(archive, folder / name), 0);
-    ASSERT_EQ(lha::StoreFile(archive, folder / "after.txt"), 0);
-    for (const auto& command : {std::vector<std::string>{"lhasa", "l", archive.string()},
-                                std::vector<std::string>{"7zz", "l", archive.string()},
-                                std::vector<std::string>{"jlha", "l", archive.string()}}) {
-        const ToolResult listed = runTool(command, folder.path());
-        EXPECT_NE(listed.output.find(name), std::string::npos) << command[0] << listed.output;
-        EXPECT_NE(listed.output.find("after.txt"), std::string::npos)
-            << command[0] << listed.output;
-    }
-}
-
-TEST(PeersReadNames, ADamagedHeaderCrcIsNoticed) {
-    // Proves the listings above would catch a wrong header CRC.
-    TempFolder folder;
-    writeFile(folder / "a.txt", {'a'});
-    const fs::path archive = folder / "a.sdw";
-    ASSERT_EQ(lha::StoreFile(archive, folder / "a.txt"), 0);
-    Bytes bytes = readFile(archive);
-    bytes[27] ^= 0x01;  // the header CRC's low byte
-    writeFile(archive, bytes);
-    const ToolResult listed = runTool({"lhasa", "l", archive.string()}, folder.path());
-    EXPECT_EQ(listed.output.find(" a.txt"), std::string::npos) << listed.output;
-}
-
 }  // namespace

@@ -181,19 +181,7 @@ TEST_F(Store, AppendsToArchivesJlhaMadeAtEveryHeaderLevel) {
     }
 }
 
-TEST_F(Store, RefusesUnreadableSourcesLeavingTheArchiveAsItWas) {
-    storeFrames(2);
-    const Bytes before = readFile(archive());
-    const auto listing = Listing(folder_.path());
-    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / "missing.bmp"), 0);
-    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources"), 0);  // a folder
-    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / ".."), 0);
-    expectUnchanged(before, listing);
-    EXPECT_NE(lha::StoreFile(folder_ / "none" / "new.sdw", source("a.bmp", {1})), 0);
-    EXPECT_FALSE(fs::exists(folder_ / "none"));
-}
-
-TEST_F(Store, RefusesWhatIsNotAWholeLhaArchiveLeavingItAsItWas) {
+TEST_F(Store, RefusesWhatIsNotAWholeArchiveOrAReadableFileLeavingItAsItWas) {
     storeFrames(3);
     const Bytes whole = readFile(archive());
     Bytes damaged = whole;
@@ -215,6 +203,14 @@ TEST_F(Store, RefusesWhatIsNotAWholeLhaArchiveLeavingItAsItWas) {
         EXPECT_NE(lha::StoreFile(archive(), frame), 0) << stranger.size() << " bytes";
         expectUnchanged(stranger, listing);
     }
+    // Sources that cannot be read are refused the same way.
+    writeFile(archive(), whole);
+    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / "missing.bmp"), 0);
+    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources"), 0);  // a folder
+    EXPECT_NE(lha::StoreFile(archive(), folder_ / "sources" / ".."), 0);
+    expectUnchanged(whole, listing);
+    EXPECT_NE(lha::StoreFile(folder_ / "none" / "new.sdw", frame), 0);
+    EXPECT_FALSE(fs::exists(folder_ / "none"));
 }
 
 TEST_F(Store, AFullDiskLeavesTheArchiveAsItWasAndNoTemporaryFile) {
@@ -277,19 +273,15 @@ protected:
     fs::path folder_;
 };
 
-TEST_F(StorePermissions, AReadOnlyArchiveIsLeftAlone) {
+// A read-only archive in a read-only folder, and a source its owner cannot
+// read: refused, the archive as it was.
+TEST_F(StorePermissions, AReadOnlyArchiveOrAnUnreadableSourceIsRefused) {
+    const Bytes before = readFile(archive());
+    fs::permissions(folder_ / "frame.bmp", fs::perms(0200));
+    EXPECT_NE(storeAsOwner(folder_ / "frame.bmp"), 0);
+    fs::permissions(folder_ / "frame.bmp", fs::perms(0644));
     fs::permissions(archive(), fs::perms(0444));
     fs::permissions(folder_, fs::perms(0555));
-    const Bytes before = readFile(archive());
-    const int status = storeAsOwner(folder_ / "frame.bmp");
-    ASSERT_NE(status, 99);
-    EXPECT_NE(status, 0);
-    EXPECT_TRUE(readFile(archive()) == before);
-}
-
-TEST_F(StorePermissions, AnUnreadableSourceIsRefused) {
-    fs::permissions(folder_ / "frame.bmp", fs::perms(0200));
-    const Bytes before = readFile(archive());
     const int status = storeAsOwner(folder_ / "frame.bmp");
     ASSERT_NE(status, 99);
     EXPECT_NE(status, 0);

@@ -33,15 +33,14 @@ TEST(HelpFile, FoundBesideTheProgramOrInItsShareFolder) {
     const QString beside = bin + QStringLiteral("/Slidewright.html");
     touch(beside);
     EXPECT_EQ(HelpFilePath(bin), beside) << "beside the program comes first";
-}
 
-TEST(HelpFile, AFolderOfThatNameIsNoHelpPage) {
-    QTemporaryDir prefix;
-    const QString bin = prefix.filePath(QStringLiteral("bin"));
-    ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Slidewright.html")));
+    // A folder of that name is no help page.
+    QTemporaryDir other;
+    const QString otherBin = other.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(otherBin + QStringLiteral("/Slidewright.html")));
     ASSERT_TRUE(
-        QDir().mkpath(prefix.filePath(QStringLiteral("share/slidewright/Slidewright.html"))));
-    EXPECT_EQ(HelpFilePath(bin), QString());
+        QDir().mkpath(other.filePath(QStringLiteral("share/slidewright/Slidewright.html"))));
+    EXPECT_EQ(HelpFilePath(otherBin), QString());
 }
 
 TEST(HelpFile, TheBuildsPageIsFoundBesideItsPrograms) {

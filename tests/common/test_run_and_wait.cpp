@@ -69,7 +69,7 @@ TEST_F(RunAndWait, ReturnsWhenTheProgramHasEndedWithEventsRunningMeanwhile) {
     EXPECT_EQ(read(done), work.toUtf8() + "\na b|$HOME|\"q\"|");
 }
 
-TEST_F(RunAndWait, AProgramThatCannotStartIsNotWaitedFor) {
+TEST_F(RunAndWait, OnlyAProgramThatStartedIsWaitedFor) {
     EXPECT_FALSE(MTSK_DOUKI::RunAndWait({QStringLiteral("/no/such/program")}));
     EXPECT_FALSE(MTSK_DOUKI::RunAndWait({}));
     // The file is there, but its interpreter is not.
@@ -81,12 +81,11 @@ TEST_F(RunAndWait, AProgramThatCannotStartIsNotWaitedFor) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     EXPECT_FALSE(MTSK_DOUKI::RunAndWait({plain}));
-}
 
-TEST_F(RunAndWait, AProgramThatEndsAtOnceOrFailsIsStillWaitedFor) {
+    // One that ends at once or fails is still waited for, and one reading
+    // its input finds none instead of waiting for us.
     EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/true")}));
     EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/false")}));
-    // A program reading its input finds none instead of waiting for us.
     EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/cat")}));
 }
 
@@ -133,7 +132,13 @@ TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
               (QStringList{QStandardPaths::findExecutable(QStringLiteral("true")), picture}));
 
-    // A file that is not there has no program.
+    // An entry whose program is not installed, or whose Exec line does not
+    // parse, is none; nor has a file that is not there a program.
+    entry("/no/such/editor %f");
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
+    entry("\"unclosed %f");
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
+    entry("true %F");
     EXPECT_TRUE(
         MTSK_Path::FindAssociatedProgram(folder.filePath(QStringLiteral("gone.bmp"))).isEmpty());
 }
@@ -158,13 +163,6 @@ TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(0),
               QStandardPaths::findExecutable(QStringLiteral("false")));
     list.remove();
-}
-
-TEST_F(AssociatedProgram, AnEntryWhoseProgramIsNotInstalledIsNone) {
-    entry("/no/such/editor %f");
-    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
-    entry("\"unclosed %f");
-    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
 }
 
 }  // namespace

@@ -46,10 +46,6 @@ inline QString Entry(const QString& file, const QString& what, const QString& st
     return QString::fromUtf8(Run("ffprobe", arguments).out).trimmed();
 }
 
-inline double Seconds(const QString& text) {
-    return text.toDouble();
-}
-
 // Each shown picture's start, in seconds.
 inline std::vector<double> FrameTimes(const QString& file) {
     std::vector<double> times;

@@ -7,11 +7,14 @@
 #include "export/MovieExporter.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
+#include "moviefile/MovieScript.h"
+#include "tests/player/SoundFiles.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <utility>
@@ -65,17 +68,11 @@ protected:
     QString makePackage(const Movie& movie, int loop = 0) {
         const QString folder = scratch.filePath(QStringLiteral("source"));
         QDir().mkpath(folder);
-        QByteArray script = "VER,03.01\r\nMAX," +
-                            QByteArray::number(qsizetype(movie.frames.size())) + "\r\nLOOP," +
-                            QByteArray::number(loop) + "\r\nJIDOU," +
-                            QByteArray::number(movie.mode) + "\r\nLOOPWAIT,10\r\nOPTEND,START\r\n";
-        QStringList members{QStringLiteral("Slidewright.ini")};
+        MovieDoc doc;
+        QStringList members{MovieScript::kScriptName};
         for (size_t i = 0; i < movie.frames.size(); ++i) {
             const Frame& frame = movie.frames[i];
-            const QByteArray k = QByteArray::number(qsizetype(i + 1)).rightJustified(3, '0');
-            script += "NAME," + k + "," + frame.picture.toLatin1() + "\r\nWAIT," + k + "," +
-                      QByteArray::number(frame.waitMs) + "\r\nSOUND," + k + "," +
-                      frame.sound.toLatin1() + "\r\n";
+            doc.frames[i + 1] = FrameEntry{true, frame.picture, frame.waitMs, frame.sound};
             // A name the test data does not hold stays out of the package.
             for (const QString& name : {frame.picture, frame.sound}) {
                 if (!name.isEmpty() && QFile::exists(kData + u'/' + name) &&
@@ -85,11 +82,9 @@ protected:
                 }
             }
         }
-        script += "END,END,END\r\n";
-        QFile file(folder + QStringLiteral("/Slidewright.ini"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(script);
-        file.close();
+        EXPECT_TRUE(MovieScript::WriteMovieScript(doc, static_cast<int>(movie.frames.size()),
+                                                  folder,
+                                                  {loop != 0, movie.mode, QStringLiteral("10")}));
         const QString package = scratch.filePath(QStringLiteral("movie%1.sdw").arg(++made_));
         bool startNew = true;
         for (const QString& member : members) {
@@ -118,13 +113,8 @@ protected:
         const QImage image(kData + u'/' + picture);
         QImage canvas(video, QImage::Format_RGB32);
         canvas.fill(Qt::black);
-        const int left = (video.width() - image.width()) / 2;
-        const int top = (video.height() - image.height()) / 2;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                canvas.setPixel(left + x, top + y, image.pixel(x, y));
-            }
-        }
+        QPainter(&canvas).drawImage((video.width() - image.width()) / 2,
+                                    (video.height() - image.height()) / 2, image);
         return canvas;
     }
 
@@ -161,7 +151,7 @@ TEST_P(VideoExport, FramesLastTheirTimeShowTheirPictureAndPlayTheirSound) {
     ASSERT_TRUE(exportPackage(makePackage(movie), target).ok());
 
     // Exact to the millisecond, the file and each picture.
-    EXPECT_NEAR(Seconds(Entry(target, "format=duration")), movie.length, 0.0005);
+    EXPECT_NEAR(Entry(target, "format=duration").toDouble(), movie.length, 0.0005);
     const std::vector<double> times = FrameTimes(target);
     ASSERT_EQ(times.size(), movie.starts.size());
     for (size_t i = 0; i < times.size(); ++i) {
@@ -331,26 +321,8 @@ TEST_F(MovieExportTest, AGifFrameLongerThanItsLongestDelayShowsItsPictureAgain) 
     const QString folder = scratch.filePath(QStringLiteral("long"));
     QDir().mkpath(folder);
     QFile::copy(kData + QStringLiteral("/chart.bmp"), folder + QStringLiteral("/chart.bmp"));
-    const quint32 samples = 700 * 8000;
-    QByteArray wav("RIFF");
-    auto little = [&wav](quint32 value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            wav.append(char((value >> (8 * i)) & 0xFF));
-        }
-    };
-    little(36 + samples, 4);
-    wav.append("WAVEfmt ");
-    for (const auto& [value, bytes] :
-         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {8000u, 4}, {8000u, 4}, {1u, 2}, {8u, 2}}) {
-        little(value, bytes);
-    }
-    wav.append("data");
-    little(samples, 4);
-    wav.append(QByteArray(samples, char(0x80)));
-    QFile sound(folder + QStringLiteral("/long.wav"));
-    ASSERT_TRUE(sound.open(QIODevice::WriteOnly));
-    sound.write(wav);
-    sound.close();
+    ASSERT_TRUE(SoundFiles::writeFile(folder + QStringLiteral("/long.wav"),
+                                      SoundFiles::toneWav(700, 0, 8000)));
     MovieToExport movie;
     movie.advanceMode = 2;
     movie.folder = folder;

@@ -1,6 +1,7 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MovieScript.h"
 #include "player/FrameLoader.h"
+#include "player/MidiFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,27 +78,20 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
     ASSERT_TRUE(sounds.contains(QStringLiteral("chime.wav")));
     ASSERT_TRUE(sounds.contains(QStringLiteral("tune.mid")));
 
+    // The chime is PCM whose header counts its bytes right; the tune's
+    // events read to a length of a few seconds.
     const QByteArray wave = readAll(QDir(loose).filePath(QStringLiteral("chime.wav")));
     ASSERT_GE(wave.size(), 44);
-    EXPECT_TRUE(wave.startsWith("RIFF"));
+    EXPECT_EQ(wave.left(16), QByteArray("RIFF") + wave.mid(4, 4) + "WAVEfmt ");
     EXPECT_EQ(littleEndian(wave, 4, 4), static_cast<quint32>(wave.size() - 8));
-    EXPECT_EQ(wave.mid(8, 8), "WAVEfmt ");
     EXPECT_EQ(littleEndian(wave, 20, 2), 1u) << "PCM";
     EXPECT_EQ(littleEndian(wave, 40, 4), static_cast<quint32>(wave.size() - 44));
-    const double seconds = (wave.size() - 44) / 2.0 / littleEndian(wave, 24, 4);
-    EXPECT_GT(seconds, 0.5);
-    EXPECT_LT(seconds, 5);
-
     const QByteArray midi = readAll(QDir(loose).filePath(QStringLiteral("tune.mid")));
-    ASSERT_GE(midi.size(), 22);
-    EXPECT_TRUE(midi.startsWith(QByteArray("MThd\0\0\0\x06\0\0\0\x01", 12)));
-    EXPECT_EQ(midi.mid(14, 4), "MTrk");
-    const quint32 trackLength =
-        (static_cast<quint8>(midi[18]) << 24) | (static_cast<quint8>(midi[19]) << 16) |
-        (static_cast<quint8>(midi[20]) << 8) | static_cast<quint8>(midi[21]);
-    EXPECT_EQ(trackLength, static_cast<quint32>(midi.size() - 22));
-    EXPECT_TRUE(midi.endsWith(QByteArray("\xFF\x2F\x00", 3)));
-    EXPECT_EQ(midi.count(QByteArray("\x90", 1)), midi.count(QByteArray("\x80", 1)));
+    const auto tune = MidiFile::playingTime(std::span(
+        reinterpret_cast<const std::uint8_t*>(midi.constData()), static_cast<size_t>(midi.size())));
+    ASSERT_TRUE(tune.has_value()) << "tune.mid does not read as MIDI";
+    EXPECT_GT(tune->count(), 500000);
+    EXPECT_LT(tune->count(), 30000000);
 
     ASSERT_TRUE(QFile::exists(package)) << "the demo package was not made";
     // Other tools find the package whole.

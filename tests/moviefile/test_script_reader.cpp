@@ -1,4 +1,6 @@
+#include "moviefile/MCHAR_CHK.h"
 #include "moviefile/MovieScript.h"
+#include "moviefile/ScriptFields.h"
 
 #include <QFile>
 
@@ -37,6 +39,19 @@ const QByteArray kThreeFrames =
 
 QByteArray withFrames(const QByteArray& frames, const QByteArray& header = kHeader) {
     return header + frames + "END,END,END\r\n";
+}
+
+// The three-frame script with one more line: a setting replaces the one of
+// its key, a frame record comes after the frames.
+Read withLine(const QByteArray& line, ScriptMode mode = ForPlayer) {
+    const QByteArray key = line.left(line.indexOf(',') + 1);
+    if (key == "NAME," || key == "WAIT," || key == "SOUND," || key == "NOTE,") {
+        return parse(withFrames(kThreeFrames + line + "\r\n"), mode);
+    }
+    QByteArray header = kHeader;
+    const qsizetype at = header.indexOf(key);
+    header.replace(at, header.indexOf("\r\n", at) - at, line);
+    return parse(withFrames(kThreeFrames, header), mode);
 }
 
 void expectThreeFrames(const MovieDoc& doc) {
@@ -122,48 +137,59 @@ TEST(ReadMovieScript, EmptyThirdFieldIsNoSound) {
     EXPECT_TRUE(read.doc.frames[3].inUse);
 }
 
-TEST(ReadMovieScript, NumbersRoundHalfToEven) {
-    struct Case {
-        const char* text;
-        int seconds;
-    };
-    for (const Case c : {Case{"2.5", 2}, Case{"3.5", 4}, Case{"2.51", 3}, Case{"-2.5", -2},
-                         Case{"0.5", 0}, Case{"1.5", 2}, Case{" 7 ", 7}, Case{"+4", 4},
-                         Case{"1e1", 10}, Case{"2.4999", 2}, Case{"0.05", 0}}) {
-        QByteArray header = kHeader;
-        header.replace("LOOPWAIT,5", QByteArray("LOOPWAIT,") + c.text);
-        const Read read = parse(withFrames(kThreeFrames, header));
-        ASSERT_TRUE(read.result.ok()) << c.text;
-        EXPECT_EQ(read.doc.loopWaitSeconds, c.seconds) << c.text;
+TEST(ReadMovieScript, NumbersRoundHalfToEvenWithinSixteenAndThirtyTwoBits) {
+    // Each line, then what it reads as: the loop wait, or frame 2's wait.
+    for (const char* text :
+         {"LOOPWAIT,2.5=2", "LOOPWAIT,3.5=4", "LOOPWAIT,2.51=3", "LOOPWAIT,-2.5=-2",
+          "LOOPWAIT,0.5=0", "LOOPWAIT,1.5=2", "LOOPWAIT, 7 =7", "LOOPWAIT,+4=4", "LOOPWAIT,1e1=10",
+          "LOOPWAIT,2.4999=2", "LOOPWAIT,0.05=0", "LOOPWAIT,32767=32767", "LOOPWAIT,-32768=-32768",
+          "WAIT,002,12.5=12", "WAIT,002,-99000=-99000", "WAIT,002,2147483647=2147483647",
+          "WAIT,002,-2147483648=-2147483648"}) {
+        const QList<QByteArray> c = QByteArray(text).split('=');
+        const Read read = withLine(c[0]);
+        ASSERT_TRUE(read.result.ok()) << text;
+        EXPECT_EQ(text[0] == 'L' ? read.doc.loopWaitSeconds : read.doc.frames[2].waitMs,
+                  c[1].toInt())
+            << text;
     }
-    const Read frameNumber = parse(withFrames("NAME,1.5,x.bmp\r\nWAIT,002,12.5\r\n"));
+    const Read frameNumber = parse(withFrames("NAME,1.5,x.bmp\r\n"));
     ASSERT_TRUE(frameNumber.result.ok());
     EXPECT_EQ(frameNumber.doc.frames[2].pictureFile, QStringLiteral("x.bmp"));
-    EXPECT_EQ(frameNumber.doc.frames[2].waitMs, 12);
 }
 
-TEST(ReadMovieScript, SixteenAndThirtyTwoBitRanges) {
-    const auto setting = [](const char* line) {
-        QByteArray header = kHeader;
-        header.replace("LOOPWAIT,5", line);
-        return parse(withFrames(kThreeFrames, header)).result;
+// Each line makes the file invalid, for the player and the editor alike.
+TEST(ReadMovieScript, LinesThatMakeTheFileInvalid) {
+    const std::pair<ScriptProblem, std::vector<const char*>> cases[] = {
+        {ScriptProblem::OutOfRange,
+         {"LOOPWAIT,32768", "LOOPWAIT,32767.5", "LOOP,-32769", "JIDOU,1e30", "WAIT,002,2147483648",
+          "WAIT,002,99999999999999999999999", "WAIT,4294967297,1", "MAX,32768", "MAX,65537"}},
+        {ScriptProblem::NegativeFrameCount, {"MAX,-1"}},
+        {ScriptProblem::TooManyFrames, {"MAX,101", "MAX,32767"}},
+        {ScriptProblem::FrameOutsideTable,
+         {"NAME,000,a.bmp", "WAIT,004,1", "SOUND,-1,a.wav", "NAME,101,a.bmp", "WAIT,2147483647,1"}},
+        {ScriptProblem::NotANumber,
+         {"WAIT,001,abc", "WAIT,001,", "WAIT,001,12abc", "NAME,x,a.bmp", "WAIT,001,1e",
+          "WAIT,001,-", "WAIT,001,1.2.3", "LOOP,yes"}},
+        // Only names that are bare file names are taken.
+        {ScriptProblem::UnsafeName,
+         {"NAME,001,../x.bmp", "NAME,001,/etc/passwd", "NAME,001,..\\x.bmp", "NAME,001,sub/a.bmp",
+          "NAME,001,C:\\x.bmp", "NAME,001,C:x.bmp", "NAME,001,..", "NAME,001,.", "NAME,001,",
+          "NAME,001,*.bmp", "SOUND,001,../../x.wav", "SOUND,001,/tmp/x.wav", "SOUND,001,a?.wav"}},
     };
-    EXPECT_TRUE(setting("LOOPWAIT,32767").ok());
-    EXPECT_TRUE(setting("LOOPWAIT,-32768").ok());
-    EXPECT_EQ(setting("LOOPWAIT,32768").problem, ScriptProblem::OutOfRange);
-    EXPECT_EQ(setting("LOOPWAIT,32767.5").problem, ScriptProblem::OutOfRange);
-    EXPECT_EQ(setting("LOOP,-32769").problem, ScriptProblem::OutOfRange);
-    EXPECT_EQ(setting("JIDOU,1e30").problem, ScriptProblem::OutOfRange);
-
-    const auto wait = [](const char* value) {
-        return parse(withFrames(kThreeFrames + "WAIT,002," + value + "\r\n"));
-    };
-    EXPECT_EQ(wait("2147483647").doc.frames[2].waitMs, 2147483647);
-    EXPECT_EQ(wait("-2147483648").doc.frames[2].waitMs, -2147483647 - 1);
-    EXPECT_EQ(wait("2147483648").result.problem, ScriptProblem::OutOfRange);
-    EXPECT_EQ(wait("99999999999999999999999").result.problem, ScriptProblem::OutOfRange);
-    EXPECT_EQ(wait("-99000").doc.frames[2].waitMs, -99000);
-    EXPECT_EQ(parse(withFrames("WAIT,4294967297,1\r\n")).result.problem, ScriptProblem::OutOfRange);
+    for (ScriptMode mode : {ForPlayer, ForEditor}) {
+        for (const auto& [problem, lines] : cases) {
+            for (const char* line : lines) {
+                const Read read = withLine(line, mode);
+                EXPECT_EQ(read.result.problem, problem) << line;
+                EXPECT_EQ(read.result.outcome, ReadOutcome::InvalidFile) << line;
+                EXPECT_EQ(read.result.message(), MovieMessage::InvalidScript) << line;
+            }
+        }
+        EXPECT_TRUE(withLine("MAX,100", mode).result.ok());
+    }
+    // Dots inside a name are fine; frame numbers of unknown keys are never looked at.
+    EXPECT_TRUE(withLine("NAME,001,a..b.bmp").result.ok());
+    EXPECT_TRUE(withLine("NOTE,999,x").result.ok());
 }
 
 TEST(ReadMovieScript, FrameCountLimits) {
@@ -172,14 +198,6 @@ TEST(ReadMovieScript, FrameCountLimits) {
         header.replace("MAX,3", QByteArray("MAX,") + max);
         return parse(withFrames("", header), mode);
     };
-    for (ScriptMode mode : {ForPlayer, ForEditor}) {
-        EXPECT_EQ(withMax("32768", mode).result.problem, ScriptProblem::OutOfRange);
-        EXPECT_EQ(withMax("65537", mode).result.problem, ScriptProblem::OutOfRange);
-        EXPECT_EQ(withMax("-1", mode).result.problem, ScriptProblem::NegativeFrameCount);
-        EXPECT_EQ(withMax("101", mode).result.problem, ScriptProblem::TooManyFrames);
-        EXPECT_EQ(withMax("32767", mode).result.problem, ScriptProblem::TooManyFrames);
-        EXPECT_TRUE(withMax("100", mode).result.ok());
-    }
     EXPECT_EQ(withMax("100", ForPlayer).doc.lastSlot(), 100);
     // The player has nothing to show; the editor just opens an empty table.
     EXPECT_EQ(withMax("0", ForPlayer).result.problem, ScriptProblem::NoFrames);
@@ -197,19 +215,6 @@ TEST(ReadMovieScript, SecondFrameCountResizesThePlayersTable) {
     EXPECT_EQ(read.doc.lastSlot(), 2);
 }
 
-TEST(ReadMovieScript, FrameNumbersOutsideTheTableAreInvalid) {
-    for (ScriptMode mode : {ForPlayer, ForEditor}) {
-        for (const char* line : {"NAME,000,a.bmp", "WAIT,004,1", "SOUND,-1,a.wav", "NAME,101,a.bmp",
-                                 "WAIT,2147483647,1"}) {
-            const Read read = parse(withFrames(kThreeFrames + line + "\r\n"), mode);
-            EXPECT_EQ(read.result.problem, ScriptProblem::FrameOutsideTable) << line;
-            EXPECT_EQ(read.result.outcome, ReadOutcome::InvalidFile) << line;
-        }
-    }
-    // Frame numbers of unknown keys are never looked at.
-    EXPECT_TRUE(parse(withFrames(kThreeFrames + "NOTE,999,x\r\n")).result.ok());
-}
-
 TEST(ReadMovieScript, ScriptsThatEndEarlyAreInvalid) {
     const QByteArray whole = withFrames(kThreeFrames);
     for (const QByteArray& cut :
@@ -221,17 +226,6 @@ TEST(ReadMovieScript, ScriptsThatEndEarlyAreInvalid) {
     }
     // A settings line of three fields shifts every later record.
     EXPECT_FALSE(parse(withFrames(kThreeFrames, "MAX,3,3\r\nOPTEND,START\r\n")).result.ok());
-}
-
-TEST(ReadMovieScript, NonNumbersAreInvalid) {
-    for (const char* line : {"WAIT,001,abc", "WAIT,001,", "WAIT,001,12abc", "NAME,x,a.bmp",
-                             "WAIT,001,1e", "WAIT,001,-", "WAIT,001,1.2.3"}) {
-        const Read read = parse(withFrames(kThreeFrames + line + "\r\n"));
-        EXPECT_EQ(read.result.problem, ScriptProblem::NotANumber) << line;
-    }
-    QByteArray header = kHeader;
-    header.replace("LOOP,1", "LOOP,yes");
-    EXPECT_EQ(parse(withFrames(kThreeFrames, header)).result.problem, ScriptProblem::NotANumber);
 }
 
 TEST(ReadMovieScript, FieldsSkipLeadingBlanksAndHonourQuotes) {
@@ -257,21 +251,6 @@ TEST(ReadMovieScript, AcceptsLinuxLineEndsBlankLinesAndAByteOrderMark) {
     expectThreeFrames(read.doc);
 }
 
-TEST(ReadMovieScript, NamesThatAreNotBareFileNamesMakeTheFileInvalid) {
-    for (const char* line :
-         {"NAME,001,../x.bmp", "NAME,001,/etc/passwd", "NAME,001,..\\x.bmp", "NAME,001,sub/a.bmp",
-          "NAME,001,C:\\x.bmp", "NAME,001,C:x.bmp", "NAME,001,..", "NAME,001,.", "NAME,001,",
-          "NAME,001,*.bmp", "SOUND,001,../../x.wav", "SOUND,001,/tmp/x.wav", "SOUND,001,a?.wav"}) {
-        for (ScriptMode mode : {ForPlayer, ForEditor}) {
-            const Read read = parse(withFrames(kThreeFrames + line + "\r\n"), mode);
-            EXPECT_EQ(read.result.problem, ScriptProblem::UnsafeName) << line;
-            EXPECT_EQ(read.result.message(), MovieMessage::InvalidScript) << line;
-        }
-    }
-    // Dots inside a name are fine.
-    EXPECT_TRUE(parse(withFrames(kThreeFrames + "NAME,001,a..b.bmp\r\n")).result.ok());
-}
-
 TEST(ReadMovieScript, BrokenScriptLeavesTheMovieAsItWas) {
     MovieDoc doc;
     doc.packagePath = QStringLiteral("/movies/a.sdw");
@@ -285,27 +264,101 @@ TEST(ReadMovieScript, BrokenScriptLeavesTheMovieAsItWas) {
     EXPECT_EQ(doc.packagePath, QStringLiteral("/movies/a.sdw"));
 }
 
-TEST(ReadMovieScript, Cp932ScriptWithJapaneseNames) {
-    const Read read = parse(golden("script-cp932"));
-    ASSERT_TRUE(read.result.ok()) << static_cast<int>(read.result.problem);
-    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
-    EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));
-    EXPECT_EQ(read.doc.frames[2].pictureFile, QStringLiteral("表紙.bmp"));
-    EXPECT_EQ(read.doc.frames[3].pictureFile, QStringLiteral("ﾃｽﾄ.bmp"));
+TEST(ReadMovieScript, JapaneseNamesInCp932OrUtf8) {
+    for (const char* script : {"script-cp932", "script-utf8"}) {
+        const Read read = parse(golden(script));
+        ASSERT_TRUE(read.result.ok()) << script << static_cast<int>(read.result.problem);
+        EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
+        EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));
+        EXPECT_EQ(read.doc.frames[2].pictureFile, QStringLiteral("表紙.bmp"));
+    }
+    EXPECT_EQ(parse(golden("script-cp932")).doc.frames[3].pictureFile, QStringLiteral("ﾃｽﾄ.bmp"));
+    EXPECT_EQ(parse(golden("script-utf8")).doc.frames[3].pictureFile, QStringLiteral("한국어.bmp"));
 }
 
-TEST(ReadMovieScript, Utf8ScriptWithJapaneseNames) {
-    const QByteArray frames = QStringLiteral(
-                                  "NAME,001,画像１.bmp\r\nWAIT,001,1000\r\nSOUND,001,音.wav\r\n"
-                                  "NAME,002,表紙.bmp\r\nWAIT,002,2000\r\nSOUND,002,\r\n"
-                                  "NAME,003,한국어.bmp\r\nWAIT,003,500\r\nSOUND,003,\r\n")
-                                  .toUtf8();
-    const Read read = parse(withFrames(frames));
-    ASSERT_TRUE(read.result.ok());
-    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
-    EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));
-    EXPECT_EQ(read.doc.frames[2].pictureFile, QStringLiteral("表紙.bmp"));
-    EXPECT_EQ(read.doc.frames[3].pictureFile, QStringLiteral("한국어.bmp"));
+// The fields and numbers the reader is built on.
+QStringList fieldsOf(const QString& text) {
+    ScriptFields::FieldReader reader(text);
+    QStringList fields;
+    while (const auto field = reader.next()) {
+        fields << *field;
+    }
+    return fields;
+}
+
+TEST(ScriptFields, FieldsRunAcrossLinesAndEmptyLastFieldsCount) {
+    EXPECT_EQ(fieldsOf(QStringLiteral("SOUND,003,\r\nEND,END,END\r\n")),
+              QStringList({"SOUND", "003", "", "END", "END", "END"}));
+    EXPECT_EQ(fieldsOf(QStringLiteral("a,b\rc,d\ne,f")),
+              QStringList({"a", "b", "c", "d", "e", "f"}));
+    EXPECT_EQ(fieldsOf(QStringLiteral(",\r\n")), QStringList({"", ""}));
+    EXPECT_EQ(fieldsOf(QStringLiteral("\r\n  \r\n\t\r\n")), QStringList());
+    EXPECT_EQ(fieldsOf(QString()), QStringList());
+}
+
+TEST(ScriptFields, BlanksAndQuotes) {
+    EXPECT_EQ(fieldsOf(QStringLiteral("  a  ,\t b c ,d")), QStringList({"a", "b c", "d"}));
+    EXPECT_EQ(fieldsOf(QStringLiteral("\" a, b \",c")), QStringList({" a, b ", "c"}));
+    // After the closing quote everything up to the delimiter is dropped.
+    EXPECT_EQ(fieldsOf(QStringLiteral("\"a\"junk,b")), QStringList({"a", "b"}));
+    // An unclosed quote ends with its line.
+    EXPECT_EQ(fieldsOf(QStringLiteral("\"a,b\r\nc")), QStringList({"a,b", "c"}));
+    EXPECT_EQ(fieldsOf(QStringLiteral("a\"b\",c")), QStringList({"a\"b\"", "c"}));
+    EXPECT_EQ(fieldsOf(QStringLiteral("\"\",x")), QStringList({"", "x"}));
+}
+
+// How the script's numbers are written is the script writer's test.
+TEST(ScriptFields, RoundedIntegerHalvesToEven) {
+    using ScriptFields::roundedInteger;
+    EXPECT_EQ(roundedInteger(u"2.5"), 2);
+    EXPECT_EQ(roundedInteger(u"3.5"), 4);
+    EXPECT_EQ(roundedInteger(u"-3.5"), -4);
+    EXPECT_EQ(roundedInteger(u"2.500000000000000000001"), 3);
+    EXPECT_EQ(roundedInteger(u".5"), 0);
+    EXPECT_EQ(roundedInteger(u"5."), 5);
+    EXPECT_EQ(roundedInteger(u"25e-1"), 2);
+    EXPECT_EQ(roundedInteger(u"0.0000000000000000000000001e25"), 1);
+    EXPECT_EQ(roundedInteger(u"  -0  "), 0);
+    EXPECT_EQ(roundedInteger(u"000000000000000000000000000042"), 42);
+    EXPECT_GT(*roundedInteger(u"1e999999999999"), std::int64_t{1} << 32);
+    EXPECT_LT(*roundedInteger(u"-123456789012345678901234567890"), -(std::int64_t{1} << 32));
+    for (const char16_t* bad : {u"", u" ", u"-", u".", u"e5", u"1e", u"1e+", u"0x10", u"1,5",
+                                u"１２", u"1 2", u"12abc", u"--1"}) {
+        EXPECT_FALSE(roundedInteger(bad)) << QString::fromUtf16(bad).toStdString();
+    }
+}
+
+// Where the first or last occurrence starts, as a count of characters
+// before it, and how many there are, overlapping ones included; case
+// matters. No occurrence gives zeroes.
+TEST(FindTextPos, FirstOrLastOccurrenceAndTheirCount) {
+    const QString windows = QStringLiteral("C:\\a\\b\\c.sdw");
+    const QString linux = QStringLiteral("/home/ユーザー/My Movies/demo.sdw");
+    const struct {
+        bool fromEnd;
+        QString text;
+        QString pattern;
+        int position;
+        int count;
+    } cases[] = {{true, windows, QStringLiteral("\\"), 7, 3},
+                 {false, windows, QStringLiteral("\\"), 3, 1},
+                 {true, linux, QStringLiteral("/"), 21, 4},
+                 {true, windows, QStringLiteral("/"), 0, 0},
+                 {false, windows, QStringLiteral("/"), 0, 0},
+                 {true, QString(), QStringLiteral("a"), 0, 0},
+                 {true, QStringLiteral("aaaa"), QStringLiteral("aa"), 3, 3},
+                 {false, QStringLiteral("ABCabc"), QStringLiteral("abc"), 4, 1},
+                 {true, QStringLiteral("ABC"), QStringLiteral("abc"), 0, 0}};
+    for (const auto& c : cases) {
+        int position = -1;
+        int count = -1;
+        MCHAR_CHK::FindTextPos(c.fromEnd, c.text, c.pattern, position, count);
+        EXPECT_EQ(position, c.position)
+            << c.text.toStdString() << (c.fromEnd ? " from the end" : "");
+        EXPECT_EQ(count, c.count) << c.text.toStdString();
+    }
+    // The last slash splits a path into its folder and its file.
+    EXPECT_EQ(linux.left(21), QStringLiteral("/home/ユーザー/My Movies/"));
 }
 
 }  // namespace

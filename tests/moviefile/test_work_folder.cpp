@@ -96,30 +96,25 @@ TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     garbage.write("not an archive");
     garbage.close();
 
-    const ProbeRun ended = runProbe({QStringLiteral("end")});
-    EXPECT_EQ(ended.exitCode, 0);
-    ASSERT_FALSE(ended.folder.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(ended.folder));
-
-    const ProbeRun returned = runProbe({QStringLiteral("return")});
-    EXPECT_EQ(returned.exitCode, 0);
-    ASSERT_FALSE(returned.folder.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(returned.folder));
-
-    // The fatal "ファイルが不正です" of a package that is missing, and of one
-    // whose script cannot be read.
-    const ProbeRun noPackage = runProbe({QStringLiteral("end"), missing});
-    EXPECT_EQ(noPackage.exitCode, 1);
-    EXPECT_EQ(noPackage.box, QStringLiteral("異常終了"));
-    ASSERT_FALSE(noPackage.folder.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(noPackage.folder));
-
-    const ProbeRun badScript = runProbe({QStringLiteral("script"), garbage.fileName(), kArchiver});
-    EXPECT_EQ(badScript.exitCode, 1);
-    EXPECT_EQ(badScript.box, QStringLiteral("実行エラー"));
-    ASSERT_FALSE(badScript.folder.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(badScript.folder));
-
+    // Ended, returned from main, and the fatal "ファイルが不正です" of a package
+    // that is missing and of one whose script cannot be read.
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QString box;
+    } ways[] = {{{QStringLiteral("end")}, 0, {}},
+                {{QStringLiteral("return")}, 0, {}},
+                {{QStringLiteral("end"), missing}, 1, QStringLiteral("異常終了")},
+                {{QStringLiteral("script"), garbage.fileName(), kArchiver},
+                 1,
+                 QStringLiteral("実行エラー")}};
+    for (const auto& way : ways) {
+        const ProbeRun run = runProbe(way.arguments);
+        EXPECT_EQ(run.exitCode, way.exitCode) << way.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.box, way.box);
+        ASSERT_FALSE(run.folder.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(run.folder));
+    }
     for (int number : {SIGTERM, SIGINT}) {
         const ProbeRun signalled = runProbe({QStringLiteral("signal")}, number);
         EXPECT_TRUE(signalled.folderExistedWhileRunning);

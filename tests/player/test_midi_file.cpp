@@ -41,61 +41,51 @@ QByteArray singleTrack(int division, const QByteArray& track) {
 
 }  // namespace
 
-TEST(MidiPlayingTime, FollowsTempoChangesAndRunningStatus) {
-    EXPECT_EQ(timeOf(chordsMidi()), microseconds(1500000));
-}
-
-TEST(MidiPlayingTime, WithoutTempoEventsPlaysAt120Bpm) {
-    QByteArray track = event(0, {0x90, 60, 90}) + event(960, {0x80, 60, 0}) + endOfTrack(0);
-    EXPECT_EQ(timeOf(singleTrack(480, track)), microseconds(1000000));
-}
-
-TEST(MidiPlayingTime, LastsUntilTheEndOfTrackNotTheLastNote) {
-    // A bar of rest after the last note is part of the piece.
-    QByteArray track = event(0, {0x90, 60, 90}) + event(96, {0x80, 60, 0}) + endOfTrack(96);
-    EXPECT_EQ(timeOf(singleTrack(96, track)), microseconds(1000000));
-}
-
-TEST(MidiPlayingTime, ConductorTrackTempoHoldsForTheLongestTrack) {
-    QByteArray conductor = tempo(0, 500000) + tempo(480, 250000) + endOfTrack(0);
-    QByteArray notes = event(0, {0x90, 60, 90}) + event(960, {60, 0}) + endOfTrack(960);
-    QByteArray file = midiHeader(1, 2, 480) + chunk("MTrk", conductor) + chunk("MTrk", notes);
-    // 480 ticks at 0.5 s per quarter, then 1440 ticks at 0.25 s per quarter.
-    EXPECT_EQ(timeOf(file), microseconds(500000 + 750000));
-}
-
-TEST(MidiPlayingTime, TempoChangesAfterTheEndDoNotCount) {
-    QByteArray conductor = tempo(0, 1000000) + tempo(480, 100000) + endOfTrack(0);
-    QByteArray notes = event(0, {0x90, 60, 90}) + event(480, {0x80, 60, 0}) + endOfTrack(0);
-    QByteArray file = midiHeader(1, 2, 480) + chunk("MTrk", conductor) + chunk("MTrk", notes);
-    EXPECT_EQ(timeOf(file), microseconds(1000000));
-}
-
-TEST(MidiPlayingTime, SmpteDivisionCountsFramesNotBeats) {
-    // 25 frames per second, 40 ticks per frame: a tick is 1 ms whatever the tempo.
-    QByteArray track =
-        tempo(0, 250000) + event(0, {0x90, 60, 90}) + event(2000, {0x80, 60, 0}) + endOfTrack(0);
-    EXPECT_EQ(timeOf(singleTrack(0xE728, track)), microseconds(2000000));
-}
-
-TEST(MidiPlayingTime, SkipsSysExMetaTextAndUnknownChunks) {
-    QByteArray track = event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}) +
-                       event(0, {0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g'}) + event(0, {0xC0, 0x05}) +
-                       event(0, {0xD0, 0x40}) + event(0, {0x90, 60, 90}) +
-                       event(480, {0x80, 60, 0}) + endOfTrack(0);
-    QByteArray file =
-        midiHeader(0, 1, 480) + chunk("XFIH", QByteArray(7, 'x')) + chunk("MTrk", track);
-    EXPECT_EQ(timeOf(file), microseconds(500000));
-}
-
-TEST(MidiPlayingTime, ReadsTheSequenceInsideARiffMidiFile) {
-    ASSERT_TRUE(looksLikeMidi(rmid(chordsMidi())));
-    EXPECT_EQ(timeOf(rmid(chordsMidi())), microseconds(1500000));
-}
-
-TEST(MidiPlayingTime, ATrackWithoutEndOfTrackEndsWithItsLastEvent) {
-    QByteArray track = event(0, {0x90, 60, 90}) + event(480, {0x80, 60, 0});
-    EXPECT_EQ(timeOf(singleTrack(480, track)), microseconds(500000));
+TEST(MidiPlayingTime, CountsTicksByTempoAndDivisionToTheEndOfTheLongestTrack) {
+    const QByteArray someNotes = event(0, {0x90, 60, 90}) + event(480, {0x80, 60, 0});
+    const struct {
+        const char* what;
+        QByteArray file;
+        int milliseconds;
+    } cases[] = {
+        {"tempo changes and running status", chordsMidi(), 1500},
+        {"no tempo event: 120 bpm",
+         singleTrack(480, event(0, {0x90, 60, 90}) + event(960, {0x80, 60, 0}) + endOfTrack(0)),
+         1000},
+        // A bar of rest after the last note is part of the piece.
+        {"until the end of track, not the last note",
+         singleTrack(96, event(0, {0x90, 60, 90}) + event(96, {0x80, 60, 0}) + endOfTrack(96)),
+         1000},
+        // 480 ticks at 0.5 s per quarter, then 1440 ticks at 0.25 s per quarter.
+        {"a conductor track's tempo holds for the longest track",
+         midiHeader(1, 2, 480) +
+             chunk("MTrk", tempo(0, 500000) + tempo(480, 250000) + endOfTrack(0)) +
+             chunk("MTrk", event(0, {0x90, 60, 90}) + event(960, {60, 0}) + endOfTrack(960)),
+         1250},
+        {"tempo changes after the end do not count",
+         midiHeader(1, 2, 480) +
+             chunk("MTrk", tempo(0, 1000000) + tempo(480, 100000) + endOfTrack(0)) +
+             chunk("MTrk", someNotes + endOfTrack(0)),
+         1000},
+        // 25 frames per second, 40 ticks per frame: a tick is 1 ms whatever the tempo.
+        {"SMPTE division counts frames, not beats",
+         singleTrack(0xE728, tempo(0, 250000) + event(0, {0x90, 60, 90}) +
+                                 event(2000, {0x80, 60, 0}) + endOfTrack(0)),
+         2000},
+        {"system exclusive, text, programs, pressure and unknown chunks are skipped",
+         midiHeader(0, 1, 480) + chunk("XFIH", QByteArray(7, 'x')) +
+             chunk("MTrk", event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}) +
+                               event(0, {0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g'}) +
+                               event(0, {0xC0, 0x05}) + event(0, {0xD0, 0x40}) + someNotes +
+                               endOfTrack(0)),
+         500},
+        {"the sequence inside a RIFF MIDI file", rmid(chordsMidi()), 1500},
+        {"a track without end of track ends with its last event", singleTrack(480, someNotes),
+         500}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(timeOf(c.file), microseconds(c.milliseconds * 1000)) << c.what;
+    }
+    EXPECT_TRUE(looksLikeMidi(rmid(chordsMidi())));
 }
 
 TEST(MidiPlayingTime, RefusesDamagedFiles) {

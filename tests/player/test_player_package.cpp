@@ -109,21 +109,6 @@ TEST_F(PlayerPackage, EachFrameIsTakenFromThePackageAndItsFilesRemovedAsUsed) {
     EXPECT_TRUE(QFileInfo(package).isFile()) << "the package itself is never touched";
 }
 
-TEST_F(PlayerPackage, AutomaticPlayRunsToTheEndOfThePackage) {
-    const QString package = sourceFile("auto.sdw");
-    makeMovie(package, {{"a.bmp", 30, ""}, {"b.bmp", 30, ""}, {"c.bmp", 30, ""}}, 1);
-    ASSERT_TRUE(play(package));
-    std::vector<int> shown;
-    QObject::connect(movie, &frmMovie::frameShown, [&](int n) { shown.push_back(n); });
-    clock.advance(62);
-    EXPECT_EQ(shown, (std::vector<int>{2, 3}));
-    EXPECT_TRUE(endCodes.empty());
-    clock.advance(31);
-    EXPECT_EQ(endCodes, std::vector<int>{0});
-    EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_TRUE(workFilesBecome({}));
-}
-
 TEST_F(PlayerPackage, WithoutAPackageTheOpenDialogChooses) {
     FileDialogs::setNextFileName(QString());
     EXPECT_FALSE(play(QString()));

@@ -4,6 +4,7 @@
 #include "PlayerMovies.h"
 
 #include "common/LauncherLink.h"
+#include "tests/WindowChecks.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,7 +20,9 @@ namespace {
 
 using PlayerWindow = PlayerTest;
 
-TEST_F(PlayerWindow, EachPictureSizesTheWindowWithTheButtonsAtItsRightEdge) {
+// Each picture sizes the window and is shown as it is, its own pixels
+// unscaled; the controls lie on it, their captions whole, even the longest.
+TEST_F(PlayerWindow, EachPictureSizesTheWindowWithEveryControlOnIt) {
     const QSize sizes[] = {QSize(400, 300), QSize(123, 457), QSize(600, 90)};
     setMovie(movieData, work.path(),
              {{"a.bmp", 0, "", sizes[0]}, {"b.bmp", 0, "", sizes[1]}, {"c.bmp", 0, "", sizes[2]}},
@@ -31,31 +34,12 @@ TEST_F(PlayerWindow, EachPictureSizesTheWindowWithTheButtonsAtItsRightEdge) {
         const QSize picture = sizes[k - 1];
         EXPECT_EQ(movie->pos(), corner);
         EXPECT_EQ(movie->size(), picture);
-        // Shown as it is: its own pixels, unscaled.
         EXPECT_EQ(movie->Pic1->pixmap().toImage().pixel(picture.width() - 1, 0),
                   frameColour(k - 1).rgb());
-        // Flush with the right edge, stacked without overlapping, the list
-        // beside them; everything inside the picture, every caption whole.
-        const QRect inside = movie->Pic1->rect();
-        int below = 0;
-        for (QPushButton* button : {movie->cmdAuto, movie->cmdNo, movie->cmdEnd}) {
-            EXPECT_EQ(button->geometry().right(), inside.right());
-            EXPECT_GE(button->y(), below);
-            below = button->geometry().bottom();
-            EXPECT_TRUE(inside.contains(button->geometry()));
-            for (const QString& caption : {QStringLiteral("Manual"), QStringLiteral("999/999")}) {
-                EXPECT_LE(button->fontMetrics().horizontalAdvance(caption),
-                          button->contentsRect().width());
-            }
-        }
-        EXPECT_EQ(movie->lstDat->height(), movie->Pic1->height());
-        // Beside the buttons; from the left edge when the picture is too
-        // narrow for both.
-        if (picture.width() > movie->lstDat->width() + movie->cmdNo->width()) {
-            EXPECT_LT(movie->lstDat->geometry().right(), movie->cmdNo->x());
-        } else {
-            EXPECT_EQ(movie->lstDat->x(), 0);
-        }
+        WindowChecks::expectControlsInside(movie);
+        movie->cmdAuto->setText(QStringLiteral("Manual"));
+        movie->cmdNo->setText(QStringLiteral("999/999"));
+        WindowChecks::expectTextsWhole(movie);
         movie->Pic1_DblClick();
     }
 }

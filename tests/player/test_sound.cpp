@@ -123,8 +123,11 @@ protected:
     int channels = 0;
 };
 
+// At 11025 Hz, so that the mixer resamples it: all of it must still be
+// heard, from a path with blanks and Japanese characters.
 TEST_F(Sound, WavPlaysToItsEndAndThePollSeesTheEndPromptly) {
-    const QString path = write("tone.wav", SoundFiles::toneWav(1.0));
+    const QString path = write(QString::fromUtf8("音声 ﾌｧｲﾙ/チャイム　テスト 1.wav"),
+                               SoundFiles::toneWav(1.0, 440, 11025));
     ASSERT_TRUE(play(path));
     EXPECT_TRUE(timer.isActive());
     EXPECT_EQ(timer.interval(), 50);
@@ -189,18 +192,6 @@ TEST_F(Sound, ASecondSoundReplacesTheFirst) {
     EXPECT_LT(out.soundingSeconds(), 0.2 + 1.65);
 }
 
-TEST_F(Sound, APathWithBlanksAndJapaneseCharactersPlays) {
-    // At 11025 Hz, so that the mixer resamples it: all of it must still be heard.
-    const QString path = write(QString::fromUtf8("音声 ﾌｧｲﾙ/チャイム　テスト 1.wav"),
-                               SoundFiles::toneWav(0.3, 440, 11025));
-    ASSERT_TRUE(play(path));
-    EXPECT_TRUE(MMidPlay::PollSound(timer));
-    ASSERT_TRUE(waitForEnd());
-    Rendering out = rendered();
-    EXPECT_GT(out.peak, 0.4);
-    EXPECT_NEAR(out.soundingSeconds(), 0.3, 0.01);
-}
-
 TEST_F(Sound, FilesThatAreNotSoundsDoNotStart) {
     timer.setInterval(1234);
     const QByteArray midi = SoundFiles::chordsMidi();
@@ -222,13 +213,9 @@ TEST_F(Sound, FilesThatAreNotSoundsDoNotStart) {
         EXPECT_EQ(timer.interval(), 1234) << "a failed play leaves the timer alone";
         EXPECT_FALSE(MMidPlay::PollSound(timer));
     }
-    // A sound still plays after all those failures.
-    EXPECT_TRUE(play(write("tone.wav", SoundFiles::toneWav(0.2))));
-}
-
-TEST_F(Sound, AFailedPlayStopsTheSoundBefore) {
-    ASSERT_TRUE(play(write("tone.wav", SoundFiles::toneWav(1.0))));
-    EXPECT_FALSE(play(folder.filePath("missing.wav")));
+    // A sound still plays after all those failures, and a failure stops it.
+    EXPECT_TRUE(play(write("tone.wav", SoundFiles::toneWav(1.0))));
+    EXPECT_FALSE(play(paths[0]));
     EXPECT_FALSE(MMidPlay::PollSound(timer));
 }
 

@@ -157,59 +157,52 @@ TEST_F(SettingsFileTest, RoundTripKeepsEveryField) {
     EXPECT_FALSE(readAll(settingsPath()).contains("comma"));
 }
 
-TEST_F(SettingsFileTest, OnlyTheKeysPresentChange) {
-    AppSettings expected = defaults();
-    expected.captureDelay = 5;
-    EXPECT_EQ(readText("[TIMER ],5\r\n"), expected);
-
+// Each text read alone, and the lines its settings then write: only the keys
+// present change, keys compare exactly (after blanks and quotes), the last
+// of a key counts, numbers round half to even from the leading number of
+// the text, a number too large stops the reading there, and lines without a
+// comma, other line ends and bytes that are not text are passed over.
+TEST_F(SettingsFileTest, EachReadingRule) {
+    const struct {
+        QByteArray text;
+        QList<QByteArray> lines;
+    } cases[] = {
+        {"[TIMER ],5\r\n", {"[TOP   ],-1000", "[TIMER ],5", "[COLOR ],0"}},
+        {"[top   ],100\r\n[TOP],100\r\n[TOP    ],100\r\n", {"[TOP   ],-1000"}},
+        {"[WIDTH ],100\r\n[TOP   ],7\r\n", {"[TOP   ],7"}},
+        {"   [TOP   ],  8\r\n", {"[TOP   ],8"}},
+        {"\"[TOP   ]\",9\r\n", {"[TOP   ],9"}},
+        {"[TOP   ],1\r\n[TOP   ],2\r\n", {"[TOP   ],2"}},
+        {"[TOP   ],12.5\r\n[LEFT  ],-12.5\r\n[TIMER ],0.5\r\n",
+         {"[TOP   ],12", "[LEFT  ],-12", "[TIMER ],0"}},
+        {"[TOP   ],13.5\r\n[LEFT  ],12.51\r\n[TIMER ],1.5\r\n",
+         {"[TOP   ],14", "[LEFT  ],13", "[TIMER ],2"}},
+        {"[TIMER ],2.5\r\n[COLOR ],7 seconds\r\n[RENZOK],abc\r\n[ACTIVE],\r\n",
+         {"[TIMER ],2", "[COLOR ],7", "[RENZOK],0", "[ACTIVE],0"}},
+        {"[TIMER ],4e1\r\n[COLOR ],+3\r\n", {"[TIMER ],40", "[COLOR ],3"}},
+        {"[COLOR ],32767\r\n[TIMER ],-32768\r\n[TOP   ],2147483647\r\n",
+         {"[COLOR ],32767", "[TIMER ],-32768", "[TOP   ],2147483647"}},
+        {"[TOP   ],10\r\n[TIMER ],4\r\n[COLOR ],70000\r\n[LEFT  ],20\r\n[ACTIVE],1\r\n",
+         {"[TOP   ],10", "[TIMER ],4", "[COLOR ],0", "[LEFT  ],-1000", "[ACTIVE],0"}},
+        {"[COLOR ],32767.5\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
+        {"[COLOR ],-32769\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
+        {"[TOP   ],2147483648\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
+        {"[TOP   ],1e999\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
+        {"[TOP   ]\r\n[TIMER ],6\r\n\r\ngarbage\r\n[LEFT  ],3\r\n[ACTIVE]",
+         {"[TOP   ],-1000", "[TIMER ],6", "[LEFT  ],3", "[ACTIVE],0"}},
+        {"[TIMER ],6\n[LEFT  ],3\r[TOP   ],4", {"[TIMER ],6", "[LEFT  ],3", "[TOP   ],4"}},
+        {QByteArray("\xff\xfe\x00,\x80\r\n[TIMER ],2\r\n", 17), {"[TIMER ],2"}},
+    };
+    for (const auto& c : cases) {
+        const QByteArray written = SettingsFile::SettingsText(readText(c.text));
+        for (const QByteArray& line : c.lines) {
+            EXPECT_TRUE(written.contains(line + "\r\n"))
+                << QByteArray(c.text).replace('\r', ' ').constData() << " leaves no "
+                << line.constData();
+        }
+    }
     // -1000 is "not set": the editor centres itself as without a value.
     EXPECT_EQ(readText("[TOP   ],-1000\r\n[LEFT  ],-1000\r\n"), defaults());
-}
-
-TEST_F(SettingsFileTest, KeysCompareExactly) {
-    EXPECT_EQ(readText("[top   ],100\r\n").windowTop, -1000);
-    EXPECT_EQ(readText("[TOP],100\r\n").windowTop, -1000);
-    EXPECT_EQ(readText("[TOP    ],100\r\n").windowTop, -1000);
-    EXPECT_EQ(readText("[WIDTH ],100\r\n[TOP   ],7\r\n").windowTop, 7);
-    // Blanks before a field are skipped; a quoted field loses its quotes.
-    EXPECT_EQ(readText("   [TOP   ],  8\r\n").windowTop, 8);
-    EXPECT_EQ(readText("\"[TOP   ]\",9\r\n").windowTop, 9);
-    // A key given twice takes its last value.
-    EXPECT_EQ(readText("[TOP   ],1\r\n[TOP   ],2\r\n").windowTop, 2);
-}
-
-TEST_F(SettingsFileTest, NumbersRoundHalfToEven) {
-    EXPECT_EQ(readText("[TOP   ],12.5\r\n").windowTop, 12);
-    EXPECT_EQ(readText("[TOP   ],13.5\r\n").windowTop, 14);
-    EXPECT_EQ(readText("[LEFT  ],-12.5\r\n").windowLeft, -12);
-    EXPECT_EQ(readText("[LEFT  ],12.51\r\n").windowLeft, 13);
-    EXPECT_EQ(readText("[TIMER ],0.5\r\n").captureDelay, 0);
-    EXPECT_EQ(readText("[TIMER ],1.5\r\n").captureDelay, 2);
-    EXPECT_EQ(readText("[TIMER ],2.5\r\n").captureDelay, 2);
-    // The leading number of the text counts; no number is 0.
-    EXPECT_EQ(readText("[TIMER ],7 seconds\r\n").captureDelay, 7);
-    EXPECT_EQ(readText("[TIMER ],abc\r\n").captureDelay, 0);
-    EXPECT_EQ(readText("[TIMER ],\r\n").captureDelay, 0);
-    EXPECT_EQ(readText("[TIMER ],4e1\r\n").captureDelay, 40);
-    EXPECT_EQ(readText("[TIMER ],+3\r\n").captureDelay, 3);
-}
-
-TEST_F(SettingsFileTest, NumberTooLargeStopsTheReading) {
-    const AppSettings settings =
-        readText("[TOP   ],10\r\n[TIMER ],4\r\n[COLOR ],70000\r\n[LEFT  ],20\r\n[ACTIVE],1\r\n");
-    EXPECT_EQ(settings.windowTop, 10);
-    EXPECT_EQ(settings.captureDelay, 4);
-    EXPECT_EQ(settings.captureColor, 0);
-    EXPECT_EQ(settings.windowLeft, -1000);  // after the overflow: not read
-    EXPECT_EQ(settings.captureActiveWindow, 0);
-
-    EXPECT_EQ(readText("[COLOR ],32767\r\n").captureColor, 32767);
-    EXPECT_EQ(readText("[COLOR ],-32768\r\n").captureColor, -32768);
-    EXPECT_EQ(readText("[COLOR ],32767.5\r\n[TIMER ],1\r\n").captureDelay, 0);
-    EXPECT_EQ(readText("[COLOR ],-32769\r\n[TIMER ],1\r\n").captureDelay, 0);
-    EXPECT_EQ(readText("[TOP   ],2147483647\r\n").windowTop, 2147483647);
-    EXPECT_EQ(readText("[TOP   ],2147483648\r\n[TIMER ],1\r\n").captureDelay, 0);
-    EXPECT_EQ(readText("[TOP   ],1e999\r\n[TIMER ],1\r\n").captureDelay, 0);
 }
 
 TEST_F(SettingsFileTest, FolderTakenOnlyWhenItExists) {
@@ -233,39 +226,14 @@ TEST_F(SettingsFileTest, FolderTakenOnlyWhenItExists) {
     EXPECT_EQ(settings.saveFolder, existing);
 }
 
-TEST_F(SettingsFileTest, MalformedLinesAreSkipped) {
-    // A line without a comma is not a record, wherever it is; the records
-    // around it stay in step.
-    AppSettings settings =
-        readText("[TOP   ]\r\n[TIMER ],6\r\n\r\ngarbage\r\n[LEFT  ],3\r\n[ACTIVE]");
-    EXPECT_EQ(settings.windowTop, -1000);
-    EXPECT_EQ(settings.captureDelay, 6);
-    EXPECT_EQ(settings.windowLeft, 3);
-    EXPECT_EQ(settings.captureActiveWindow, 0);
-
-    // Other line ends and a file without a last line end read the same.
-    settings = readText("[TIMER ],6\n[LEFT  ],3\r[TOP   ],4");
-    EXPECT_EQ(settings.captureDelay, 6);
-    EXPECT_EQ(settings.windowLeft, 3);
-    EXPECT_EQ(settings.windowTop, 4);
-
-    // Bytes that are not text do not stop the reading.
-    settings = readText(QByteArray("\xff\xfe\x00,\x80\r\n[TIMER ],2\r\n", 17));
-    EXPECT_EQ(settings.captureDelay, 2);
-}
-
-TEST_F(SettingsFileTest, UnreadableFileLeavesDefaults) {
+TEST_F(SettingsFileTest, UnreadableOrHugeFileLeavesDefaults) {
+    // Far beyond any settings file: not ours, so not read at all.
+    EXPECT_EQ(readText("[TIMER ],4\r\n" + QByteArray(2 << 20, 'x')), defaults());
+    QFile::remove(settingsPath());
     QDir().mkpath(settingsPath());  // a folder where the file should be
     AppSettings settings;
     SettingsFile::ReadSettings(settings);
     EXPECT_EQ(settings, defaults());
-}
-
-TEST_F(SettingsFileTest, HugeFileIsNotRead) {
-    // Far beyond any settings file: not ours, so not read at all.
-    QByteArray text = "[TIMER ],4\r\n";
-    text += QByteArray(2 << 20, 'x');
-    EXPECT_EQ(readText(text), defaults());
 }
 
 TEST_F(SettingsFileTest, WriteIntoImpossibleFolderFailsCleanly) {
