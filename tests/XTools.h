@@ -1,12 +1,11 @@
 #pragma once
 // Small helpers for tests that run under a real X server (with_x.sh).
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "tests/QtWait.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 #include <functional>
 
@@ -24,20 +23,6 @@ inline QString Run(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-// Lets events run until the condition holds or the time is up.
-inline bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 // The window the window manager calls active, as xdotool reads it.
 inline qulonglong ActiveWindow() {
     return Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).toULongLong();
@@ -48,7 +33,7 @@ inline qulonglong ActiveWindow() {
 inline bool Activate(qulonglong window) {
     for (int attempt = 0; attempt < 5; ++attempt) {
         Run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QString::number(window)});
-        if (WaitFor([window] { return ActiveWindow() == window; }, 2000)) {
+        if (waitUntil([window] { return ActiveWindow() == window; }, 2000)) {
             return true;
         }
     }

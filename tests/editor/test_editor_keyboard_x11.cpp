@@ -33,7 +33,7 @@ protected:
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
-        ASSERT_TRUE(XTools::WaitFor([&] { return editor->windowHandle()->isExposed(); }, 15000));
+        ASSERT_TRUE(waitUntil([&] { return editor->windowHandle()->isExposed(); }, 15000));
         ASSERT_TRUE(XTools::Activate(editor->winId()));
     }
 

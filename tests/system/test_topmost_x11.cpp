@@ -68,7 +68,7 @@ protected:
         work_.resize(500, 400);
         work_.move(100, 100);
         work_.show();
-        ASSERT_TRUE(XTools::WaitFor([&] { return work_.windowHandle()->isExposed(); }, 15000));
+        ASSERT_TRUE(waitUntil([&] { return work_.windowHandle()->isExposed(); }, 15000));
         ASSERT_TRUE(XTools::Activate(work_.winId()));
     }
 
@@ -86,8 +86,8 @@ TEST_F(Topmost, ShowsAboveTheWorkWindowWithoutTakingTheFocus) {
     front.move(200, 200);
     MFRM_FRONT::SetWindowTopmost(&front, false);
     front.show();
-    ASSERT_TRUE(XTools::WaitFor([&] { return front.windowHandle()->isExposed(); }, 15000));
-    ASSERT_TRUE(XTools::WaitFor(
+    ASSERT_TRUE(waitUntil([&] { return front.windowHandle()->isExposed(); }, 15000));
+    ASSERT_TRUE(waitUntil(
         [&] { return NetWmState(front).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }));
     EXPECT_EQ(XTools::ActiveWindow(), work_.winId());
     EXPECT_EQ(front.pos(), QPoint(200, 200));
@@ -98,8 +98,8 @@ TEST_F(Topmost, ShowsAboveTheWorkWindowWithoutTakingTheFocus) {
     ASSERT_TRUE(XTools::Activate(work_.winId()));
     XTools::Run(QStringLiteral("xdotool"),
                 {QStringLiteral("windowraise"), QString::number(work_.winId())});
-    EXPECT_TRUE(XTools::WaitFor([&] { return IsAbove(front, work_); }));
-    EXPECT_TRUE(XTools::WaitFor(
+    EXPECT_TRUE(waitUntil([&] { return IsAbove(front, work_); }));
+    EXPECT_TRUE(waitUntil(
         [&] { return ScreenPixel(front.mapToGlobal(QPoint(20, 20))) == 0xC800C8; }));
 
     // Clicking it (as on the record button) leaves the focus where it was.
@@ -108,7 +108,7 @@ TEST_F(Topmost, ShowsAboveTheWorkWindowWithoutTakingTheFocus) {
                 {QStringLiteral("mousemove"), QString::number(inside.x()),
                  QString::number(inside.y()), QStringLiteral("click"), QStringLiteral("1")});
     QApplication::processEvents();
-    XTools::WaitFor([] { return false; }, 300);
+    waitUntil([] { return false; }, 300);
     EXPECT_EQ(XTools::ActiveWindow(), work_.winId());
     EXPECT_FALSE(front.isActiveWindow());
 }
@@ -118,30 +118,30 @@ TEST_F(Topmost, AShownWindowStaysShownInPlaceAndCanBeReleased) {
     front.resize(180, 100);
     front.move(250, 220);
     front.show();
-    ASSERT_TRUE(XTools::WaitFor([&] { return front.windowHandle()->isExposed(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return front.windowHandle()->isExposed(); }, 15000));
     ASSERT_TRUE(XTools::Activate(work_.winId()));
     const QRect before = front.frameGeometry();
 
     MFRM_FRONT::SetWindowTopmost(&front, false);
-    ASSERT_TRUE(XTools::WaitFor(
+    ASSERT_TRUE(waitUntil(
         [&] { return front.isVisible() && front.windowHandle()->isExposed(); }, 15000));
-    EXPECT_TRUE(XTools::WaitFor(
+    EXPECT_TRUE(waitUntil(
         [&] { return NetWmState(front).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }));
-    EXPECT_TRUE(XTools::WaitFor([&] { return front.frameGeometry() == before; }))
+    EXPECT_TRUE(waitUntil([&] { return front.frameGeometry() == before; }))
         << "moved from " << before.x() << "," << before.y() << " to " << front.frameGeometry().x()
         << "," << front.frameGeometry().y();
     EXPECT_EQ(XTools::ActiveWindow(), work_.winId());
 
     // Released, it is an ordinary window again: the work window may cover it.
     MFRM_FRONT::SetWindowTopmost(&front, true);
-    ASSERT_TRUE(XTools::WaitFor(
+    ASSERT_TRUE(waitUntil(
         [&] { return front.isVisible() && front.windowHandle()->isExposed(); }, 15000));
-    EXPECT_TRUE(XTools::WaitFor(
+    EXPECT_TRUE(waitUntil(
         [&] { return !NetWmState(front).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }));
     ASSERT_TRUE(XTools::Activate(work_.winId()));
     XTools::Run(QStringLiteral("xdotool"),
                 {QStringLiteral("windowraise"), QString::number(work_.winId())});
-    EXPECT_TRUE(XTools::WaitFor([&] { return IsAbove(work_, front); }));
+    EXPECT_TRUE(waitUntil([&] { return IsAbove(work_, front); }));
     EXPECT_FALSE(front.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(front.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
 
