@@ -4,6 +4,7 @@
 # the editor comes back with rows 1 and 2 drawn from SW001.bmp and SW002.bmp.
 set -u
 . "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work="${XDG_DATA_HOME:-$HOME/.local/share}/slidewright/BMP"
 shots=$(mktemp -d)
@@ -32,16 +33,14 @@ pid=$!
 launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
 xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
 editor=$(wait_for_window '^Slidewright - ') || fail "the editor did not appear"
-sleep 0.5
-
-read -r cx cy < <(red_spot "$editor" editor) || fail "no capture button on the editor's toolbar"
+read -r cx cy < <(wait_until 5 red_spot "$editor" editor) || fail "no capture button on the editor's toolbar"
 xdotool mousemove "$cx" "$cy" click 1
 copy=$(wait_for_window '^Slidewright　記録$') || fail "the capture window did not open"
-sleep 0.5
-xdotool search --onlyvisible --name '^Slidewright - ' >/dev/null 2>&1 &&
-    fail "the editor stayed visible while capturing"
+editor_hidden() { ! xdotool search --onlyvisible --name '^Slidewright - ' >/dev/null 2>&1; }
+wait_until 5 editor_hidden || fail "the editor stayed visible while capturing"
+kept_above() { xprop -id "$copy" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
+wait_until 5 kept_above || fail "the capture window is not kept on top"
 [ "$(xdotool getactivewindow 2>/dev/null)" != "$copy" ] || fail "the capture window took the focus"
-xprop -id "$copy" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the capture window is not kept on top"
 
 read -r rx ry < <(red_spot "$copy" copy) || fail "no record button"
 for n in 1 2; do
@@ -49,15 +48,9 @@ for n in 1 2; do
     # The pointer goes on out of the way: resting there, it would bring up
     # the button's tooltip over the mark.
     xdotool mousemove "$rx" "$ry" click 1 mousemove 1270 1010
-    for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-    [ -s "$file" ] || fail "capture $n was not saved as $file"
+    wait_until 5 test -s "$file" || fail "capture $n was not saved as $file"
     # Back on screen with the record button enabled (its mark red again).
-    spot=
-    for _ in $(seq 100); do
-        spot=$(red_spot "$copy" copy) && break
-        sleep 0.1
-    done
-    [ -n "$spot" ] || fail "the capture window did not come back ready after capture $n"
+    spot=$(wait_until 10 red_spot "$copy" copy) || fail "the capture window did not come back ready after capture $n"
     read -r rx ry <<<"$spot"
 done
 [ "$(xdotool getactivewindow 2>/dev/null)" != "$copy" ] || fail "recording gave the capture window the focus"
@@ -68,13 +61,15 @@ size=$(identify -format '%wx%h' "$work/SW002.bmp") || fail "SW002.bmp is no pict
 # The stop button, two buttons to the right of record, closes the window.
 xdotool mousemove $((rx + 72)) "$ry" click 1
 editor=$(wait_for_window '^Slidewright - ' 5) || fail "the editor did not come back"
-sleep 1
-import -window root "$shots/after.png" 2>/dev/null
 
 # The rows: the toolbar's record mark gives the client area's corner; rows 1
 # and 2 show the (black) screen, row 3 stays empty.
-read -r cx cy < <(red_spot "$editor" back) || fail "the editor came back without its toolbar"
+read -r cx cy < <(wait_until 5 red_spot "$editor" back) || fail "the editor came back without its toolbar"
 ox=$((cx - 145)); oy=$((cy - 12))
+rows_drawn() {
+    shot "$shots/after.png" && [ "$(colour_at "$shots/after.png" $((ox + 160 + 75)) $((oy + 120)))" = 000000 ]
+}
+wait_until 5 rows_drawn || fail "row 2 does not show the capture"
 empty=$(colour_at "$shots/after.png" $((ox + 312 + 75)) $((oy + 64 + 56)))
 for column in 8 160; do
     row=$(colour_at "$shots/after.png" $((ox + column + 75)) $((oy + 64 + 56)))

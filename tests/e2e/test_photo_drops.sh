@@ -4,6 +4,7 @@
 # after them, and ファイル → 書き出し... (Ctrl+E) exports the two frames.
 set -u
 . "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 pictures="$XDG_DATA_HOME/slidewright/BMP"
@@ -16,15 +17,11 @@ start_x
 "$bin" --edit &
 pid=$!
 editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "--edit showed no editor"
-sleep 0.5
-
-top=$(editor_top "$editor") || fail "no sound box found in the editor"
+top=$(wait_until 5 editor_top "$editor") || fail "no sound box found in the editor"
 
 drag_files "$editor" 83 $((top + 120)) "$work/holiday.png"
 drag_files "$editor" 235 $((top + 120)) "$work/snap.jpg"
-sleep 0.3
-import -window "$editor" "$work/filled.png" 2>/dev/null
-[ "$(pixel "$work/filled.png" 83 $((top + 120)))" = "srgb(255,0,0)" ] ||
+wait_until 5 window_shows "$editor" 83 $((top + 120)) "srgb(255,0,0)" "$work/filled.png" ||
     fail "row 1 shows no red thumbnail: $(pixel "$work/filled.png" 83 $((top + 120)))"
 [ "$(pixel "$work/filled.png" 235 $((top + 120)) | tr -d 'srgb()' | cut -d, -f2)" -gt 240 ] ||
     fail "row 2 shows no green thumbnail: $(pixel "$work/filled.png" 235 $((top + 120)))"
@@ -44,15 +41,10 @@ identify -format '%wx%h ' "$pictures/holiday.bmp" "$pictures/snap.bmp" | grep -q
 # the export dialog.
 xdotool windowactivate --sync "$editor" key --clearmodifiers ctrl+e
 dialog=$(wait_for_window '保存ﾌｧｲﾙを指定してください。') || fail "Ctrl+E showed no export dialog"
-sleep 0.3
 xdotool windowactivate --sync "$dialog" key --clearmodifiers ctrl+a
 xdotool type "$work/movie.gif"
 xdotool key --clearmodifiers Return
-for _ in $(seq 100); do
-    [ -s "$work/movie.gif" ] && break
-    sleep 0.1
-done
-[ -s "$work/movie.gif" ] || fail "the export wrote no GIF"
+wait_until 10 test -s "$work/movie.gif" || fail "the export wrote no GIF"
 [ "$(ffprobe -v error -select_streams v:0 -show_entries packet=duration -of csv=p=0 "$work/movie.gif" |
     tr '\n' ' ')" = "300 300 " ] || fail "the GIF is not two frames of 3 s"
 [ "$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 \
