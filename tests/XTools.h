@@ -3,7 +3,9 @@
 
 #include "tests/QtWait.h"
 
+#include <QList>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +40,27 @@ inline bool Activate(qulonglong window) {
         }
     }
     return false;
+}
+
+// The window's _NET_WM_STATE atoms, as the window manager set them.
+inline QStringList NetWmState(qulonglong window) {
+    return Run(QStringLiteral("xprop"),
+               {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")})
+        .split(QRegularExpression(QStringLiteral("[=, ]+")), Qt::SkipEmptyParts);
+}
+
+// Whether the window manager stacks `upper` above `lower`.
+inline bool IsStackedAbove(qulonglong upper, qulonglong lower) {
+    const QString line =
+        Run(QStringLiteral("xprop"),
+            {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<qulonglong> order;
+    for (const QString& part : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
+        order.append(part.trimmed().toULongLong(nullptr, 16));
+    }
+    const qsizetype up = order.indexOf(upper);
+    const qsizetype down = order.indexOf(lower);
+    return up >= 0 && down >= 0 && up > down;
 }
 
 }  // namespace XTools

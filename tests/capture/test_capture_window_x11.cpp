@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
 #include <QTest>
@@ -28,25 +27,6 @@
 #include <csignal>
 
 namespace {
-
-QStringList NetWmState(WId window) {
-    return XTools::Run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
-                                                 QStringLiteral("_NET_WM_STATE")})
-        .split(QRegularExpression(QStringLiteral("[=, ]+")), Qt::SkipEmptyParts);
-}
-
-bool IsStackedAbove(WId upper, WId lower) {
-    const QString line =
-        XTools::Run(QStringLiteral("xprop"),
-                    {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
-    QList<qulonglong> order;
-    for (const QString& part : line.section(QLatin1Char('#'), 1).split(QLatin1Char(','))) {
-        order.append(part.trimmed().toULongLong(nullptr, 16));
-    }
-    const qsizetype up = order.indexOf(upper);
-    const qsizetype down = order.indexOf(lower);
-    return up >= 0 && down >= 0 && up > down;
-}
 
 // A real click of the pointer, as the user makes it.
 void Click(QWidget* widget) {
@@ -95,8 +75,9 @@ protected:
     frmCopy& openOnScreen(QPoint placeTwips = {}) {
         frmCopy& w = open(placeTwips);
         EXPECT_TRUE(waitUntil([&] { return w.windowHandle()->isExposed(); }, 15000));
-        EXPECT_TRUE(waitUntil(
-            [&] { return NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }));
+        EXPECT_TRUE(waitUntil([&] {
+            return XTools::NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
+        }));
         return w;
     }
 
@@ -181,14 +162,14 @@ TEST_F(CaptureWindowX11, NoPixelOfTheWindowIsInItsOwnCapture) {
 TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
     frmCopy& w = openOnScreen(QPoint((swatch.x() + 200) * 15, (swatch.y() + 150) * 15));
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
-    EXPECT_TRUE(waitUntil([&] { return IsStackedAbove(w.winId(), swatch.winId()); }));
+    EXPECT_TRUE(waitUntil([&] { return XTools::IsStackedAbove(w.winId(), swatch.winId()); }));
 
     // The user works in the window and raises it: the capture window stays
     // above it.
     XTools::Run(QStringLiteral("xdotool"),
                 {QStringLiteral("windowraise"), QString::number(swatch.winId())});
     ASSERT_TRUE(XTools::Activate(swatch.winId()));
-    EXPECT_TRUE(waitUntil([&] { return IsStackedAbove(w.winId(), swatch.winId()); }));
+    EXPECT_TRUE(waitUntil([&] { return XTools::IsStackedAbove(w.winId(), swatch.winId()); }));
 
     // Ticking and clicking in it leaves the focus where it was.
     Click(w.chkAct);
@@ -209,7 +190,7 @@ TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
     ASSERT_GT(client.y(), 10) << "no title bar";
     EXPECT_EQ(WrongPixels(picture, swatch, client), 0);
     EXPECT_EQ(doc.frames[1].pictureFile, QStringLiteral("SW001.bmp"));
-    EXPECT_TRUE(NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
+    EXPECT_TRUE(XTools::NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
 }
 
 TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
