@@ -149,20 +149,4 @@ TEST(ProgramEndHooks, RunOnceNewestFirst) {
     ProgramEnd::resetForTests();
 }
 
-TEST(MessageBoxHelper, ScriptedAnswersAreTakenInOrderAndRecorded) {
-    MessageBox::clearShownBoxes();
-    MessageBox::setNextAnswer(MessageBox::Answer::No);
-    MessageBox::setNextAnswer(MessageBox::Answer::Cancel);
-    EXPECT_EQ(MessageBox::show(nullptr, "a", "A", MessageBox::Icon::Question,
-                               MessageBox::Buttons::YesNoCancel),
-              MessageBox::Answer::No);
-    EXPECT_EQ(MessageBox::show(nullptr, "b", "B", MessageBox::Icon::Critical,
-                               MessageBox::Buttons::OkCancel),
-              MessageBox::Answer::Cancel);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-    EXPECT_EQ(MessageBox::shownBoxes()[1].title, "B");
-    EXPECT_EQ(MessageBox::shownBoxes()[1].icon, MessageBox::Icon::Critical);
-    MessageBox::clearShownBoxes();
-}
-
 }  // namespace

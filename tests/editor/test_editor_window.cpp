@@ -80,9 +80,6 @@ TEST_F(EditorTest, CloseWithChangesAnsweredNoDiscardsTheFiles) {
     EXPECT_TRUE(editor->close());
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].text, "変更内容を保存しますか？");
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, "終了確認");
-    EXPECT_EQ(MessageBox::shownBoxes()[0].buttons, MessageBox::Buttons::YesNoCancel);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
     EXPECT_EQ(endCodes.size(), 1u);
     EXPECT_TRUE(QDir(workFolder()).entryList(QDir::Files).isEmpty());
 }

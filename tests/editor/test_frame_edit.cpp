@@ -93,12 +93,6 @@ protected:
         return path;
     }
 
-    QColor rowColour(int r) const {
-        const QImage& picture = editor->rows()->picDat[r]->picture();
-        return picture.isNull() ? QColor()
-                                : picture.pixelColor(picture.width() / 2, picture.height() / 2);
-    }
-
     // Every control that an edit locks, with its state.
     std::vector<std::pair<QString, bool>> lockedControls() const {
         std::vector<std::pair<QString, bool>> states;
