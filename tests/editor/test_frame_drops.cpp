@@ -205,13 +205,13 @@ TEST_F(FrameDropTest, SoundOnAnEmptyRowLeavesItUnused) {
 }
 
 TEST_F(FrameDropTest, ShortcutsAreFollowedButWindowsTargetsDoNotExistHere) {
-    // The NT family's layout: folder up to a group separator, "$" line,
-    // name, three lines.
-    const QString good =
-        file(QStringLiteral("pic.lnk"),
-             QByteArray("L\0\0\0\r\nC:\\pics\\\x1dxx\r\n$\r\na.bmp\r\n1\r\n2\r\n3\r\n", 44));
-    const QString broken = file(QStringLiteral("broken.lnk"), "C:\\pics\\\r\n$\r\n");
-    const QString noTarget = file(QStringLiteral("plain.lnk"), "nothing here");
+    // The NT family's layout (folder up to a group separator, "$" line,
+    // name, three lines), one cut short, and one with no target.
+    const QString shortcuts =
+        QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/dropped-shortcuts/");
+    const QString good = shortcuts + QStringLiteral("pic.lnk");
+    const QString broken = shortcuts + QStringLiteral("broken.lnk");
+    const QString noTarget = shortcuts + QStringLiteral("plain.lnk");
     for (const QString& dropped : {good, broken, noTarget}) {
         EXPECT_FALSE(dropOnPicture(0, {dropped}).dropAccepted) << dropped.toStdString();
         EXPECT_FALSE(dropOnSound(0, {dropped}).dropAccepted) << dropped.toStdString();
