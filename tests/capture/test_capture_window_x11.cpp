@@ -297,10 +297,6 @@ TEST_F(CaptureWindowX11, ReducedCapturesAreEightAndFourBitPictures) {
         EXPECT_EQ(picture.size(), screen) << e.name;
         EXPECT_LE(ColourCount(picture), e.colours) << e.name;
         EXPECT_GT(ColourCount(picture), 3) << e.name;
-        // ImageMagick reads them too.
-        const QString size = XTools::Run(
-            QStringLiteral("identify"), {QStringLiteral("-format"), QStringLiteral("%wx%h"), path});
-        EXPECT_EQ(size, QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())) << e.name;
     }
     for (int row = 1; row <= 3; ++row) {
         EXPECT_EQ(doc.frames[static_cast<size_t>(row)].pictureFile,

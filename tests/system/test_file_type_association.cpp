@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -124,29 +125,6 @@ TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
     EXPECT_EQ(openThroughTheDesktop(), package);
 }
 
-// Sets an environment variable for the child processes of one test.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnvironment() {
-        if (had_) {
-            qputenv(name_, old_);
-        } else {
-            qunsetenv(name_);
-        }
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
 TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
     // The installed type and desktop entry as the package lays them out,
     // its caches refreshed by the package's own maintainer script.
@@ -177,9 +155,16 @@ TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
                   .toUtf8());
     QFile::setPermissions(bin + QStringLiteral("/slidewright"),
                           QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const ScopedEnvironment dataDirs(
-        "XDG_DATA_DIRS", (share + QStringLiteral(":/usr/local/share:/usr/share")).toLocal8Bit());
-    const ScopedEnvironment path("PATH", bin.toLocal8Bit() + ':' + qgetenv("PATH"));
+    // For the child processes of this test only; empty and unset read alike.
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([=] {
+        qputenv("XDG_DATA_DIRS", dataDirs);
+        qputenv("PATH", path);
+    });
+    qputenv("XDG_DATA_DIRS",
+            (share + QStringLiteral(":/usr/local/share:/usr/share")).toLocal8Bit());
+    qputenv("PATH", bin.toLocal8Bit() + ':' + path);
 
     EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
     EXPECT_EQ(gioType(), kMimeType);
