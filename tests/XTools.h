@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 
@@ -40,6 +41,15 @@ inline bool Activate(qulonglong window) {
         }
     }
     return false;
+}
+
+// A real click of the pointer at the widget's middle (and `offset`), as the
+// user makes it.
+inline void Click(QWidget* widget, QPoint offset = {}) {
+    const QPoint at = widget->mapToGlobal(widget->rect().center() + offset);
+    Run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+         QStringLiteral("click"), QStringLiteral("1")});
 }
 
 // The window's _NET_WM_STATE atoms, as the window manager set them.

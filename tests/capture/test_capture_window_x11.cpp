@@ -28,14 +28,6 @@
 
 namespace {
 
-// A real click of the pointer, as the user makes it.
-void Click(QWidget* widget) {
-    const QPoint at = widget->mapToGlobal(widget->rect().center());
-    XTools::Run(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                 QStringLiteral("click"), QStringLiteral("1")});
-}
-
 int ColourCount(const QImage& picture) {
     QSet<QRgb> colours;
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
@@ -87,7 +79,7 @@ protected:
         const int before = w.nextFrameNo;
         // On screen again after an earlier capture, where the click lands.
         ASSERT_TRUE(waitUntil([&] { return w.isVisible() && w.windowHandle()->isExposed(); }));
-        Click(w.cmdCopy);
+        XTools::Click(w.cmdCopy);
         ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo > before; }, 10000))
             << "nothing was saved; boxes: " << boxTexts().join(QStringLiteral(" / ")).toStdString();
         ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
@@ -172,7 +164,7 @@ TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
     EXPECT_TRUE(waitUntil([&] { return XTools::IsStackedAbove(w.winId(), swatch.winId()); }));
 
     // Ticking and clicking in it leaves the focus where it was.
-    Click(w.chkAct);
+    XTools::Click(w.chkAct);
     ASSERT_TRUE(waitUntil([&] { return w.chkAct->isChecked(); }));
     const qulonglong before = XTools::ActiveWindow();
     EXPECT_EQ(before, swatch.winId());
@@ -195,7 +187,7 @@ TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
 
 TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
     frmCopy& w = openOnScreen(QPoint(60 * 15, 60 * 15));
-    Click(w.txtTim);
+    XTools::Click(w.txtTim);
     ASSERT_TRUE(waitUntil([&] { return w.txtTim->hasFocus() && w.isActiveWindow(); }, 5000))
         << "the click into the delay box did not give it the keyboard";
     ASSERT_TRUE(waitUntil([&] { return w.txtTim->selectedText() == QStringLiteral("0"); }));
@@ -209,7 +201,7 @@ TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
         return w.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) &&
                w.windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus);
     }));
-    Click(w.chkCopy);
+    XTools::Click(w.chkCopy);
     ASSERT_TRUE(waitUntil([&] { return w.chkCopy->isChecked(); }));
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
     EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
@@ -244,7 +236,7 @@ TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
     w.txtTim->setText(QStringLiteral("3"));
     pointAt(away);
     ASSERT_TRUE(waitUntil([] { return !QToolTip::isVisible(); }));
-    Click(w.cmdCopy);
+    XTools::Click(w.cmdCopy);
     ASSERT_TRUE(waitUntil([&] { return w.cmdStop->isEnabled(); }));
     pointAt(w.cmdStop->mapToGlobal(w.cmdStop->rect().center()));
     ASSERT_TRUE(waitUntil([&] { return QToolTip::isVisible(); }));
@@ -317,7 +309,7 @@ TEST_F(CaptureWindowX11, ContinuousModeFillsTheTableThenSaysSoAndCloses) {
         EXPECT_GE(w.tmrSleep->interval(), 3000);
         w.tmrSleep->start(0);
     };
-    Click(w.cmdCopy);
+    XTools::Click(w.cmdCopy);
     skipDelay();
     EXPECT_TRUE(waitUntil([&] { return doc.frames[99].inUse; }));
     // On again by itself, still waiting for the next one.
@@ -347,7 +339,7 @@ TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
     rlimit small = before;
     small.rlim_cur = 64 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    Click(w.cmdCopy);
+    XTools::Click(w.cmdCopy);
     const bool told = waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 10000);
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
