@@ -32,12 +32,8 @@ protected:
     }
 
     QString file(const QString& relative, const QByteArray& bytes) {
-        const QString path = scratch.filePath(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-        return path;
+        writeFile(scratch.filePath(relative), bytes);
+        return scratch.filePath(relative);
     }
 
     static std::unique_ptr<QMimeData> uriList(const QStringList& paths) {
