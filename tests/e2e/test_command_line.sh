@@ -6,13 +6,14 @@
 # --export ignores.
 set -u
 . "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 data="$SLIDEWRIGHT_SOURCE_DIR/tests/data/export_movie"
 work=$(mktemp -d)
 nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY "$@"; }
 
 # make_package PACKAGE MODE PICTURE:WAIT:SOUND...: a package as jlha packs
-# it, of the test data's files.
+# it, of the test's own files or else the test data's.
 make_package() {
     local package=$1 mode=$2 folder k=0 names=()
     shift 2
@@ -24,7 +25,8 @@ make_package() {
             IFS=: read -r picture wait sound <<<"$frame"
             printf 'NAME,%03d,%s\r\nWAIT,%03d,%d\r\nSOUND,%03d,%s\r\n' $k "$picture" $k "$wait" $k "$sound"
             for name in "$picture" "$sound"; do
-                [ -n "$name" ] && [ ! -e "$folder/$name" ] && cp "$data/$name" "$folder/" && names+=("$name")
+                [ -n "$name" ] && [ ! -e "$folder/$name" ] && names+=("$name") &&
+                    { cp "$work/$name" "$folder/" 2>/dev/null || cp "$data/$name" "$folder/"; }
             done
         done
         printf 'END,END,END\r\n'
@@ -91,19 +93,11 @@ expect_failure 1 'ディスクの空きが足りないため書き出せませ�
 
 # Interrupted: the temporary file goes too.
 sox -n -r 8000 -c 1 -b 8 "$work/silence.wav" trim 0 900 || fail "no sox"
-folder=$(mktemp -d)
-cp "$data/photo.bmp" "$work/silence.wav" "$folder/"
-printf 'VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,2\r\nLOOPWAIT,10\r\nOPTEND,START\r\nNAME,001,photo.bmp\r\nWAIT,001,0\r\nSOUND,001,silence.wav\r\nEND,END,END\r\n' \
-    >"$folder/Slidewright.ini"
-(cd "$folder" && jlha a "$work/slow.sdw" Slidewright.ini photo.bmp silence.wav >/dev/null 2>&1)
-rm -rf "$folder"
+make_package "$work/slow.sdw" 2 photo.bmp:0:silence.wav
 env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --export "$work/out/slow.webm" "$work/slow.sdw" 2>"$work/err" &
 exporting=$!
-for _ in $(seq 200); do
-    ls -A "$work/out" | grep -q '^\.slow\.webm\.' && break
-    sleep 0.05
-done
-ls -A "$work/out" | grep -q '^\.slow\.webm\.' || fail "no temporary file while exporting"
+exporting_into() { ls -A "$work/out" | grep -q '^\.slow\.webm\.'; }
+wait_until 10 exporting_into || fail "no temporary file while exporting"
 kill -INT "$exporting"
 wait "$exporting"
 code=$?

@@ -6,28 +6,16 @@
 # with the package plays what was made.
 set -u
 . "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 package="$work/journey.sdw"
-
-le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))"; }
-le32() { le16 $(($1 & 65535)); le16 $(($1 >> 16)); }
-
-# A half-second 8-bit mono wave of silence.
-make_wave() {
-    local samples=4000
-    {
-        printf 'RIFF'; le32 $((36 + samples)); printf 'WAVEfmt '
-        le32 16; le16 1; le16 1; le32 8000; le32 8000; le16 1; le16 8
-        printf 'data'; le32 "$samples"
-        head -c "$samples" /dev/zero | tr '\0' '\200'
-    } >"$1"
-}
+data="$SLIDEWRIGHT_SOURCE_DIR/tests/data/editor_journey"
 
 convert -size 300x200 xc:'#ff0000' -type TrueColor BMP3:"$work/red.bmp" || fail "no convert"
 convert -size 320x240 xc:'#00ff00' -type TrueColor BMP3:"$work/green.bmp"
 convert -size 400x300 xc:'#0000ff' -type TrueColor BMP3:"$work/blue.bmp"
-make_wave "$work/chime.wav"
+cp "$data/chime.wav" "$work/" || fail "no test sound"
 start_x
 
 "$bin" &
@@ -36,9 +24,7 @@ launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear
 # Tab from 再　生 to 編　集, and press it.
 xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
 editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "the editor did not open"
-sleep 0.5
-
-top=$(editor_top "$editor") || fail "no sound box found in the editor"
+top=$(wait_until 5 editor_top "$editor") || fail "no sound box found in the editor"
 
 # Thumbnails are 151x113 from (8|160|312, 64); the first sound box from
 # (24, 177), 134x18.
@@ -46,17 +32,17 @@ drag_files "$editor" 83 $((top + 120)) "$work/red.bmp"
 drag_files "$editor" 235 $((top + 120)) "$work/green.bmp"
 drag_files "$editor" 387 $((top + 120)) "$work/blue.bmp"
 drag_files "$editor" 91 $((top + 186)) "$work/chime.wav"
-sleep 0.3
-import -window "$editor" "$work/filled.png" 2>/dev/null
+wait_until 5 window_shows "$editor" 387 $((top + 120)) "srgb(0,0,255)" "$work/filled.png" ||
+    fail "row 3 shows no blue thumbnail"
 [ "$(pixel "$work/filled.png" 83 $((top + 120)))" = "srgb(255,0,0)" ] ||
     fail "row 1 shows no red thumbnail: $(pixel "$work/filled.png" 83 $((top + 120)))"
 [ "$(pixel "$work/filled.png" 235 $((top + 120)))" = "srgb(0,255,0)" ] || fail "row 2 shows no green thumbnail"
-[ "$(pixel "$work/filled.png" 387 $((top + 120)))" = "srgb(0,0,255)" ] || fail "row 3 shows no blue thumbnail"
 
 # Automatic mode (the second option), then a second's wait on each frame:
 # the wait boxes (29x18 at 72|224|376, 45) show in automatic mode.
 xdotool mousemove --window "$editor" 60 $((top + 433)) click 1
-sleep 0.3
+wait_until 5 window_shows "$editor" 84 $((top + 54)) "srgb(255,255,255)" "$work/auto.png" ||
+    fail "automatic mode shows no wait boxes"
 for x in 84 236 388; do
     xdotool mousemove --window "$editor" "$x" $((top + 54)) click 1
     xdotool key --clearmodifiers ctrl+a
@@ -66,7 +52,6 @@ done
 # Save as, through the save dialog.
 xdotool mousemove --window "$editor" 87 $((top + 12)) click 1
 dialog=$(wait_for_window '保存ﾌｧｲﾙを指定してください。') || fail "no save dialog"
-sleep 0.3
 xdotool windowactivate --sync "$dialog" key --clearmodifiers ctrl+a
 xdotool type "$package"
 xdotool key --clearmodifiers Return
@@ -84,24 +69,8 @@ members=$(7zz l -ba "$package" | awk '{print $NF}' | sort | tr '\n' ' ')
 [ "$members" = "Slidewright.ini blue.bmp chime.wav green.bmp red.bmp " ] ||
     fail "the package holds: $members"
 
-script=$(cd "$work" && 7zz e -so "$package" Slidewright.ini 2>/dev/null | tr -d '\r')
-expected="VER,03.01
-MAX,3
-LOOP,0
-JIDOU,1
-LOOPWAIT,10
-OPTEND,START
-NAME,001,red.bmp
-WAIT,001,1000
-SOUND,001,chime.wav
-NAME,002,green.bmp
-WAIT,002,1000
-SOUND,002,
-NAME,003,blue.bmp
-WAIT,003,1000
-SOUND,003,
-END,END,END"
-[ "$script" = "$expected" ] || fail "the package's script is: $script"
+cmp -s <(cd "$work" && 7zz e -so "$package" Slidewright.ini 2>/dev/null) "$data/Slidewright.ini" ||
+    fail "the package's script is: $(cd "$work" && 7zz e -so "$package" Slidewright.ini 2>/dev/null)"
 cmp -s <(cd "$work" && 7zz e -so "$package" chime.wav 2>/dev/null) "$work/chime.wav" ||
     fail "the package's sound is not the dropped one"
 

@@ -4,6 +4,7 @@
 # pixels, every pixel the picture's own.
 set -u
 . "$(dirname "$0")/xsession.sh"
+. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 trap 'rm -rf "$work"; stop_x' EXIT
@@ -19,15 +20,17 @@ for scale in 2 1.5; do
     xdotool windowactivate --sync "$launcher" key --clearmodifiers Return
     win=$(player_window "$pid" 811 537) ||
         fail "at ${scale}x the player is not 811x537 device pixels: $(xdotool search --onlyvisible --pid "$pid" | while read -r w; do geometry "$w"; done)"
-    sleep 0.5
     read -r x y _ _ < <(geometry "$win")
-    shot "$work/screen.png"
     # Left of the buttons at the right edge: 57 points wide, plus a margin.
     width=$(awk -v s="$scale" 'BEGIN { printf "%d", 811 - 60 * s }')
-    convert "$work/screen.png" -crop "${width}x537+${x}+${y}" +repage "$work/shown.png"
     convert "$work/SW001.bmp" -crop "${width}x537+0+0" +repage "$work/picture.png"
-    wrong=$(compare -metric AE "$work/shown.png" "$work/picture.png" null: 2>&1)
-    [ "$wrong" = "0" ] || fail "at ${scale}x $wrong pixels differ from the picture"
+    shown_whole() {
+        shot "$work/screen.png"
+        convert "$work/screen.png" -crop "${width}x537+${x}+${y}" +repage "$work/shown.png"
+        wrong=$(compare -metric AE "$work/shown.png" "$work/picture.png" null: 2>&1)
+        [ "$wrong" = "0" ]
+    }
+    wait_until 5 shown_whole || fail "at ${scale}x $wrong pixels differ from the picture"
     kill "$pid"
     wait_for_exit "$pid" 5 || fail "the player did not end at ${scale}x"
 done

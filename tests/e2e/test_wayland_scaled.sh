@@ -4,6 +4,7 @@
 # picture pixel as one pixel of the screen.
 set -u
 . "$(dirname "$0")/waylandsession.sh"
+. "$(dirname "$0")/waits.sh"
 as_desktop_user "$0" slidewright libunlha32.so make_player_package
 start_wayland 1 2400x1600 2
 
@@ -16,7 +17,6 @@ wait_for_window '^Slidewright$' || fail "the launcher did not appear"
 [ "$(sway_window '^Slidewright$' | jq -r .shell)" = "xdg_shell" ] ||
     fail "on a 2x screen the program does not run natively"
 wait_for 5 window_focused '^Slidewright$' || fail "the launcher has no focus"
-sleep 0.3
 # 再　生 has the focus. wtype brings a keyboard of its own: the pause lets
 # the program take it before the key comes.
 wtype -s 500 -k Return
@@ -25,14 +25,16 @@ player_shown() {
 }
 wait_for 10 player_shown ||
     fail "no player window of 405 points: $(sway_window '^Slidewright$')"
-sleep 0.5
 read -r x y _ _ < <(window_rect '^Slidewright$')
-screenshot "$work/screen.png"
 # Left of the buttons, 57 points wide at the right edge.
-convert "$work/screen.png" -crop "690x536+$((x * 2))+$((y * 2))" +repage "$work/shown.png"
 convert "$work/SW001.bmp" -crop 690x536+0+0 +repage "$work/picture.png"
-wrong=$(compare -metric AE "$work/shown.png" "$work/picture.png" null: 2>&1)
-[ "$wrong" = "0" ] || fail "$wrong pixels differ from the picture"
+shown_whole() {
+    screenshot "$work/screen.png"
+    convert "$work/screen.png" -crop "690x536+$((x * 2))+$((y * 2))" +repage "$work/shown.png"
+    wrong=$(compare -metric AE "$work/shown.png" "$work/picture.png" null: 2>&1)
+    [ "$wrong" = "0" ]
+}
+wait_until 5 shown_whole || fail "$wrong pixels differ from the picture"
 kill "$pid"
 rm -rf "$work"
 echo "scaled wayland journey passed"

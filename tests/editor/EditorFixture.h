@@ -3,6 +3,8 @@
 #include "common/FileDialogs.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
+#include "editor/frames/FrameRows.h"
+#include "editor/frames/PictureBox.h"
 #include "editor/frmMaker.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
@@ -12,9 +14,22 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPointer>
 #include <QTemporaryDir>
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // An editor window as the launcher opens it, in a fresh document, with
 // boxes and the program's end observed instead of shown.
@@ -88,9 +103,11 @@ protected:
         frame.soundFile = sound;
     }
 
-    static QByteArray readFile(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    // The colour in the middle of row r's thumbnail; invalid when empty.
+    QColor rowColour(int r) const {
+        const QImage& picture = editor->rows()->picDat[r]->picture();
+        return picture.isNull() ? QColor()
+                                : picture.pixelColor(picture.width() / 2, picture.height() / 2);
     }
 
     std::vector<QString> boxTexts() const {

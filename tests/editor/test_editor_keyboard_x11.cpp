@@ -12,13 +12,6 @@
 
 namespace {
 
-void Click(QWidget* widget, QPoint offset = {}) {
-    const QPoint at = widget->mapToGlobal(widget->rect().center() + offset);
-    XTools::Run(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                 QStringLiteral("click"), QStringLiteral("1")});
-}
-
 void Type(const QString& text) {
     XTools::Run(QStringLiteral("xdotool"), {QStringLiteral("type"), text});
 }
@@ -33,13 +26,13 @@ protected:
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
-        ASSERT_TRUE(XTools::WaitFor([&] { return editor->windowHandle()->isExposed(); }, 15000));
+        ASSERT_TRUE(waitUntil([&] { return editor->windowHandle()->isExposed(); }, 15000));
         ASSERT_TRUE(XTools::Activate(editor->winId()));
     }
 
     // Clicks into the box and types; the text the box then shows.
     static std::string clickAndType(QLineEdit* box, const QString& typed, const QString& expected) {
-        Click(box);
+        XTools::Click(box);
         EXPECT_TRUE(waitUntil([&] { return box->hasFocus(); })) << box->objectName().toStdString();
         Type(typed);
         waitUntil([&] { return box->text() == expected; }, 3000);
@@ -69,7 +62,7 @@ TEST_F(EditorByHand, AClickIntoAWaitBoxSelectsItsTextSoTypingReplacesIt) {
     EXPECT_EQ(clickAndType(rows->txtWait[0], "7", "7"), "7");
     // A second click, left of the digit and too far off to make a
     // double-click, places the cursor as usual.
-    Click(rows->txtWait[0], QPoint(-8, 0));
+    XTools::Click(rows->txtWait[0], QPoint(-8, 0));
     Type(QStringLiteral("5"));
     EXPECT_TRUE(waitUntil([&] { return rows->txtWait[0]->text() == "57"; }))
         << rows->txtWait[0]->text().toStdString();

@@ -161,7 +161,6 @@ TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
         const auto box =
             MovieMessages::of(MovieMessage::UnstorableNames, unstorable.refused.join("\r\n"));
         EXPECT_EQ(MessageBox::shownBoxes()[0].text, box.text);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("保存中止"));
         EXPECT_EQ(readFile(target()), earlier) << "the earlier package stays as it was";
         EXPECT_TRUE(hiddenFiles().isEmpty());
     }
@@ -218,7 +217,6 @@ TEST_F(EditorSaving, AFileSizeLimitFailsTheSaveNotTheProgram) {
     EXPECT_FALSE(stored);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].text, QStringLiteral("保存に失敗しました"));
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("保存中止"));
     EXPECT_EQ(readFile(target()), earlier);
     EXPECT_TRUE(hiddenFiles().isEmpty()) << hiddenFiles().join(u' ').toStdString();
     EXPECT_TRUE(endCodes.empty());

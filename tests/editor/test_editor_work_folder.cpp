@@ -27,18 +27,6 @@ const std::vector<std::pair<QString, QByteArray>> kUsersFiles = {
     {QStringLiteral("song.mid"), "song"},       {QStringLiteral("SONG2.MID"), "song 2"},
 };
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString settingsPath() {
     return SettingsFile::SettingsFilePath();
 }
@@ -104,10 +92,10 @@ protected:
 
     void expectUsersFilesIntact() const {
         for (const auto& [name, bytes] : kUsersFiles) {
-            EXPECT_EQ(readBytes(usersFolder + u'/' + name), bytes) << name.toStdString();
+            EXPECT_EQ(readFile(usersFolder + u'/' + name), bytes) << name.toStdString();
         }
         EXPECT_TRUE(QFileInfo(usersFolder + QStringLiteral("/link.bmp")).isSymLink());
-        EXPECT_EQ(readBytes(scratch.filePath(QStringLiteral("elsewhere.bmp"))), "elsewhere");
+        EXPECT_EQ(readFile(scratch.filePath(QStringLiteral("elsewhere.bmp"))), "elsewhere");
     }
 
     QString usersFolder;
@@ -138,7 +126,7 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     ASSERT_TRUE(movie.frames[1].inUse);
     EXPECT_TRUE(editor->workFiles().owns(QStringLiteral("SW001.bmp")));
     expectUsersFilesIntact();
-    EXPECT_EQ(readBytes(settingsPath()), settingsText) << "reading the script left it alone";
+    EXPECT_EQ(readFile(settingsPath()), settingsText) << "reading the script left it alone";
 
     MessageBox::setNextAnswer(MessageBox::Answer::No);
     ASSERT_TRUE(editor->close());
@@ -176,7 +164,7 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     const auto inTheWay = MovieMessages::of(MovieMessage::WorkFileInTheWay, "SW001.bmp");
     EXPECT_EQ(MessageBox::shownBoxes()[0].text, inTheWay.text);
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, inTheWay.title);
-    EXPECT_EQ(readBytes(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
+    EXPECT_EQ(readFile(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
 
     // A package whose script names SW001.bmp without holding it: the file
     // in the work folder must not pass for the package's picture.
@@ -187,7 +175,7 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了 02"));
     EXPECT_FALSE(movie.frames[1].inUse);
-    EXPECT_EQ(readBytes(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
+    EXPECT_EQ(readFile(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
     EXPECT_EQ(usersView(work), QStringList{QStringLiteral("SW001.bmp")});
     EXPECT_TRUE(endCodes.empty()) << "the editor carries on";
 }

@@ -32,12 +32,8 @@ protected:
     }
 
     QString file(const QString& relative, const QByteArray& bytes) {
-        const QString path = scratch.filePath(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-        return path;
+        writeFile(scratch.filePath(relative), bytes);
+        return scratch.filePath(relative);
     }
 
     static std::unique_ptr<QMimeData> uriList(const QStringList& paths) {
@@ -205,13 +201,13 @@ TEST_F(FrameDropTest, SoundOnAnEmptyRowLeavesItUnused) {
 }
 
 TEST_F(FrameDropTest, ShortcutsAreFollowedButWindowsTargetsDoNotExistHere) {
-    // The NT family's layout: folder up to a group separator, "$" line,
-    // name, three lines.
-    const QString good =
-        file(QStringLiteral("pic.lnk"),
-             QByteArray("L\0\0\0\r\nC:\\pics\\\x1dxx\r\n$\r\na.bmp\r\n1\r\n2\r\n3\r\n", 44));
-    const QString broken = file(QStringLiteral("broken.lnk"), "C:\\pics\\\r\n$\r\n");
-    const QString noTarget = file(QStringLiteral("plain.lnk"), "nothing here");
+    // The NT family's layout (folder up to a group separator, "$" line,
+    // name, three lines), one cut short, and one with no target.
+    const QString shortcuts =
+        QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/dropped-shortcuts/");
+    const QString good = shortcuts + QStringLiteral("pic.lnk");
+    const QString broken = shortcuts + QStringLiteral("broken.lnk");
+    const QString noTarget = shortcuts + QStringLiteral("plain.lnk");
     for (const QString& dropped : {good, broken, noTarget}) {
         EXPECT_FALSE(dropOnPicture(0, {dropped}).dropAccepted) << dropped.toStdString();
         EXPECT_FALSE(dropOnSound(0, {dropped}).dropAccepted) << dropped.toStdString();

@@ -36,6 +36,8 @@ protected:
         desktop = std::make_unique<DesktopSandbox>(scratch.filePath(QStringLiteral("share")));
         applications = desktop->applications;
         mimeApps = desktop->mimeApps;
+        qputenv("EDIT_STARTED", QFile::encodeName(startedFlag()));
+        qputenv("EDIT_GO", QFile::encodeName(goFlag()));
 
         addFrame(1, QStringLiteral("one.bmp"), Qt::red);
         addFrame(2, QStringLiteral("two.bmp"), Qt::green);
@@ -50,36 +52,28 @@ protected:
         EditorTest::TearDown();
     }
 
-    // An executable script in the scratch folder.
-    QString writeScript(const QString& name, const QByteArray& text) {
-        const QString path = scratch.filePath(name);
-        EXPECT_TRUE(writeExecutable(path, text));
-        return path;
-    }
-
-    // The default application for BMP pictures runs `exec`.
-    void registerEditor(const QString& exec) {
+    // One of the stand-in picture editors of tests/data/frame-edit, copied
+    // under a name with a blank, made the default application for BMP
+    // pictures, given the file as `field` asks (%f a path, %U a URL).
+    void registerEditor(const char* script, const QByteArray& field = "%f") {
+        const QString path = scratch.filePath(QStringLiteral("bmp editor.sh"));
+        ASSERT_TRUE(writeExecutable(
+            path, readFile(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/frame-edit/") +
+                           QString::fromLatin1(script))));
         QFile entry(applications + QStringLiteral("/test-bmp-editor.desktop"));
         ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=BMP editor\nExec=" + exec.toUtf8() +
-                    "\nMimeType=image/bmp;\n");
+        entry.write("[Desktop Entry]\nType=Application\nName=BMP editor\nExec=\"" + path.toUtf8() +
+                    "\" " + field + "\nMimeType=image/bmp;\n");
         QFile list(mimeApps);
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         list.write("[Default Applications]\nimage/bmp=test-bmp-editor.desktop;\n");
     }
 
-    // A picture editor that waits for the test's go, then replaces the
-    // picture it was given with `replacement`.
+    // The waiting editor, to write `replacement` over the picture once the
+    // test lets it go.
     void registerWaitingEditor(const QString& replacement) {
-        const QString script =
-            writeScript(QStringLiteral("bmp editor.sh"),
-                        QStringLiteral("#!/bin/sh\n"
-                                       "printf '%s\\n' \"$@\" > '%1'\n"
-                                       "while [ ! -e '%2' ]; do sleep 0.02; done\n"
-                                       "cat '%3' > \"$1\"\n")
-                            .arg(startedFlag(), goFlag(), replacement)
-                            .toUtf8());
-        registerEditor(QStringLiteral("\"%1\" %f").arg(script));
+        qputenv("EDIT_WITH", QFile::encodeName(replacement));
+        registerEditor("waiting-editor.sh");
     }
 
     QString startedFlag() const { return scratch.filePath(QStringLiteral("started")); }
@@ -91,12 +85,6 @@ protected:
         const QString path = scratch.filePath(name);
         EXPECT_TRUE(image.save(path, "BMP"));
         return path;
-    }
-
-    QColor rowColour(int r) const {
-        const QImage& picture = editor->rows()->picDat[r]->picture();
-        return picture.isNull() ? QColor()
-                                : picture.pixelColor(picture.width() / 2, picture.height() / 2);
     }
 
     // Every control that an edit locks, with its state.
@@ -199,18 +187,14 @@ TEST_F(FrameEdit, EveryRowShowingTheEditedFileShowsTheEdit) {
 }
 
 TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
-    const QString ran = scratch.filePath(QStringLiteral("ran"));
-    registerEditor(
-        writeScript(QStringLiteral("noop.sh"),
-                    QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\nexit 3\n").arg(ran).toUtf8()) +
-        QStringLiteral(" %U"));
+    registerEditor("leaves-it.sh", "%U");
     // Chosen from the row's menu, as the user does.
     QTest::mouseClick(editor->rows()->picDat[1], Qt::RightButton, {}, QPoint(20, 20));
     ASSERT_TRUE(waitUntil([&] { return editor->mnuMClick->isVisible(); }));
     QTest::mouseClick(editor->mnuMClick, Qt::LeftButton, {},
                       editor->mnuMClick->actionGeometry(editor->mnuBmpEdit).center());
     ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
-    EXPECT_EQ(readFile(ran),
+    EXPECT_EQ(readFile(startedFlag()),
               QUrl::fromLocalFile(workFile(QStringLiteral("two.bmp"))).toEncoded() + "\n");
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(all(lockedControls(), true));
@@ -241,21 +225,17 @@ TEST_F(FrameEdit, WithoutADefaultApplicationNothingHappens) {
 }
 
 TEST_F(FrameEdit, AMissingPictureFileStartsNothing) {
-    const QString marker = scratch.filePath(QStringLiteral("ran"));
-    registerEditor(writeScript(QStringLiteral("mark.sh"),
-                               QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8()) +
-                   QStringLiteral(" %f"));
+    registerEditor("leaves-it.sh");
     QFile::remove(workFile(QStringLiteral("two.bmp")));
     editor->mnuBmpEdit_Click();
-    EXPECT_FALSE(QFileInfo::exists(marker));
+    EXPECT_FALSE(QFileInfo::exists(startedFlag()));
     EXPECT_FALSE(editor->state().modified);
     EXPECT_TRUE(all(lockedControls(), true));
 }
 
 TEST_F(FrameEdit, AProgramThatCannotStartGivesTheControlsBack) {
     // The file exists and is executable, but its interpreter does not.
-    registerEditor(writeScript(QStringLiteral("broken.sh"), "#!/no/such/interpreter\n") +
-                   QStringLiteral(" %f"));
+    registerEditor("no-interpreter.sh");
     editor->mnuBmpEdit_Click();
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
@@ -276,10 +256,8 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     magenta.fill(Qt::magenta);
     const QString png = scratch.filePath(QStringLiteral("magenta.png"));
     ASSERT_TRUE(magenta.save(png, "PNG"));
-    registerEditor(
-        writeScript(QStringLiteral("save-png.sh"),
-                    QStringLiteral("#!/bin/sh\ncp '%1' \"${1%.bmp}.png\"\n").arg(png).toUtf8()) +
-        QStringLiteral(" %f"));
+    qputenv("EDIT_WITH", QFile::encodeName(png));
+    registerEditor("saves-png-beside.sh");
     editor->mnuBmpEdit_Click();
     EXPECT_TRUE(isBmp24(readFile(two)));
     EXPECT_EQ(rowColour(1), QColor(Qt::magenta));
@@ -289,9 +267,8 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     cyan.fill(Qt::cyan);
     const QString jpeg = scratch.filePath(QStringLiteral("cyan.jpg"));
     ASSERT_TRUE(cyan.save(jpeg, "JPEG", 100));
-    registerEditor(writeScript(QStringLiteral("save-jpeg.sh"),
-                               QStringLiteral("#!/bin/sh\ncp '%1' \"$1\"\n").arg(jpeg).toUtf8()) +
-                   QStringLiteral(" %f"));
+    QFile(goFlag()).open(QIODevice::WriteOnly);
+    registerWaitingEditor(jpeg);
     editor->mnuBmpEdit_Click();
     EXPECT_TRUE(isBmp24(readFile(two)));
     const QColor shown = rowColour(1);

@@ -1,5 +1,5 @@
-// The folder picker: scripted answers for the windows that use it, and
-// Qt's own dialog with the caller's title when nothing is scripted.
+// The folder picker: Qt's own dialog with the caller's title when nothing
+// is scripted.
 #include "system/MDIALOG_SAN.h"
 
 #include <gtest/gtest.h>
@@ -10,18 +10,6 @@
 #include <QTimer>
 
 namespace {
-
-TEST(FolderBrowse, ScriptedAnswersAreRecorded) {
-    MDIALOG_SAN::clearShownDialogs();
-    MDIALOG_SAN::setNextFolder(QStringLiteral("/srv/movies"));
-    MDIALOG_SAN::setNextFolder(QString());
-    EXPECT_EQ(MDIALOG_SAN::BrowseForFolder(nullptr, QStringLiteral("a"), QStringLiteral("/tmp")),
-              QStringLiteral("/srv/movies"));
-    EXPECT_EQ(MDIALOG_SAN::BrowseForFolder(nullptr, QStringLiteral("b")), QString());
-    ASSERT_EQ(MDIALOG_SAN::shownDialogs().size(), 2u);
-    EXPECT_EQ(MDIALOG_SAN::shownDialogs()[0].startFolder, QStringLiteral("/tmp"));
-    EXPECT_EQ(MDIALOG_SAN::shownDialogs()[1].title, QStringLiteral("b"));
-}
 
 // Answers the modal picker that the call below opens, once it shows.
 void answerPicker(QObject* scope, const QString& expectedStart, const QString& choice) {
