@@ -22,15 +22,6 @@ std::vector<FileDialogs::FileFilter> exportFilter() {
             {QStringLiteral("アニメーション GIF"), QStringLiteral("*.gif")}};
 }
 
-// Where the dialog opens: beside the movie's package, or in the save folder.
-QString startFolder(const MovieDoc& doc) {
-    QString folder = doc.packageFolder;
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
-        folder.chop(1);
-    }
-    return folder;
-}
-
 }  // namespace
 
 void frmMaker::mnuExport_Click() {
@@ -45,7 +36,7 @@ void frmMaker::mnuExport_Click() {
     }
     const MovieDoc& doc = doc_;
     QString target =
-        FileDialogs::DialogSave(this, startFolder(doc), exportFilter(), QStringLiteral("mp4"));
+        FileDialogs::DialogSave(this, dialogFolder(), exportFilter(), QStringLiteral("mp4"));
     if (target.isEmpty()) {
         return;
     }
