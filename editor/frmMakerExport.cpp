@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <QToolButton>
 
 namespace {
 
@@ -25,10 +24,6 @@ std::vector<FileDialogs::FileFilter> exportFilter() {
 }  // namespace
 
 void frmMaker::mnuExport_Click() {
-    // The shortcut reaches here even while an external edit holds the menus.
-    if (!cmdNew->isEnabled()) {
-        return;
-    }
     stopSound();
     const int frameCount = storedFrameCount();
     if (frameCount < 1) {
