@@ -4,7 +4,6 @@
 
 #include "common/FileDialogs.h"
 #include "common/MessageBox.h"
-#include "editor/frames/FrameRows.h"
 #include "export/ExportFormat.h"
 #include "export/MovieExporter.h"
 #include "moviefile/MovieDoc.h"
