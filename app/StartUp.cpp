@@ -78,21 +78,29 @@ QStringList argumentList(int argc, char** argv) {
     return arguments;
 }
 
-// The actions that show windows.
-bool opensWindows(StartOptions::Action action) {
+// The exit code of what needs no window (an export, help, version, a
+// refusal), once done; nothing for the actions that show windows.
+std::optional<int> answerWithoutWindows(int argc, char** argv,
+                                        const StartOptions::Options& options) {
     using StartOptions::Action;
-    return action == Action::Launcher || action == Action::Play || action == Action::Edit;
+    if (options.action == Action::Export) {
+        return ExportCommand::Run(argc, argv, options.exportTarget, options.package);
+    }
+    if (options.action == Action::Launcher || options.action == Action::Play ||
+        options.action == Action::Edit) {
+        return std::nullopt;
+    }
+    return answerOnTheTerminal(argc, argv, options);
 }
 
 }  // namespace
 
 int run(int argc, char** argv) {
     StartOptions::Options options = StartOptions::Parse(argumentList(argc, argv));
-    if (options.action == StartOptions::Action::Export) {
-        return ExportCommand::Run(argc, argv, options.exportTarget, options.package);
-    }
-    if (!opensWindows(options.action) && options.action != StartOptions::Action::LeftToQt) {
-        return answerOnTheTerminal(argc, argv, options);
+    if (options.action != StartOptions::Action::LeftToQt) {
+        if (const auto code = answerWithoutWindows(argc, argv, options)) {
+            return *code;
+        }
     }
     std::vector<char*> arguments = PlatformChoice::Arguments(argc, argv);
     int count = static_cast<int>(arguments.size()) - 1;
@@ -100,11 +108,8 @@ int run(int argc, char** argv) {
     if (options.action == StartOptions::Action::LeftToQt) {
         // Qt has taken its own options (-platform xcb, ...) out of the list.
         options = StartOptions::Parse(QApplication::arguments());
-        if (options.action == StartOptions::Action::Export) {
-            return ExportCommand::Run(argc, argv, options.exportTarget, options.package);
-        }
-        if (!opensWindows(options.action)) {
-            return answerOnTheTerminal(argc, argv, options);
+        if (const auto code = answerWithoutWindows(argc, argv, options)) {
+            return *code;
         }
     }
     QApplication::setApplicationName(QStringLiteral("slidewright"));

@@ -64,8 +64,9 @@ void ReduceBoxColours(QImage& box, int colours) {
 
 bool SaveBoxPicture(const QImage& box, const QString& path) {
     const QByteArray bytes = BmpFile::Encode(box);
-    auto file = ReplaceByRename::PendingFile::beside(QFile::encodeName(path).toStdString());
-    return !bytes.isEmpty() && file.valid() &&
+    const std::string target = QFile::encodeName(path).toStdString();
+    auto file = ReplaceByRename::PendingFile::beside(target);
+    return !bytes.isEmpty() && file.valid() && file.keepModeOf(target) &&
            file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
            file.commit(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
 }

@@ -26,6 +26,7 @@ void ReduceBoxColours(QImage& box, int colours);
 
 // Writes the box's picture as an uncompressed BMP at its own depth. False
 // for an empty box or any failure to write; a failed write leaves no file.
+// A picture written over another keeps that file's permissions.
 bool SaveBoxPicture(const QImage& box, const QString& path);
 
 }  // namespace MPIC_256GEN

@@ -4,7 +4,6 @@
 
 #include "common/FileDialogs.h"
 #include "common/MessageBox.h"
-#include "editor/frames/FrameRows.h"
 #include "export/ExportFormat.h"
 #include "export/MovieExporter.h"
 #include "moviefile/MovieDoc.h"
@@ -12,7 +11,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <QToolButton>
 
 namespace {
 
@@ -22,22 +20,9 @@ std::vector<FileDialogs::FileFilter> exportFilter() {
             {QStringLiteral("アニメーション GIF"), QStringLiteral("*.gif")}};
 }
 
-// Where the dialog opens: beside the movie's package, or in the save folder.
-QString startFolder(const MovieDoc& doc) {
-    QString folder = doc.packageFolder;
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
-        folder.chop(1);
-    }
-    return folder;
-}
-
 }  // namespace
 
 void frmMaker::mnuExport_Click() {
-    // The shortcut reaches here even while an external edit holds the menus.
-    if (!cmdNew->isEnabled()) {
-        return;
-    }
     stopSound();
     const int frameCount = storedFrameCount();
     if (frameCount < 1) {
@@ -45,7 +30,7 @@ void frmMaker::mnuExport_Click() {
     }
     const MovieDoc& doc = doc_;
     QString target =
-        FileDialogs::DialogSave(this, startFolder(doc), exportFilter(), QStringLiteral("mp4"));
+        FileDialogs::DialogSave(this, dialogFolder(), exportFilter(), QStringLiteral("mp4"));
     if (target.isEmpty()) {
         return;
     }

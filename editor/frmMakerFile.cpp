@@ -26,16 +26,13 @@
 
 #include <optional>
 
-namespace {
-
-QString withoutTrailingSlash(QString folder) {
+QString frmMaker::dialogFolder() const {
+    QString folder = doc_.packageFolder;
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
         folder.chop(1);
     }
     return folder;
 }
-
-}  // namespace
 
 void frmMaker::startNewMovie() {
     clearWorkFolder();
@@ -70,8 +67,8 @@ void frmMaker::mnuFOpen_Click() {
             return;
         }
     }
-    const QString path = FileDialogs::DialogRead(this, withoutTrailingSlash(doc_.packageFolder),
-                                                 FileDialogs::packageFilter());
+    const QString path =
+        FileDialogs::DialogRead(this, dialogFolder(), FileDialogs::packageFilter());
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return;
     }
@@ -175,9 +172,8 @@ bool frmMaker::mnuFUwaSave_Click() {
 
 bool frmMaker::mnuFBetuSave_Click() {
     stopSound();
-    const QString path =
-        FileDialogs::DialogSave(this, withoutTrailingSlash(doc_.packageFolder),
-                                FileDialogs::packageFilter(), QStringLiteral("sdw"));
+    const QString path = FileDialogs::DialogSave(this, dialogFolder(), FileDialogs::packageFilter(),
+                                                 QStringLiteral("sdw"));
     if (path.isEmpty() || !SavePackage(path)) {
         return false;
     }

@@ -76,8 +76,16 @@ const FrameEntry& PlaybackEngine::frame(int k) const {
     return doc_.hasSlot(k) ? doc_.frames[static_cast<size_t>(k)] : none;
 }
 
+bool PlaybackEngine::playsByItself() const {
+    return doc_.advanceMode == 1 || doc_.advanceMode == 2;
+}
+
+bool PlaybackEngine::loopsAtEnd() const {
+    return mode_ == Mode::Auto && playsByItself() && doc_.loopFlag == 1;
+}
+
 bool PlaybackEngine::start() {
-    const bool automatic = doc_.advanceMode == 1 || doc_.advanceMode == 2;
+    const bool automatic = playsByItself();
     mode_ = automatic ? Mode::Auto : Mode::Manual;
     current_ = 1;
     if (!ShowFrame(1)) {
@@ -124,9 +132,7 @@ int PlaybackEngine::likelyNext() const {
     if (current_ < doc_.frameCount) {
         return current_ + 1;
     }
-    const bool loops = mode_ == Mode::Auto && (doc_.advanceMode == 1 || doc_.advanceMode == 2) &&
-                       doc_.loopFlag == 1;
-    return loops ? 1 : 0;
+    return loopsAtEnd() ? 1 : 0;
 }
 
 void PlaybackEngine::AdvanceFrame() {
@@ -135,8 +141,7 @@ void PlaybackEngine::AdvanceFrame() {
         ShowFrame(current_);
         return;
     }
-    if (mode_ == Mode::Auto && (doc_.advanceMode == 1 || doc_.advanceMode == 2) &&
-        doc_.loopFlag == 1) {
+    if (loopsAtEnd()) {
         startCountdown();
         return;
     }

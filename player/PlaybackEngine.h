@@ -100,6 +100,10 @@ private:
     void countdownTick();
     void finishCountdown();
     void stopCountdown();
+    // The movie's mode goes on by itself: on its waits, or waits and sounds.
+    bool playsByItself() const;
+    // The last frame is followed by the countdown and frame 1 again.
+    bool loopsAtEnd() const;
     // The frame after the current one when nobody intervenes, or 0.
     int likelyNext() const;
     // Ends the movie once: stops everything, closes the window unless it is

@@ -23,6 +23,10 @@ bool frmMovie::showPicture(int n) {
     }
     // One picture pixel is one device pixel, at any scale of the screen.
     const qreal ratio = devicePixelRatioF();
+    const auto inDevicePixels = [ratio](QSize logical) {
+        return QSize(static_cast<int>(std::ceil(logical.width() * ratio)),
+                     static_cast<int>(std::ceil(logical.height() * ratio)));
+    };
     const QSize size = picture.image.size();
     QPixmap pixmap = QPixmap::fromImage(std::move(picture.image));
     pixmap.setDevicePixelRatio(ratio);
@@ -33,14 +37,10 @@ bool frmMovie::showPicture(int n) {
     Pic1->resize(DevicePixels::CoveringSize(size, ratio).expandedTo(buttons));
     // A picture that covers every device pixel of the window is all that is
     // painted: nothing under it is filled first.
-    const QSize covered(static_cast<int>(std::ceil(Pic1->width() * ratio)),
-                        static_cast<int>(std::ceil(Pic1->height() * ratio)));
-    Pic1->setAttribute(Qt::WA_OpaquePaintEvent, size == covered);
+    Pic1->setAttribute(Qt::WA_OpaquePaintEvent, size == inDevicePixels(Pic1->size()));
     // Fixed, so that a tiling desktop floats it instead of stretching it.
     setFixedSize(Pic1->size());
-    windowDeviceSize_ =
-        size.expandedTo(QSize(static_cast<int>(std::ceil(buttons.width() * ratio)),
-                              static_cast<int>(std::ceil(buttons.height() * ratio))));
+    windowDeviceSize_ = size.expandedTo(inDevicePixels(buttons));
     DevicePixels::FitWindow(this, windowDeviceSize_);
     ArrangeControls();
     pictureShown_ = n;

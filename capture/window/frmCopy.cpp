@@ -2,10 +2,8 @@
 // the timed capture is in frmCopyCapture.cpp, how the window keeps out of
 // the way in frmCopyWindow.cpp.
 #include "frmCopy.h"
-#include "common/Twips.h"
 
 #include "capture/MH_COPY.h"
-#include "capture/window/CaptureFiles.h"
 #include "capture/window/CaptureIcons.h"
 #include "common/MFRM_FRONT.h"
 #include "common/MessageBox.h"
@@ -13,7 +11,6 @@
 #include "moviefile/MovieDoc.h"
 #include "settings/AppSettings.h"
 
-#include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>

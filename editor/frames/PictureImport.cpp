@@ -1,10 +1,8 @@
 #include "PictureImport.h"
 
-#include "archiver/ReplaceByRename.h"
-#include "capture/BmpFile.h"
+#include "capture/MPIC_256GEN.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -35,12 +33,7 @@ QImage readPicture(const QString& path) {
 
 // Writes `picture` as a 24-bit BMP over `path`, complete or not at all.
 bool writeBmp(const QImage& picture, const QString& path) {
-    const QByteArray bytes = BmpFile::Encode(picture.convertToFormat(QImage::Format_RGB32));
-    const QByteArray target = QFile::encodeName(path);
-    auto file = ReplaceByRename::PendingFile::beside(target.toStdString());
-    return !bytes.isEmpty() && file.valid() && file.keepModeOf(target.toStdString()) &&
-           file.write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
-           file.commit(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
+    return MPIC_256GEN::SaveBoxPicture(picture.convertToFormat(QImage::Format_RGB32), path);
 }
 
 bool isBmp(const QString& path) {
