@@ -116,7 +116,8 @@ public:
                 }
             }
             const std::int64_t soundMs = (played + kSamplesPerMs - 1) / kSamplesPerMs;
-            const std::int64_t frameMs = holds ? std::max(waitMs, soundMs) : waitMs;
+            const std::int64_t frameMs =
+                FrameTiming::FrameMs(movie_.advanceMode, frame.waitMs, soundMs);
             if (withSound) {
                 if (ExportResult result = silence(writer, frameMs * kSamplesPerMs - played);
                     !result.ok()) {
