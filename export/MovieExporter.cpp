@@ -133,7 +133,7 @@ public:
                     return {ExportProblem::UnreadablePicture, frame.pictureFile};
                 }
                 const std::int64_t longest = MediaWriter::LongestPicture(format_);
-                for (std::int64_t at = start; at<end; at = end - at> longest ? at + longest : end) {
+                for (std::int64_t at = start; at < end; at += std::min(longest, end - at)) {
                     if (ExportResult result = writer.AddPicture(canvas, at); !result.ok()) {
                         return result;
                     }
