@@ -239,20 +239,15 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
         std::any_of(movie.frames.begin(), movie.frames.end(),
                     [](const FrameEntry& frame) { return !frame.soundFile.trimmed().isEmpty(); });
     const QByteArray targetName = QFile::encodeName(target);
-    const auto unfinished = std::make_shared<ReplaceByRename::PendingFile>(
-        ReplaceByRename::PendingFile::beside(targetName.toStdString()));
-    if (!unfinished->valid()) {
+    auto unfinished = ReplaceByRename::PendingFile::beside(targetName.toStdString());
+    if (!unfinished.valid()) {
         return {ExportProblem::CannotWrite, target};
     }
-    unfinished->keepModeOf(targetName.toStdString());
-    const QString temporary = QFile::decodeName(unfinished->path().c_str());
+    unfinished.keepModeOf(targetName.toStdString());
+    const QString temporary = QFile::decodeName(unfinished.path().c_str());
     // Should the program end meanwhile (a signal, say), the unfinished file
     // goes with it.
-    ProgramEnd::addHook([weak = std::weak_ptr<ReplaceByRename::PendingFile>(unfinished)] {
-        if (const auto file = weak.lock()) {
-            file->discard();
-        }
-    });
+    const ProgramEnd::ScopedHook atEnd([&unfinished] { unfinished.discard(); });
     ExportResult result;
     {
         const MediaWriter::Settings settings{*format, size->width(), size->height(), withSound,
@@ -264,11 +259,11 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
         }
     }
     if (result.ok() &&
-        !unfinished->commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString())) {
+        !unfinished.commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString())) {
         result = {ExportProblem::CannotWrite, target};
     }
     if (!result.ok()) {
-        unfinished->discard();
+        unfinished.discard();
         // Messages name the file the user chose, not our temporary one.
         if (result.subject == temporary) {
             result.subject = target;
