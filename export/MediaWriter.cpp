@@ -78,6 +78,9 @@ struct MediaWriter::State {
         return settings.format == ExportFormat::WebM && audio ? audio->initial_padding : 0;
     }
 
+    // Samples per encoded piece of sound; 1024 for an encoder that takes any.
+    int frameSize() const { return audio->frame_size > 0 ? audio->frame_size : 1024; }
+
     ExportResult write(AVPacket* packet, const AVCodecContext& codec, AVStream* stream) {
         if (stream == audioStream && settings.format == ExportFormat::WebM) {
             // Matroska subtracts the priming (its CodecDelay) from the stored
@@ -405,7 +408,7 @@ ExportResult MediaWriter::AddSound(const float* samples, int frames) {
         return {};
     }
     s.sound.insert(s.sound.end(), samples, samples + 2 * static_cast<size_t>(frames));
-    const int frameSize = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
+    const int frameSize = s.frameSize();
     while (s.sound.size() >= 2 * static_cast<size_t>(frameSize + s.reserved())) {
         if (ExportResult result = s.encodeSound(frameSize, frameSize); !result.ok()) {
             return result;
@@ -417,13 +420,12 @@ ExportResult MediaWriter::AddSound(const float* samples, int frames) {
 ExportResult MediaWriter::Finish(std::int64_t end) {
     State& s = *state_;
     if (s.audio) {
-        const int frameSize = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
         const size_t dropped = std::min(s.sound.size(), 2 * static_cast<size_t>(s.reserved()));
         s.sound.resize(s.sound.size() - dropped);
         if (!s.sound.empty()) {
             const bool shortLast = s.audio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
             const int count = static_cast<int>(s.sound.size() / 2);
-            if (ExportResult result = s.encodeSound(count, shortLast ? count : frameSize);
+            if (ExportResult result = s.encodeSound(count, shortLast ? count : s.frameSize());
                 !result.ok()) {
                 return result;
             }
