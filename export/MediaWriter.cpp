@@ -185,6 +185,24 @@ MediaWriter::~MediaWriter() = default;
 
 namespace {
 
+// Opens the encoder set up in `c` and gives the file a stream of its
+// output, in the encoder's time base. Nothing when either fails.
+AVStream* openStream(AVFormatContext* output, AVCodecContext& c, const AVCodec* codec,
+                     AVDictionary** options) {
+    if (output->oformat->flags & AVFMT_GLOBALHEADER) {
+        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    if (avcodec_open2(&c, codec, options) < 0) {
+        return nullptr;
+    }
+    AVStream* stream = avformat_new_stream(output, nullptr);
+    if (stream == nullptr || avcodec_parameters_from_context(stream->codecpar, &c) < 0) {
+        return nullptr;
+    }
+    stream->time_base = c.time_base;
+    return stream;
+}
+
 bool openVideo(MediaWriter::State& s, const MediaWriter::Settings& settings) {
     const bool gif = settings.format == ExportFormat::Gif;
     const char* name = settings.format == ExportFormat::Mp4    ? "libx264"
@@ -232,20 +250,11 @@ bool openVideo(MediaWriter::State& s, const MediaWriter::Settings& settings) {
             av_dict_set(&options, "lag-in-frames", "0", 0);
         }
     }
-    if (s.output->oformat->flags & AVFMT_GLOBALHEADER) {
-        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    const int opened = avcodec_open2(&c, codec, &options);
+    s.videoStream = openStream(s.output, c, codec, &options);
     av_dict_free(&options);
-    if (opened < 0) {
+    if (s.videoStream == nullptr) {
         return false;
     }
-    s.videoStream = avformat_new_stream(s.output, nullptr);
-    if (s.videoStream == nullptr ||
-        avcodec_parameters_from_context(s.videoStream->codecpar, &c) < 0) {
-        return false;
-    }
-    s.videoStream->time_base = c.time_base;
     s.videoFrame.reset(av_frame_alloc());
     if (!s.videoFrame) {
         return false;
@@ -298,18 +307,10 @@ bool openAudio(MediaWriter::State& s, ExportFormat format) {
     if (c.sample_fmt == AV_SAMPLE_FMT_NONE) {
         return false;
     }
-    if (s.output->oformat->flags & AVFMT_GLOBALHEADER) {
-        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    if (avcodec_open2(&c, codec, nullptr) < 0) {
+    s.audioStream = openStream(s.output, c, codec, nullptr);
+    if (s.audioStream == nullptr) {
         return false;
     }
-    s.audioStream = avformat_new_stream(s.output, nullptr);
-    if (s.audioStream == nullptr ||
-        avcodec_parameters_from_context(s.audioStream->codecpar, &c) < 0) {
-        return false;
-    }
-    s.audioStream->time_base = c.time_base;
     s.audioFrame.reset(av_frame_alloc());
     return s.audioFrame != nullptr;
 }
