@@ -68,21 +68,39 @@ struct DecoderDeleter {
     void operator()(LHADecoder* decoder) const { lha_decoder_free(decoder); }
 };
 
+// One member's decoder and the compressed bytes it reads, which must stay
+// where the decoder found them. type is null for a method lhasa does not
+// know; decoder is null when the member cannot be decoded.
+struct MemberDecoder {
+    MemberDecoder(const ByteSource& source, const WalkEntry& entry)
+        : input(source, entry.dataOffset, entry.header->compressed_length) {
+        char method[sizeof entry.header->compress_method];
+        std::copy_n(entry.header->compress_method, sizeof method, method);
+        type = lha_decoder_for_name(method);
+        if (type != nullptr) {
+            decoder.reset(
+                lha_decoder_new(type, &CompressedData::read, &input, entry.header->length));
+        }
+    }
+    MemberDecoder(const MemberDecoder&) = delete;
+    MemberDecoder& operator=(const MemberDecoder&) = delete;
+
+    CompressedData input;
+    LHADecoderType* type = nullptr;
+    std::unique_ptr<LHADecoder, DecoderDeleter> decoder;
+};
+
 // Decodes one member into a temporary file in the folder and renames it
 // over its bare name only once its length and CRC are right.
 Status extractMember(const ByteSource& source, const WalkEntry& entry, int folderFd,
                      const std::string& bareName) {
     const LHAFileHeader& header = *entry.header;
-    char method[sizeof header.compress_method];
-    std::copy_n(header.compress_method, sizeof method, method);
-    LHADecoderType* type = lha_decoder_for_name(method);
-    if (type == nullptr) {
+    MemberDecoder member(source, entry);
+    if (member.type == nullptr) {
         return Status::UnsupportedMethod;
     }
-    CompressedData input(source, entry.dataOffset, header.compressed_length);
-    std::unique_ptr<LHADecoder, DecoderDeleter> decoder(
-        lha_decoder_new(type, &CompressedData::read, &input, header.length));
-    if (!decoder) {
+    LHADecoder* decoder = member.decoder.get();
+    if (decoder == nullptr) {
         return Status::DamagedArchive;
     }
     ReplaceByRename::PendingFile output(folderFd, ".unlha-XXXXXX");
@@ -91,7 +109,7 @@ Status extractMember(const ByteSource& source, const WalkEntry& entry, int folde
     }
     std::vector<std::uint8_t> buffer(256 * 1024);
     while (true) {
-        const size_t n = lha_decoder_read(decoder.get(), buffer.data(), buffer.size());
+        const size_t n = lha_decoder_read(decoder, buffer.data(), buffer.size());
         if (n == 0) {
             break;
         }
@@ -99,8 +117,8 @@ Status extractMember(const ByteSource& source, const WalkEntry& entry, int folde
             return Status::WriteFailed;
         }
     }
-    if (lha_decoder_get_length(decoder.get()) != header.length ||
-        lha_decoder_get_crc(decoder.get()) != header.crc) {
+    if (lha_decoder_get_length(decoder) != header.length ||
+        lha_decoder_get_crc(decoder) != header.crc) {
         return Status::CrcMismatch;
     }
     if (header.timestamp != 0) {
@@ -242,24 +260,16 @@ std::optional<std::vector<std::uint8_t>> ReadMemberStart(const std::filesystem::
         if (!entry->isFile || files++ != index) {
             continue;
         }
-        const LHAFileHeader& header = *entry->header;
-        char method[sizeof header.compress_method];
-        std::copy_n(header.compress_method, sizeof method, method);
-        LHADecoderType* type = lha_decoder_for_name(method);
-        if (type == nullptr) {
+        MemberDecoder member(*source, *entry);
+        LHADecoder* decoder = member.decoder.get();
+        if (decoder == nullptr) {
             return std::nullopt;
         }
-        CompressedData input(*source, entry->dataOffset, header.compressed_length);
-        std::unique_ptr<LHADecoder, DecoderDeleter> decoder(
-            lha_decoder_new(type, &CompressedData::read, &input, header.length));
-        if (!decoder) {
-            return std::nullopt;
-        }
-        std::vector<std::uint8_t> bytes(std::min<std::uint64_t>(length, header.length));
+        std::vector<std::uint8_t> bytes(std::min<std::uint64_t>(length, entry->header->length));
         size_t filled = 0;
         while (filled < bytes.size()) {
             const size_t n =
-                lha_decoder_read(decoder.get(), bytes.data() + filled, bytes.size() - filled);
+                lha_decoder_read(decoder, bytes.data() + filled, bytes.size() - filled);
             if (n == 0) {
                 return std::nullopt;
             }

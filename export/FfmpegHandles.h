@@ -5,7 +5,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -34,9 +33,6 @@ struct ResamplerDeleter {
 struct ScalerDeleter {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
-struct FifoDeleter {
-    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
-};
 
 using Input = std::unique_ptr<AVFormatContext, InputDeleter>;
 using Codec = std::unique_ptr<AVCodecContext, CodecDeleter>;
@@ -44,7 +40,6 @@ using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
 using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
 using Resampler = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using Scaler = std::unique_ptr<SwsContext, ScalerDeleter>;
-using Fifo = std::unique_ptr<AVAudioFifo, FifoDeleter>;
 
 // FFmpeg's own words for an error code.
 inline QString ErrorText(int error) {

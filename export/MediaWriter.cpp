@@ -78,6 +78,9 @@ struct MediaWriter::State {
         return settings.format == ExportFormat::WebM && audio ? audio->initial_padding : 0;
     }
 
+    // Samples per encoded piece of sound; 1024 for an encoder that takes any.
+    int frameSize() const { return audio->frame_size > 0 ? audio->frame_size : 1024; }
+
     ExportResult write(AVPacket* packet, const AVCodecContext& codec, AVStream* stream) {
         if (stream == audioStream && settings.format == ExportFormat::WebM) {
             // Matroska subtracts the priming (its CodecDelay) from the stored
@@ -182,6 +185,24 @@ MediaWriter::~MediaWriter() = default;
 
 namespace {
 
+// Opens the encoder set up in `c` and gives the file a stream of its
+// output, in the encoder's time base. Nothing when either fails.
+AVStream* openStream(AVFormatContext* output, AVCodecContext& c, const AVCodec* codec,
+                     AVDictionary** options) {
+    if (output->oformat->flags & AVFMT_GLOBALHEADER) {
+        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    if (avcodec_open2(&c, codec, options) < 0) {
+        return nullptr;
+    }
+    AVStream* stream = avformat_new_stream(output, nullptr);
+    if (stream == nullptr || avcodec_parameters_from_context(stream->codecpar, &c) < 0) {
+        return nullptr;
+    }
+    stream->time_base = c.time_base;
+    return stream;
+}
+
 bool openVideo(MediaWriter::State& s, const MediaWriter::Settings& settings) {
     const bool gif = settings.format == ExportFormat::Gif;
     const char* name = settings.format == ExportFormat::Mp4    ? "libx264"
@@ -229,20 +250,11 @@ bool openVideo(MediaWriter::State& s, const MediaWriter::Settings& settings) {
             av_dict_set(&options, "lag-in-frames", "0", 0);
         }
     }
-    if (s.output->oformat->flags & AVFMT_GLOBALHEADER) {
-        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    const int opened = avcodec_open2(&c, codec, &options);
+    s.videoStream = openStream(s.output, c, codec, &options);
     av_dict_free(&options);
-    if (opened < 0) {
+    if (s.videoStream == nullptr) {
         return false;
     }
-    s.videoStream = avformat_new_stream(s.output, nullptr);
-    if (s.videoStream == nullptr ||
-        avcodec_parameters_from_context(s.videoStream->codecpar, &c) < 0) {
-        return false;
-    }
-    s.videoStream->time_base = c.time_base;
     s.videoFrame.reset(av_frame_alloc());
     if (!s.videoFrame) {
         return false;
@@ -295,18 +307,10 @@ bool openAudio(MediaWriter::State& s, ExportFormat format) {
     if (c.sample_fmt == AV_SAMPLE_FMT_NONE) {
         return false;
     }
-    if (s.output->oformat->flags & AVFMT_GLOBALHEADER) {
-        c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    if (avcodec_open2(&c, codec, nullptr) < 0) {
+    s.audioStream = openStream(s.output, c, codec, nullptr);
+    if (s.audioStream == nullptr) {
         return false;
     }
-    s.audioStream = avformat_new_stream(s.output, nullptr);
-    if (s.audioStream == nullptr ||
-        avcodec_parameters_from_context(s.audioStream->codecpar, &c) < 0) {
-        return false;
-    }
-    s.audioStream->time_base = c.time_base;
     s.audioFrame.reset(av_frame_alloc());
     return s.audioFrame != nullptr;
 }
@@ -405,7 +409,7 @@ ExportResult MediaWriter::AddSound(const float* samples, int frames) {
         return {};
     }
     s.sound.insert(s.sound.end(), samples, samples + 2 * static_cast<size_t>(frames));
-    const int frameSize = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
+    const int frameSize = s.frameSize();
     while (s.sound.size() >= 2 * static_cast<size_t>(frameSize + s.reserved())) {
         if (ExportResult result = s.encodeSound(frameSize, frameSize); !result.ok()) {
             return result;
@@ -417,13 +421,12 @@ ExportResult MediaWriter::AddSound(const float* samples, int frames) {
 ExportResult MediaWriter::Finish(std::int64_t end) {
     State& s = *state_;
     if (s.audio) {
-        const int frameSize = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
         const size_t dropped = std::min(s.sound.size(), 2 * static_cast<size_t>(s.reserved()));
         s.sound.resize(s.sound.size() - dropped);
         if (!s.sound.empty()) {
             const bool shortLast = s.audio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
             const int count = static_cast<int>(s.sound.size() / 2);
-            if (ExportResult result = s.encodeSound(count, shortLast ? count : frameSize);
+            if (ExportResult result = s.encodeSound(count, shortLast ? count : s.frameSize());
                 !result.ok()) {
                 return result;
             }

@@ -116,7 +116,8 @@ public:
                 }
             }
             const std::int64_t soundMs = (played + kSamplesPerMs - 1) / kSamplesPerMs;
-            const std::int64_t frameMs = holds ? std::max(waitMs, soundMs) : waitMs;
+            const std::int64_t frameMs =
+                FrameTiming::FrameMs(movie_.advanceMode, frame.waitMs, soundMs);
             if (withSound) {
                 if (ExportResult result = silence(writer, frameMs * kSamplesPerMs - played);
                     !result.ok()) {
@@ -132,7 +133,7 @@ public:
                     return {ExportProblem::UnreadablePicture, frame.pictureFile};
                 }
                 const std::int64_t longest = MediaWriter::LongestPicture(format_);
-                for (std::int64_t at = start; at<end; at = end - at> longest ? at + longest : end) {
+                for (std::int64_t at = start; at < end; at += std::min(longest, end - at)) {
                     if (ExportResult result = writer.AddPicture(canvas, at); !result.ok()) {
                         return result;
                     }
@@ -238,20 +239,15 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
         std::any_of(movie.frames.begin(), movie.frames.end(),
                     [](const FrameEntry& frame) { return !frame.soundFile.trimmed().isEmpty(); });
     const QByteArray targetName = QFile::encodeName(target);
-    const auto unfinished = std::make_shared<ReplaceByRename::PendingFile>(
-        ReplaceByRename::PendingFile::beside(targetName.toStdString()));
-    if (!unfinished->valid()) {
+    auto unfinished = ReplaceByRename::PendingFile::beside(targetName.toStdString());
+    if (!unfinished.valid()) {
         return {ExportProblem::CannotWrite, target};
     }
-    unfinished->keepModeOf(targetName.toStdString());
-    const QString temporary = QFile::decodeName(unfinished->path().c_str());
+    unfinished.keepModeOf(targetName.toStdString());
+    const QString temporary = QFile::decodeName(unfinished.path().c_str());
     // Should the program end meanwhile (a signal, say), the unfinished file
     // goes with it.
-    ProgramEnd::addHook([weak = std::weak_ptr<ReplaceByRename::PendingFile>(unfinished)] {
-        if (const auto file = weak.lock()) {
-            file->discard();
-        }
-    });
+    const ProgramEnd::ScopedHook atEnd([&unfinished] { unfinished.discard(); });
     ExportResult result;
     {
         const MediaWriter::Settings settings{*format, size->width(), size->height(), withSound,
@@ -263,11 +259,11 @@ ExportResult Export(const MovieToExport& movie, const QString& target,
         }
     }
     if (result.ok() &&
-        !unfinished->commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString())) {
+        !unfinished.commit(QFile::encodeName(QFileInfo(target).fileName()).toStdString())) {
         result = {ExportProblem::CannotWrite, target};
     }
     if (!result.ok()) {
-        unfinished->discard();
+        unfinished.discard();
         // Messages name the file the user chose, not our temporary one.
         if (result.subject == temporary) {
             result.subject = target;

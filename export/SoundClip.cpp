@@ -4,10 +4,6 @@
 #include "export/MidiSynth.h"
 #include "player/MidiFile.h"
 
-extern "C" {
-#include <libavutil/opt.h>
-}
-
 #include <QFile>
 
 #include <algorithm>

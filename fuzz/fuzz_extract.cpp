@@ -2,6 +2,7 @@
 // whatever the bytes, no crash, no leak, no file outside that folder.
 
 #include "archiver/LhaReader.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -34,9 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     static const ScratchFolder scratch;
     lha::ExtractFilesFromMemory({data, size}, scratch.target, "*");
     for (const auto& entry : fs::directory_iterator(scratch.path)) {
-        if (entry.path() != scratch.target) {
-            std::abort();  // something escaped the target folder
-        }
+        FuzzCheck(entry.path() == scratch.target);  // nothing escaped the target folder
     }
     for (const auto& entry : fs::directory_iterator(scratch.target)) {
         fs::remove_all(entry.path());

@@ -3,6 +3,7 @@
 
 #include "archiver/LhaMemberName.h"
 #include "archiver/UnlhaCommand.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstdint>
 #include <string_view>
@@ -15,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view rest = split == std::string_view::npos ? "" : text.substr(split + 1);
     lha::MatchesPattern(first, rest);
     const lha::MemberName name = lha::ParseMemberName(first, rest);
-    if (name.safe && (name.bareName.empty() || name.bareName == "." || name.bareName == ".." ||
-                      name.bareName.find('/') != std::string::npos)) {
-        __builtin_trap();  // a name that would leave the folder passed as safe
-    }
+    // No name that would leave the folder passes as safe.
+    FuzzCheck(!name.safe ||
+              !(name.bareName.empty() || name.bareName == "." || name.bareName == ".." ||
+                name.bareName.find('/') != std::string::npos));
     if (command) {
         if (const auto* extract = std::get_if<UnlhaCommand::Extract>(&*command)) {
             lha::MatchesPattern("SW001.bmp", extract->pattern);

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <unistd.h>
 #include <filesystem>
 #include <system_error>
 

@@ -5,8 +5,6 @@
 
 #include <QString>
 
-// The movie's package and work folder as the player and the editor use
-// them: choosing the package and the quiet file helpers.
 struct MovieDoc;
 
 namespace AFrameReel {

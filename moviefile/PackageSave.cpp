@@ -8,7 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
+#include <QSet>
 
 #include <cmath>
 #include <vector>
@@ -22,9 +22,8 @@ QString inFolder(const QString& folder, const QString& name) {
     return folder + u'/' + name;
 }
 
-// The files frames 1 to n bring into the package: every picture, and each
-// sound the work folder still holds.
-
+// Which names of the files frames 1 to n bring into the package (every
+// picture, and each sound the work folder still holds) it cannot carry.
 QStringList unstorableNames(const MovieDoc& doc, const QString& work, int n) {
     QStringList pictures;
     QStringList sounds;
@@ -67,17 +66,17 @@ SaveResult SavePackage(const MovieDoc& doc, const QString& workFolder, const QSt
     // Every distinct file once, in the script's order: the workers compress
     // them all at once while they are appended one by one below.
     QStringList files;
-    QHash<QString, int> indexOf;
+    QSet<QString> planned;
     struct FrameMembers {
         int picture = -1;
         int sound = -1;
     };
     std::vector<FrameMembers> members(static_cast<std::size_t>(n) + 1);
     auto plan = [&](const QString& name) {
-        if (indexOf.contains(name)) {
+        if (planned.contains(name)) {
             return -1;
         }
-        indexOf.insert(name, static_cast<int>(files.size()));
+        planned.insert(name);
         files.append(inFolder(workFolder, name));
         return static_cast<int>(files.size()) - 1;
     };

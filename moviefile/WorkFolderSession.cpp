@@ -9,11 +9,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -37,7 +33,7 @@ std::filesystem::path fsPath(const QString& path) {
 
 void removeFolderTree(const QString& path) {
     std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ignored);
+    std::filesystem::remove_all(fsPath(path), ignored);
 }
 
 }  // namespace
@@ -199,7 +195,7 @@ bool WorkFolderSession::owns(const QString& name) const {
 }
 
 bool WorkFolderSession::isTakenByOthers(const QString& name) const {
-    const QString target = folder() + u'/' + name;
+    const QString target = state_->path(name);
     return (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) && !owns(name);
 }
 
