@@ -2,6 +2,7 @@
 
 #include "archiver/LhaReader.h"
 #include "moviefile/ArchiverLibrary.h"
+#include "moviefile/ExtractionCheck.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
@@ -32,6 +33,31 @@ std::optional<MovieToExport> Open(const QString& package, const QString& folder,
     movie.advanceMode = doc.advanceMode;
     movie.loopFlag = doc.loopFlag;
     movie.folder = folder;
+    // Sizes come from headers anyone can write: weigh every member first,
+    // as the player does, so that a few kilobytes declaring gigabytes cost
+    // neither the time nor the disk.
+    QStringList members;
+    for (int k = 1; k <= doc.frameCount; ++k) {
+        const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
+        members << frame.pictureFile;
+        if (!frame.soundFile.trimmed().isEmpty() && WorkFolder::isBareFileName(frame.soundFile)) {
+            members << frame.soundFile;
+        }
+    }
+    const ExtractionCheck::Plan plan = ExtractionCheck::Check(package, members, folder);
+    switch (plan.message) {
+        case MovieMessage::None:
+            break;
+        case MovieMessage::NotEnoughSpace:
+            problem = {ExportProblem::DiskFull, plan.detail};
+            return std::nullopt;
+        case MovieMessage::PictureTooLarge:
+            problem = {ExportProblem::PictureTooLarge, plan.detail};
+            return std::nullopt;
+        default:
+            problem = {ExportProblem::InvalidPackage, plan.detail};
+            return std::nullopt;
+    }
     QSet<QString> extracted;
     // Each file once, by its exact name, as the player takes them out; a
     // damaged archive fails here, whichever member it breaks in.
