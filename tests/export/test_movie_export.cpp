@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -351,6 +352,28 @@ TEST_F(MovieExportTest, APictureBeyondTheLargestVideoIsRefusedBeforeAnythingIsWr
     EXPECT_EQ(result.subject, QStringLiteral("wide.bmp"));
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_EQ(filesIn(scratch.path()).filter(QStringLiteral("wide")), QStringList{});
+}
+
+TEST_F(MovieExportTest, MembersDeclaringHugeSizesAreRefusedBeforeAnyIsUnpacked) {
+    // Three members of 2 GB of zeros in 3 KB, and a picture header asking
+    // for 400 million pixels: each named, and nothing unpacked or written.
+    const QString hostile = QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/hostile-packages/");
+    const QString target = scratch.filePath(QStringLiteral("hostile.mp4"));
+    const std::tuple<const char*, ExportProblem, const char*> cases[] = {
+        {"zeros-2gb.sdw", ExportProblem::InvalidPackage, "SW001.bmp（"},
+        {"pixel-bomb.sdw", ExportProblem::PictureTooLarge, "bomb.bmp（20000×20000）"},
+    };
+    for (const auto& [package, problem, named] : cases) {
+        const ExportResult result = exportPackage(hostile + QLatin1String(package), target);
+        EXPECT_EQ(result.problem, problem) << package;
+        EXPECT_TRUE(result.subject.startsWith(QString::fromUtf8(named)))
+            << result.subject.toStdString();
+        EXPECT_EQ(QDir(scratch.filePath(QStringLiteral("files%1").arg(opened_)))
+                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  QStringList{})
+            << package;
+    }
+    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 }  // namespace
