@@ -50,6 +50,10 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
+    QByteArray contents(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     QStringList names() const {
         return QDir(folder.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -67,14 +71,11 @@ TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
     ASSERT_TRUE(QFile::link(path(QStringLiteral("notes.txt")), path(QStringLiteral("link.bmp"))));
 
     AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.bmp"));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("chime.wav"),
-                                    QStringLiteral("folder.bmp"), QStringLiteral("notes.txt"),
-                                    QStringLiteral("tune.mid")}));
+    EXPECT_EQ(names(), QStringList({"a.bmpx", "chime.wav", "folder.bmp", "notes.txt", "tune.mid"}));
 
     AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/?une.*"));
     AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.wav"));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("folder.bmp"),
-                                    QStringLiteral("notes.txt")}));
+    EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp", "notes.txt"}));
 
     // Every failure is ignored: nothing there, no folder, no name, a folder.
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("missing.bmp")));
@@ -82,25 +83,21 @@ TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
     AFrameReel::DeleteFileQuietly(QString());
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("folder.bmp")));
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("notes.txt")));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("folder.bmp")}));
+    EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp"}));
 }
 
 TEST_F(FolderTest, CopyFileQuietlyReplacesTheDestinationAndIgnoresFailures) {
     make(QStringLiteral("a.bmp"), "new picture");
     make(QStringLiteral("b.bmp"), "old picture, longer than the new one");
     AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("b.bmp")));
-    QFile copy(path(QStringLiteral("b.bmp")));
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), "new picture");
+    EXPECT_EQ(contents(QStringLiteral("b.bmp")), "new picture");
 
     // Onto itself, from nowhere, into nowhere: nothing changes, nothing is left over.
     AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("a.bmp")));
     AFrameReel::CopyFileQuietly(path(QStringLiteral("gone.bmp")), path(QStringLiteral("b.bmp")));
     AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("no/c.bmp")));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmp"), QStringLiteral("b.bmp")}));
-    QFile same(path(QStringLiteral("a.bmp")));
-    ASSERT_TRUE(same.open(QIODevice::ReadOnly));
-    EXPECT_EQ(same.readAll(), "new picture");
+    EXPECT_EQ(names(), QStringList({"a.bmp", "b.bmp"}));
+    EXPECT_EQ(contents(QStringLiteral("a.bmp")), "new picture");
 }
 
 // What the archiver reads back from the lines the program builds: the same
@@ -135,10 +132,6 @@ TEST_F(FolderTest, WithoutAnArchiverEveryCallFailsAndStartNewStillClears) {
         MLha::StoreInPackage(path(QStringLiteral("old.sdw")), path(QStringLiteral("x")), true), 0);
     EXPECT_TRUE(names().isEmpty());
 }
-
-}  // namespace
-
-namespace {
 
 class FrameFilesTest : public ::testing::Test {
 protected:
@@ -182,18 +175,14 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
     // A name that could reach outside the folder is never deleted.
     QTemporaryDir outside;
     QFile victim(outside.filePath(QStringLiteral("keep.bmp")));
-    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    QFile users(folder.filePath(QStringLiteral("mine.bmp")));  // nor one the user put there
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly) && users.open(QIODevice::WriteOnly));
     victim.close();
-    const QString escape =
-        QStringLiteral("../") + QFileInfo(outside.path()).fileName() + QStringLiteral("/keep.bmp");
-    FrameFiles::ReleaseFile(doc, escape, 1, files);
-    EXPECT_TRUE(victim.exists());
-
-    // Nor one the user put there under a frame's name.
-    QFile users(folder.filePath(QStringLiteral("mine.bmp")));
-    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
     users.close();
+    FrameFiles::ReleaseFile(doc, "../" + QFileInfo(outside.path()).fileName() + "/keep.bmp", 1,
+                            files);
     FrameFiles::ReleaseFile(doc, QStringLiteral("mine.bmp"), 1, files);
+    EXPECT_TRUE(victim.exists());
     EXPECT_TRUE(users.exists());
 }
 

