@@ -134,50 +134,24 @@ TEST_F(SettingsFileTest, WritesExactlyTheEightLinesAndReadsThemBack) {
     EXPECT_EQ(readAll(settingsPath()), SettingsFile::SettingsText(shorter));
 }
 
-// Each text read alone, and the lines its settings then write: only the keys
-// present change, keys compare exactly (after blanks and quotes), the last
-// of a key counts, numbers round half to even from the leading number of
-// the text, a number too large stops the reading there, and lines without a
-// comma, other line ends and bytes that are not text are passed over.
+// The cases of tests/data/settings-reading-rules, as expected.txt there says.
 TEST_F(SettingsFileTest, EachReadingRule) {
-    const struct {
-        QByteArray text;
-        QList<QByteArray> lines;
-    } cases[] = {
-        {"[TIMER ],5\r\n", {"[TOP   ],-1000", "[TIMER ],5", "[COLOR ],0"}},
-        {"[top   ],100\r\n[TOP],100\r\n[TOP    ],100\r\n", {"[TOP   ],-1000"}},
-        {"[WIDTH ],100\r\n[TOP   ],7\r\n", {"[TOP   ],7"}},
-        {"   [TOP   ],  8\r\n", {"[TOP   ],8"}},
-        {"\"[TOP   ]\",9\r\n", {"[TOP   ],9"}},
-        {"[TOP   ],1\r\n[TOP   ],2\r\n", {"[TOP   ],2"}},
-        {"[TOP   ],12.5\r\n[LEFT  ],-12.5\r\n[TIMER ],0.5\r\n",
-         {"[TOP   ],12", "[LEFT  ],-12", "[TIMER ],0"}},
-        {"[TOP   ],13.5\r\n[LEFT  ],12.51\r\n[TIMER ],1.5\r\n",
-         {"[TOP   ],14", "[LEFT  ],13", "[TIMER ],2"}},
-        {"[TIMER ],2.5\r\n[COLOR ],7 seconds\r\n[RENZOK],abc\r\n[ACTIVE],\r\n",
-         {"[TIMER ],2", "[COLOR ],7", "[RENZOK],0", "[ACTIVE],0"}},
-        {"[TIMER ],4e1\r\n[COLOR ],+3\r\n", {"[TIMER ],40", "[COLOR ],3"}},
-        {"[COLOR ],32767\r\n[TIMER ],-32768\r\n[TOP   ],2147483647\r\n",
-         {"[COLOR ],32767", "[TIMER ],-32768", "[TOP   ],2147483647"}},
-        {"[TOP   ],10\r\n[TIMER ],4\r\n[COLOR ],70000\r\n[LEFT  ],20\r\n[ACTIVE],1\r\n",
-         {"[TOP   ],10", "[TIMER ],4", "[COLOR ],0", "[LEFT  ],-1000", "[ACTIVE],0"}},
-        {"[COLOR ],32767.5\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
-        {"[COLOR ],-32769\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
-        {"[TOP   ],2147483648\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
-        {"[TOP   ],1e999\r\n[TIMER ],1\r\n", {"[TIMER ],0"}},
-        {"[TOP   ]\r\n[TIMER ],6\r\n\r\ngarbage\r\n[LEFT  ],3\r\n[ACTIVE]",
-         {"[TOP   ],-1000", "[TIMER ],6", "[LEFT  ],3", "[ACTIVE],0"}},
-        {"[TIMER ],6\n[LEFT  ],3\r[TOP   ],4", {"[TIMER ],6", "[LEFT  ],3", "[TOP   ],4"}},
-        {QByteArray("\xff\xfe\x00,\x80\r\n[TIMER ],2\r\n", 17), {"[TIMER ],2"}},
-    };
-    for (const auto& c : cases) {
-        const QByteArray written = SettingsFile::SettingsText(readText(c.text));
-        for (const QByteArray& line : c.lines) {
-            EXPECT_TRUE(written.contains(line + "\r\n"))
-                << QByteArray(c.text).replace('\r', ' ').constData() << " leaves no "
-                << line.constData();
+    const QString cases =
+        QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/settings-reading-rules/");
+    int count = 0;
+    for (const QByteArray& line : readAll(cases + "expected.txt").split('\n')) {
+        const QList<QByteArray> field = line.split('\t');
+        if (line.startsWith('#') || field.size() < 2) {
+            continue;
+        }
+        ++count;
+        const QByteArray written = SettingsFile::SettingsText(readText(readAll(cases + field[0])));
+        for (const QByteArray& want : field.mid(1)) {
+            EXPECT_TRUE(written.contains(want + "\r\n"))
+                << field[0].constData() << " leaves no " << want.constData();
         }
     }
+    EXPECT_EQ(count, 19);
     // -1000 is "not set": the editor centres itself as without a value.
     EXPECT_EQ(readText("[TOP   ],-1000\r\n[LEFT  ],-1000\r\n"), defaults());
 }
