@@ -70,24 +70,6 @@ QStringList privateFolders() {
         .entryList({QStringLiteral("slidewright-run-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
-TEST(PrivateWorkFolder, IsAFolderOfThisRunOnlyUnderTmpdir) {
-    const auto folder = WorkFolder::privateFolder();
-    ASSERT_TRUE(folder);
-    EXPECT_EQ(QFileInfo(*folder).absolutePath(), QDir(QDir::tempPath()).absolutePath());
-    EXPECT_TRUE(QFileInfo(*folder).fileName().startsWith(
-        QStringLiteral("slidewright-run-%1-").arg(::getpid())));
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(*folder).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
-    EXPECT_EQ(WorkFolder::privateFolder(), folder);  // one per run
-
-    QFile inside(*folder + QStringLiteral("/SW001.bmp"));
-    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
-    inside.close();
-    WorkFolder::removePrivateFolder();
-    EXPECT_FALSE(QFileInfo::exists(*folder));
-}
-
 TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     QTemporaryDir movies;
     const QString missing = movies.filePath(QStringLiteral("missing.sdw"));
@@ -126,6 +108,7 @@ TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     EXPECT_TRUE(privateFolders().isEmpty()) << privateFolders().join(u' ').toStdString();
 }
 
+// A killed run's folder is cleared at the next start; a live run's is not.
 TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     const ProbeRun killed = runProbe({QStringLiteral("killed")});
     EXPECT_TRUE(killed.crashed);
@@ -136,6 +119,15 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     // time (its id was reused), and things that merely look alike.
     const auto mine = WorkFolder::privateFolder();
     ASSERT_TRUE(mine);
+    // This run's own: one per run, under TMPDIR, for this user alone.
+    EXPECT_EQ(WorkFolder::privateFolder(), mine);
+    EXPECT_EQ(QFileInfo(*mine).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(*mine).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    QFile inside(*mine + QStringLiteral("/SW001.bmp"));
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
     const QDir temp(QDir::tempPath());
     const QString reused = QStringLiteral("slidewright-run-%1-1-abcdef").arg(::getpid());
     const QString foreign = QStringLiteral("slidewright-run-notes");
@@ -149,6 +141,7 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     EXPECT_TRUE(QFileInfo(*mine).isDir());
     EXPECT_TRUE(temp.exists(foreign));
     WorkFolder::removePrivateFolder();
+    EXPECT_FALSE(QFileInfo::exists(*mine));
     temp.rmdir(foreign);
 }
 
