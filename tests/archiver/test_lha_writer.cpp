@@ -154,17 +154,6 @@ TEST(LhaHuffman, FibonacciWeightsStayWithinSixteenBitsAndFillTheCode) {
         kraft += std::ldexp(1.0, -len);
     }
     EXPECT_DOUBLE_EQ(kraft, 1.0);  // a complete code: strict decoders refuse anything else
-
-    std::vector<std::uint16_t> codes(freq.size());
-    lha::AssignCodes(lengths, codes);
-    for (std::size_t a = 0; a < codes.size(); ++a) {
-        for (std::size_t b = 0; b < codes.size(); ++b) {
-            if (a != b && lengths[a] <= lengths[b]) {
-                EXPECT_NE(codes[b] >> (lengths[b] - lengths[a]), codes[a])
-                    << a << " prefixes " << b;
-            }
-        }
-    }
 }
 
 TEST(LhaHuffman, OneUsedSymbolGetsNoBits) {
