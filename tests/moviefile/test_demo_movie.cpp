@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MovieScript.h"
 #include "player/FrameLoader.h"
@@ -16,11 +17,6 @@ using namespace MovieScript;
 namespace {
 
 const QString kMakeDemo = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/make_demo");
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 quint32 littleEndian(const QByteArray& bytes, int at, int size) {
     quint32 value = 0;
@@ -44,7 +40,7 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
 
     MovieDoc doc;
     const ReadResult read =
-        ParseMovieScript(readAll(QDir(loose).filePath(kScriptName)), ForPlayer, doc);
+        ParseMovieScript(readFile(QDir(loose).filePath(kScriptName)), ForPlayer, doc);
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(doc.advanceMode, 2) << "automatic, waiting for sounds";
     EXPECT_EQ(doc.loopFlag, 1);
@@ -64,7 +60,7 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
     for (int k = 1; k <= doc.frameCount; ++k) {
         const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
         const std::string name = frame.pictureFile.toStdString();
-        const QByteArray bmp = readAll(QDir(loose).filePath(frame.pictureFile));
+        const QByteArray bmp = readFile(QDir(loose).filePath(frame.pictureFile));
         ASSERT_GE(bmp.size(), 54) << name;
         EXPECT_EQ(littleEndian(bmp, 28, 2), 24u) << name;
         EXPECT_EQ(littleEndian(bmp, 30, 4), 0u) << name;
@@ -83,8 +79,8 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
         EXPECT_EQ(shown.image, image) << name;
         if (!frame.soundFile.isEmpty()) {
             sounds << frame.soundFile;
-            EXPECT_EQ(readAll(QDir(work.path()).filePath(frame.soundFile)),
-                      readAll(QDir(loose).filePath(frame.soundFile)));
+            EXPECT_EQ(readFile(QDir(work.path()).filePath(frame.soundFile)),
+                      readFile(QDir(loose).filePath(frame.soundFile)));
         }
     }
     ASSERT_TRUE(sounds.contains(QStringLiteral("chime.wav")));
@@ -92,13 +88,13 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
 
     // The chime is PCM whose header counts its bytes right; the tune's
     // events read to a length of a few seconds.
-    const QByteArray wave = readAll(QDir(loose).filePath(QStringLiteral("chime.wav")));
+    const QByteArray wave = readFile(QDir(loose).filePath(QStringLiteral("chime.wav")));
     ASSERT_GE(wave.size(), 44);
     EXPECT_EQ(wave.left(16), QByteArray("RIFF") + wave.mid(4, 4) + "WAVEfmt ");
     EXPECT_EQ(littleEndian(wave, 4, 4), static_cast<quint32>(wave.size() - 8));
     EXPECT_EQ(littleEndian(wave, 20, 2), 1u) << "PCM";
     EXPECT_EQ(littleEndian(wave, 40, 4), static_cast<quint32>(wave.size() - 44));
-    const QByteArray midi = readAll(QDir(loose).filePath(QStringLiteral("tune.mid")));
+    const QByteArray midi = readFile(QDir(loose).filePath(QStringLiteral("tune.mid")));
     const auto tune = MidiFile::playingTime(std::span(
         reinterpret_cast<const std::uint8_t*>(midi.constData()), static_cast<size_t>(midi.size())));
     ASSERT_TRUE(tune.has_value()) << "tune.mid does not read as MIDI";

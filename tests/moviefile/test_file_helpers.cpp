@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "archiver/UnlhaCommand.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/FrameFiles.h"
@@ -19,11 +20,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(folder.isValid()); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
-    void make(const QString& name, const QByteArray& content = "x") const {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    void make(const QString& name) const { writeFile(path(name), "x"); }
     QStringList names() const {
         return QDir(folder.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -98,10 +95,8 @@ protected:
     }
     // A file the editor brought in.
     void make(const QString& name) {
-        QFile file(files.scratchFolder() + u'/' + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        ASSERT_TRUE(files.adopt(file.fileName(), name));
+        writeFile(files.scratchFolder() + u'/' + name);
+        ASSERT_TRUE(files.adopt(files.scratchFolder() + u'/' + name, name));
     }
     bool exists(const QString& name) const { return QFile::exists(folder.filePath(name)); }
 
@@ -130,16 +125,15 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
 
     // A name that could reach outside the folder is never deleted.
     QTemporaryDir outside;
-    QFile victim(outside.filePath(QStringLiteral("keep.bmp")));
-    QFile users(folder.filePath(QStringLiteral("mine.bmp")));  // nor one the user put there
-    ASSERT_TRUE(victim.open(QIODevice::WriteOnly) && users.open(QIODevice::WriteOnly));
-    victim.close();
-    users.close();
+    const QString victim = outside.filePath(QStringLiteral("keep.bmp"));
+    const QString users = folder.filePath(QStringLiteral("mine.bmp"));  // nor the user's own
+    writeFile(victim);
+    writeFile(users);
     FrameFiles::ReleaseFile(doc, "../" + QFileInfo(outside.path()).fileName() + "/keep.bmp", 1,
                             files);
     FrameFiles::ReleaseFile(doc, QStringLiteral("mine.bmp"), 1, files);
-    EXPECT_TRUE(victim.exists());
-    EXPECT_TRUE(users.exists());
+    EXPECT_TRUE(QFile::exists(victim));
+    EXPECT_TRUE(QFile::exists(users));
 }
 
 TEST_F(FrameFilesTest, UnusedNameKeepsTheExtensionAndSkipsNamesInUse) {

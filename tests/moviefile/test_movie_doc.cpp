@@ -1,5 +1,6 @@
 // The movie's own operations: the frame table moving on insert and delete,
 // the package path, and the questions a save, a preview and a capture ask.
+#include "WholeFiles.h"
 #include "moviefile/MovieDoc.h"
 
 #include <QDir>
@@ -112,9 +113,7 @@ TEST(MovieDoc, FramesInUse) {
 TEST(MovieDoc, PackagePathLosesItsQuotesAndNamesItsFolder) {
     QTemporaryDir folder;
     const QString package = folder.filePath(QStringLiteral("My Movies.sdw"));
-    QFile file(package);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(package);
 
     MovieDoc doc;
     ASSERT_TRUE(doc.setPackagePath(u'"' + package + u'"'));

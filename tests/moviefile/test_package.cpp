@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieScript.h"
@@ -47,11 +48,6 @@ protected:
         return root.filePath(QStringLiteral("movies/") + name);
     }
 
-    static void writeFile(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     static QImage picture(int width, int height, QRgb colour) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(colour);
@@ -155,11 +151,9 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
     for (const QString& name :
          {QStringLiteral("../x.bmp"), QStringLiteral("/etc/passwd"), QStringLiteral("..\\x.bmp")}) {
         // The three-frame script of tests/data with the first picture renamed.
-        QFile golden(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR
-                                    "/tests/data/script-three-frames/Slidewright.ini"));
-        ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
         const QByteArray script =
-            golden.readAll().replace("NAME,001,SW001.bmp", "NAME,001," + name.toUtf8());
+            readFile(SLIDEWRIGHT_SOURCE_DIR "/tests/data/script-three-frames/Slidewright.ini")
+                .replace("NAME,001,SW001.bmp", "NAME,001," + name.toUtf8());
         writeFile(QDir(source()).filePath(kScriptName), script);
         const QString archive = package(QStringLiteral("hostile.sdw"));
         QFile::remove(archive);
@@ -179,9 +173,7 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
 
         EXPECT_TRUE(entries(work()).isEmpty()) << entries(work()).join(u' ').toStdString();
         EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work", "x.bmp"}));
-        QFile own(root.filePath(QStringLiteral("x.bmp")));
-        ASSERT_TRUE(own.open(QIODevice::ReadOnly));
-        EXPECT_EQ(own.readAll(), "the user's own file");
+        EXPECT_EQ(readFile(root.filePath(QStringLiteral("x.bmp"))), "the user's own file");
     }
 }
 

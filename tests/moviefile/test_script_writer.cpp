@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "moviefile/MovieScript.h"
 
 #include <QFile>
@@ -26,25 +27,19 @@ TEST(WriteMovieScript, TwoFrameExampleIsWrittenByteForByte) {
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(WriteMovieScript(doc, 2, folder.path(), {true, 1, QStringLiteral("10")}));
 
-    QFile file(folder.filePath(QStringLiteral("Slidewright.ini")));
-    QFile golden(
-        QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/script-two-frames/Slidewright.ini"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && golden.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), golden.readAll());
+    EXPECT_EQ(readFile(folder.filePath(QStringLiteral("Slidewright.ini"))),
+              readFile(SLIDEWRIGHT_SOURCE_DIR "/tests/data/script-two-frames/Slidewright.ini"));
 }
 
 TEST(WriteMovieScript, OverwritesAnOlderScript) {
     MovieDoc doc;
     setFrame(doc, 1, QStringLiteral("a.bmp"), 1);
     QTemporaryDir folder;
-    QFile old(folder.filePath(QStringLiteral("Slidewright.ini")));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(10000, 'x'));
-    old.close();
+    const QString old = folder.filePath(QStringLiteral("Slidewright.ini"));
+    writeFile(old, QByteArray(10000, 'x'));
     ASSERT_TRUE(WriteMovieScript(doc, 1, folder.path(), {}));
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_TRUE(
-        old.readAll().startsWith("VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,0\r\nLOOPWAIT,10\r\n"));
+        readFile(old).startsWith("VER,03.01\r\nMAX,1\r\nLOOP,0\r\nJIDOU,0\r\nLOOPWAIT,10\r\n"));
     EXPECT_FALSE(WriteMovieScript(doc, 1, folder.filePath(QStringLiteral("missing/folder")), {}));
 }
 

@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
@@ -73,10 +74,8 @@ QStringList privateFolders() {
 TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     QTemporaryDir movies;
     const QString missing = movies.filePath(QStringLiteral("missing.sdw"));
-    QFile garbage(movies.filePath(QStringLiteral("garbage.sdw")));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("not an archive");
-    garbage.close();
+    const QString garbage = movies.filePath(QStringLiteral("garbage.sdw"));
+    writeFile(garbage, "not an archive");
 
     // Ended, returned from main, and the fatal "ファイルが不正です" of a package
     // that is missing and of one whose script cannot be read.
@@ -87,9 +86,7 @@ TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     } ways[] = {{{QStringLiteral("end")}, 0, {}},
                 {{QStringLiteral("return")}, 0, {}},
                 {{QStringLiteral("end"), missing}, 1, QStringLiteral("異常終了")},
-                {{QStringLiteral("script"), garbage.fileName(), kArchiver},
-                 1,
-                 QStringLiteral("実行エラー")}};
+                {{QStringLiteral("script"), garbage, kArchiver}, 1, QStringLiteral("実行エラー")}};
     for (const auto& way : ways) {
         const ProbeRun run = runProbe(way.arguments);
         EXPECT_EQ(run.exitCode, way.exitCode) << way.arguments.join(u' ').toStdString();
@@ -125,9 +122,7 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(*mine).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
-    QFile inside(*mine + QStringLiteral("/SW001.bmp"));
-    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
-    inside.close();
+    writeFile(*mine + QStringLiteral("/SW001.bmp"));
     const QDir temp(QDir::tempPath());
     const QString reused = QStringLiteral("slidewright-run-%1-1-abcdef").arg(::getpid());
     const QString foreign = QStringLiteral("slidewright-run-notes");
@@ -149,9 +144,7 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
 TEST(PrepareWorkAndPackage, MakesThePlayersFolderAndTakesTheCommandLine) {
     QTemporaryDir movies;
     const QString package = movies.filePath(QStringLiteral("demo.sdw"));
-    QFile file(package);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(package);
 
     CommandLine::set(u'"' + package + u'"');
     MovieDoc doc;
