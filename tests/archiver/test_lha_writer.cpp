@@ -93,29 +93,24 @@ Bytes ScreenLike(std::size_t width, std::size_t height, unsigned seed) {
     const Bytes photo = PhotoLike(width / 3, height / 2, seed + 1);
     std::vector<Bytes> glyphs(12, Bytes(8 * 12));
     for (auto& glyph : glyphs) {
-        for (auto& on : glyph) {
-            on = random() % 3 == 0;
-        }
+        std::generate(glyph.begin(), glyph.end(), [&] { return random() % 3 == 0; });
     }
-    std::vector<int> text(width / 8 * (height / 14 + 1));
-    for (auto& g : text) {
-        g = static_cast<int>(random() % (glyphs.size() + 3));  // some blanks
-    }
+    std::vector<std::size_t> text(width / 8 * (height / 14 + 1));  // some blanks
+    std::generate(text.begin(), text.end(), [&] { return random() % (glyphs.size() + 3); });
     Bytes picture(width * height * 3);
     for (std::size_t y = 0; y < height; ++y) {
         for (std::size_t x = 0; x < width; ++x) {
             std::uint8_t* p = &picture[(y * width + x) * 3];
-            const std::uint8_t desktop[3] = {0xA4, 0x6E, 0x3A};
-            std::memcpy(p, desktop, 3);
+            const std::size_t row = (y - 20) % 14;
             if (x >= width / 2 && y < height / 2) {
                 std::memcpy(p, &photo[((y * (width / 3)) + (x - width / 2) % (width / 3)) * 3], 3);
             } else if (x > 10 && x < width / 2 && y > 20) {
-                const std::size_t line = (y - 20) / 14;
-                const std::size_t row = (y - 20) % 14;
-                const int g = text[line * (width / 8) + x / 8];
-                const bool ink = row < 12 && g < static_cast<int>(glyphs.size()) &&
-                                 glyphs[static_cast<std::size_t>(g)][row * 8 + x % 8];
+                const std::size_t g = text[(y - 20) / 14 * (width / 8) + x / 8];
+                const bool ink = row < 12 && g < glyphs.size() && glyphs[g][row * 8 + x % 8];
                 std::memset(p, ink ? 0x10 : 0xF4, 3);
+            } else {
+                const std::uint8_t desktop[3] = {0xA4, 0x6E, 0x3A};
+                std::memcpy(p, desktop, 3);
             }
         }
     }

@@ -59,10 +59,9 @@ Read withLine(const QByteArray& line, ScriptMode mode = ForPlayer) {
 
 void expectThreeFrames(const MovieDoc& doc) {
     ASSERT_GE(doc.lastSlot(), 3);
-    EXPECT_EQ(doc.frameCount, 3);
-    EXPECT_EQ(doc.loopFlag, 1);
-    EXPECT_EQ(doc.advanceMode, 2);
-    EXPECT_EQ(doc.loopWaitSeconds, 5);
+    // Frame count, loop, mode and loop wait.
+    EXPECT_EQ(std::tuple(doc.frameCount, doc.loopFlag, doc.advanceMode, doc.loopWaitSeconds),
+              std::tuple(3, 1, 2, 5));
     std::vector<std::string> frames;
     for (int k = 1; k <= 3; ++k) {
         const FrameEntry& f = doc.frames[static_cast<size_t>(k)];
