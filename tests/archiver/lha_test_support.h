@@ -158,6 +158,18 @@ inline bool runJlha(const fs::path& folder, const std::string& switches, const f
     return runTool(argv, folder, {"LC_ALL=C.UTF-8"}).status == 0 && fs::exists(archive);
 }
 
+// Writes `files` into <scratch>/src and packs them all with jlha.
+inline bool packWithJlha(const TempFolder& scratch, const std::string& switches,
+                         const fs::path& archive, const std::map<std::string, Bytes>& files) {
+    fs::create_directories(scratch / "src");
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files) {
+        writeFile(scratch / "src" / name, bytes);
+        names.push_back(name);
+    }
+    return runJlha(scratch / "src", switches, archive, names);
+}
+
 // An archive of stored (-lh0-) members whose headers may claim another
 // unpacked size than their data's: what no tool writes.
 struct HandMember {

@@ -52,9 +52,8 @@ void expectOnlyCompleteOriginals(const fs::path& folder, const std::string& cont
 }
 
 void emptyFolder(const fs::path& folder) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        fs::remove_all(entry.path());
-    }
+    fs::remove_all(folder);
+    fs::create_directory(folder);
 }
 
 // Where each member of a level-2 archive starts, and where the end mark is.
@@ -73,14 +72,8 @@ std::set<std::size_t> level2Boundaries(const Bytes& archive) {
 class DamagedArchives : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        fs::create_directory(scratch / "src");
         fs::create_directory(out);
-        std::vector<std::string> names;
-        for (const auto& [name, bytes] : originals()) {
-            writeFile(scratch / "src" / name, bytes);
-            names.push_back(name);
-        }
-        ASSERT_TRUE(runJlha(scratch / "src", GetParam(), scratch / "good.lzh", names));
+        ASSERT_TRUE(packWithJlha(scratch, GetParam(), scratch / "good.lzh", originals()));
         good = readFile(scratch / "good.lzh");
         ASSERT_EQ(lha::ExtractFiles(scratch / "good.lzh", out, "*").status, lha::Status::Ok);
         ASSERT_TRUE(folderContents(out) == originals()) << describe(folderContents(out));
@@ -161,8 +154,7 @@ TEST_P(DamagedArchives, FlippedDataBitLeavesTheOldFileAlone) {
     EXPECT_EQ(folderContents(out).size(), originals().size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, DamagedArchives, ::testing::Values("a0o5q", "a1o7q", "a2o5q"),
-                         [](const auto& info) { return "level" + info.param.substr(1, 1); });
+INSTANTIATE_TEST_SUITE_P(Levels, DamagedArchives, ::testing::Values("a0o5q", "a1o7q", "a2o5q"));
 
 class Golden : public ::testing::Test {
 protected:
@@ -242,12 +234,7 @@ TEST_P(HostileNames, AreRefusedAndNothingLandsOutsideTheFolder) {
 INSTANTIATE_TEST_SUITE_P(Names, HostileNames,
                          ::testing::Values("parent.lzh", "absolute.lzh", "climbing.lzh", "dot.lzh",
                                            "dot-dot.lzh", "empty-name.lzh", "backslashes.lzh",
-                                           "parent-folders.lzh", "absolute-folder.lzh"),
-                         [](const auto& info) {
-                             std::string name = info.param.substr(0, info.param.find('.'));
-                             std::erase(name, '-');
-                             return name;
-                         });
+                                           "parent-folders.lzh", "absolute-folder.lzh"));
 
 TEST(HostileNames, ASymlinkInTheFolderIsReplacedNotFollowed) {
     TempFolder scratch;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 
 #include "archiver/LhaWriter.h"
 #include "archiver/TextEncoding.h"
@@ -33,15 +34,12 @@ struct Member {
 // Path -> Method, from `7zz l -slt`.
 std::map<std::string, std::string> MethodsBy7zip(const std::string& listing) {
     std::map<std::string, std::string> methods;
+    std::istringstream lines(listing);
     std::string path;
-    std::size_t at = 0;
-    while (at < listing.size()) {
-        const std::size_t end = listing.find('\n', at);
-        const std::string line = listing.substr(at, end == std::string::npos ? end : end - at);
-        at = end == std::string::npos ? listing.size() : end + 1;
-        if (line.rfind("Path = ", 0) == 0) {
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("Path = ")) {
             path = line.substr(7);
-        } else if (line.rfind("Method = ", 0) == 0) {
+        } else if (line.starts_with("Method = ")) {
             methods[path] = line.substr(9);
         }
     }
@@ -94,10 +92,8 @@ TEST_P(PeersRead, EveryKindOfMemberListsAndExtractsByteForByte) {
     const fs::path archive = folder / "movie.sdw";
     lha::StoreOptions options;
     options.method = method;
-    {
-        writeFile(sources / "frame.bmp", randomBytes(3000, 2));
-        ASSERT_EQ(lha::StoreFile(archive, sources / "frame.bmp", options), 0);
-    }
+    writeFile(sources / "frame.bmp", randomBytes(3000, 2));
+    ASSERT_EQ(lha::StoreFile(archive, sources / "frame.bmp", options), 0);
     for (const auto& member : members) {
         const fs::path file = sources / member.name;
         writeFile(file, member.content);
@@ -110,12 +106,11 @@ TEST_P(PeersRead, EveryKindOfMemberListsAndExtractsByteForByte) {
     const ToolResult sevenList =
         runTool({"7zz", "l", "-slt", archive.string()}, folder.path(), {"TZ=UTC"});
     EXPECT_EQ(sevenList.status, 0) << sevenList.output;
-    const auto methods = MethodsBy7zip(sevenList.output);
-    EXPECT_EQ(methods.size(), members.size()) << sevenList.output;
+    std::map<std::string, std::string> methods;
     for (const auto& member : members) {
-        ASSERT_TRUE(methods.count(member.name)) << member.name;
-        EXPECT_EQ(methods.at(member.name), lha::MethodId(member.expected)) << member.name;
+        methods[member.name] = lha::MethodId(member.expected);
     }
+    EXPECT_EQ(MethodsBy7zip(sevenList.output), methods);
     EXPECT_NE(sevenList.output.find("Modified = 2001-02-03 04:05:06"), std::string::npos);
 
     // lhasa checks every header CRC: a wrong one hides the members after it.
@@ -143,11 +138,7 @@ TEST_P(PeersRead, EveryKindOfMemberListsAndExtractsByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(Methods, PeersRead,
                          ::testing::Values(lha::Method::Lh0, lha::Method::Lh5, lha::Method::Lh6,
-                                           lha::Method::Lh7),
-                         [](const auto& info) {
-                             std::string id = lha::MethodId(info.param);
-                             return id.substr(1, 3);
-                         });
+                                           lha::Method::Lh7));
 
 TEST(PeersReadNames, JapaneseNamesAreStoredAsCp932AndOthersAsUtf8) {
     TempFolder folder;
@@ -170,15 +161,6 @@ TEST(PeersReadNames, JapaneseNamesAreStoredAsCp932AndOthersAsUtf8) {
     fs::create_directories(byJlha);
     runTool({"jlha", "x", archive.string()}, byJlha, kJlhaCp932);
     EXPECT_TRUE(readFile(byJlha / japanese) == picture);
-
-    // 7-Zip shows stored bytes as they are: CP932 raw, UTF-8 readable.
-    const ToolResult seven = runTool({"7zz", "l", archive.string()}, folder.path());
-    EXPECT_NE(seven.output.find("  " + cp932 + "\n"), std::string::npos) << seven.output;
-    EXPECT_NE(seven.output.find("  " + foreign + "\n"), std::string::npos) << seven.output;
-    const fs::path by7zip = folder / "by-7zz";
-    runTool({"7zz", "x", "-y", "-o" + by7zip.string(), archive.string()}, folder.path());
-    EXPECT_TRUE(readFile(by7zip / cp932) == picture);
-    EXPECT_TRUE(readFile(by7zip / foreign) == text);
 
     // lhasa names each file by the stored bytes: it sees exactly ours.
     const fs::path byLhasa = folder / "by-lhasa";

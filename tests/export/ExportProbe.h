@@ -15,24 +15,14 @@
 
 namespace ExportProbe {
 
-struct Output {
-    QByteArray out;
-    QByteArray err;
-    int code = -1;
-};
-
-inline Output Run(const QString& program, const QStringList& arguments) {
+// What a tool prints on its standard output; nothing when it cannot run.
+inline QByteArray Run(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
-    Output result;
     if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) {
-        result.err = "cannot run " + program.toUtf8();
-        return result;
+        return {};
     }
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    result.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return result;
+    return process.readAllStandardOutput();
 }
 
 // One entry, as ffprobe prints it without keys.
@@ -43,7 +33,7 @@ inline QString Entry(const QString& file, const QString& what, const QString& st
     }
     arguments << "-show_entries" << what << "-of"
               << "csv=p=0" << file;
-    return QString::fromUtf8(Run("ffprobe", arguments).out).trimmed();
+    return QString::fromUtf8(Run("ffprobe", arguments)).trimmed();
 }
 
 // Each shown picture's start, in seconds.
@@ -59,16 +49,14 @@ inline std::vector<double> FrameTimes(const QString& file) {
 // Every picture as decoded, one after another, in the given pixel format.
 inline QByteArray Pictures(const QString& file, const QString& pixelFormat) {
     return Run("ffmpeg", {"-v", "error", "-i", file, "-map", "0:v:0", "-vsync", "passthrough", "-f",
-                          "rawvideo", "-pix_fmt", pixelFormat, "-"})
-        .out;
+                          "rawvideo", "-pix_fmt", pixelFormat, "-"});
 }
 
 // The sound track as one channel of 48 kHz samples, from the start of the
 // movie (priming removed as players remove it).
 inline std::vector<float> Sound(const QString& file) {
     const QByteArray bytes = Run("ffmpeg", {"-v", "error", "-i", file, "-map", "0:a:0", "-ac", "1",
-                                            "-ar", "48000", "-f", "f32le", "-"})
-                                 .out;
+                                            "-ar", "48000", "-f", "f32le", "-"});
     std::vector<float> samples(static_cast<size_t>(bytes.size()) / sizeof(float));
     std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
     return samples;
@@ -96,8 +84,7 @@ inline QByteArray AsVideoPlanes(const QImage& picture, const QTemporaryDir& scra
                {"-v", "error", "-i", png, "-vf",
                 "format=rgb24,scale=out_color_matrix=bt709:out_range=tv:flags=bicubic+accurate_rnd,"
                 "format=yuv420p",
-                "-f", "rawvideo", "-"})
-        .out;
+                "-f", "rawvideo", "-"});
 }
 
 inline double Psnr(const QByteArray& a, const QByteArray& b) {

@@ -1,5 +1,6 @@
 // Dropped paths and the shortcut files they may be, read from the files of
 // tests/data/shortcuts as expected.txt there says.
+#include "WholeFiles.h"
 #include "moviefile/MDROP_GET.h"
 #include "moviefile/MWIN_VER.h"
 
@@ -63,13 +64,11 @@ TEST(DroppedPath, OrdinaryFilesAreTheirOwnPathAndMissingShortcutsNothing) {
     // A huge shortcut is read only to its cap: the "$" line past it is never seen.
     QByteArray bytes = "C:\\a\\\r\n" + QByteArray(kMaxShortcutBytes, 'x');
     bytes += "\r\n$\r\nb.bmp\r\n1\r\n2\r\n3\r\n";
-    QFile huge(folder.filePath(QStringLiteral("huge.lnk")));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    huge.write(bytes);
-    huge.close();
-    const DroppedPath result = GetDroppedFilePath(huge.fileName());
+    const QString huge = folder.filePath(QStringLiteral("huge.lnk"));
+    writeFile(huge, bytes);
+    const DroppedPath result = GetDroppedFilePath(huge);
     EXPECT_EQ(result.code, ShortcutOnly);
-    EXPECT_EQ(result.path, huge.fileName());
+    EXPECT_EQ(result.path, huge);
 }
 
 }  // namespace

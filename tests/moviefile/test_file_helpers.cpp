@@ -1,8 +1,8 @@
+#include "WholeFiles.h"
 #include "archiver/UnlhaCommand.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MLha.h"
-#include "moviefile/MMojiTikanAll.h"
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 
@@ -15,41 +15,12 @@
 
 namespace {
 
-// Left to right without rescanning what was put in; inexact ignores letter
-// case; with escapes "\\n" and "\\t" stand for CR LF and tab.
-TEST(ReplaceAllText, ReplacesEveryOccurrenceOnce) {
-    const struct {
-        bool exact, escapes;
-        QString text, find, replacement, result;
-        int count;
-    } cases[] = {{true, false, "aabab", "ab", "x", "axx", 2},
-                 {true, false, "aaa", "a", "aa", "aaaaaa", 3},
-                 {true, false, "\"/home/me/My Movies/demo.sdw\"", "\"", "",
-                  "/home/me/My Movies/demo.sdw", 2},
-                 {true, false, "abc", "", "x", "abc", 0},
-                 {true, false, "Bmp.BMP.bmp", "bmp", "x", "Bmp.BMP.x", 1},
-                 {false, false, "Bmp.BMP.bmp", "bmp", "x", "x.x.x", 3},
-                 {true, true, "one\r\ntwo\tthree", "\\n", "\\t", "one\ttwo\tthree", 1},
-                 {true, false, "a\\nb", "\\n", "-", "a-b", 1}};
-    for (const auto& c : cases) {
-        QString text = c.text;
-        EXPECT_EQ(MMojiTikanAll::ReplaceAllText(c.exact, text, c.find, c.replacement, c.escapes),
-                  c.count)
-            << c.text.toStdString();
-        EXPECT_EQ(text, c.result);
-    }
-}
-
 class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(folder.isValid()); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
-    void make(const QString& name, const QByteArray& content = "x") const {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    void make(const QString& name) const { writeFile(path(name), "x"); }
     QStringList names() const {
         return QDir(folder.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -67,14 +38,11 @@ TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
     ASSERT_TRUE(QFile::link(path(QStringLiteral("notes.txt")), path(QStringLiteral("link.bmp"))));
 
     AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.bmp"));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("chime.wav"),
-                                    QStringLiteral("folder.bmp"), QStringLiteral("notes.txt"),
-                                    QStringLiteral("tune.mid")}));
+    EXPECT_EQ(names(), QStringList({"a.bmpx", "chime.wav", "folder.bmp", "notes.txt", "tune.mid"}));
 
     AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/?une.*"));
     AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.wav"));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("folder.bmp"),
-                                    QStringLiteral("notes.txt")}));
+    EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp", "notes.txt"}));
 
     // Every failure is ignored: nothing there, no folder, no name, a folder.
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("missing.bmp")));
@@ -82,25 +50,7 @@ TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
     AFrameReel::DeleteFileQuietly(QString());
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("folder.bmp")));
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("notes.txt")));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmpx"), QStringLiteral("folder.bmp")}));
-}
-
-TEST_F(FolderTest, CopyFileQuietlyReplacesTheDestinationAndIgnoresFailures) {
-    make(QStringLiteral("a.bmp"), "new picture");
-    make(QStringLiteral("b.bmp"), "old picture, longer than the new one");
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("b.bmp")));
-    QFile copy(path(QStringLiteral("b.bmp")));
-    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copy.readAll(), "new picture");
-
-    // Onto itself, from nowhere, into nowhere: nothing changes, nothing is left over.
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("a.bmp")));
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("gone.bmp")), path(QStringLiteral("b.bmp")));
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("no/c.bmp")));
-    EXPECT_EQ(names(), QStringList({QStringLiteral("a.bmp"), QStringLiteral("b.bmp")}));
-    QFile same(path(QStringLiteral("a.bmp")));
-    ASSERT_TRUE(same.open(QIODevice::ReadOnly));
-    EXPECT_EQ(same.readAll(), "new picture");
+    EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp"}));
 }
 
 // What the archiver reads back from the lines the program builds: the same
@@ -136,10 +86,6 @@ TEST_F(FolderTest, WithoutAnArchiverEveryCallFailsAndStartNewStillClears) {
     EXPECT_TRUE(names().isEmpty());
 }
 
-}  // namespace
-
-namespace {
-
 class FrameFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -149,10 +95,8 @@ protected:
     }
     // A file the editor brought in.
     void make(const QString& name) {
-        QFile file(files.scratchFolder() + u'/' + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        ASSERT_TRUE(files.adopt(file.fileName(), name));
+        writeFile(files.scratchFolder() + u'/' + name);
+        ASSERT_TRUE(files.adopt(files.scratchFolder() + u'/' + name, name));
     }
     bool exists(const QString& name) const { return QFile::exists(folder.filePath(name)); }
 
@@ -181,20 +125,15 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
 
     // A name that could reach outside the folder is never deleted.
     QTemporaryDir outside;
-    QFile victim(outside.filePath(QStringLiteral("keep.bmp")));
-    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
-    victim.close();
-    const QString escape =
-        QStringLiteral("../") + QFileInfo(outside.path()).fileName() + QStringLiteral("/keep.bmp");
-    FrameFiles::ReleaseFile(doc, escape, 1, files);
-    EXPECT_TRUE(victim.exists());
-
-    // Nor one the user put there under a frame's name.
-    QFile users(folder.filePath(QStringLiteral("mine.bmp")));
-    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
-    users.close();
+    const QString victim = outside.filePath(QStringLiteral("keep.bmp"));
+    const QString users = folder.filePath(QStringLiteral("mine.bmp"));  // nor the user's own
+    writeFile(victim);
+    writeFile(users);
+    FrameFiles::ReleaseFile(doc, "../" + QFileInfo(outside.path()).fileName() + "/keep.bmp", 1,
+                            files);
     FrameFiles::ReleaseFile(doc, QStringLiteral("mine.bmp"), 1, files);
-    EXPECT_TRUE(users.exists());
+    EXPECT_TRUE(QFile::exists(victim));
+    EXPECT_TRUE(QFile::exists(users));
 }
 
 TEST_F(FrameFilesTest, UnusedNameKeepsTheExtensionAndSkipsNamesInUse) {

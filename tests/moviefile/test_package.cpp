@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieScript.h"
@@ -47,11 +48,6 @@ protected:
         return root.filePath(QStringLiteral("movies/") + name);
     }
 
-    static void writeFile(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     static QImage picture(int width, int height, QRgb colour) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(colour);
@@ -100,11 +96,13 @@ protected:
     MovieDoc movie;
 };
 
-TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
-    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.bmp"),
-                                  QStringLiteral("photo, 3.bmp")};
-    writeMovie(pictures, QStringLiteral("chime.wav"));
-    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"chime.wav"});
+// A package jlha made as on Windows: the player takes it frame by frame,
+// the editor takes all its files.
+TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndInTheEditor) {
+    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("表紙.BMP"),
+                                  QStringLiteral("SW003, photo.bmp")};
+    writeMovie(pictures, QStringLiteral("tune.mid"));
+    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
 
     movie = MovieDoc();
     movie.packagePath = package();
@@ -115,56 +113,35 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndExtractsFrameByFrame) {
     EXPECT_EQ(movie.advanceMode, 2);
     EXPECT_EQ(movie.loopWaitSeconds, 3);
     EXPECT_TRUE(entries(work()).isEmpty()) << "the script is deleted once read";
-
     for (int k = 1; k <= 3; ++k) {
         const FramePicture shown = frame(k);
         ASSERT_TRUE(shown.ok()) << k;
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k)) << k;
-        EXPECT_EQ(shown.image.pixel(0, 0), picture(1, 1, shown.image.pixel(0, 0)).pixel(0, 0));
         // The picture is gone once on screen; the sound stays to be played.
         EXPECT_FALSE(QFileInfo::exists(workFile(pictures[k - 1]))) << k;
         if (k == 2) {
-            EXPECT_EQ(entries(work()), QStringList{QStringLiteral("chime.wav")});
+            EXPECT_EQ(entries(work()), QStringList{QStringLiteral("tune.mid")});
         }
     }
     EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
-}
 
-TEST_F(PackageTest, JlhaPackageOpensInTheEditorWithAllItsFiles) {
-    const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.BMP"),
-                                  QStringLiteral("画像３.bmp")};
-    writeMovie(pictures, QStringLiteral("tune.mid"));
-    packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
-
+    QDir(work()).removeRecursively();
+    QDir().mkpath(work());
     movie = MovieDoc();
     movie.packagePath = package();
     ASSERT_TRUE(readScript(ForEditor).ok());
     EXPECT_EQ(movie.lastSlot(), 100);
-    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.bmp")), 0);
-    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.wav")), 0);
-    EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QStringLiteral("*.mid")), 0);
-    EXPECT_EQ(entries(work()), QStringList({"SW001.bmp", "SW002.BMP", "tune.mid", "画像３.bmp"}));
+    for (const char* pattern : {"*.bmp", "*.wav", "*.mid"}) {
+        EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QString::fromLatin1(pattern)), 0);
+    }
+    EXPECT_EQ(entries(work()),
+              QStringList({"SW001.bmp", "SW003, photo.bmp", "tune.mid", "表紙.BMP"}));
     for (int k = 1; k <= 3; ++k) {
         const FramePicture shown = frame(k, true);
         ASSERT_TRUE(shown.ok()) << k;
         EXPECT_EQ(shown.image.size(), QSize(30 + 10 * k, 20 + k));
     }
     EXPECT_EQ(entries(work()).size(), 4) << "the editor keeps its files";
-}
-
-// CP932's form of ¥ is the backslash byte: such a name must be stored so
-// that it reads back, or its frame could not be shown.
-TEST_F(PackageTest, NamesWithAYenSignSurviveTheArchiver) {
-    const QStringList pictures = {QStringLiteral("price¥100.bmp")};
-    writeMovie(pictures, QStringLiteral("chime.wav"));
-    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(kScriptName), true), 0);
-    ASSERT_EQ(MLha::StoreInPackage(package(), QDir(source()).filePath(pictures[0]), false), 0);
-    movie = MovieDoc();
-    movie.packagePath = package();
-    ASSERT_TRUE(readScript(ForPlayer).ok());
-    EXPECT_EQ(movie.frames[1].pictureFile, pictures[0]);
-    EXPECT_TRUE(frame(1).ok());
-    EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work"}));
 }
 
 TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolder) {
@@ -174,11 +151,9 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
     for (const QString& name :
          {QStringLiteral("../x.bmp"), QStringLiteral("/etc/passwd"), QStringLiteral("..\\x.bmp")}) {
         // The three-frame script of tests/data with the first picture renamed.
-        QFile golden(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR
-                                    "/tests/data/script-three-frames/Slidewright.ini"));
-        ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
         const QByteArray script =
-            golden.readAll().replace("NAME,001,SW001.bmp", "NAME,001," + name.toUtf8());
+            readFile(SLIDEWRIGHT_SOURCE_DIR "/tests/data/script-three-frames/Slidewright.ini")
+                .replace("NAME,001,SW001.bmp", "NAME,001," + name.toUtf8());
         writeFile(QDir(source()).filePath(kScriptName), script);
         const QString archive = package(QStringLiteral("hostile.sdw"));
         QFile::remove(archive);
@@ -198,9 +173,7 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
 
         EXPECT_TRUE(entries(work()).isEmpty()) << entries(work()).join(u' ').toStdString();
         EXPECT_EQ(entries(root.path()), QStringList({"movies", "source", "work", "x.bmp"}));
-        QFile own(root.filePath(QStringLiteral("x.bmp")));
-        ASSERT_TRUE(own.open(QIODevice::ReadOnly));
-        EXPECT_EQ(own.readAll(), "the user's own file");
+        EXPECT_EQ(readFile(root.filePath(QStringLiteral("x.bmp"))), "the user's own file");
     }
 }
 

@@ -1,6 +1,7 @@
 // Saving a movie compresses its files on several threads; the package must
 // still be exactly what storing them one by one makes, and a failure must
 // still leave nothing behind.
+#include "WholeFiles.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
@@ -63,15 +64,6 @@ protected:
         }
         ASSERT_TRUE(image.save(workFile(name), "BMP"));
     }
-    void writeFile(const QString& name, const QByteArray& bytes) const {
-        QFile file(workFile(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    static QByteArray readFile(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     // Twelve frames: two share a picture, two share a sound, one names a
     // sound the work folder does not hold.
@@ -83,7 +75,7 @@ protected:
             doc.frames[k] = FrameEntry{true, name, 1000, {}};
         }
         doc.frames[5].pictureFile = QStringLiteral("SW002.bmp");
-        writeFile(QStringLiteral("chime.wav"), QByteArray(5000, 'w'));
+        writeFile(workFile(QStringLiteral("chime.wav")), QByteArray(5000, 'w'));
         doc.frames[3].soundFile = QStringLiteral("chime.wav");
         doc.frames[9].soundFile = QStringLiteral("chime.wav");
         doc.frames[7].soundFile = QStringLiteral("gone.wav");

@@ -1,8 +1,11 @@
-#include "moviefile/MCHAR_CHK.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/ScriptFields.h"
 
 #include <QFile>
+
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -56,20 +59,19 @@ Read withLine(const QByteArray& line, ScriptMode mode = ForPlayer) {
 
 void expectThreeFrames(const MovieDoc& doc) {
     ASSERT_GE(doc.lastSlot(), 3);
-    EXPECT_EQ(doc.frameCount, 3);
-    EXPECT_EQ(doc.loopFlag, 1);
-    EXPECT_EQ(doc.advanceMode, 2);
-    EXPECT_EQ(doc.loopWaitSeconds, 5);
-    const char* pictures[] = {"SW001.bmp", "SW002.bmp", "SW003.bmp"};
-    const char* sounds[] = {"", "chime.wav", "tune.mid"};
-    const int waits[] = {1000, 2000, 500};
+    // Frame count, loop, mode and loop wait.
+    EXPECT_EQ(std::tuple(doc.frameCount, doc.loopFlag, doc.advanceMode, doc.loopWaitSeconds),
+              std::tuple(3, 1, 2, 5));
+    std::vector<std::string> frames;
     for (int k = 1; k <= 3; ++k) {
-        const FrameEntry& frame = doc.frames[static_cast<size_t>(k)];
-        EXPECT_TRUE(frame.inUse) << k;
-        EXPECT_EQ(frame.pictureFile, QString::fromLatin1(pictures[k - 1])) << k;
-        EXPECT_EQ(frame.waitMs, waits[k - 1]) << k;
-        EXPECT_EQ(frame.soundFile, QString::fromLatin1(sounds[k - 1])) << k;
+        const FrameEntry& f = doc.frames[static_cast<size_t>(k)];
+        frames.push_back(QStringLiteral("%1|%2|%3|%4")
+                             .arg(QString::number(f.inUse), f.pictureFile,
+                                  QString::number(f.waitMs), f.soundFile)
+                             .toStdString());
     }
+    EXPECT_EQ(frames, (std::vector<std::string>{"1|SW001.bmp|1000|", "1|SW002.bmp|2000|chime.wav",
+                                                "1|SW003.bmp|500|tune.mid"}));
 }
 
 TEST(ReadMovieScript, PlayerSizesTheTableToTheFrameCountAndEditorKeepsItsHundredSlots) {
@@ -84,6 +86,8 @@ TEST(ReadMovieScript, PlayerSizesTheTableToTheFrameCountAndEditorKeepsItsHundred
     expectThreeFrames(editor.doc);
     EXPECT_FALSE(editor.doc.frames[4].inUse);
     EXPECT_EQ(editor.doc.version, QStringLiteral("03.01"));
+    // A later record with an empty sound field takes the sound away.
+    EXPECT_TRUE(withLine("SOUND,003,").doc.frames[3].soundFile.isEmpty());
 }
 
 TEST(ReadMovieScript, RecordsInAnyOrderGiveTheSameTableAndUnknownKeysAreSkipped) {
@@ -107,34 +111,23 @@ TEST(ReadMovieScript, MissingSettingsKeepTheirStartingValues) {
 }
 
 TEST(ReadMovieScript, NewerMajorVersionWarnsAndStillLoads) {
-    for (const char* version : {"04.00", "10.00", "99.99"}) {
+    const std::pair<const char*, bool> versions[] = {
+        {"04.00", true},  {"10.00", true}, {"99.99", true}, {"03.99", false},
+        {"01.00", false}, {"xx", false},   {"3", false}};
+    for (const auto& [version, newer] : versions) {
         QByteArray header = kHeader;
         header.replace("03.01", version);
         const Read read = parse(withFrames(kThreeFrames, header));
         ASSERT_TRUE(read.result.ok()) << version;
-        EXPECT_TRUE(read.result.newerVersion) << version;
+        EXPECT_EQ(read.result.newerVersion, newer) << version;
         EXPECT_EQ(read.doc.version, QString::fromLatin1(version));
         expectThreeFrames(read.doc);
-    }
-    for (const char* version : {"03.99", "01.00", "xx", "3"}) {
-        QByteArray header = kHeader;
-        header.replace("03.01", version);
-        const Read read = parse(withFrames(kThreeFrames, header));
-        ASSERT_TRUE(read.result.ok()) << version;
-        EXPECT_FALSE(read.result.newerVersion) << version;
     }
     // The warning is owed even when the rest of the file turns out broken.
     const Read broken = parse("VER,05.00\r\nMAX,1\r\nOPTEND,START\r\nNAME,001,a.bmp\r\n");
     EXPECT_EQ(broken.result.outcome, ReadOutcome::InvalidFile);
     EXPECT_TRUE(broken.result.newerVersion);
     EXPECT_EQ(broken.result.message(), MovieMessage::InvalidScript);
-}
-
-TEST(ReadMovieScript, EmptyThirdFieldIsNoSound) {
-    const Read read = parse(withFrames(kThreeFrames + "SOUND,003,\r\n"));
-    ASSERT_TRUE(read.result.ok());
-    EXPECT_TRUE(read.doc.frames[3].soundFile.isEmpty());
-    EXPECT_TRUE(read.doc.frames[3].inUse);
 }
 
 TEST(ReadMovieScript, NumbersRoundHalfToEvenWithinSixteenAndThirtyTwoBits) {
@@ -205,14 +198,12 @@ TEST(ReadMovieScript, FrameCountLimits) {
     ASSERT_TRUE(editor.result.ok());
     EXPECT_EQ(editor.doc.frameCount, 0);
     EXPECT_EQ(editor.doc.lastSlot(), 100);
-}
-
-TEST(ReadMovieScript, SecondFrameCountResizesThePlayersTable) {
-    const QByteArray header = "MAX,5\r\nMAX,2\r\nOPTEND,START\r\n";
-    const Read read = parse(withFrames("NAME,002,b.bmp\r\n", header));
-    ASSERT_TRUE(read.result.ok());
-    EXPECT_EQ(read.doc.frameCount, 2);
-    EXPECT_EQ(read.doc.lastSlot(), 2);
+    // A second frame count resizes the player's table.
+    const Read second =
+        parse(withFrames("NAME,002,b.bmp\r\n", "MAX,5\r\nMAX,2\r\nOPTEND,START\r\n"));
+    ASSERT_TRUE(second.result.ok());
+    EXPECT_EQ(second.doc.frameCount, 2);
+    EXPECT_EQ(second.doc.lastSlot(), 2);
 }
 
 TEST(ReadMovieScript, ScriptsThatEndEarlyAreInvalid) {
@@ -226,21 +217,6 @@ TEST(ReadMovieScript, ScriptsThatEndEarlyAreInvalid) {
     }
     // A settings line of three fields shifts every later record.
     EXPECT_FALSE(parse(withFrames(kThreeFrames, "MAX,3,3\r\nOPTEND,START\r\n")).result.ok());
-}
-
-TEST(ReadMovieScript, FieldsSkipLeadingBlanksAndHonourQuotes) {
-    const QByteArray frames =
-        "  NAME ,  001 , \"my, picture.bmp\"\r\n"
-        "WAIT,\t001,\"1500\"\r\n"
-        "SOUND,001,  \" padded.wav \"\r\n";
-    QByteArray header = kHeader;
-    header.replace("MAX,3", "  MAX,\"1\"");
-    const Read read = parse(withFrames(frames, header));
-    ASSERT_TRUE(read.result.ok());
-    EXPECT_EQ(read.doc.frameCount, 1);
-    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("my, picture.bmp"));
-    EXPECT_EQ(read.doc.frames[1].waitMs, 1500);
-    EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral(" padded.wav "));
 }
 
 TEST(ReadMovieScript, AcceptsLinuxLineEndsBlankLinesAndAByteOrderMark) {
@@ -286,79 +262,47 @@ QStringList fieldsOf(const QString& text) {
     return fields;
 }
 
-TEST(ScriptFields, FieldsRunAcrossLinesAndEmptyLastFieldsCount) {
-    EXPECT_EQ(fieldsOf(QStringLiteral("SOUND,003,\r\nEND,END,END\r\n")),
-              QStringList({"SOUND", "003", "", "END", "END", "END"}));
-    EXPECT_EQ(fieldsOf(QStringLiteral("a,b\rc,d\ne,f")),
-              QStringList({"a", "b", "c", "d", "e", "f"}));
-    EXPECT_EQ(fieldsOf(QStringLiteral(",\r\n")), QStringList({"", ""}));
-    EXPECT_EQ(fieldsOf(QStringLiteral("\r\n  \r\n\t\r\n")), QStringList());
-    EXPECT_EQ(fieldsOf(QString()), QStringList());
-}
-
-TEST(ScriptFields, BlanksAndQuotes) {
-    EXPECT_EQ(fieldsOf(QStringLiteral("  a  ,\t b c ,d")), QStringList({"a", "b c", "d"}));
-    EXPECT_EQ(fieldsOf(QStringLiteral("\" a, b \",c")), QStringList({" a, b ", "c"}));
-    // After the closing quote everything up to the delimiter is dropped.
-    EXPECT_EQ(fieldsOf(QStringLiteral("\"a\"junk,b")), QStringList({"a", "b"}));
-    // An unclosed quote ends with its line.
-    EXPECT_EQ(fieldsOf(QStringLiteral("\"a,b\r\nc")), QStringList({"a,b", "c"}));
-    EXPECT_EQ(fieldsOf(QStringLiteral("a\"b\",c")), QStringList({"a\"b\"", "c"}));
-    EXPECT_EQ(fieldsOf(QStringLiteral("\"\",x")), QStringList({"", "x"}));
+// Fields run across lines and an empty last field counts; blanks around a
+// field go, quotes keep what they hold, and after the closing quote
+// everything up to the delimiter is dropped; an unclosed quote ends with its line.
+TEST(ScriptFields, FieldsLinesBlanksAndQuotes) {
+    const std::pair<QString, QStringList> cases[] = {
+        {"SOUND,003,\r\nEND,END,END\r\n", {"SOUND", "003", "", "END", "END", "END"}},
+        {"a,b\rc,d\ne,f", {"a", "b", "c", "d", "e", "f"}},
+        {",\r\n", {"", ""}},
+        {"\r\n  \r\n\t\r\n", {}},
+        {"", {}},
+        {"  a  ,\t b c ,d", {"a", "b c", "d"}},
+        {"\" a, b \",c", {" a, b ", "c"}},
+        {"\"a\"junk,b", {"a", "b"}},
+        {"\"a,b\r\nc", {"a,b", "c"}},
+        {"a\"b\",c", {"a\"b\"", "c"}},
+        {"\"\",x", {"", "x"}},
+    };
+    for (const auto& [text, fields] : cases) {
+        EXPECT_EQ(fieldsOf(text).join(u'|').toStdString(), fields.join(u'|').toStdString())
+            << text.toStdString();
+    }
 }
 
 // How the script's numbers are written is the script writer's test.
 TEST(ScriptFields, RoundedIntegerHalvesToEven) {
     using ScriptFields::roundedInteger;
-    EXPECT_EQ(roundedInteger(u"2.5"), 2);
-    EXPECT_EQ(roundedInteger(u"3.5"), 4);
-    EXPECT_EQ(roundedInteger(u"-3.5"), -4);
-    EXPECT_EQ(roundedInteger(u"2.500000000000000000001"), 3);
-    EXPECT_EQ(roundedInteger(u".5"), 0);
-    EXPECT_EQ(roundedInteger(u"5."), 5);
-    EXPECT_EQ(roundedInteger(u"25e-1"), 2);
-    EXPECT_EQ(roundedInteger(u"0.0000000000000000000000001e25"), 1);
-    EXPECT_EQ(roundedInteger(u"  -0  "), 0);
-    EXPECT_EQ(roundedInteger(u"000000000000000000000000000042"), 42);
+    const std::pair<const char16_t*, std::int64_t> cases[] = {
+        {u"2.5", 2},    {u"3.5", 4},
+        {u"-3.5", -4},  {u"2.500000000000000000001", 3},
+        {u".5", 0},     {u"5.", 5},
+        {u"25e-1", 2},  {u"0.0000000000000000000000001e25", 1},
+        {u"  -0  ", 0}, {u"000000000000000000000000000042", 42}};
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(roundedInteger(text), value) << QString::fromUtf16(text).toStdString();
+    }
     EXPECT_GT(*roundedInteger(u"1e999999999999"), std::int64_t{1} << 32);
     EXPECT_LT(*roundedInteger(u"-123456789012345678901234567890"), -(std::int64_t{1} << 32));
     for (const char16_t* bad : {u"", u" ", u"-", u".", u"e5", u"1e", u"1e+", u"0x10", u"1,5",
                                 u"１２", u"1 2", u"12abc", u"--1"}) {
         EXPECT_FALSE(roundedInteger(bad)) << QString::fromUtf16(bad).toStdString();
     }
-}
-
-// Where the first or last occurrence starts, as a count of characters
-// before it, and how many there are, overlapping ones included; case
-// matters. No occurrence gives zeroes.
-TEST(FindTextPos, FirstOrLastOccurrenceAndTheirCount) {
-    const QString windows = QStringLiteral("C:\\a\\b\\c.sdw");
-    const QString linux = QStringLiteral("/home/ユーザー/My Movies/demo.sdw");
-    const struct {
-        bool fromEnd;
-        QString text;
-        QString pattern;
-        int position;
-        int count;
-    } cases[] = {{true, windows, QStringLiteral("\\"), 7, 3},
-                 {false, windows, QStringLiteral("\\"), 3, 1},
-                 {true, linux, QStringLiteral("/"), 21, 4},
-                 {true, windows, QStringLiteral("/"), 0, 0},
-                 {false, windows, QStringLiteral("/"), 0, 0},
-                 {true, QString(), QStringLiteral("a"), 0, 0},
-                 {true, QStringLiteral("aaaa"), QStringLiteral("aa"), 3, 3},
-                 {false, QStringLiteral("ABCabc"), QStringLiteral("abc"), 4, 1},
-                 {true, QStringLiteral("ABC"), QStringLiteral("abc"), 0, 0}};
-    for (const auto& c : cases) {
-        int position = -1;
-        int count = -1;
-        MCHAR_CHK::FindTextPos(c.fromEnd, c.text, c.pattern, position, count);
-        EXPECT_EQ(position, c.position)
-            << c.text.toStdString() << (c.fromEnd ? " from the end" : "");
-        EXPECT_EQ(count, c.count) << c.text.toStdString();
-    }
-    // The last slash splits a path into its folder and its file.
-    EXPECT_EQ(linux.left(21), QStringLiteral("/home/ユーザー/My Movies/"));
 }
 
 }  // namespace

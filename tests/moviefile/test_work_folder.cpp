@@ -1,3 +1,4 @@
+#include "WholeFiles.h"
 #include "moviefile/AFrameReel.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
@@ -70,31 +71,11 @@ QStringList privateFolders() {
         .entryList({QStringLiteral("slidewright-run-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
-TEST(PrivateWorkFolder, IsAFolderOfThisRunOnlyUnderTmpdir) {
-    const auto folder = WorkFolder::privateFolder();
-    ASSERT_TRUE(folder);
-    EXPECT_EQ(QFileInfo(*folder).absolutePath(), QDir(QDir::tempPath()).absolutePath());
-    EXPECT_TRUE(QFileInfo(*folder).fileName().startsWith(
-        QStringLiteral("slidewright-run-%1-").arg(::getpid())));
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(*folder).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
-    EXPECT_EQ(WorkFolder::privateFolder(), folder);  // one per run
-
-    QFile inside(*folder + QStringLiteral("/SW001.bmp"));
-    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
-    inside.close();
-    WorkFolder::removePrivateFolder();
-    EXPECT_FALSE(QFileInfo::exists(*folder));
-}
-
 TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     QTemporaryDir movies;
     const QString missing = movies.filePath(QStringLiteral("missing.sdw"));
-    QFile garbage(movies.filePath(QStringLiteral("garbage.sdw")));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("not an archive");
-    garbage.close();
+    const QString garbage = movies.filePath(QStringLiteral("garbage.sdw"));
+    writeFile(garbage, "not an archive");
 
     // Ended, returned from main, and the fatal "ファイルが不正です" of a package
     // that is missing and of one whose script cannot be read.
@@ -105,9 +86,7 @@ TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     } ways[] = {{{QStringLiteral("end")}, 0, {}},
                 {{QStringLiteral("return")}, 0, {}},
                 {{QStringLiteral("end"), missing}, 1, QStringLiteral("異常終了")},
-                {{QStringLiteral("script"), garbage.fileName(), kArchiver},
-                 1,
-                 QStringLiteral("実行エラー")}};
+                {{QStringLiteral("script"), garbage, kArchiver}, 1, QStringLiteral("実行エラー")}};
     for (const auto& way : ways) {
         const ProbeRun run = runProbe(way.arguments);
         EXPECT_EQ(run.exitCode, way.exitCode) << way.arguments.join(u' ').toStdString();
@@ -126,6 +105,7 @@ TEST(PrivateWorkFolder, GoneAfterTheProgramEndsHoweverItEnds) {
     EXPECT_TRUE(privateFolders().isEmpty()) << privateFolders().join(u' ').toStdString();
 }
 
+// A killed run's folder is cleared at the next start; a live run's is not.
 TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     const ProbeRun killed = runProbe({QStringLiteral("killed")});
     EXPECT_TRUE(killed.crashed);
@@ -136,6 +116,13 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     // time (its id was reused), and things that merely look alike.
     const auto mine = WorkFolder::privateFolder();
     ASSERT_TRUE(mine);
+    // This run's own: one per run, under TMPDIR, for this user alone.
+    EXPECT_EQ(WorkFolder::privateFolder(), mine);
+    EXPECT_EQ(QFileInfo(*mine).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(*mine).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    writeFile(*mine + QStringLiteral("/SW001.bmp"));
     const QDir temp(QDir::tempPath());
     const QString reused = QStringLiteral("slidewright-run-%1-1-abcdef").arg(::getpid());
     const QString foreign = QStringLiteral("slidewright-run-notes");
@@ -149,6 +136,7 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
     EXPECT_TRUE(QFileInfo(*mine).isDir());
     EXPECT_TRUE(temp.exists(foreign));
     WorkFolder::removePrivateFolder();
+    EXPECT_FALSE(QFileInfo::exists(*mine));
     temp.rmdir(foreign);
 }
 
@@ -156,9 +144,7 @@ TEST(PrivateWorkFolder, AKilledRunsFolderIsClearedAtTheNextStart) {
 TEST(PrepareWorkAndPackage, MakesThePlayersFolderAndTakesTheCommandLine) {
     QTemporaryDir movies;
     const QString package = movies.filePath(QStringLiteral("demo.sdw"));
-    QFile file(package);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(package);
 
     CommandLine::set(u'"' + package + u'"');
     MovieDoc doc;

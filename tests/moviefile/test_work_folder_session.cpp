@@ -1,6 +1,7 @@
 // The editor's hold on a work folder that may hold the user's own files:
 // what a killed editor leaves is cleared by the next, by record, and
 // nothing of the user's is ever deleted or replaced.
+#include "WholeFiles.h"
 #include "moviefile/WorkFolderSession.h"
 
 #include <QDir>
@@ -17,17 +18,6 @@
 #include <functional>
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // Runs `body` in a child process that is then killed, as an editor dies.
 void runAndKill(const std::function<void()>& body) {
