@@ -162,6 +162,15 @@ TEST(PeersReadNames, JapaneseNamesAreStoredAsCp932AndOthersAsUtf8) {
     runTool({"jlha", "x", archive.string()}, byJlha, kJlhaCp932);
     EXPECT_TRUE(readFile(byJlha / japanese) == picture);
 
+    // 7-Zip shows stored bytes as they are: CP932 raw, UTF-8 readable.
+    const ToolResult seven = runTool({"7zz", "l", archive.string()}, folder.path());
+    EXPECT_NE(seven.output.find("  " + cp932 + "\n"), std::string::npos) << seven.output;
+    EXPECT_NE(seven.output.find("  " + foreign + "\n"), std::string::npos) << seven.output;
+    const fs::path by7zip = folder / "by-7zz";
+    runTool({"7zz", "x", "-y", "-o" + by7zip.string(), archive.string()}, folder.path());
+    EXPECT_TRUE(readFile(by7zip / cp932) == picture);
+    EXPECT_TRUE(readFile(by7zip / foreign) == text);
+
     // lhasa names each file by the stored bytes: it sees exactly ours.
     const fs::path byLhasa = folder / "by-lhasa";
     fs::create_directories(byLhasa);

@@ -3,6 +3,7 @@
 #include "moviefile/AFrameReel.h"
 #include "moviefile/FrameFiles.h"
 #include "moviefile/MLha.h"
+#include "moviefile/MMojiTikanAll.h"
 #include "moviefile/WorkFolder.h"
 #include "moviefile/WorkFolderSession.h"
 
@@ -15,12 +16,40 @@
 
 namespace {
 
+// Left to right without rescanning what was put in; inexact ignores letter
+// case; with escapes "\\n" and "\\t" stand for CR LF and tab.
+TEST(ReplaceAllText, ReplacesEveryOccurrenceOnce) {
+    const struct {
+        bool exact, escapes;
+        QString text, find, replacement, result;
+        int count;
+    } cases[] = {{true, false, "aabab", "ab", "x", "axx", 2},
+                 {true, false, "aaa", "a", "aa", "aaaaaa", 3},
+                 {true, false, "\"/home/me/My Movies/demo.sdw\"", "\"", "",
+                  "/home/me/My Movies/demo.sdw", 2},
+                 {true, false, "abc", "", "x", "abc", 0},
+                 {true, false, "Bmp.BMP.bmp", "bmp", "x", "Bmp.BMP.x", 1},
+                 {false, false, "Bmp.BMP.bmp", "bmp", "x", "x.x.x", 3},
+                 {true, true, "one\r\ntwo\tthree", "\\n", "\\t", "one\ttwo\tthree", 1},
+                 {true, false, "a\\nb", "\\n", "-", "a-b", 1}};
+    for (const auto& c : cases) {
+        QString text = c.text;
+        EXPECT_EQ(MMojiTikanAll::ReplaceAllText(c.exact, text, c.find, c.replacement, c.escapes),
+                  c.count)
+            << c.text.toStdString();
+        EXPECT_EQ(text, c.result);
+    }
+}
+
 class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(folder.isValid()); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
-    void make(const QString& name) const { writeFile(path(name), "x"); }
+    void make(const QString& name, const QByteArray& content = "x") const {
+        writeFile(path(name), content);
+    }
+    QByteArray contents(const QString& name) const { return readFile(path(name)); }
     QStringList names() const {
         return QDir(folder.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -51,6 +80,20 @@ TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("folder.bmp")));
     AFrameReel::DeleteFileQuietly(path(QStringLiteral("notes.txt")));
     EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp"}));
+}
+
+TEST_F(FolderTest, CopyFileQuietlyReplacesTheDestinationAndIgnoresFailures) {
+    make(QStringLiteral("a.bmp"), "new picture");
+    make(QStringLiteral("b.bmp"), "old picture, longer than the new one");
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("b.bmp")));
+    EXPECT_EQ(contents(QStringLiteral("b.bmp")), "new picture");
+
+    // Onto itself, from nowhere, into nowhere: nothing changes, nothing is left over.
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("a.bmp")));
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("gone.bmp")), path(QStringLiteral("b.bmp")));
+    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("no/c.bmp")));
+    EXPECT_EQ(names(), QStringList({"a.bmp", "b.bmp"}));
+    EXPECT_EQ(contents(QStringLiteral("a.bmp")), "new picture");
 }
 
 // What the archiver reads back from the lines the program builds: the same

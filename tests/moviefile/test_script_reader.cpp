@@ -1,3 +1,4 @@
+#include "moviefile/MCHAR_CHK.h"
 #include "moviefile/MovieScript.h"
 #include "moviefile/ScriptFields.h"
 
@@ -302,6 +303,24 @@ TEST(ScriptFields, RoundedIntegerHalvesToEven) {
     for (const char16_t* bad : {u"", u" ", u"-", u".", u"e5", u"1e", u"1e+", u"0x10", u"1,5",
                                 u"１２", u"1 2", u"12abc", u"--1"}) {
         EXPECT_FALSE(roundedInteger(bad)) << QString::fromUtf16(bad).toStdString();
+    }
+}
+
+// Where the first or last occurrence starts, as a count of characters
+// before it, and how many there are, overlapping ones included; case
+// matters. No occurrence gives zeroes.
+TEST(FindTextPos, FirstOrLastOccurrenceAndTheirCount) {
+    const QString windows = QStringLiteral("C:\\a\\b\\c.sdw");
+    const QString linux = QStringLiteral("/home/ユーザー/My Movies/demo.sdw");
+    const std::tuple<bool, QString, QString, int, int> cases[] = {
+        {true, windows, "\\", 7, 3}, {false, windows, "\\", 3, 1},   {true, linux, "/", 21, 4},
+        {true, windows, "/", 0, 0},  {false, windows, "/", 0, 0},    {true, "", "a", 0, 0},
+        {true, "aaaa", "aa", 3, 3},  {false, "ABCabc", "abc", 4, 1}, {true, "ABC", "abc", 0, 0}};
+    for (const auto& [fromEnd, text, pattern, position, count] : cases) {
+        std::pair<int, int> found{-1, -1};
+        MCHAR_CHK::FindTextPos(fromEnd, text, pattern, found.first, found.second);
+        EXPECT_EQ(found, std::pair(position, count))
+            << text.toStdString() << (fromEnd ? " from the end" : "");
     }
 }
 
