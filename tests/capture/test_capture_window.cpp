@@ -38,12 +38,9 @@ TEST_F(CaptureWindowTest, AFixedWellFormedWindowAtRest) {
     EXPECT_FALSE(w.cmdStop->isEnabled());
     EXPECT_TRUE(w.cmdCopy->isEnabled());
     EXPECT_FALSE(w.tmrSleep->isActive());
-}
 
-// Minimised anyway, by a window manager that offers it, the window comes
-// back: the editor is hidden, and nothing else of the program would show.
-TEST_F(CaptureWindowTest, AMinimisedWindowComesBackAtOnce) {
-    frmCopy& w = open();
+    // Minimised anyway, by a window manager that offers it, the window comes
+    // back: the editor is hidden, and nothing else of the program would show.
     w.setWindowState(Qt::WindowMinimized);
     EXPECT_TRUE(waitUntil([&] { return !w.isMinimized() && w.isVisible(); }));
 }
