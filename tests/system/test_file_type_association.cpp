@@ -100,7 +100,16 @@ protected:
     QString package;
 };
 
-TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
+// Registered, the type opens with the program; removed, exactly what was
+// written goes again.
+TEST_F(FileTypeAssociation, RegistrationOpensWithTheProgramAndRemovalTakesItBack) {
+    // The user's list is kept among other dotfiles, behind a link.
+    const QByteArray users =
+        "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
+        "[Default Applications]\nimage/png=viewer.desktop;\n";
+    const QString kept = scratch.path() + QStringLiteral("/dotfiles/mimeapps.list");
+    writeText(kept, users);
+    ASSERT_TRUE(QFile::link(kept, configHome + QStringLiteral("/mimeapps.list")));
     ASSERT_TRUE(registerType());
 
     EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
@@ -108,13 +117,23 @@ TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
     EXPECT_EQ(xdgDefault(), kDesktopEntryFile);
     EXPECT_TRUE(run(QStringLiteral("gio"), {QStringLiteral("mime"), kMimeType})
                     .contains(QStringLiteral("slidewright.desktop")));
-
-    EXPECT_TRUE(
-        QFileInfo(dataHome + QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")).isFile());
-
+    const QStringList written{QStringLiteral("/mime/packages/slidewright.xml"),
+                              QStringLiteral("/applications/slidewright.desktop"),
+                              QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")};
+    EXPECT_TRUE(QFileInfo(dataHome + written[2]).isFile());
     // The desktop's own launcher parses our Exec line back into the program
     // and the package, blanks and dollar signs intact.
     EXPECT_EQ(openThroughTheDesktop(), package);
+
+    ASSERT_TRUE(unregisterType());
+    EXPECT_TRUE(QFileInfo(configHome + QStringLiteral("/mimeapps.list")).isSymLink());
+    EXPECT_EQ(readText(kept), QString::fromUtf8(users));
+    EXPECT_NE(freshView().value(0), kMimeType);
+    EXPECT_NE(gioType(), kMimeType);
+    EXPECT_EQ(xdgDefault(), QString());
+    for (const QString& file : written) {
+        EXPECT_FALSE(QFileInfo::exists(dataHome + file)) << qPrintable(file);
+    }
 }
 
 TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
@@ -179,29 +198,6 @@ TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
     EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
     EXPECT_EQ(gioType(), kMimeType);
     EXPECT_EQ(openThroughTheDesktop(), QStringLiteral("installed ") + package);
-}
-
-TEST_F(FileTypeAssociation, RemovalTakesBackExactlyWhatWasWritten) {
-    // The user's list is kept among other dotfiles, behind a link.
-    const QString kept = scratch.path() + QStringLiteral("/dotfiles/mimeapps.list");
-    writeText(kept,
-              "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
-              "[Default Applications]\nimage/png=viewer.desktop;\n");
-    ASSERT_TRUE(QFile::link(kept, configHome + QStringLiteral("/mimeapps.list")));
-    ASSERT_TRUE(registerType());
-    ASSERT_TRUE(unregisterType());
-    EXPECT_TRUE(QFileInfo(configHome + QStringLiteral("/mimeapps.list")).isSymLink());
-
-    EXPECT_NE(freshView().value(0), kMimeType);
-    EXPECT_NE(gioType(), kMimeType);
-    EXPECT_EQ(xdgDefault(), QString());
-    EXPECT_EQ(readText(kept),
-              QStringLiteral("[Added Associations]\ntext/plain=gedit.desktop;\n\n"
-                             "[Default Applications]\nimage/png=viewer.desktop;\n"));
-    for (const char* file : {"/mime/packages/slidewright.xml", "/applications/slidewright.desktop",
-                             "/icons/hicolor/48x48/apps/slidewright.png"}) {
-        EXPECT_FALSE(QFileInfo::exists(dataHome + QLatin1String(file))) << file;
-    }
 }
 
 TEST(FileTypeTexts, ExecLineQuotesThePathForDesktopEntries) {

@@ -269,13 +269,32 @@ TEST_F(OptionsDialog, FoldersThatAreMissingOrNotTheProgramsOwnAreRefused) {
     EXPECT_EQ(readFile(usersFolder + QStringLiteral("/.thumb.bmp")), "the user's");
 }
 
-TEST_F(OptionsDialog, CancelAndEscapeChangeNothingAndEnterIsOk) {
+// The browse buttons fill their boxes unless the picker is cancelled, each
+// picker starting where its box points; Cancel and Escape then change
+// nothing, and Enter is OK.
+TEST_F(OptionsDialog, BrowseFillsTheBoxesCancelAndEscapeChangeNothingEnterIsOk) {
     for (const bool escape : {false, true}) {
         SCOPED_TRACE(escape ? "Escape" : "Cancel");
+        MDIALOG_SAN::clearShownDialogs();
         frmOption dialog(settings, session);
         dialog.open();
-        dialog.txtSagyou->setText(newWork);
-        dialog.txtHozon->setText(newWork);
+        for (const QString& picked : {newWork, QString()}) {
+            MDIALOG_SAN::setNextFolder(picked);
+            QTest::mouseClick(dialog.cmdSagyou, Qt::LeftButton);
+        }
+        dialog.txtHozon->setText(QStringLiteral("typed by hand"));
+        MDIALOG_SAN::setNextFolder(QString());
+        QTest::mouseClick(dialog.cmdHozon, Qt::LeftButton);
+        EXPECT_EQ(dialog.txtHozon->text(), QStringLiteral("typed by hand"));
+        MDIALOG_SAN::setNextFolder(newWork);
+        QTest::mouseClick(dialog.cmdHozon, Qt::LeftButton);
+        EXPECT_EQ(std::pair(dialog.txtSagyou->text(), dialog.txtHozon->text()),
+                  std::pair(newWork, newWork));
+        const std::vector<MDIALOG_SAN::Shown>& shown = MDIALOG_SAN::shownDialogs();
+        ASSERT_EQ(shown.size(), 4u);
+        EXPECT_EQ(shown[0].startFolder, oldWork);
+        EXPECT_EQ(shown[2].startFolder, QStringLiteral("typed by hand"));
+
         if (escape) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
         } else {
@@ -293,30 +312,6 @@ TEST_F(OptionsDialog, CancelAndEscapeChangeNothingAndEnterIsOk) {
     QTest::keyClick(dialog.txtSagyou, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(settings.workFolder, newWork);
-}
-
-TEST_F(OptionsDialog, BrowseButtonsFillTheirBoxesUnlessCancelled) {
-    frmOption dialog(settings, session);
-    dialog.show();
-    MDIALOG_SAN::setNextFolder(newWork);
-    QTest::mouseClick(dialog.cmdSagyou, Qt::LeftButton);
-    MDIALOG_SAN::setNextFolder(QString());
-    QTest::mouseClick(dialog.cmdSagyou, Qt::LeftButton);
-    dialog.txtHozon->setText(QStringLiteral("typed by hand"));
-    MDIALOG_SAN::setNextFolder(QString());
-    QTest::mouseClick(dialog.cmdHozon, Qt::LeftButton);
-    EXPECT_EQ(dialog.txtHozon->text(), QStringLiteral("typed by hand"));
-    MDIALOG_SAN::setNextFolder(oldWork);
-    QTest::mouseClick(dialog.cmdHozon, Qt::LeftButton);
-
-    EXPECT_EQ(dialog.txtSagyou->text(), newWork);
-    EXPECT_EQ(dialog.txtHozon->text(), oldWork);
-    const std::vector<MDIALOG_SAN::Shown>& shown = MDIALOG_SAN::shownDialogs();
-    ASSERT_EQ(shown.size(), 4u);
-    // Each picker starts where its box points.
-    EXPECT_EQ(shown[0].startFolder, oldWork);
-    EXPECT_EQ(shown[2].startFolder, QStringLiteral("typed by hand"));
-    EXPECT_EQ(settings, before) << "browsing alone changes no setting";
 }
 
 }  // namespace
