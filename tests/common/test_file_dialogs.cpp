@@ -108,22 +108,11 @@ protected:
     QObject* scope = new QObject;
 };
 
-// What the file-type list shows.
-QStringList shownTypes(QFileDialog* dialog) {
-    QStringList types;
-    auto* list = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-    for (int i = 0; list != nullptr && i < list->count(); ++i) {
-        types << list->itemText(i);
-    }
-    return types;
-}
-
-TEST_F(FileDialogTest, OpenDialogShowsTheTypesAndFolderAndReturnsTheChoice) {
+TEST_F(FileDialogTest, OpenDialogShowsTheFolderAndReturnsTheChoice) {
     const QString existing = makeFile(QStringLiteral("発表 資料.sdw"));
     const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
     whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->parentWidget(), &owner);
-        EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry, QStringLiteral("すべて (*)")}));
         EXPECT_EQ(dialog->selectedNameFilter(), packageEntry);
         EXPECT_EQ(dialog->directory().canonicalPath(), start);
         QDir::setCurrent(elsewhere);  // as a dialog that moved the process's folder
@@ -156,7 +145,6 @@ TEST_F(FileDialogTest, CancelGivesAnEmptyPathInBothDialogs) {
                                            QStringLiteral("sdw"))
                  : FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter());
         EXPECT_EQ(chosen, QString()) << (save ? "save" : "open");
-        EXPECT_EQ(QDir::currentPath(), before) << (save ? "save" : "open");
     }
 }
 
@@ -179,7 +167,6 @@ TEST_F(FileDialogTest, SaveDialogNamesTheFileAfterTheChosenType) {
 
     // With one type, a typed name gets the default extension.
     whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-        EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry}));
         typeName(dialog, QStringLiteral("新しい 動画"));
         pressAccept(dialog);
     });

@@ -131,9 +131,11 @@ TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
               (QStringList{QStandardPaths::findExecutable(QStringLiteral("true")), picture}));
 
-    // An entry whose program is not installed is none; nor has a file that
-    // is not there a program.
+    // An entry whose program is not installed, or whose Exec line does not
+    // parse, is none; nor has a file that is not there a program.
     entry("/no/such/editor %f");
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
+    entry("\"unclosed %f");
     EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
     entry("true %F");
     EXPECT_TRUE(
