@@ -80,7 +80,7 @@ TEST_F(CaptureWindowTest, ShowsTheStoredOptions) {
     }
 }
 
-TEST_F(CaptureWindowTest, TickingContinuousRaisesAShortDelayToThree) {
+TEST_F(CaptureWindowTest, TickingContinuousRaisesAShortDelayToThreeOfOneDigit) {
     frmCopy& w = open();
     for (const auto& [delay, raised] :
          {std::pair{"0", "3"}, {"2", "3"}, {"3", "3"}, {"", "3"}, {"x", "3"}, {"4", "4"}}) {
@@ -95,10 +95,9 @@ TEST_F(CaptureWindowTest, TickingContinuousRaisesAShortDelayToThree) {
     w.chkCopy->click();
     EXPECT_FALSE(w.chkCopy->isChecked());
     EXPECT_EQ(w.txtTim->text(), QStringLiteral("1"));
-}
 
-TEST_F(CaptureWindowTest, TheDelayBoxTakesOneDigitOnly) {
-    frmCopy& w = open();
+    // The delay box takes one digit only.
+    w.txtTim->setText(QStringLiteral("0"));
     QTest::keyClick(w.txtTim, Qt::Key_A);
     EXPECT_EQ(w.txtTim->text(), QStringLiteral("0")) << "a letter is no delay";
     w.txtTim->selectAll();

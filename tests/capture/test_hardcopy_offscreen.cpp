@@ -9,11 +9,6 @@
 #include <QGuiApplication>
 #include <QProcess>
 
-TEST(NoDisplay, AnUnreachableXServerIsRefused) {
-    EXPECT_EQ(X11Grabber::connect(":4711"), nullptr);
-    EXPECT_EQ(X11Grabber::connect("no such display"), nullptr);
-}
-
 TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
     // A private session bus that can start no services, so no portal.
     QProcess daemon;

@@ -126,8 +126,3 @@ TEST_F(HardCopy, TheWholeScreenIsEveryMonitorOfTheDesktop) {
                     {QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
     }
 }
-
-TEST(HardCopyChoice, AnX11SessionGetsTheX11Grabber) {
-    const auto grabber = ScreenGrabber::create();
-    EXPECT_NE(dynamic_cast<X11Grabber*>(grabber.get()), nullptr);
-}
