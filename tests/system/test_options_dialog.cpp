@@ -129,12 +129,34 @@ TEST_F(OptionsDialog, ShowsTheFoldersInAWellFormedFixedDialog) {
     WindowChecks::expectWellFormed(&dialog);
 }
 
-TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlong) {
+// A new work folder takes the movie's files along, all or nothing: a file
+// that cannot be moved keeps the old folder, and OK works once there is room.
+TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlongOrNone) {
     frmOption dialog(settings, session);
     dialog.show();
     dialog.txtSagyou->setText(newWork + u'/');
+    // A file-size limit below PHOTO.BMP's 3 MB, as a full disk would.
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     QTest::mouseClick(dialog.OKButton, Qt::LeftButton);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, ignored);
 
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
+    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
+              OptionTexts::kPicturesNotMoved + QStringLiteral("PHOTO.BMP"));
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(session.folder(), oldWork);
+    EXPECT_EQ(contents(oldWork, true), files);
+    EXPECT_TRUE(contents(newWork).isEmpty()) << "the copies made are gone again";
+
+    MessageBox::clearShownBoxes();
+    QTest::mouseClick(dialog.OKButton, Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
@@ -187,30 +209,6 @@ TEST_F(OptionsDialog, TheSameWorkFolderOrANewSaveFolderMovesNothing) {
         EXPECT_TRUE(contents(newWork, true).isEmpty());
         EXPECT_EQ(session.folder(), oldWork);
     }
-}
-
-TEST_F(OptionsDialog, AFileThatCannotBeMovedKeepsTheOldFolder) {
-    // A file-size limit below PHOTO.BMP's 3 MB, as a full disk would.
-    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit saved = limit;
-    limit.rlim_cur = 1 << 20;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    frmOption dialog(settings, session);
-    dialog.txtSagyou->setText(newWork);
-    dialog.OKButton_Click();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, ignored);
-
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
-              OptionTexts::kPicturesNotMoved + QStringLiteral("PHOTO.BMP"));
-    EXPECT_EQ(settings, before);
-    EXPECT_EQ(session.folder(), oldWork) << "all or nothing";
-    EXPECT_EQ(contents(oldWork, true), files);
-    EXPECT_TRUE(contents(newWork).isEmpty()) << "the copies made are gone again";
 }
 
 TEST_F(OptionsDialog, FoldersThatAreMissingOrNotTheProgramsOwnAreRefused) {
