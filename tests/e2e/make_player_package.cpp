@@ -19,9 +19,7 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 5) {
-        std::fprintf(stderr, "usage: %s PACKAGE MODE LOOP WIDTHxHEIGHT:WAITMS:RRGGBB...\n",
-                     argv[0]);
-        return 2;
+        return 2;  // usage above
     }
     const QString package = args[1];
     QTemporaryDir folder;
