@@ -63,8 +63,7 @@ protected:
 
     void makeFile(const QString& name) const {
         QFile file(workFile(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("BM");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("BM") == 2);
     }
 
     static QStringList boxTexts() {
@@ -78,14 +77,9 @@ protected:
     // Bits per pixel in a BMP file's header; 0 when it is no BMP.
     static int bmpBits(const QString& path) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return 0;
-        }
-        const QByteArray head = file.read(30);
-        if (head.size() < 30 || !head.startsWith("BM")) {
-            return 0;
-        }
-        return static_cast<unsigned char>(head[28]) | static_cast<unsigned char>(head[29]) << 8;
+        const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(30) : QByteArray();
+        return head.size() == 30 && head.startsWith("BM") ? uchar(head[28]) | uchar(head[29]) << 8
+                                                          : 0;
     }
 
     QTemporaryDir work;

@@ -36,10 +36,14 @@ protected:
                    WrongPixels(screen, window, window.mapToGlobal(QPoint(0, 0))) == 0;
         })) << "the window's drawing never reached the screen";
         // The frame the toolkit knows must have settled too.
-        ASSERT_TRUE(waitUntil([&] {
+        ASSERT_TRUE(activeFrameSettled(window));
+    }
+
+    bool activeFrameSettled(const QWidget& window) {
+        return waitUntil([&] {
             const auto frame = grabber_->activeFrame();
             return frame && *frame == window.frameGeometry();
-        }));
+        });
     }
 
     std::unique_ptr<X11Grabber> grabber_;
@@ -56,12 +60,8 @@ TEST_F(HardCopy, WhicheverWindowIsActiveIsTheOneCopied) {
 
     for (Swatch* window : {&first, &second}) {
         ASSERT_TRUE(XTools::Activate(window->winId()));
-        ASSERT_TRUE(waitUntil([&] {
-            const auto frame = grabber_->activeFrame();
-            return frame && *frame == window->frameGeometry();
-        }));
+        ASSERT_TRUE(activeFrameSettled(*window));
         const QImage picture = grabber_->grabActiveWindow().picture;
-        ASSERT_TRUE(!picture.isNull());
         EXPECT_EQ(picture.size(), window->frameGeometry().size());
         EXPECT_EQ(
             WrongPixels(picture, *window,
@@ -80,24 +80,15 @@ TEST_F(HardCopy, AWindowPartlyOffTheScreenKeepsItsSizeWithTheHiddenPartBlack) {
     window.move(-150, 300);
     // openbox lets a program move its window partly off the screen.
     ASSERT_TRUE(waitUntil([&] { return window.frameGeometry().left() < -100; }));
-    ASSERT_TRUE(waitUntil([&] {
-        const auto frame = grabber_->activeFrame();
-        return frame && *frame == window.frameGeometry();
-    }));
+    ASSERT_TRUE(activeFrameSettled(window));
     const QRect frame = window.frameGeometry();
     const QImage picture = grabber_->grabActiveWindow().picture;
-    ASSERT_TRUE(!picture.isNull());
-    EXPECT_EQ(picture.size(), frame.size());
+    ASSERT_EQ(picture.size(), frame.size());
     const int hidden = -frame.left();
-    int notBlack = 0;
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < hidden; ++x) {
-            notBlack += (picture.pixel(x, y) & 0xFFFFFF) != 0;
-        }
-    }
-    EXPECT_EQ(notBlack, 0);
+    QImage black(hidden, frame.height(), picture.format());
+    black.fill(Qt::black);
+    EXPECT_EQ(picture.copy(0, 0, hidden, frame.height()), black);
     const QImage screen = grabber_->grabScreen().picture;
-    ASSERT_TRUE(!screen.isNull());
     EXPECT_EQ(picture.copy(hidden, 0, frame.width() - hidden, frame.height()),
               screen.copy(0, frame.top(), frame.width() - hidden, frame.height()));
 }
@@ -134,9 +125,4 @@ TEST_F(HardCopy, TheWholeScreenIsEveryMonitorOfTheDesktop) {
         XTools::Run(QStringLiteral("xrandr"),
                     {QStringLiteral("--delmonitor"), QString::fromLatin1(name)});
     }
-}
-
-TEST(HardCopyChoice, AnX11SessionGetsTheX11Grabber) {
-    const auto grabber = ScreenGrabber::create();
-    EXPECT_NE(dynamic_cast<X11Grabber*>(grabber.get()), nullptr);
 }

@@ -47,11 +47,10 @@ protected:
         // Only our entries: the system's own applications would answer first
         // for types they list.
         desktop = std::make_unique<DesktopSandbox>(QDir::tempPath() + QStringLiteral("/share"));
-        applications = desktop->applications;
         mimeApps = desktop->mimeApps;
         const QDir golden(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/mime-rules"));
         for (const QString& entry : golden.entryList({QStringLiteral("*.desktop")})) {
-            ASSERT_TRUE(QFile::copy(golden.filePath(entry), applications + u'/' + entry));
+            ASSERT_TRUE(QFile::copy(golden.filePath(entry), desktop->applications + u'/' + entry));
         }
     }
     void TearDown() override { desktop.reset(); }
@@ -65,7 +64,6 @@ protected:
         return entry ? entry->id : QString();
     }
     std::unique_ptr<DesktopSandbox> desktop;
-    QString applications;
     QString mimeApps;
 };
 

@@ -55,25 +55,16 @@ void typeName(QFileDialog* dialog, const QString& name) {
     edit->setText(name);
 }
 
-QAbstractButton* acceptButton(QFileDialog* dialog) {
-    auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-    if (buttons == nullptr) {
-        return nullptr;
-    }
-    for (QAbstractButton* button : buttons->buttons()) {
-        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
-            return button;
-        }
-    }
-    return nullptr;
-}
-
 // Presses Open or Save, as the user would.
 void pressAccept(QFileDialog* dialog) {
-    QAbstractButton* button = acceptButton(dialog);
-    ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(button->isEnabled());
-    button->click();
+    auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    ASSERT_NE(buttons, nullptr);
+    QList<QAbstractButton*> accept = buttons->buttons();
+    accept.removeIf(
+        [&](QAbstractButton* b) { return buttons->buttonRole(b) != QDialogButtonBox::AcceptRole; });
+    ASSERT_EQ(accept.size(), 1);
+    ASSERT_TRUE(accept[0]->isEnabled());
+    accept[0]->click();
 }
 
 class FileDialogTest : public ::testing::Test {
@@ -83,7 +74,6 @@ protected:
         ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("start")));
         ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("elsewhere")));
         start = QDir(folder.filePath(QStringLiteral("start"))).canonicalPath();
-        owner.setObjectName(QStringLiteral("owner"));
         owner.show();
         FileDialogs::clearAskedDialogs();
         before = QDir::currentPath();
@@ -95,7 +85,6 @@ protected:
             }
         });
         guard.start(15000);
-        scope = new QObject;
     }
     void TearDown() override {
         guard.stop();
@@ -108,7 +97,7 @@ protected:
     QString makeFile(const QString& name) {
         QFile file(QDir(start).filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        return QFileInfo(file).absoluteFilePath();
+        return file.fileName();
     }
 
     QTemporaryDir folder;
@@ -116,28 +105,14 @@ protected:
     QString before;
     QWidget owner;
     QTimer guard;
-    QObject* scope = nullptr;
+    QObject* scope = new QObject;
 };
 
-// What the file-type list shows.
-QStringList shownTypes(QFileDialog* dialog) {
-    QStringList types;
-    if (auto* list = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
-        for (int i = 0; i < list->count(); ++i) {
-            types << list->itemText(i);
-        }
-    }
-    return types;
-}
-
-TEST_F(FileDialogTest, OpenDialogShowsTheTypesAndFolderAndReturnsTheChoice) {
+TEST_F(FileDialogTest, OpenDialogShowsTheFolderAndReturnsTheChoice) {
     const QString existing = makeFile(QStringLiteral("発表 資料.sdw"));
     const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
     whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->parentWidget(), &owner);
-        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-        EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry, QStringLiteral("すべて (*)")}));
         EXPECT_EQ(dialog->selectedNameFilter(), packageEntry);
         EXPECT_EQ(dialog->directory().canonicalPath(), start);
         QDir::setCurrent(elsewhere);  // as a dialog that moved the process's folder
@@ -170,7 +145,6 @@ TEST_F(FileDialogTest, CancelGivesAnEmptyPathInBothDialogs) {
                                            QStringLiteral("sdw"))
                  : FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter());
         EXPECT_EQ(chosen, QString()) << (save ? "save" : "open");
-        EXPECT_EQ(QDir::currentPath(), before) << (save ? "save" : "open");
     }
 }
 
@@ -193,8 +167,6 @@ TEST_F(FileDialogTest, SaveDialogNamesTheFileAfterTheChosenType) {
 
     // With one type, a typed name gets the default extension.
     whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(shownTypes(dialog), QStringList({packageEntry}));
         typeName(dialog, QStringLiteral("新しい 動画"));
         pressAccept(dialog);
     });
@@ -206,12 +178,10 @@ TEST_F(FileDialogTest, SaveDialogNamesTheFileAfterTheChosenType) {
 TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
     const QString existing = makeFile(QStringLiteral("movie.sdw"));
     QStringList questions;
-    int answered = 0;
     // The first question is declined: the dialog stays. The second is accepted.
     std::function<void(QMessageBox*)> answer = [&](QMessageBox* box) {
         questions << box->text();
-        ++answered;
-        if (answered == 1) {
+        if (questions.size() == 1) {
             box->button(QMessageBox::No)->click();
             whenShown<QMessageBox>(scope, answer);
             // Once the question has gone, the dialog is still there.
@@ -238,9 +208,9 @@ TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
 }
 
 // Before its owner is on screen (the player while it loads) a dialog centres
-// on the screen, not in its corner. It opens roomy, with the file type
-// readable, and the next one opens at the size the user left this one at.
-TEST_F(FileDialogTest, DialogsCentreOnTheScreenOpenRoomyAndKeepTheirSize) {
+// on the screen, not in its corner. It opens with the file type readable,
+// and the next one opens at the size the user left this one at.
+TEST_F(FileDialogTest, DialogsCentreOnTheScreenAndKeepTheirSize) {
     const QString movie = makeFile(QStringLiteral("発表.sdw"));
     const QString type = QMimeDatabase().mimeTypeForFile(movie).comment();
     QWidget notShown;
@@ -261,8 +231,6 @@ TEST_F(FileDialogTest, DialogsCentreOnTheScreenOpenRoomyAndKeepTheirSize) {
         dialog->reject();
     });
     FileDialogs::DialogRead(&notShown, start, FileDialogs::packageFilter());
-    EXPECT_GE(first.width(), 700);
-    EXPECT_GE(first.height(), 500);
     EXPECT_EQ(FileDialogs::askedDialogs().back().owner, &notShown);
 
     whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {

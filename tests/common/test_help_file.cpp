@@ -19,7 +19,7 @@ void touch(const QString& path) {
     file.write("<!DOCTYPE html>");
 }
 
-TEST(HelpFile, FoundBesideTheProgramOrInItsShareFolder) {
+TEST(HelpFile, FoundBesideTheProgramOrInItsShareFolderOrBesideTheTests) {
     QTemporaryDir prefix;
     ASSERT_TRUE(prefix.isValid());
     const QString bin = prefix.filePath(QStringLiteral("bin"));
@@ -41,9 +41,7 @@ TEST(HelpFile, FoundBesideTheProgramOrInItsShareFolder) {
     ASSERT_TRUE(
         QDir().mkpath(other.filePath(QStringLiteral("share/slidewright/Slidewright.html"))));
     EXPECT_EQ(HelpFilePath(otherBin), QString());
-}
 
-TEST(HelpFile, TheBuildsPageIsFoundBesideItsPrograms) {
     // Tests are built into the program's own folder, where the page is copied.
     EXPECT_EQ(HelpFilePath(),
               QCoreApplication::applicationDirPath() + QStringLiteral("/Slidewright.html"));

@@ -77,9 +77,7 @@ TEST_F(RunAndWait, OnlyAProgramThatStartedIsWaitedFor) {
         MTSK_DOUKI::RunAndWait({script(QStringLiteral("broken.sh"), "#!/no/such/interpreter\n")}));
     // Not executable.
     const QString plain = folder.filePath(QStringLiteral("plain"));
-    QFile file(plain);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    ASSERT_TRUE(QFile(plain).open(QIODevice::WriteOnly));
     EXPECT_FALSE(MTSK_DOUKI::RunAndWait({plain}));
 
     // One that ends at once or fails is still waited for, and one reading
@@ -97,16 +95,17 @@ protected:
         applications = desktop->applications;
         picture = folder.filePath(QStringLiteral("my pictures/a 100%.bmp"));
         ASSERT_TRUE(QDir().mkpath(QFileInfo(picture).path()));
-        QFile file(picture);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("BM");
+        write(picture, "BM");
     }
     void TearDown() override { desktop.reset(); }
-    void entry(const QByteArray& exec) {
-        QFile file(applications + QStringLiteral("/bmp-editor.desktop"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("[Desktop Entry]\nType=Application\nName=Editor\nExec=" + exec +
-                   "\nMimeType=image/bmp;\n");
+    static void write(const QString& path, const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+    void entry(const QByteArray& exec, const QByteArray& types = "image/bmp;") {
+        write(applications + QStringLiteral("/bmp-editor.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Editor\nExec=" + exec +
+                  "\nMimeType=" + types + "\n");
     }
 
     std::unique_ptr<DesktopSandbox> desktop;
@@ -145,24 +144,15 @@ TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
 
 TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
     // As ImageMagick's display lists BMP pictures.
-    QFile file(applications + QStringLiteral("/bmp-editor.desktop"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "[Desktop Entry]\nType=Application\nName=Editor\nExec=true %f\n"
-        "MimeType=image/gif;image/x-ms-bmp;\n");
-    file.close();
+    entry("true %f", "image/gif;image/x-ms-bmp;");
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(1), picture);
 
     // And so does a default named by an alias.
-    file.remove();
     entry("false %f");
-    QFile list(desktop->mimeApps);
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("[Default Applications]\nimage/x-bmp=bmp-editor.desktop;\n");
-    list.close();
+    write(desktop->mimeApps, "[Default Applications]\nimage/x-bmp=bmp-editor.desktop;\n");
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(0),
               QStandardPaths::findExecutable(QStringLiteral("false")));
-    list.remove();
+    QFile::remove(desktop->mimeApps);
 }
 
 }  // namespace

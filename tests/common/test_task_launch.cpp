@@ -14,20 +14,23 @@
 
 namespace {
 
-void writeText(const QString& path, const QByteArray& text,
-               QFileDevice::Permissions permissions = {}) {
+void writeText(const QString& path, const QByteArray& text, bool executable = false) {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    file.close();
-    if (permissions) {
-        file.setPermissions(permissions);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    if (executable) {
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     }
 }
 
-constexpr QFileDevice::Permissions kExecutable =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+// A program that records its arguments, one a line, then what `more` prints.
+QByteArray recorder(const QString& record, const char* more = "") {
+    return QStringLiteral(
+               "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1.part'\n%2"
+               "echo END >> '%1.part'\nmv '%1.part' '%1'\n")
+        .arg(record, QString::fromUtf8(more).replace(QStringLiteral("%1"), record))
+        .toUtf8();
+}
 
 // The lines a recording script wrote, once it has written them.
 QStringList waitForRecord(const QString& path) {
@@ -65,12 +68,7 @@ protected:
 
     void addApplication(const QString& name, const QString& mimeType) {
         const QString script = root + QStringLiteral("/bin/") + name;
-        writeText(script,
-                  QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1.part'\n"
-                                 "echo END >> '%1.part'\nmv '%1.part' '%1'\n")
-                      .arg(record(name))
-                      .toUtf8(),
-                  kExecutable);
+        writeText(script, recorder(record(name)), true);
         writeText(desktop->applications + u'/' + name + QStringLiteral(".desktop"),
                   QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2 %f\n"
                                  "MimeType=%3;\n")
@@ -95,7 +93,7 @@ TEST_F(TaskLaunchTest, FoldersAndDocumentsOpenInTheirDefaultApplication) {
     const QString guide = root + QStringLiteral("/docs/使い方 guide.txt");
     writeText(guide, "hello\n");
     const QString notes = root + QStringLiteral("/notes.txt");
-    writeText(notes, "echo should not run > ran\n", kExecutable);
+    writeText(notes, "echo should not run > ran\n", true);
     for (const auto& [target, application] : {std::pair{movies, QStringLiteral("test-files")},
                                               {guide, QStringLiteral("test-viewer")},
                                               {notes, QStringLiteral("test-viewer")}}) {
@@ -106,15 +104,13 @@ TEST_F(TaskLaunchTest, FoldersAndDocumentsOpenInTheirDefaultApplication) {
 }
 
 TEST_F(TaskLaunchTest, MissingFileAndTypeWithoutApplicationFail) {
-    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, root + QStringLiteral("/docs/missing.txt")),
-              MTSK_KIDOU::kFailed);
-    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, QString()), MTSK_KIDOU::kFailed);
-    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, root + QStringLiteral("/Tools/app /x")),
-              MTSK_KIDOU::kFailed);
-
     const QString help = root + QStringLiteral("/Tools/Demo/Slidewright.hlp");
     writeText(help, "?_\x03\x00 not a real help file");
-    EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, help), MTSK_KIDOU::kFailed);
+    for (const QString& target : {root + QStringLiteral("/docs/missing.txt"), QString(),
+                                  root + QStringLiteral("/Tools/app /x"), help}) {
+        EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, target), MTSK_KIDOU::kFailed)
+            << qPrintable(target);
+    }
 }
 
 TEST_F(TaskLaunchTest, RelativeFormsAreTakenFromTheProgramFolder) {
@@ -134,8 +130,6 @@ TEST(TaskLaunchResolve, ClimbsOneFolderPerPrefix) {
     const QString bin = QStringLiteral("/Apps/Demo/bin");
     EXPECT_EQ(resolveTarget(QStringLiteral("../docs/guide.txt"), bin),
               QStringLiteral("/Apps/Demo/docs/guide.txt"));
-    EXPECT_EQ(resolveTarget(QStringLiteral("../../guide.txt"), bin),
-              QStringLiteral("/Apps/guide.txt"));
     EXPECT_EQ(resolveTarget(QStringLiteral("../../../guide.txt"), bin),
               QStringLiteral("/guide.txt"));
     EXPECT_EQ(resolveTarget(QStringLiteral("readme.txt"), bin),
@@ -149,12 +143,7 @@ TEST(TaskLaunchResolve, ClimbsOneFolderPerPrefix) {
 
 TEST_F(TaskLaunchTest, ProgramWithArgumentsStarts) {
     const QString program = root + QStringLiteral("/my tools/app");
-    writeText(program,
-              QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '%1.part'\n"
-                             "pwd >> '%1.part'\necho END >> '%1.part'\nmv '%1.part' '%1'\n")
-                  .arg(record(QStringLiteral("app")))
-                  .toUtf8(),
-              kExecutable);
+    writeText(program, recorder(record(QStringLiteral("app")), "pwd >> '%1.part'\n"), true);
     EXPECT_EQ(MTSK_KIDOU::TaskLaunch(nullptr, program + QStringLiteral(" /x \"two words\"")),
               MTSK_KIDOU::kLaunched);
     EXPECT_EQ(waitForRecord(record(QStringLiteral("app"))),

@@ -19,9 +19,7 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 5) {
-        std::fprintf(stderr, "usage: %s PACKAGE MODE LOOP WIDTHxHEIGHT:WAITMS:RRGGBB...\n",
-                     argv[0]);
-        return 2;
+        return 2;  // usage above
     }
     const QString package = args[1];
     QTemporaryDir folder;
@@ -51,23 +49,21 @@ int main(int argc, char** argv) {
         } else {
             image.fill(QColor(u'#' + parts[2]));
         }
-        if (!image.save(QDir(folder.path()).filePath(name), "BMP")) {
-            return 2;
-        }
         // The pictures themselves, for journeys that compare pixels.
-        if (const QString keep = qEnvironmentVariable("SLIDEWRIGHT_KEEP_FRAMES"); !keep.isEmpty()) {
-            image.save(QDir(keep).filePath(name), "BMP");
+        const QString keep = qEnvironmentVariable("SLIDEWRIGHT_KEEP_FRAMES");
+        if (!image.save(QDir(folder.path()).filePath(name), "BMP") ||
+            (!keep.isEmpty() && !image.save(QDir(keep).filePath(name), "BMP"))) {
+            return 2;
         }
         script += "NAME," + k + "," + name.toLatin1() + "\r\nWAIT," + k + "," +
                   parts[1].toLatin1() + "\r\nSOUND," + k + ",\r\n";
         members << name;
     }
     script += "END,END,END\r\n";
-    QFile scriptFile(QDir(folder.path()).filePath(members[0]));
-    if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script) != script.size()) {
+    if (QFile scriptFile(QDir(folder.path()).filePath(members[0]));
+        !scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script) != script.size()) {
         return 2;
     }
-    scriptFile.close();
 
     const QString library = QCoreApplication::applicationDirPath() + "/libunlha32.so";
     if (!ArchiverLibrary::load(library.toStdString())) {

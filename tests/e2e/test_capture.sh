@@ -4,33 +4,18 @@
 # the editor comes back with rows 1 and 2 drawn from SW001.bmp and SW002.bmp.
 set -u
 . "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work="${XDG_DATA_HOME:-$HOME/.local/share}/slidewright/BMP"
 shots=$(mktemp -d)
 red='#D83A32'  # the record mark, on the editor's toolbar and the record button
 
-# red_spot WINDOW NAME: "X Y" on screen of the middle of the window's red mark.
-red_spot() {
-    local window=$1 name=$2 x y w h
-    read -r x y w h < <(xdotool getwindowgeometry --shell "$window" | awk -F= '
-        /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2} END {print x, y, w, h}')
-    import -window root "$shots/$name.png" 2>/dev/null || return 1
-    convert "$shots/$name.png" -crop "${w}x${h}+${x}+${y}" +repage txt:- |
-        awk -v red="$red" -v ox="$x" -v oy="$y" 'index($0, red) {
-            split($1, at, "[,:]"); sx += at[1]; sy += at[2]; n++ }
-            END { if (n) printf "%d %d\n", ox + sx / n, oy + sy / n; else exit 1 }'
-}
-
-# find_spot WINDOW NAME: sets spot to the red mark's "X Y" once it shows.
+# find_spot WINDOW NAME: sets spot to the "X Y" on screen of the middle of
+# the window's red mark, from a screenshot kept as NAME.png.
 find_spot() {
-    spot=$(red_spot "$1" "$2")
+    shot "$shots/$2.png" && spot=$(colour_spot "$shots/$2.png" $(geometry "$1") "$red")
 }
 
-# colour_at FILE X Y
-colour_at() {
-    convert "$1" -format "%[hex:p{$2,$3}]" info:
-}
+colour_at() { convert "$1" -format "%[hex:p{$2,$3}]" info:; }
 
 start_x
 "$bin" &
@@ -76,7 +61,7 @@ rows_drawn() {
     find_spot "$editor" back || return 1
     read -r cx cy <<<"$spot"
     ox=$((cx - 145)) oy=$((cy - 12))
-    # red_spot's screenshot of the whole screen is the one to read.
+    # find_spot's screenshot of the whole screen is the one to read.
     for column in 8 160; do
         [ "$(colour_at "$shots/back.png" $((ox + column + 75)) $((oy + 64 + 56)))" = "000000" ] ||
             return 1

@@ -6,7 +6,6 @@
 # --export ignores.
 set -u
 . "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 data="$SLIDEWRIGHT_SOURCE_DIR/tests/data/export_movie"
 work=$(mktemp -d)
@@ -38,6 +37,7 @@ make_package() {
 
 # Only what the test made, and no temporary file beside it.
 files_in() { ls -A "$1" | tr '\n' ' '; }
+duration() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
 
 make_package "$work/movie.sdw" 1 photo.bmp:1500:tone.wav chart.bmp:2500: photo.bmp:1000:chords.mid
 mkdir "$work/out"
@@ -47,16 +47,14 @@ nodisplay "$bin" --export "$work/out/movie.gif" "$work/movie.sdw" 2>"$work/err" 
     fail "--export failed without a display: $(cat "$work/err")"
 [ "$(cat "$work/err")" = "$(printf 'フレーム 1/3\nフレーム 2/3\nフレーム 3/3')" ] ||
     fail "the progress lines were: $(cat "$work/err")"
-[ "$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/out/movie.gif")" = "5.000000" ] ||
-    fail "the GIF does not last 5 s"
+[ "$(duration "$work/out/movie.gif")" = "5.000000" ] || fail "the GIF does not last 5 s"
 
 # A bar, redrawn in place, on a terminal.
 script -qec "env -u DISPLAY -u WAYLAND_DISPLAY '$bin' --export '$work/out/movie.mp4' '$work/movie.sdw'" \
     /dev/null >"$work/tty" || fail "--export failed on a terminal: $(cat "$work/tty")"
 grep -q $'\r書き出し中 \[#*-*\] 1/3' "$work/tty" || fail "no progress bar on a terminal: $(cat -v "$work/tty")"
 grep -q 'フレーム' "$work/tty" && fail "lines instead of a bar on a terminal"
-[ "$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/out/movie.mp4")" = "5.000000" ] ||
-    fail "the MP4 does not last 5 s"
+[ "$(duration "$work/out/movie.mp4")" = "5.000000" ] || fail "the MP4 does not last 5 s"
 [ "$(files_in "$work/out")" = "movie.gif movie.mp4 " ] || fail "the folder holds: $(files_in "$work/out")"
 
 # expect_failure CODE MESSAGE COMMAND...: the exit code, one line on stderr
@@ -99,8 +97,7 @@ exporting=$!
 exporting_into() { ls -A "$work/out" | grep -q '^\.slow\.webm\.'; }
 wait_until 10 exporting_into || fail "no temporary file while exporting"
 kill -INT "$exporting"
-wait "$exporting"
-code=$?
+wait "$exporting"; code=$?
 [ "$code" -eq 130 ] || fail "an interrupted export ended with $code: $(cat "$work/err")"
 [ "$(files_in "$work/out")" = "movie.gif movie.mp4 " ] || fail "an interrupted export left: $(files_in "$work/out")"
 
@@ -113,12 +110,11 @@ player=$!
 player_window "$player" 176 144 10 >/dev/null || fail "--play showed no player"
 "$bin" --edit "$work/movie.sdw" &
 second=$!
-wait_for_exit "$second" 5 || fail "a second copy kept running beside --play"
-wait "$second" || fail "a second copy failed"
+ended "$second" "a second copy beside --play"
 "$bin" --export "$work/out/beside.webm" "$work/movie.sdw" 2>/dev/null ||
     fail "--export did not run beside the player"
 wait_for_exit "$player" 15 || fail "the player did not end after the movie"
-wait "$player" || fail "the player ended with an error"
+wait "$player" || fail "the player ended with $?"
 
 # --edit: the editor with the package, again without the launcher.
 "$bin" --edit "$work/movie.sdw" &

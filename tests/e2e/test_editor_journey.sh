@@ -6,15 +6,15 @@
 # with the package plays what was made.
 set -u
 . "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 package="$work/journey.sdw"
 data="$SLIDEWRIGHT_SOURCE_DIR/tests/data/editor_journey"
 
-convert -size 300x200 xc:'#ff0000' -type TrueColor BMP3:"$work/red.bmp" || fail "no convert"
-convert -size 320x240 xc:'#00ff00' -type TrueColor BMP3:"$work/green.bmp"
-convert -size 400x300 xc:'#0000ff' -type TrueColor BMP3:"$work/blue.bmp"
+for picture in 300x200:ff0000:red 320x240:00ff00:green 400x300:0000ff:blue; do
+    IFS=: read -r size colour name <<<"$picture"
+    convert -size "$size" "xc:#$colour" -type TrueColor BMP3:"$work/$name.bmp" || fail "no convert"
+done
 cp "$data/chime.wav" "$work/" || fail "no test sound"
 start_x
 
@@ -61,18 +61,15 @@ wait_for_window "^Slidewright - $package\$" 10 >/dev/null || fail "the caption d
 
 # Saved, so closing asks nothing and ends the program.
 xdotool windowactivate --sync "$editor" key --clearmodifiers alt+F4
-wait_for_exit "$pid" 5 || fail "closing the saved editor did not end the program"
-wait "$pid"; code=$?
-[ "$code" -eq 0 ] || fail "the editor ended with $code"
+ended "$pid" "closing the saved editor"
 
 members=$(7zz l -ba "$package" | awk '{print $NF}' | sort | tr '\n' ' ')
 [ "$members" = "Slidewright.ini blue.bmp chime.wav green.bmp red.bmp " ] ||
     fail "the package holds: $members"
-
-cmp -s <(cd "$work" && 7zz e -so "$package" Slidewright.ini 2>/dev/null) "$data/Slidewright.ini" ||
-    fail "the package's script is: $(cd "$work" && 7zz e -so "$package" Slidewright.ini 2>/dev/null)"
-cmp -s <(cd "$work" && 7zz e -so "$package" chime.wav 2>/dev/null) "$work/chime.wav" ||
-    fail "the package's sound is not the dropped one"
+member() { 7zz e -so "$package" "$1" 2>/dev/null; }
+cmp -s <(member Slidewright.ini) "$data/Slidewright.ini" ||
+    fail "the package's script is: $(member Slidewright.ini)"
+cmp -s <(member chime.wav) "$work/chime.wav" || fail "the package's sound is not the dropped one"
 
 # Played again: three frames in order at their own sizes, a second each,
 # and the end after the last.
@@ -89,9 +86,7 @@ for frame in "300 200 srgb(255,0,0)" "320 240 srgb(0,255,0)" "400 300 srgb(0,0,2
     [ "$(pixel "$work/played$index.png" 20 $((height - 20)))" = "$colour" ] ||
         fail "frame $index showed $(pixel "$work/played$index.png" 20 $((height - 20))), not $colour"
 done
-wait_for_exit "$pid" 5 || fail "the movie did not end after its last frame"
-wait "$pid"; code=$?
-[ "$code" -eq 0 ] || fail "playing ended with $code"
+ended "$pid" "the movie's last frame"
 
 rm -rf "$work"
 echo "editor journey passed"

@@ -4,7 +4,6 @@
 # pixels, every pixel the picture's own.
 set -u
 . "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 trap 'rm -rf "$work"; stop_x' EXIT

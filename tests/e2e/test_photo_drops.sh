@@ -4,7 +4,6 @@
 # after them, and ファイル → 書き出し... (Ctrl+E) exports the two frames.
 set -u
 . "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 pictures="$XDG_DATA_HOME/slidewright/BMP"

@@ -4,11 +4,10 @@
 # open dialog when no package is named.
 set -u
 . "$(dirname "$0")/xsession.sh"
-. "$(dirname "$0")/waits.sh"
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 
-# open_player PID: presses the launcher's focused 再　生 button.
+# open_player: presses the launcher's focused 再　生 button.
 open_player() {
     local launcher
     launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
@@ -28,10 +27,8 @@ open_player
 win=$(player_window "$pid" 400 300) || fail "the player did not show frame 1 at 400x300"
 picture="srgb(255,0,0)"
 wait_until 5 window_shows "$win" 10 10 "$picture" "$work/frame1.png" || fail "frame 1 is not drawn"
-# The three buttons stand at the picture's right edge, nothing left of them.
-[ "$(pixel "$work/frame1.png" 371 12)" != "$picture" ] || fail "no Auto button at the right edge"
-[ "$(pixel "$work/frame1.png" 371 36)" != "$picture" ] || fail "no counter button at the right edge"
-[ "$(pixel "$work/frame1.png" 371 60)" != "$picture" ] || fail "no End button at the right edge"
+# The buttons stand at the picture's right edge and cover nothing more.
+[ "$(pixel "$work/frame1.png" 371 60)" != "$picture" ] || fail "no buttons at the right edge"
 [ "$(pixel "$work/frame1.png" 320 12)" = "$picture" ] || fail "something stands left of the buttons"
 [ "$(pixel "$work/frame1.png" 371 90)" = "$picture" ] || fail "something stands below the buttons"
 corner=$(geometry "$win" | cut -d' ' -f1,2)
@@ -40,9 +37,7 @@ xdotool mousemove --window "$win" 40 200 click --repeat 2 --delay 80 1
 win2=$(player_window "$pid" 500 350 5) || fail "a double-click did not show frame 2"
 [ "$(geometry "$win2" | cut -d' ' -f1,2)" = "$corner" ] || fail "frame 2 moved the window's corner"
 xdotool mousemove --window "$win2" 40 200 click --repeat 2 --delay 80 1
-wait_for_exit "$pid" 5 || fail "the last frame's double-click did not end the program"
-wait "$pid"; code=$?
-[ "$code" -eq 0 ] || fail "the player ended with $code"
+ended "$pid" "the last frame's double-click"
 
 # Automatic play ends by itself after the last frame.
 "$bin" "$work/auto.sdw" &
@@ -50,9 +45,7 @@ pid=$!
 open_player
 player_window "$pid" 300 200 >/dev/null || fail "the automatic movie did not start"
 player_window "$pid" 200 100 5 >/dev/null || fail "the automatic movie did not reach frame 3"
-wait_for_exit "$pid" 5 || fail "the automatic movie did not end after its last frame"
-wait "$pid"; code=$?
-[ "$code" -eq 0 ] || fail "the automatic movie ended with $code"
+ended "$pid" "the automatic movie's last frame"
 
 # No package: the open dialog, and its cancel ends the program.
 "$bin" &
@@ -60,9 +53,7 @@ pid=$!
 open_player
 dialog=$(wait_for_window '開くﾌｧｲﾙを指定してください。') || fail "no open dialog without a package"
 xdotool windowactivate --sync "$dialog" key --clearmodifiers Escape
-wait_for_exit "$pid" 5 || fail "cancelling the open dialog did not end the program"
-wait "$pid"; code=$?
-[ "$code" -eq 0 ] || fail "a cancelled open dialog ended with $code"
+ended "$pid" "cancelling the open dialog"
 
 rm -rf "$work"
 echo "player journeys passed"

@@ -7,7 +7,6 @@
 # choice is told once; a failing portal adds no frame and says so.
 set -u
 . "$(dirname "$0")/waylandsession.sh"
-. "$(dirname "$0")/waits.sh"
 as_desktop_user "$0" slidewright libunlha32.so solid_window
 # The portal's backend takes its screenshots with grim, found on the path
 # the session gives it: a grim that fails on demand lets the real portal
@@ -58,26 +57,22 @@ wait_for_window '^Slidewright - ' || fail "the editor did not appear"
 
 # The editor's capture button, then the capture window's record button.
 read -r x y w h < <(window_rect '^Slidewright - ')
-red_in() { screenshot "$shots/$1.png" && colour_spot "$shots/$1.png" "$2" "$3" "$4" "$5" "$red"; }
+# The test's own screenshots pass by the grim that fails on demand.
+red_in() { /usr/bin/grim "$shots/$1.png" && colour_spot "$shots/$1.png" "$2" "$3" "$4" "$5" "$red"; }
 read -r cx cy < <(wait_until 5 red_in editor "$x" "$y" "$w" 80) ||
     fail "no capture button on the editor's toolbar"
 xdotool mousemove "$cx" "$cy" click 1
 wait_for_window '記録$' || fail "the capture window did not open"
-editor_gone() { [ -z "$(sway_window '^Slidewright - ')" ]; }
-wait_for 5 editor_gone || fail "the editor stayed visible while capturing"
+wait_for 5 window_gone '^Slidewright - ' || fail "the editor stayed visible while capturing"
 read -r x y w h < <(window_rect '記録$')
 copy_rect="$x $y $w $h"
 read -r rx ry < <(wait_until 5 red_in copy "$x" "$y" "$w" "$h") || fail "no record button"
 
-# Waits for the record button to be enabled again (its mark red), on a
-# screen grim can still read.
-ready() {
-    wait_until 5 red_in copy $copy_rect >/dev/null || fail "the record button is not ready"
-}
-# The pointer goes on out of the way, lest the button's tooltip cover the mark.
-record() {
-    xdotool mousemove "$rx" "$ry" click 1 mousemove 10 790
-}
+# Waits for the record button to be enabled again (its mark red).
+ready() { wait_until 5 red_in copy $copy_rect >/dev/null || fail "the record button is not ready"; }
+# Records once ready; the pointer goes on out of the way, lest the button's
+# tooltip cover the mark.
+record() { ready && xdotool mousemove "$rx" "$ry" click 1 mousemove 10 790; }
 
 # The first record tells that only the whole screen can be copied.
 record
@@ -94,13 +89,11 @@ convert "$work/SW001.bmp" "$shots/SW001.png"
 
 # Told once a run: the next record says nothing.
 wait_for_window '記録$' 5 || fail "the capture window did not come back"
-ready
 record
 wait_for 10 test -s "$work/SW002.bmp" || fail "the second capture was not saved"
 [ -z "$(sway_window 'ｱｸﾃｨﾌﾞ画面を記録')" ] || fail "the active-window message came twice"
 
 # A portal whose backend cannot take the screenshot: a message, no frame.
-ready
 touch "$tools/fail"
 record
 wait_for_window '記録中止' || fail "a failing portal showed no message"
@@ -109,7 +102,6 @@ answer_box '記録中止' || fail "the message could not be answered"
 
 # The window is ready for the next try once the portal works again.
 rm "$tools/fail"
-ready
 record
 wait_for 10 test -s "$work/SW003.bmp" || fail "the capture window was not usable after a failure"
 

@@ -4,7 +4,6 @@
 # picture pixel as one pixel of the screen.
 set -u
 . "$(dirname "$0")/waylandsession.sh"
-. "$(dirname "$0")/waits.sh"
 as_desktop_user "$0" slidewright libunlha32.so make_player_package
 start_wayland 1 2400x1600 2
 

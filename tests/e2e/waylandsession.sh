@@ -6,24 +6,9 @@
 # the calling script again as an unprivileged account, with a copy of the
 # programs it needs in a folder that account can read. Inside, start_wayland
 # starts the desktop. Provides sway_window, window_rect, wait_for_window,
-# answer_box, screenshot, colour_spot, wait_for and fail. The program's
+# answer_box and screenshot, and what waits.sh provides. The program's
 # windows run on XWayland, where xdotool drives them.
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-# wait_for SECONDS COMMAND...: true once the command succeeds in time.
-wait_for() {
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 20))); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
+. "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 # as_desktop_user SCRIPT PROGRAM...: when root, runs SCRIPT again as the
 # account "nobody" with copies of the named programs from $SLIDEWRIGHT_BIN,
@@ -72,10 +57,8 @@ start_wayland() {
     unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
     local config="$XDG_RUNTIME_DIR/sway.conf"
     {
-        echo "xwayland force"
-        echo "default_border none"
-        echo "default_floating_border normal"
-        echo "focus_follows_mouse no"
+        printf '%s\n' "xwayland force" "default_border none" "default_floating_border normal" \
+            "focus_follows_mouse no"
         x=0
         for n in $(seq "$outputs"); do
             echo "output HEADLESS-$n mode $size position $x 0 scale $scale bg #303030 solid_color"
@@ -133,22 +116,14 @@ window_rect() {
 }
 
 # wait_for_window NAME-REGEX [SECONDS]
-wait_for_window() {
-    local name=$1 seconds=${2:-10}
-    for _ in $(seq $((seconds * 20))); do
-        [ -n "$(sway_window "$name")" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
+window_shown() { [ -n "$(sway_window "$1")" ]; }
+wait_for_window() { wait_for "${2:-10}" window_shown "$1"; }
 
 window_focused() {
     [ "$(sway_window "$1" | jq -r .focused)" = true ]
 }
 
-window_gone() {
-    [ -z "$(sway_window "$1")" ]
-}
+window_gone() { ! window_shown "$1"; }
 
 # answer_box TITLE-REGEX: the message box with that title focused and
 # answered with Return, as a user at the keyboard does.
@@ -164,16 +139,4 @@ answer_box() {
 }
 
 # screenshot FILE: the whole desktop, every output.
-screenshot() {
-    grim "$1"
-}
-
-# colour_spot FILE X Y W H COLOUR: "X Y" of the middle of the pixels of that
-# colour (#RRGGBB) inside the rectangle, on the desktop.
-colour_spot() {
-    local file=$1 x=$2 y=$3 w=$4 h=$5 colour=$6
-    convert "$file" -crop "${w}x${h}+${x}+${y}" +repage txt:- |
-        awk -v c="$colour" -v ox="$x" -v oy="$y" 'index($0, c) {
-            split($1, at, "[,:]"); sx += at[1]; sy += at[2]; n++ }
-            END { if (n) printf "%d %d\n", ox + sx / n, oy + sy / n; else exit 1 }'
-}
+screenshot() { grim "$1"; }

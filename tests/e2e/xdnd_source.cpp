@@ -21,10 +21,6 @@ public:
     explicit DragSource(QList<QUrl> urls) : urls_(std::move(urls)) {
         setWindowTitle(QStringLiteral("xdnd-source"));
         setFixedSize(160, 100);
-        setAutoFillBackground(true);
-        QPalette colours = palette();
-        colours.setColor(QPalette::Window, Qt::darkCyan);
-        setPalette(colours);
     }
 
 protected:

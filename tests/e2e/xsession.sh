@@ -1,12 +1,14 @@
 # Sourced by the journeys: a private X server with a real window manager.
 # Provides start_x, wait_for_window, visible_windows, shot, editor_top and
-# drag_files.
+# drag_files, and what waits.sh provides.
+. "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 # Display numbers chosen by -displayfd alone start at 0 and only look at this
 # machine's lock files, while X clients try the abstract socket first, which
 # another sandbox's server may hold: a random high number, taken only once
 # our own server says (through -displayfd) that it listens on every socket,
 # so no client can reach someone else's server by that number.
+server_said() { [ -s "$1" ] || gone "$XVFB_PID"; }  # gone: the number is taken
 start_server() {
     local number ready
     ready=$(mktemp)
@@ -16,15 +18,11 @@ start_server() {
         Xvfb ":$number" -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp \
             3>"$ready" >/dev/null 2>&1 &
         XVFB_PID=$!
-        for _ in $(seq 200); do
-            kill -0 "$XVFB_PID" 2>/dev/null || break  # the number is taken
-            if [ -s "$ready" ]; then
-                rm -f "$ready"
-                export DISPLAY=":$number"
-                return 0
-            fi
-            sleep 0.05
-        done
+        if wait_until 10 server_said "$ready" && [ -s "$ready" ]; then
+            rm -f "$ready"
+            export DISPLAY=":$number"
+            return 0
+        fi
         kill "$XVFB_PID" 2>/dev/null
         wait "$XVFB_PID" 2>/dev/null
     done
@@ -35,22 +33,20 @@ start_server() {
 # openbox owns the screen a little before it manages windows, and a window
 # mapped in between may stay unmanaged for good: wait until a probe window
 # gets its frame (WM_STATE), with a fresh probe every two seconds.
+probe_managed() {
+    local probe
+    probe=$(xdotool search --name '^xsession-probe$' 2>/dev/null | head -n 1)
+    [ -n "$probe" ] && xprop -id "$probe" WM_STATE 2>/dev/null | grep -q 'window state'
+}
 wait_for_window_manager() {
-    local probe_pid probe
+    local probe_pid managed=1
     for _ in $(seq 5); do
         xmessage -title xsession-probe -geometry +0+0 probe >/dev/null 2>&1 &
         probe_pid=$!
-        for _ in $(seq 20); do
-            probe=$(xdotool search --name '^xsession-probe$' 2>/dev/null | head -n 1)
-            if [ -n "$probe" ] && xprop -id "$probe" WM_STATE 2>/dev/null | grep -q 'window state'; then
-                kill "$probe_pid" 2>/dev/null
-                wait "$probe_pid" 2>/dev/null
-                return 0
-            fi
-            sleep 0.1
-        done
+        wait_until 2 probe_managed && managed=0
         kill "$probe_pid" 2>/dev/null
         wait "$probe_pid" 2>/dev/null
+        [ "$managed" -eq 0 ] && return 0
     done
     return 1
 }
@@ -85,42 +81,13 @@ stop_x() {
 }
 
 # wait_for_window NAME-REGEX [SECONDS]: prints the first visible match.
-wait_for_window() {
-    local name=$1 seconds=${2:-10} found
-    for _ in $(seq $((seconds * 20))); do
-        found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1)
-        if [ -n "$found" ]; then
-            echo "$found"
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
-}
+shown_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
+wait_for_window() { wait_until "${2:-10}" shown_window "$1"; }
 
 # visible_windows PID: the visible top-level windows that process shows.
-visible_windows() {
-    xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l
-}
+visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }
 
-# wait_for_exit PID SECONDS: true when the process is gone in time.
-wait_for_exit() {
-    local pid=$1 seconds=$2
-    for _ in $(seq $((seconds * 20))); do
-        kill -0 "$pid" 2>/dev/null || return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-shot() {
-    import -window root "$1" 2>/dev/null
-}
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+shot() { import -window root "$1" 2>/dev/null; }
 
 # geometry WINDOW: "X Y WIDTH HEIGHT" of a window.
 geometry() {
@@ -131,24 +98,17 @@ geometry() {
 
 # player_window PID WIDTH HEIGHT [SECONDS]: the process's visible window of
 # that size.
-player_window() {
-    local pid=$1 size="$2 $3" seconds=${4:-10} id
-    for _ in $(seq $((seconds * 20))); do
-        for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-            if [ "$(geometry "$id" | cut -d' ' -f3,4)" = "$size" ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.05
+sized_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        [ "$(geometry "$id" | cut -d' ' -f3,4)" = "$2 $3" ] && echo "$id" && return 0
     done
     return 1
 }
+player_window() { wait_until "${4:-10}" sized_window "$1" "$2" "$3"; }
 
 # pixel FILE X Y: the colour there, as ImageMagick names it.
-pixel() {
-    convert "$1" -format "%[pixel:p{$2,$3}]" info:
-}
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
 
 # editor_top WINDOW: how far below the editor window's top its rows start,
 # told by the first sound box's grey (a run of it, not a stray pixel of the
@@ -176,14 +136,11 @@ drag_files() {
     xdotool mousemove --sync --window "$source" 80 50 mousedown 1
     sleep 0.3
     # The pointer travels, as a hand would: the drag follows motion.
-    xdotool mousemove --sync --window "$source" 150 60
-    sleep 0.1
-    xdotool mousemove --sync --window "$window" 10 10
-    sleep 0.1
-    xdotool mousemove --sync --window "$window" $((x - 5)) $((y - 5))
-    sleep 0.1
-    xdotool mousemove --sync --window "$window" "$x" "$y"
-    sleep 0.3
+    for point in "$source 150 60" "$window 10 10" "$window $((x - 5)) $((y - 5))" "$window $x $y"; do
+        xdotool mousemove --sync --window $point
+        sleep 0.1
+    done
+    sleep 0.2
     xdotool mouseup 1
     if ! wait_for_exit "$source_pid" 5; then
         kill "$source_pid" 2>/dev/null

@@ -17,20 +17,16 @@ arch=$(dpkg --print-architecture)
 deb="$work/out/slidewright_${version}_${arch}.deb"
 [ -f "$deb" ] || fail "no slidewright_${version}_${arch}.deb: $(ls "$work/out")"
 
-# Control fields.
-field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = slidewright ] || fail "package name: $(field Package)"
-[ "$(field Version)" = "$version" ] || fail "version $(field Version), the program says $version"
-[ "$(field Architecture)" = "$arch" ] || fail "architecture $(field Architecture)"
-[ "$(field Section)" = graphics ] || fail "section $(field Section)"
-field Maintainer | grep -Eq '^[^<]+ <[^@ ]+@[^> ]+>$' || fail "maintainer: $(field Maintainer)"
-[ "$(field Description | wc -l)" -gt 2 ] || fail "no extended description"
-depends=$(field Depends | tr -d ' ' | tr ',' '\n')
+# Control fields; lintian below judges the maintainer and description.
+fields=$(dpkg-deb -f "$deb" Package Version Architecture)
+[ "$fields" = "$(printf 'Package: slidewright\nVersion: %s\nArchitecture: %s' "$version" "$arch")" ] ||
+    fail "control fields: $fields"
+depends=$(dpkg-deb -f "$deb" Depends | tr -d ' ' | tr ',' '\n')
 # dpkg-shlibdeps' findings, then what is loaded at run time.
 for needed in libqt6widgets6 libsdl2-mixer-2.0-0 liblhasa0 libc6 qt6-qpa-plugins \
     qt6-translations-l10n 'timgm6mb-soundfont|sf2-soundfont-gm' fonts-ipafont-gothic \
     shared-mime-info desktop-file-utils xdg-utils; do
-    grep -Eq "^${needed//|/\\|}(\(|$)" <<<"$depends" || fail "Depends lacks $needed: $(field Depends)"
+    grep -Eq "^${needed//|/\\|}(\(|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
 # The files, their owners and modes, exactly.

@@ -33,8 +33,7 @@ QString readText(const QString& path) {
 void writeText(const QString& path, const QByteArray& text) {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
 }
 
 class FileTypeAssociation : public ::testing::Test {
@@ -45,12 +44,8 @@ protected:
         configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
         ASSERT_TRUE(dataHome.startsWith(qEnvironmentVariable("HOME").section(u'/', 0, -2)))
             << "runs only in a throw-away HOME";
-        // A stand-in for the program: records the file it is asked to open.
         program = scratch.path() + QStringLiteral("/my $tools/slide wright");
-        writeText(program, QStringLiteral("#!/bin/sh\necho \"$1\" > '%1.part'\nmv '%1.part' '%1'\n")
-                               .arg(scratch.path() + QStringLiteral("/opened"))
-                               .toUtf8());
-        QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        writeStandIn(program, "");
         package = scratch.path() + QStringLiteral("/デモ movie.sdw");
         writeText(package, "-lh0- not really a package");
     }
@@ -58,6 +53,15 @@ protected:
     void TearDown() override {
         UnregisterFileType(kExtension, kTypeName, kDescription, program, 0, program);
         QFile::remove(configHome + QStringLiteral("/mimeapps.list"));
+    }
+
+    // A stand-in for the program: records the file it is asked to open,
+    // after `says`.
+    void writeStandIn(const QString& path, const char* says) const {
+        writeText(path, QStringLiteral("#!/bin/sh\necho \"%1$1\" > '%2.part'\nmv '%2.part' '%2'\n")
+                            .arg(QLatin1String(says), scratch.path() + QStringLiteral("/opened"))
+                            .toUtf8());
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     }
 
     bool registerType() {
@@ -96,7 +100,16 @@ protected:
     QString package;
 };
 
-TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
+// Registered, the type opens with the program; removed, exactly what was
+// written goes again.
+TEST_F(FileTypeAssociation, RegistrationOpensWithTheProgramAndRemovalTakesItBack) {
+    // The user's list is kept among other dotfiles, behind a link.
+    const QByteArray users =
+        "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
+        "[Default Applications]\nimage/png=viewer.desktop;\n";
+    const QString kept = scratch.path() + QStringLiteral("/dotfiles/mimeapps.list");
+    writeText(kept, users);
+    ASSERT_TRUE(QFile::link(kept, configHome + QStringLiteral("/mimeapps.list")));
     ASSERT_TRUE(registerType());
 
     EXPECT_EQ(freshView(), (QStringList{kMimeType, kDesktopEntryFile}));
@@ -104,21 +117,30 @@ TEST_F(FileTypeAssociation, RegisteredTypeOpensWithTheProgram) {
     EXPECT_EQ(xdgDefault(), kDesktopEntryFile);
     EXPECT_TRUE(run(QStringLiteral("gio"), {QStringLiteral("mime"), kMimeType})
                     .contains(QStringLiteral("slidewright.desktop")));
-
-    EXPECT_TRUE(
-        QFileInfo(dataHome + QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")).isFile());
-
+    const QStringList written{QStringLiteral("/mime/packages/slidewright.xml"),
+                              QStringLiteral("/applications/slidewright.desktop"),
+                              QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")};
+    EXPECT_TRUE(QFileInfo(dataHome + written[2]).isFile());
     // The desktop's own launcher parses our Exec line back into the program
     // and the package, blanks and dollar signs intact.
     EXPECT_EQ(openThroughTheDesktop(), package);
+
+    ASSERT_TRUE(unregisterType());
+    EXPECT_TRUE(QFileInfo(configHome + QStringLiteral("/mimeapps.list")).isSymLink());
+    EXPECT_EQ(readText(kept), QString::fromUtf8(users));
+    EXPECT_NE(freshView().value(0), kMimeType);
+    EXPECT_NE(gioType(), kMimeType);
+    EXPECT_EQ(xdgDefault(), QString());
+    for (const QString& file : written) {
+        EXPECT_FALSE(QFileInfo::exists(dataHome + file)) << qPrintable(file);
+    }
 }
 
 TEST_F(FileTypeAssociation, PlainProgramPathIsWrittenUnquoted) {
     // xdg-open's generic mode reads an Exec line word by word, without
     // quotes: an ordinary install path must reach it bare.
     const QString plain = scratch.path() + QStringLiteral("/bin/slidewright");
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(plain).path()));
-    ASSERT_TRUE(QFile::copy(program, plain));
+    writeStandIn(plain, "");
     ASSERT_TRUE(RegisterFileType(kExtension, kTypeName, kDescription, plain, 0, plain));
     EXPECT_TRUE(readText(dataHome + QStringLiteral("/applications/slidewright.desktop"))
                     .contains(QStringLiteral("\nExec=") + plain + QStringLiteral(" %f\n")));
@@ -131,30 +153,21 @@ TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
     const QString root = scratch.path() + QStringLiteral("/root");
     const QString share = root + QStringLiteral("/usr/share");
     const QString built = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/data/desktop/");
-    ASSERT_TRUE(QDir().mkpath(share + QStringLiteral("/mime/packages")));
-    ASSERT_TRUE(QDir().mkpath(share + QStringLiteral("/applications")));
-    ASSERT_TRUE(QFile::copy(built + kMimePackageFile,
-                            share + QStringLiteral("/mime/packages/") + kMimePackageFile));
-    ASSERT_TRUE(QFile::copy(built + kDesktopEntryFile,
-                            share + QStringLiteral("/applications/") + kDesktopEntryFile));
-    QProcess script;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DPKG_ROOT"), root);
-    script.setProcessEnvironment(environment);
-    script.start(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/packaging/refresh-caches"),
-                 {QStringLiteral("configure")});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    for (const QString& file : {QStringLiteral("/mime/packages/") + kMimePackageFile,
+                                QStringLiteral("/applications/") + kDesktopEntryFile}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(share + file).path()));
+        ASSERT_TRUE(QFile::copy(built + QFileInfo(file).fileName(), share + file));
+    }
+    ASSERT_EQ(QProcess::execute(QStringLiteral("env"),
+                                {QStringLiteral("DPKG_ROOT=") + root,
+                                 QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/packaging/refresh-caches"),
+                                 QStringLiteral("configure")}),
+              0);
 
     // The installed entry starts "slidewright" from the PATH: a stand-in
     // that says it was the installed one.
     const QString bin = scratch.path() + QStringLiteral("/bin");
-    writeText(bin + QStringLiteral("/slidewright"),
-              QStringLiteral("#!/bin/sh\necho \"installed $1\" > '%1.part'\nmv '%1.part' '%1'\n")
-                  .arg(scratch.path() + QStringLiteral("/opened"))
-                  .toUtf8());
-    QFile::setPermissions(bin + QStringLiteral("/slidewright"),
-                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    writeStandIn(bin + QStringLiteral("/slidewright"), "installed ");
     // For the child processes of this test only; empty and unset read alike.
     const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
     const QByteArray path = qgetenv("PATH");
@@ -183,30 +196,6 @@ TEST_F(FileTypeAssociation, UserRegistrationLaysOverTheInstalledType) {
     EXPECT_EQ(openThroughTheDesktop(), QStringLiteral("installed ") + package);
 }
 
-TEST_F(FileTypeAssociation, RemovalTakesBackExactlyWhatWasWritten) {
-    // The user's list is kept among other dotfiles, behind a link.
-    const QString kept = scratch.path() + QStringLiteral("/dotfiles/mimeapps.list");
-    writeText(kept,
-              "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
-              "[Default Applications]\nimage/png=viewer.desktop;\n");
-    ASSERT_TRUE(QFile::link(kept, configHome + QStringLiteral("/mimeapps.list")));
-    ASSERT_TRUE(registerType());
-    EXPECT_TRUE(readText(kept).contains(kDesktopEntryFile));
-    ASSERT_TRUE(unregisterType());
-    EXPECT_TRUE(QFileInfo(configHome + QStringLiteral("/mimeapps.list")).isSymLink());
-
-    EXPECT_NE(freshView().value(0), kMimeType);
-    EXPECT_NE(gioType(), kMimeType);
-    EXPECT_EQ(xdgDefault(), QString());
-    EXPECT_EQ(readText(configHome + QStringLiteral("/mimeapps.list")),
-              QStringLiteral("[Added Associations]\ntext/plain=gedit.desktop;\n\n"
-                             "[Default Applications]\nimage/png=viewer.desktop;\n"));
-    EXPECT_FALSE(QFileInfo::exists(dataHome + QStringLiteral("/mime/packages/slidewright.xml")));
-    EXPECT_FALSE(QFileInfo::exists(dataHome + QStringLiteral("/applications/slidewright.desktop")));
-    EXPECT_FALSE(
-        QFileInfo::exists(dataHome + QStringLiteral("/icons/hicolor/48x48/apps/slidewright.png")));
-}
-
 TEST(FileTypeTexts, ExecLineQuotesThePathForDesktopEntries) {
     EXPECT_EQ(execLine(QStringLiteral("/opt/slidewright/bin/slidewright")),
               QStringLiteral("/opt/slidewright/bin/slidewright %f"));
@@ -229,19 +218,14 @@ TEST(FileTypeTexts, DefaultLineJoinsAndLeavesTheList) {
                                     "[Added Associations]\nimage/png=gimp.desktop;\n"));
     EXPECT_EQ(withoutDefaultApplication(added, mime, ours), other);
 
-    // A default another program took over is not ours to remove.
-    const QString taken =
-        QStringLiteral("[Default Applications]\napplication/x-slidewright=other.desktop;\n");
+    // A default another program took over is not ours to remove; ours
+    // alone leaves a list.
+    const QString head = QStringLiteral("[Default Applications]\napplication/x-slidewright=");
+    const QString taken = head + QStringLiteral("other.desktop;\n");
     EXPECT_EQ(withoutDefaultApplication(taken, mime, ours), taken);
-    EXPECT_EQ(
-        withDefaultApplication(taken, mime, ours),
-        QStringLiteral("[Default Applications]\napplication/x-slidewright=slidewright.desktop;\n"));
-    EXPECT_EQ(withoutDefaultApplication(
-                  QStringLiteral(
-                      "[Default "
-                      "Applications]\napplication/x-slidewright=slidewright.desktop;b.desktop;\n"),
-                  mime, ours),
-              QStringLiteral("[Default Applications]\napplication/x-slidewright=b.desktop;\n"));
+    EXPECT_EQ(withDefaultApplication(taken, mime, ours), head + ours + QStringLiteral(";\n"));
+    EXPECT_EQ(withoutDefaultApplication(head + ours + QStringLiteral(";b.desktop;\n"), mime, ours),
+              head + QStringLiteral("b.desktop;\n"));
 }
 
 }  // namespace

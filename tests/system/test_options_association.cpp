@@ -61,10 +61,13 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    // The box's text tells which question or outcome it was.
-    static void expectBox(std::size_t index, const QString& text) {
-        ASSERT_GT(MessageBox::shownBoxes().size(), index);
-        EXPECT_EQ(MessageBox::shownBoxes()[index].text, text);
+    // The boxes' texts tell which question and outcome they were.
+    static QStringList boxTexts() {
+        QStringList texts;
+        for (const auto& box : MessageBox::shownBoxes()) {
+            texts << box.text;
+        }
+        return texts;
     }
 
     AppSettings settings{.workFolder = QDir::tempPath(), .saveFolder = QDir::tempPath()};
@@ -77,33 +80,30 @@ protected:
 TEST_F(OptionsAssociation, EachButtonAsksAndActsOnlyOnYes) {
     using namespace MKakucyoSet;
     click(dialog.cmdSet, Answer::No);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    expectBox(0, kAskRegister);
+    EXPECT_EQ(boxTexts(), QStringList{kAskRegister});
     EXPECT_FALSE(registered());
     EXPECT_EQ(defaultApplication(), QString());
 
     // Twice: registering again is a success too.
     for (int round = 0; round < 2; ++round) {
         click(dialog.cmdSet, Answer::Yes);
-        ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-        expectBox(1, kRegistered);
+        EXPECT_EQ(boxTexts(), QStringList({kAskRegister, kRegistered}));
         EXPECT_TRUE(registered());
         EXPECT_EQ(defaultApplication(), kDesktopEntryFile);
     }
     // The entry starts the running program.
     QFile entry(dataHome + QStringLiteral("/applications/") + kDesktopEntryFile);
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromUtf8(entry.readAll())
-                    .contains(execLine(QCoreApplication::applicationFilePath())));
+    EXPECT_TRUE(
+        entry.open(QIODevice::ReadOnly) &&
+        entry.readAll().contains(execLine(QCoreApplication::applicationFilePath()).toUtf8()));
 
     click(dialog.cmdDel, Answer::No);
-    expectBox(0, kAskUnregister);
+    EXPECT_EQ(boxTexts(), QStringList{kAskUnregister});
     EXPECT_TRUE(registered());
     // Twice: nothing left to remove is still a success.
     for (int round = 0; round < 2; ++round) {
         click(dialog.cmdDel, Answer::Yes);
-        ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-        expectBox(1, kUnregistered);
+        EXPECT_EQ(boxTexts(), QStringList({kAskUnregister, kUnregistered}));
         EXPECT_FALSE(registered());
         EXPECT_EQ(defaultApplication(), QString());
     }
@@ -113,19 +113,16 @@ TEST_F(OptionsAssociation, EachButtonAsksAndActsOnlyOnYes) {
 TEST_F(OptionsAssociation, FailuresAreReported) {
     // Root writes anywhere, so a file stands where the MIME folder goes.
     QDir(dataHome + QStringLiteral("/mime")).removeRecursively();
-    {
-        QFile blocker(dataHome + QStringLiteral("/mime"));
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    }
+    ASSERT_TRUE(QFile(dataHome + QStringLiteral("/mime")).open(QIODevice::WriteOnly));
     click(dialog.cmdSet, Answer::Yes);
-    expectBox(1, MKakucyoSet::kRegisterFailed);
+    EXPECT_EQ(boxTexts().value(1), MKakucyoSet::kRegisterFailed);
     QFile::remove(dataHome + QStringLiteral("/mime"));
 
     // A folder where the list of default applications should be cannot be
     // read or rewritten.
     ASSERT_TRUE(QDir().mkpath(configHome + QStringLiteral("/mimeapps.list")));
     click(dialog.cmdDel, Answer::Yes);
-    expectBox(1, MKakucyoSet::kUnregisterFailed);
+    EXPECT_EQ(boxTexts().value(1), MKakucyoSet::kUnregisterFailed);
     QDir(configHome + QStringLiteral("/mimeapps.list")).removeRecursively();
 
     EXPECT_EQ(settings.workFolder, QDir::tempPath()) << "no folder setting is touched";

@@ -3,29 +3,14 @@
 // A topmost window opened so (the capture window) is checked in its own suite.
 #include "common/MFRM_FRONT.h"
 #include "tests/XTools.h"
+#include "tests/capture/Swatch.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QPainter>
-#include <QWidget>
 #include <QWindow>
 
 namespace {
-
-class Plain : public QWidget {
-public:
-    Plain(QColor colour, const QString& title) : colour_(colour) {
-        setWindowTitle(title);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), colour_); }
-
-private:
-    QColor colour_;
-};
 
 class Topmost : public ::testing::Test {
 protected:
@@ -39,13 +24,13 @@ protected:
         ASSERT_TRUE(XTools::Activate(work_.winId()));
     }
 
-    Plain work_{QColor(0, 160, 0), QStringLiteral("work")};
+    Swatch work_{QStringLiteral("work")};
 };
 
 }  // namespace
 
 TEST_F(Topmost, AShownWindowStaysShownInPlaceAndCanBeReleased) {
-    Plain front(QColor(0, 0, 200), QStringLiteral("shown first"));
+    Swatch front(QStringLiteral("shown first"), qRgb(0, 0, 200), qRgb(0, 0, 200));
     front.resize(180, 100);
     front.move(250, 220);
     front.show();
