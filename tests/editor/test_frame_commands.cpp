@@ -94,39 +94,29 @@ TEST_F(FrameCommands, RightClickOffersInsertOnlyOnAPicture) {
     EXPECT_EQ(asked, 0);
 }
 
-TEST_F(FrameCommands, InsertRedrawsFromTheSelectedRowAndTouchesNoFile) {
+TEST_F(FrameCommands, InsertRedrawsFromTheSelectedRowAndTouchesNoFileUntilTheTableIsFull) {
     makeMovie(12);
     selectRow(0, 4);
     editor->mnuBmpAdd_Click();
 
     EXPECT_EQ(folderContents(), filesBefore);
     EXPECT_TRUE(editor->state().modified);
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_EQ(rowColour(r), kColours[r]) << r;
-    }
-    EXPECT_FALSE(rowColour(4).isValid());
-    EXPECT_TRUE(editor->rows()->txtSound[4]->text().isEmpty());
-    for (int r = 5; r < 10; ++r) {
-        EXPECT_EQ(rowColour(r), kColours[r - 1]) << r;
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_EQ(rowColour(r), r == 4 ? QColor() : kColours[r < 4 ? r : r - 1]) << r;
         EXPECT_EQ(editor->rows()->txtSound[r]->text(), movie.frames[r + 1].soundFile) << r;
     }
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-}
 
-TEST_F(FrameCommands, InsertIntoAFullTableIsRefused) {
-    makeMovie(12);
+    // With frame 100 in use there is no room.
     movie.frames[100] = FrameEntry{true, QStringLiteral("last.bmp"), 700, {}};
-    const std::vector<FrameEntry> before = movie.frames;
-    selectRow(0, 4);
+    editor->state().modified = false;
+    selectRow(0, 1);
     editor->mnuBmpAdd_Click();
-
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    const MessageBox::Shown& box = MessageBox::shownBoxes().front();
-    EXPECT_EQ(box.text, QStringLiteral("既に１００件あるみたいなので挿入できません"));
-    EXPECT_EQ(movie.frames[5].pictureFile, before[5].pictureFile);
-    EXPECT_EQ(movie.frames[100].pictureFile, before[100].pictureFile);
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"既に１００件あるみたいなので挿入できません"});
+    EXPECT_EQ(movie.frames[2].pictureFile, pictureName(2));
+    EXPECT_EQ(movie.frames[100].pictureFile, QStringLiteral("last.bmp"));
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_EQ(rowColour(4), kColours[4]);
+    EXPECT_EQ(rowColour(1), kColours[1]);
 }
 
 TEST_F(FrameCommands, DeleteRemovesTheFrameAndItsFilesThenRedraws) {

@@ -60,13 +60,10 @@ protected:
         ASSERT_TRUE(writeExecutable(
             path, readFile(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/frame-edit/") +
                            QString::fromLatin1(script))));
-        QFile entry(applications + QStringLiteral("/test-bmp-editor.desktop"));
-        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-        entry.write("[Desktop Entry]\nType=Application\nName=BMP editor\nExec=\"" + path.toUtf8() +
-                    "\" " + field + "\nMimeType=image/bmp;\n");
-        QFile list(mimeApps);
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("[Default Applications]\nimage/bmp=test-bmp-editor.desktop;\n");
+        writeFile(applications + QStringLiteral("/test-bmp-editor.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=BMP editor\nExec=\"" + path.toUtf8() +
+                      "\" " + field + "\nMimeType=image/bmp;\n");
+        writeFile(mimeApps, "[Default Applications]\nimage/bmp=test-bmp-editor.desktop;\n");
     }
 
     // The waiting editor, to write `replacement` over the picture once the
@@ -80,11 +77,7 @@ protected:
     QString goFlag() const { return scratch.filePath(QStringLiteral("go")); }
 
     QString saveImage(const QString& name, QColor colour, QSize size = QSize(64, 48)) {
-        QImage image(size, QImage::Format_RGB888);
-        image.fill(colour);
-        const QString path = scratch.filePath(name);
-        EXPECT_TRUE(image.save(path, "BMP"));
-        return path;
+        return writePicture(scratch.filePath(name), colour, size);
     }
 
     // Every control that an edit locks, with its state.
@@ -201,36 +194,25 @@ TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
     EXPECT_TRUE(editor->state().modified);
 }
 
-TEST_F(FrameEdit, WithoutADefaultApplicationNothingHappens) {
+// Without an editor for BMP pictures (none, or one for other types only),
+// or without the picture, nothing starts and nothing changes.
+TEST_F(FrameEdit, WithoutAnEditorOrAPictureNothingHappens) {
+    editor->mnuBmpEdit_Click();
+    writeFile(mimeApps, "[Default Applications]\ntext/plain=test-bmp-editor.desktop;\n");
+    writeFile(applications + QStringLiteral("/test-bmp-editor.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Text\nExec=/bin/true %f\n"
+              "MimeType=text/plain;\n");
     editor->mnuBmpEdit_Click();
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
-    EXPECT_TRUE(all(lockedControls(), true));
-    EXPECT_FALSE(editor->state().modified);
-    EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
-    // An application for other types is no editor for BMP pictures.
-    QFile list(mimeApps);
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("[Default Applications]\ntext/plain=test-bmp-editor.desktop;\n");
-    list.close();
-    QFile entry(applications + QStringLiteral("/test-bmp-editor.desktop"));
-    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-    entry.write(
-        "[Desktop Entry]\nType=Application\nName=Text\nExec=/bin/true %f\n"
-        "MimeType=text/plain;\n");
-    entry.close();
-    editor->mnuBmpEdit_Click();
-    EXPECT_FALSE(editor->state().modified);
-}
-
-TEST_F(FrameEdit, AMissingPictureFileStartsNothing) {
     registerEditor("leaves-it.sh");
     QFile::remove(workFile(QStringLiteral("two.bmp")));
     editor->mnuBmpEdit_Click();
     EXPECT_FALSE(QFileInfo::exists(startedFlag()));
     EXPECT_FALSE(editor->state().modified);
     EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
 TEST_F(FrameEdit, AProgramThatCannotStartGivesTheControlsBack) {
@@ -252,10 +234,8 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     const QString two = workFile(QStringLiteral("two.bmp"));
     // Saved beside the picture under its name, as editors that write only
     // their own formats do.
-    QImage magenta(64, 48, QImage::Format_RGB32);
-    magenta.fill(Qt::magenta);
     const QString png = scratch.filePath(QStringLiteral("magenta.png"));
-    ASSERT_TRUE(magenta.save(png, "PNG"));
+    ASSERT_TRUE(QImage::fromData(bmpOf(Qt::magenta)).save(png, "PNG"));
     qputenv("EDIT_WITH", QFile::encodeName(png));
     registerEditor("saves-png-beside.sh");
     editor->mnuBmpEdit_Click();
@@ -263,10 +243,8 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     EXPECT_EQ(rowColour(1), QColor(Qt::magenta));
 
     // A JPEG written into the picture's own file.
-    QImage cyan(64, 48, QImage::Format_RGB32);
-    cyan.fill(Qt::cyan);
     const QString jpeg = scratch.filePath(QStringLiteral("cyan.jpg"));
-    ASSERT_TRUE(cyan.save(jpeg, "JPEG", 100));
+    ASSERT_TRUE(QImage::fromData(bmpOf(Qt::cyan)).save(jpeg, "JPEG", 100));
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(jpeg);
     editor->mnuBmpEdit_Click();
@@ -281,17 +259,12 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
 
 TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
     const QString junk = scratch.filePath(QStringLiteral("junk"));
-    QFile file(junk);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("BM not a picture");
-    file.close();
+    writeFile(junk, "BM not a picture");
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(junk);
     editor->mnuBmpEdit_Click();
 
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes().front().text,
-              MovieMessages::of(MovieMessage::InvalidPackage).text);
+    EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::InvalidPackage)});
     EXPECT_TRUE(endCodes.empty());
     EXPECT_FALSE(rowColour(1).isValid());
     EXPECT_EQ(rowColour(0), QColor(Qt::red));
