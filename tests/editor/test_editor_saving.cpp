@@ -39,14 +39,9 @@ protected:
 
     // A picture of noise, which no packing makes much smaller.
     void addNoiseFrame(int k, int side) {
-        QImage image(side, side, QImage::Format_RGB888);
-        QRandomGenerator random(static_cast<quint32>(k));
-        for (int y = 0; y < side; ++y) {
-            auto* line = image.scanLine(y);
-            for (int x = 0; x < side * 3; ++x) {
-                line[x] = static_cast<uchar>(random.bounded(256));
-            }
-        }
+        QImage image(side, side, QImage::Format_RGB32);
+        QRandomGenerator(static_cast<quint32>(k))
+            .fillRange(reinterpret_cast<quint32*>(image.bits()), image.sizeInBytes() / 4);
         const QString name = QStringLiteral("noise%1.bmp").arg(k);
         const QString written = editor->workFiles().scratchFolder() + u'/' + name;
         ASSERT_TRUE(image.save(written, "BMP"));

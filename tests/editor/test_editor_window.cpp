@@ -166,26 +166,20 @@ TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
 }
 
 TEST_F(EditorTest, EveryToolbarButtonRunsItsMenuItem) {
-    const std::pair<const char*, const char*> pairs[] = {
-        {"cmdNew", "mnuNew"},
-        {"cmdFOpen", "mnuFOpen"},
-        {"cmdFUwaSave", "mnuFUwaSave"},
-        {"cmdFBetuSave", "mnuFBetuSave"},
-        {"cmdOpenHozon", "mnuOpenHozon"},
-        {"cmdCopy", "mnuCopy"},
-        {"cmdPreview", "mnuPreview"},
-        {"cmdOption", "mnuOption"},
-    };
-    for (const auto& [buttonName, itemName] : pairs) {
+    // Each button cmdX runs the menu item mnuX.
+    for (const char* command :
+         {"New", "FOpen", "FUwaSave", "FBetuSave", "OpenHozon", "Copy", "Preview", "Option"}) {
+        const QString buttonName = QStringLiteral("cmd") + command;
+        const QString itemName = QStringLiteral("mnu") + command;
         auto* item = editor->findChild<QAction*>(itemName);
         auto* button = editor->findChild<QToolButton*>(buttonName);
-        ASSERT_TRUE(item && button) << buttonName;
+        ASSERT_TRUE(item && button) << command;
         int triggered = 0;
         auto connection = QObject::connect(item, &QAction::triggered, [&] { ++triggered; });
         // The commands themselves stay quiet: only the trigger is counted.
         QObject::disconnect(item, &QAction::triggered, editor, nullptr);
         button->click();
-        EXPECT_EQ(triggered, 1) << buttonName;
+        EXPECT_EQ(triggered, 1) << command;
         QObject::disconnect(connection);
     }
 }

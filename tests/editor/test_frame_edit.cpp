@@ -9,10 +9,12 @@
 #include "tests/DesktopSandbox.h"
 #include "tests/QtWait.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -80,26 +82,23 @@ protected:
         return writePicture(scratch.filePath(name), colour, size);
     }
 
-    // Every control that an edit locks, with its state.
+    // Every control that an edit locks, with its state: all but the loop's
+    // and the sound names (the rows' pictures are no controls).
     std::vector<std::pair<QString, bool>> lockedControls() const {
         std::vector<std::pair<QString, bool>> states;
-        for (QToolButton* b :
-             {editor->cmdNew, editor->cmdFOpen, editor->cmdFUwaSave, editor->cmdFBetuSave,
-              editor->cmdCopy, editor->cmdPreview, editor->cmdOption, editor->cmdOpenHozon}) {
-            states.emplace_back(b->objectName(), b->isEnabled());
+        for (QWidget* control : editor->findChildren<QWidget*>()) {
+            const QString name = control->objectName();
+            if ((qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control)) &&
+                !name.startsWith(u"qt_") && !name.startsWith(u"txtSound") &&
+                !name.contains(u"Loop")) {
+                states.emplace_back(name, control->isEnabled());
+            }
         }
-        FrameRows* rows = editor->rows();
-        states.emplace_back(QStringLiteral("cmdNext"), rows->cmdNext->isEnabled());
-        states.emplace_back(QStringLiteral("cmdBack"), rows->cmdBack->isEnabled());
-        for (QMenu* m : {editor->mnuFMain, editor->mnuPMain, editor->mnuSMain, editor->mnuHMain}) {
-            states.emplace_back(m->objectName(), m->menuAction()->isEnabled());
-        }
-        for (QRadioButton* o : rows->optJidou) {
-            states.emplace_back(o->objectName(), o->isEnabled());
-        }
-        for (int r = 0; r < FrameRows::kRows; ++r) {
-            states.emplace_back(rows->txtWait[r]->objectName(), rows->txtWait[r]->isEnabled());
-            states.emplace_back(rows->cmdSound[r]->objectName(), rows->cmdSound[r]->isEnabled());
+        for (QAction* menu : editor->menuBar()->actions()) {
+            states.emplace_back(menu->text(), menu->isEnabled());
+            for (QAction* item : menu->menu()->actions()) {
+                states.emplace_back(item->objectName(), item->isEnabled());
+            }
         }
         return states;
     }
@@ -159,24 +158,6 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
     EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
-}
-
-TEST_F(FrameEdit, EveryRowShowingTheEditedFileShowsTheEdit) {
-    // Frame 5 shows the same file as frame 2; frame 3 another one.
-    addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
-    FrameEntry& same = movie.frames[5];
-    same.inUse = true;
-    same.pictureFile = QStringLiteral("two.bmp");
-    editor->rows()->DrawFrameRows(1);
-    const QString blue = saveImage(QStringLiteral("blue.bmp"), Qt::blue);
-    QFile(goFlag()).open(QIODevice::WriteOnly);
-    registerWaitingEditor(blue);
-    editor->mnuBmpEdit_Click();
-    EXPECT_EQ(rowColour(0), QColor(Qt::red));
-    EXPECT_EQ(rowColour(1), QColor(Qt::blue));
-    EXPECT_EQ(rowColour(2), QColor(Qt::yellow));
-    EXPECT_EQ(rowColour(4), QColor(Qt::blue));
-    EXPECT_FALSE(rowColour(3).isValid());
 }
 
 TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
@@ -242,17 +223,24 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     EXPECT_TRUE(isBmp24(readFile(two)));
     EXPECT_EQ(rowColour(1), QColor(Qt::magenta));
 
-    // A JPEG written into the picture's own file.
+    // A JPEG written into the picture's own file, which frame 5 shows too
+    // (frame 3 another one).
+    addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
+    movie.frames[5] = FrameEntry{true, QStringLiteral("two.bmp"), 0, {}};
+    editor->rows()->DrawFrameRows(1);
     const QString jpeg = scratch.filePath(QStringLiteral("cyan.jpg"));
     ASSERT_TRUE(QImage::fromData(bmpOf(Qt::cyan)).save(jpeg, "JPEG", 100));
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(jpeg);
     editor->mnuBmpEdit_Click();
     EXPECT_TRUE(isBmp24(readFile(two)));
-    const QColor shown = rowColour(1);
-    EXPECT_LT(shown.red(), 20);
-    EXPECT_GT(shown.green(), 235);
-    EXPECT_GT(shown.blue(), 235);
+    for (int r : {1, 4}) {
+        const QColor shown = rowColour(r);
+        EXPECT_TRUE(shown.red() < 20 && shown.green() > 235 && shown.blue() > 235) << r;
+    }
+    EXPECT_EQ(rowColour(0), QColor(Qt::red));
+    EXPECT_EQ(rowColour(2), QColor(Qt::yellow));
+    EXPECT_FALSE(rowColour(3).isValid());
     EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }

@@ -24,9 +24,7 @@ protected:
         QFile::copy(
             QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/locale-numbers/Slidewright.ini"),
             folder + QStringLiteral("/Slidewright.ini"));
-        QImage picture(40, 30, QImage::Format_RGB888);
-        picture.fill(Qt::blue);
-        picture.save(folder + QStringLiteral("/SW001.bmp"), "BMP");
+        writePicture(folder + QStringLiteral("/SW001.bmp"), Qt::blue);
         const QString package = scratch.filePath(QStringLiteral("movie.sdw"));
         EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/Slidewright.ini"), true),
                   0);
