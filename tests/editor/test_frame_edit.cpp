@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 
 #include <memory>
 
@@ -36,8 +35,6 @@ protected:
         // Only the test's applications: the system's own image viewers would
         // answer for BMP otherwise.
         desktop = std::make_unique<DesktopSandbox>(scratch.filePath(QStringLiteral("share")));
-        applications = desktop->applications;
-        mimeApps = desktop->mimeApps;
         qputenv("EDIT_STARTED", QFile::encodeName(startedFlag()));
         qputenv("EDIT_GO", QFile::encodeName(goFlag()));
 
@@ -56,16 +53,17 @@ protected:
 
     // One of the stand-in picture editors of tests/data/frame-edit, copied
     // under a name with a blank, made the default application for BMP
-    // pictures, given the file as `field` asks (%f a path, %U a URL).
-    void registerEditor(const char* script, const QByteArray& field = "%f") {
+    // pictures.
+    void registerEditor(const char* script) {
         const QString path = scratch.filePath(QStringLiteral("bmp editor.sh"));
         ASSERT_TRUE(writeExecutable(
             path, readFile(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/frame-edit/") +
                            QString::fromLatin1(script))));
-        writeFile(applications + QStringLiteral("/test-bmp-editor.desktop"),
+        writeFile(desktop->applications + QStringLiteral("/test-bmp-editor.desktop"),
                   "[Desktop Entry]\nType=Application\nName=BMP editor\nExec=\"" + path.toUtf8() +
-                      "\" " + field + "\nMimeType=image/bmp;\n");
-        writeFile(mimeApps, "[Default Applications]\nimage/bmp=test-bmp-editor.desktop;\n");
+                      "\" %f\nMimeType=image/bmp;\n");
+        writeFile(desktop->mimeApps,
+                  "[Default Applications]\nimage/bmp=test-bmp-editor.desktop;\n");
     }
 
     // The waiting editor, to write `replacement` over the picture once the
@@ -114,8 +112,6 @@ protected:
     }
 
     std::unique_ptr<DesktopSandbox> desktop;
-    QString applications;
-    QString mimeApps;
 };
 
 TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
@@ -161,28 +157,22 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
 }
 
 TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
-    registerEditor("leaves-it.sh", "%U");
+    registerEditor("leaves-it.sh");
     // Chosen from the row's menu, as the user does.
     QTest::mouseClick(editor->rows()->picDat[1], Qt::RightButton, {}, QPoint(20, 20));
     ASSERT_TRUE(waitUntil([&] { return editor->mnuMClick->isVisible(); }));
     QTest::mouseClick(editor->mnuMClick, Qt::LeftButton, {},
                       editor->mnuMClick->actionGeometry(editor->mnuBmpEdit).center());
     ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
-    EXPECT_EQ(readFile(startedFlag()),
-              QUrl::fromLocalFile(workFile(QStringLiteral("two.bmp"))).toEncoded() + "\n");
+    EXPECT_TRUE(QFileInfo::exists(startedFlag()));
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(all(lockedControls(), true));
-    EXPECT_TRUE(editor->state().modified);
 }
 
-// Without an editor for BMP pictures (none, or one for other types only),
-// or without the picture, nothing starts and nothing changes.
+// Without an editor for BMP pictures, or without the picture, nothing
+// starts and nothing changes. Which entry is the editor is the lookup's
+// own test (test_run_and_wait).
 TEST_F(FrameEdit, WithoutAnEditorOrAPictureNothingHappens) {
-    editor->mnuBmpEdit_Click();
-    writeFile(mimeApps, "[Default Applications]\ntext/plain=test-bmp-editor.desktop;\n");
-    writeFile(applications + QStringLiteral("/test-bmp-editor.desktop"),
-              "[Desktop Entry]\nType=Application\nName=Text\nExec=/bin/true %f\n"
-              "MimeType=text/plain;\n");
     editor->mnuBmpEdit_Click();
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
