@@ -19,7 +19,7 @@ namespace {
 class EditorCaptureX11 : public EditorTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb")
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
         editor->move(120, 90);
@@ -72,7 +72,7 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
     const QPoint editorAt = framePosition(editor);
     expectedAt = editorAt;
     capture([](frmCopy& window) {
-        window.txtTim->setText(QStringLiteral("0"));
+        window.txtTim->setText("0");
         for (int shot = 1; shot <= 2; ++shot) {
             window.cmdCopy->click();
             ASSERT_TRUE(waitUntil(
@@ -101,7 +101,7 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
 }
 
 TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsAChange) {
-    addFrame(1, QStringLiteral("one.bmp"), Qt::red);
+    addFrame(1, "one.bmp", Qt::red);
     editor->rows()->DrawFrameRows(1);
     editor->state().modified = false;
     const QImage thumbnail = editor->rows()->picDat[0]->picture();
@@ -109,7 +109,7 @@ TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsA
     EXPECT_TRUE(editorHidden);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(editor->state().modified);
-    EXPECT_EQ(movie.frames[1].pictureFile, QStringLiteral("one.bmp"));
+    EXPECT_EQ(movie.frames[1].pictureFile, "one.bmp");
     EXPECT_FALSE(movie.frames[2].inUse);
     EXPECT_EQ(editor->rows()->picDat[0]->picture(), thumbnail);
 }

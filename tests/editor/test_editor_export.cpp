@@ -20,20 +20,19 @@ class EditorExport : public EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        addFrame(1, QStringLiteral("one.bmp"), Qt::red, 1000);
-        addFrame(2, QStringLiteral("two.bmp"), Qt::blue, 2000);
-        addFrame(3, QStringLiteral("three.bmp"), Qt::green, 500);
+        addFrame(1, "one.bmp", Qt::red, 1000);
+        addFrame(2, "two.bmp", Qt::blue, 2000);
+        addFrame(3, "three.bmp", Qt::green, 500);
         editor->rows()->DrawFrameRows(1);
         editor->rows()->selectAdvanceMode(1);
-        out = scratch.filePath(QStringLiteral("out"));
+        out = scratch.filePath("out");
         QDir().mkpath(out);
     }
 
     static QString gifDelays(const QString& file) {
         QProcess probe;
-        probe.start(QStringLiteral("ffprobe"),
-                    {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=duration",
-                     "-of", "csv=p=0", file});
+        probe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                "packet=duration", "-of", "csv=p=0", file});
         probe.waitForFinished(30000);
         return QString::fromUtf8(probe.readAllStandardOutput()).trimmed().replace(u'\n', u' ');
     }
@@ -48,7 +47,7 @@ protected:
 TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
     // Typed and still in its box, as a save would take it.
     editor->rows()->txtWait[1]->setFocus();
-    editor->rows()->txtWait[1]->setText(QStringLiteral("3.5"));
+    editor->rows()->txtWait[1]->setText("3.5");
     const QString target = out + QStringLiteral("/movie.gif");
     FileDialogs::setNextFileName(target);
     editor->activateWindow();
@@ -58,8 +57,8 @@ TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
     ASSERT_EQ(FileDialogs::askedDialogs().size(), 1u);
     EXPECT_EQ(FileDialogs::askedDialogs().front().kind, FileDialogs::Asked::Kind::Save);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(gifDelays(target), QStringLiteral("100 350 50"));
-    EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.gif")});
+    EXPECT_EQ(gifDelays(target), "100 350 50");
+    EXPECT_EQ(outFiles(), QStringList{"movie.gif"});
     // The progress window has gone with the export.
     EXPECT_EQ(editor->findChild<QProgressDialog*>(), nullptr);
 }
@@ -71,7 +70,7 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     // キャンセル pressed in the progress window as soon as it shows.
     bool pressed = false;
     QTimer::singleShot(0, editor, [&] {
-        auto* window = editor->findChild<QProgressDialog*>(QStringLiteral("frmExportProgress"));
+        auto* window = editor->findChild<QProgressDialog*>("frmExportProgress");
         ASSERT_TRUE(window && window->isVisible());
         auto* cancel = window->findChild<QPushButton*>();
         ASSERT_NE(cancel, nullptr);
@@ -88,19 +87,19 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     editor->mnuExport->trigger();
 
     // A picture gone from the work folder.
-    QFile::remove(workFile(QStringLiteral("two.bmp")));
+    QFile::remove(workFile("two.bmp"));
     FileDialogs::setNextFileName(target);
     editor->mnuExport->trigger();
 
     EXPECT_EQ(boxTexts(),
               (std::vector{ExportMessages::Text({ExportProblem::UnknownFormat, out + "/movie.avi"}),
                            ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"})}));
-    EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.mp4")});
+    EXPECT_EQ(outFiles(), QStringList{"movie.mp4"});
     EXPECT_EQ(readFile(target), QByteArray("earlier"));
 }
 
 TEST_F(EditorExport, AGapInTheFramesAsksForNoFile) {
-    addFrame(5, QStringLiteral("five.bmp"), Qt::yellow);
+    addFrame(5, "five.bmp", Qt::yellow);
     editor->mnuExport->trigger();
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);

@@ -28,7 +28,7 @@ namespace {
 class EditorSaving : public EditorTest {
 protected:
     QString folder() const { return scratch.path(); }
-    QString target() const { return scratch.filePath(QStringLiteral("movie.sdw")); }
+    QString target() const { return scratch.filePath("movie.sdw"); }
 
     // Hidden files beside the package: where a temporary package would be.
     QStringList hiddenFiles() const {
@@ -60,7 +60,7 @@ protected:
     // earlier package's bytes.
     QByteArray savedThenGrown() {
         TerminationSignals::install();
-        addFrame(1, QStringLiteral("a.bmp"), Qt::red);
+        addFrame(1, "a.bmp", Qt::red);
         EXPECT_TRUE(saveAs(target()));
         for (int k = 2; k <= 4; ++k) {
             addNoiseFrame(k, 200);  // 120 kB each
@@ -136,7 +136,7 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
 }
 
 TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
-    addFrame(1, QStringLiteral("good.bmp"), Qt::red);
+    addFrame(1, "good.bmp", Qt::red);
     ASSERT_TRUE(saveAs(target()));
     const QByteArray earlier = readFile(target());
 
@@ -174,7 +174,7 @@ TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
 
 TEST_F(EditorSaving, ATerminatingSignalMidSaveTakesTheTemporaryPackageAlong) {
     const QByteArray earlier = savedThenGrown();
-    QStringList leftAtTheEnd{QStringLiteral("(the end never came)")};
+    QStringList leftAtTheEnd{"(the end never came)"};
     QByteArray packageAtTheEnd;
     ProgramEnd::setHandler([&](int code) {
         endCodes.push_back(code);
@@ -234,7 +234,7 @@ TEST_F(EditorSaving, TheNextSaveClearsWhatAKilledSaveLeft) {
     ASSERT_FALSE(hiddenFiles().isEmpty()) << "the killed save left its temporary package";
     // Hidden files that are not a dead save's: the user's, and one of a
     // save still running (this process stands in for it).
-    writeFile(scratch.filePath(QStringLiteral(".movie.sdw.backup")), {});
+    writeFile(scratch.filePath(".movie.sdw.backup"), {});
     const QString running = QStringLiteral(".slidewright-save-%1-%2-AbC123")
                                 .arg(::getpid())
                                 .arg(RunIdentity::currentRun().section(u'-', 1));
@@ -243,7 +243,7 @@ TEST_F(EditorSaving, TheNextSaveClearsWhatAKilledSaveLeft) {
     ASSERT_TRUE(saveAs(target()));
     QStringList left = hiddenFiles();
     left.sort();
-    EXPECT_EQ(left, (QStringList{QStringLiteral(".movie.sdw.backup"), running}));
+    EXPECT_EQ(left, (QStringList{".movie.sdw.backup", running}));
 }
 
 }  // namespace

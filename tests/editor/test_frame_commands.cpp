@@ -108,13 +108,13 @@ TEST_F(FrameCommands, InsertRedrawsFromTheSelectedRowAndTouchesNoFileUntilTheTab
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
     // With frame 100 in use there is no room.
-    movie.frames[100] = FrameEntry{true, QStringLiteral("last.bmp"), 700, {}};
+    movie.frames[100] = FrameEntry{true, "last.bmp", 700, {}};
     editor->state().modified = false;
     selectRow(0, 1);
     editor->mnuBmpAdd_Click();
     EXPECT_EQ(boxTexts(), std::vector<QString>{"既に１００件あるみたいなので挿入できません"});
     EXPECT_EQ(movie.frames[2].pictureFile, pictureName(2));
-    EXPECT_EQ(movie.frames[100].pictureFile, QStringLiteral("last.bmp"));
+    EXPECT_EQ(movie.frames[100].pictureFile, "last.bmp");
     EXPECT_FALSE(editor->state().modified);
     EXPECT_EQ(rowColour(1), kColours[1]);
 }
@@ -137,7 +137,7 @@ TEST_F(FrameCommands, DeleteRemovesTheFrameAndItsFilesThenRedraws) {
     QFile::remove(workFile(pictureName(12)));
     selectRow(10, 0);  // frame 11, the former 12
     editor->mnuBmpDel_Click();
-    EXPECT_EQ(editor->rows()->lblList->text(), QStringLiteral(" 11- 20"));
+    EXPECT_EQ(editor->rows()->lblList->text(), " 11- 20");
     EXPECT_FALSE(rowColour(0).isValid());
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }

@@ -34,12 +34,12 @@ protected:
         ASSERT_TRUE(scratch.isValid());
         // Only the test's applications: the system's own image viewers would
         // answer for BMP otherwise.
-        desktop = std::make_unique<DesktopSandbox>(scratch.filePath(QStringLiteral("share")));
+        desktop = std::make_unique<DesktopSandbox>(scratch.filePath("share"));
         qputenv("EDIT_STARTED", QFile::encodeName(startedFlag()));
         qputenv("EDIT_GO", QFile::encodeName(goFlag()));
 
-        addFrame(1, QStringLiteral("one.bmp"), Qt::red);
-        addFrame(2, QStringLiteral("two.bmp"), Qt::green);
+        addFrame(1, "one.bmp", Qt::red);
+        addFrame(2, "two.bmp", Qt::green);
         editor->rows()->DrawFrameRows(1);
         editor->state().modified = false;
         editor->state().selectedRow = 1;
@@ -55,7 +55,7 @@ protected:
     // under a name with a blank, made the default application for BMP
     // pictures.
     void registerEditor(const char* script) {
-        const QString path = scratch.filePath(QStringLiteral("bmp editor.sh"));
+        const QString path = scratch.filePath("bmp editor.sh");
         ASSERT_TRUE(writeExecutable(
             path, readFile(QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/frame-edit/") +
                            QString::fromLatin1(script))));
@@ -73,8 +73,8 @@ protected:
         registerEditor("waiting-editor.sh");
     }
 
-    QString startedFlag() const { return scratch.filePath(QStringLiteral("started")); }
-    QString goFlag() const { return scratch.filePath(QStringLiteral("go")); }
+    QString startedFlag() const { return scratch.filePath("started"); }
+    QString goFlag() const { return scratch.filePath("go"); }
 
     QString saveImage(const QString& name, QColor colour, QSize size = QSize(64, 48)) {
         return writePicture(scratch.filePath(name), colour, size);
@@ -115,7 +115,7 @@ protected:
 };
 
 TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
-    const QString blue = saveImage(QStringLiteral("blue.bmp"), Qt::blue, QSize(80, 60));
+    const QString blue = saveImage("blue.bmp", Qt::blue, QSize(80, 60));
     registerWaitingEditor(blue);
     // What the rows show is cached; the edit rewrites the file in place.
     ASSERT_EQ(rowColour(1), QColor(Qt::green));
@@ -126,7 +126,7 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
         const auto letGo = qScopeGuard([&] { QFile(goFlag()).open(QIODevice::WriteOnly); });
         ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(startedFlag()); }));
         PictureBox* box = editor->rows()->picDat[1];
-        EXPECT_EQ(box->printedText(), QStringLiteral("編集中"));
+        EXPECT_EQ(box->printedText(), "編集中");
         EXPECT_NE(rowColour(1), QColor(Qt::green));
         EXPECT_TRUE(all(lockedControls(), false));
         // What an edit leaves alone.
@@ -146,14 +146,14 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
 
     EXPECT_TRUE(checkedDuringEdit);
     // The program was given the picture's full path as one argument.
-    EXPECT_EQ(readFile(startedFlag()), workFile(QStringLiteral("two.bmp")).toUtf8() + "\n");
-    EXPECT_EQ(readFile(workFile(QStringLiteral("two.bmp"))), readFile(blue));
+    EXPECT_EQ(readFile(startedFlag()), workFile("two.bmp").toUtf8() + "\n");
+    EXPECT_EQ(readFile(workFile("two.bmp")), readFile(blue));
     EXPECT_EQ(rowColour(1), QColor(Qt::blue));
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, "two.bmp");
 }
 
 TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
@@ -178,7 +178,7 @@ TEST_F(FrameEdit, WithoutAnEditorOrAPictureNothingHappens) {
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
 
     registerEditor("leaves-it.sh");
-    QFile::remove(workFile(QStringLiteral("two.bmp")));
+    QFile::remove(workFile("two.bmp"));
     editor->mnuBmpEdit_Click();
     EXPECT_FALSE(QFileInfo::exists(startedFlag()));
     EXPECT_FALSE(editor->state().modified);
@@ -202,10 +202,10 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
         return bytes.startsWith("BM") && bytes.size() > 30 &&
                (uchar(bytes[28]) | uchar(bytes[29]) << 8) == 24;
     };
-    const QString two = workFile(QStringLiteral("two.bmp"));
+    const QString two = workFile("two.bmp");
     // Saved beside the picture under its name, as editors that write only
     // their own formats do.
-    const QString png = scratch.filePath(QStringLiteral("magenta.png"));
+    const QString png = scratch.filePath("magenta.png");
     ASSERT_TRUE(QImage::fromData(bmpOf(Qt::magenta)).save(png, "PNG"));
     qputenv("EDIT_WITH", QFile::encodeName(png));
     registerEditor("saves-png-beside.sh");
@@ -215,10 +215,10 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
 
     // A JPEG written into the picture's own file, which frame 5 shows too
     // (frame 3 another one).
-    addFrame(3, QStringLiteral("three.bmp"), Qt::yellow);
-    movie.frames[5] = FrameEntry{true, QStringLiteral("two.bmp"), 0, {}};
+    addFrame(3, "three.bmp", Qt::yellow);
+    movie.frames[5] = FrameEntry{true, "two.bmp", 0, {}};
     editor->rows()->DrawFrameRows(1);
-    const QString jpeg = scratch.filePath(QStringLiteral("cyan.jpg"));
+    const QString jpeg = scratch.filePath("cyan.jpg");
     ASSERT_TRUE(QImage::fromData(bmpOf(Qt::cyan)).save(jpeg, "JPEG", 100));
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(jpeg);
@@ -231,12 +231,12 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     EXPECT_EQ(rowColour(0), QColor(Qt::red));
     EXPECT_EQ(rowColour(2), QColor(Qt::yellow));
     EXPECT_FALSE(rowColour(3).isValid());
-    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, "two.bmp");
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
 TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
-    const QString junk = scratch.filePath(QStringLiteral("junk"));
+    const QString junk = scratch.filePath("junk");
     writeFile(junk, "BM not a picture");
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(junk);
@@ -249,7 +249,7 @@ TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
     EXPECT_TRUE(all(lockedControls(), true));
     EXPECT_TRUE(editor->state().modified);
     // The frame stays, so the user may edit it again or delete it.
-    EXPECT_EQ(movie.frames[2].pictureFile, QStringLiteral("two.bmp"));
+    EXPECT_EQ(movie.frames[2].pictureFile, "two.bmp");
 }
 
 }  // namespace

@@ -158,8 +158,8 @@ TEST_F(PlaybackEngineTest, EachFrameStaysForItsWaitThenTheMovieEnds) {
     clock.advance(101002);
     // Each tick comes its wait and a millisecond after the frame's start.
     EXPECT_EQ(shown, (std::vector<std::pair<qint64, int>>{{0, 1}, {1, 2}, {2002, 3}}));
-    EXPECT_EQ(counters.back(), QStringLiteral("003/003"));
-    EXPECT_TRUE(counters.contains(QStringLiteral("001/003")));
+    EXPECT_EQ(counters.back(), "003/003");
+    EXPECT_TRUE(counters.contains("001/003"));
     EXPECT_TRUE(ends.empty());
     clock.advance(1);
     EXPECT_EQ(ends, (std::vector<std::pair<qint64, int>>{{101003, 0}}));
@@ -210,7 +210,7 @@ TEST_F(PlaybackEngineTest, TheLoopCountsDownEachSecondThenShowsFrameOne) {
     EXPECT_EQ(expected, 1) << "frame 1 is read during the last frame and the countdown";
     clock.advance(4502);
     EXPECT_EQ(countdowns, (std::vector<std::pair<qint64, QString>>{
-                              {3503, QStringLiteral("再生開始まであと 3秒 お待ち下さい...")},
+                              {3503, "再生開始まであと 3秒 お待ち下さい..."},
                               {4503, PlaybackEngine::LoopWaitText(2)},
                               {5503, PlaybackEngine::LoopWaitText(1)},
                               {6503, PlaybackEngine::LoopWaitText(0)}}));
@@ -222,7 +222,7 @@ TEST_F(PlaybackEngineTest, TheLoopCountsDownEachSecondThenShowsFrameOne) {
     // Without a wait the loop starts over at the last frame's tick; a long
     // one counts in minutes.
     for (const auto& [seconds, first, again] :
-         {std::tuple{0, QStringLiteral("0秒"), 3503}, {90, QStringLiteral("1分30秒"), 93503}}) {
+         {std::tuple{0, "0秒", 3503}, {90, "1分30秒", 93503}}) {
         shown.clear();
         countdowns.clear();
         doc.loopWaitSeconds = seconds;
@@ -272,7 +272,7 @@ TEST_F(PlaybackEngineTest, ManualModeGoesOnOnlyWhenAskedAndItsListJumps) {
     setMovie(frames, -1, 1, 3);
     ASSERT_TRUE(start());
     EXPECT_EQ(engine->mode(), PlaybackEngine::Mode::Manual);
-    EXPECT_EQ(engine->counterText(), QStringLiteral("001/012"));
+    EXPECT_EQ(engine->counterText(), "001/012");
     clock.advance(60000);
     EXPECT_EQ(framesShown(), std::vector<int>{1});
     engine->goOn();
@@ -282,14 +282,14 @@ TEST_F(PlaybackEngineTest, ManualModeGoesOnOnlyWhenAskedAndItsListJumps) {
     ASSERT_TRUE(engine->listShown());
     const QStringList entries = engine->listEntries();
     ASSERT_EQ(entries.size(), 12);
-    EXPECT_EQ(entries[2], QStringLiteral("003｜SW003"));
+    EXPECT_EQ(entries[2], "003｜SW003");
     // While the list is up only its entries move on; a missed entry nothing.
     engine->goOn();
     engine->listChosen(-1);
     engine->listChosen(12);
     EXPECT_EQ(framesShown(), (std::vector<int>{1, 2}));
     engine->listChosen(4);
-    EXPECT_EQ(engine->counterText(), QStringLiteral("005/012"));
+    EXPECT_EQ(engine->counterText(), "005/012");
     EXPECT_FALSE(engine->listShown());
     EXPECT_EQ(expected, 6);
     engine->goOn();

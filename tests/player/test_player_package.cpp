@@ -57,7 +57,7 @@ protected:
         QFile::remove(sourceFile(MovieScript::kScriptName));
         EXPECT_TRUE(QFile::copy(kData + "player-scripts/" + script + ".ini",
                                 sourceFile(MovieScript::kScriptName)));
-        for (const QString& name : {MovieScript::kScriptName, QStringLiteral("a.bmp")}) {
+        for (const QString& name : QStringList{MovieScript::kScriptName, "a.bmp"}) {
             EXPECT_EQ(
                 MLha::StoreInPackage(package, sourceFile(name), name == MovieScript::kScriptName),
                 0);
@@ -92,7 +92,7 @@ TEST_F(PlayerPackage, EachFrameIsTakenFromThePackageAndItsFilesRemovedAsUsed) {
     EXPECT_EQ(movieData.packagePath, package);
     EXPECT_EQ(movieData.packageFolder, source.path() + u'/');
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/004"));
+    EXPECT_EQ(movie->cmdNo->text(), "001/004");
     // The script and the pictures are gone; the sound stays while it plays,
     // and the next frame's comes out ahead of it.
     const std::vector<QStringList> files = {{"s1.wav"}, {"s1.wav", "s2.wav"}, {"s2.wav"}, {}};
@@ -129,7 +129,7 @@ TEST_F(PlayerPackage, WithoutAPackageTheOpenDialogChooses) {
     ASSERT_TRUE(play(QString()));
     EXPECT_EQ(movieData.packagePath, package);
     EXPECT_EQ(movieData.packageFolder, source.path() + u'/');
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/002"));
+    EXPECT_EQ(movie->cmdNo->text(), "001/002");
 }
 
 // A missing package or an invalid script ends after its box; a newer
@@ -153,7 +153,7 @@ TEST_F(PlayerPackage, TheScriptsBoxesEndOrPlayOn) {
         EXPECT_EQ(MessageBox::shownBoxes()[0].icon, box.icon);
         EXPECT_EQ(endCodes, c.ends);
     }
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/001"));
+    EXPECT_EQ(movie->cmdNo->text(), "001/001");
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
 }
 
@@ -165,10 +165,10 @@ TEST_F(PlayerPackage, HostilePackagesEndAfterTheirBoxLeavingNothingBehind) {
         bool firstFrameShows;
         MovieMessage message;
     } cases[] = {
-        {QStringLiteral("zeros-2gb.sdw"), false, MovieMessage::MemberTooLarge},
-        {QStringLiteral("pixel-bomb.sdw"), false, MovieMessage::PictureTooLarge},
-        {QStringLiteral("folder-member.sdw"), false, MovieMessage::InvalidPackage},
-        {QStringLiteral("crc-damage.sdw"), true, MovieMessage::InvalidPackage},
+        {"zeros-2gb.sdw", false, MovieMessage::MemberTooLarge},
+        {"pixel-bomb.sdw", false, MovieMessage::PictureTooLarge},
+        {"folder-member.sdw", false, MovieMessage::InvalidPackage},
+        {"crc-damage.sdw", true, MovieMessage::InvalidPackage},
     };
     for (const auto& hostile : cases) {
         SCOPED_TRACE(hostile.package.toStdString());

@@ -43,8 +43,8 @@ TEST_F(PlayerWindow, EachPictureSizesTheWindowWithEveryControlOnScreen) {
         EXPECT_EQ(movie->Pic1->pixmap().toImage().pixel(picture.width() - 1, 0),
                   frameColour(k - 1).rgb());
         WindowChecks::expectControlsInside(movie);
-        movie->cmdAuto->setText(QStringLiteral("Manual"));
-        movie->cmdNo->setText(QStringLiteral("999/999"));
+        movie->cmdAuto->setText("Manual");
+        movie->cmdNo->setText("999/999");
         WindowChecks::expectTextsWhole(movie);
         movie->Pic1_DblClick();
     }
@@ -113,16 +113,16 @@ TEST_F(PlayerWindow, ItShowsTheModeTheCountdownAndTheListItIsTold) {
     }
     setMovie(movieData, work.path(), frames, 1, 1, 3);
     ASSERT_TRUE(openPreview());
-    EXPECT_EQ(movie->cmdAuto->text(), QStringLiteral("Auto"));
+    EXPECT_EQ(movie->cmdAuto->text(), "Auto");
     EXPECT_FALSE(movie->cmdNo->isEnabled());
     clock.advance(6 * 101 + 1000);
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("006/006"));
+    EXPECT_EQ(movie->cmdNo->text(), "006/006");
     ASSERT_TRUE(movie->lblLoopWait->isVisible());
     EXPECT_EQ(movie->lblLoopWait->text(), PlaybackEngine::LoopWaitText(2));
     EXPECT_TRUE(movie->rect().contains(movie->lblLoopWait->geometry()));
 
     QTest::mouseClick(movie->cmdAuto, Qt::LeftButton);
-    EXPECT_EQ(movie->cmdAuto->text(), QStringLiteral("Manual"));
+    EXPECT_EQ(movie->cmdAuto->text(), "Manual");
     EXPECT_TRUE(movie->lblLoopWait->isHidden());
     ASSERT_TRUE(movie->cmdNo->isEnabled());
     QTest::mouseClick(movie->cmdNo, Qt::LeftButton);
@@ -133,7 +133,7 @@ TEST_F(PlayerWindow, ItShowsTheModeTheCountdownAndTheListItIsTold) {
     QListWidgetItem* fifth = movie->lstDat->item(4);
     movie->lstDat->scrollToItem(fifth);
     doubleClick(movie->lstDat->viewport(), movie->lstDat->visualItemRect(fifth).center());
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("005/006"));
+    EXPECT_EQ(movie->cmdNo->text(), "005/006");
     EXPECT_EQ(movie->Pic1->pixmap().toImage().pixel(0, 0), frameColour(4).rgb());
     EXPECT_TRUE(movie->lstDat->isHidden());
     EXPECT_EQ(movie->lstDat->count(), 0);
@@ -192,7 +192,7 @@ TEST_F(PlayerWindow, APreviewRunsModallyAndAPictureThatCannotLoadClosesOnlyIt) {
     frmMovie::RunPreview(&editor, movieData, work.path());
     EXPECT_TRUE(sawModal);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了"));
+    EXPECT_EQ(MessageBox::shownBoxes()[0].title, "異常終了");
     EXPECT_EQ(editor.findChild<frmMovie*>(), nullptr);
     EXPECT_TRUE(endCodes.empty()) << "the editor's unsaved movie must survive";
     // The editor's files are the editor's: nothing was deleted.
