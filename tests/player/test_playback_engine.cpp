@@ -75,14 +75,6 @@ protected:
         }
         return frames;
     }
-    qint64 shownAt(int n) const {
-        for (const auto& [at, frame] : shown) {
-            if (frame == n) {
-                return at;
-            }
-        }
-        return -1;
-    }
     bool exists(const QString& name) const { return QFileInfo::exists(folder.filePath(name)); }
 
     // PlaybackEngine::Screen
@@ -198,7 +190,8 @@ TEST_F(PlaybackEngineTest, ModeTwoHoldsAFrameUntilItsSoundEndsButNotForASoundTha
         clock.advance(1);
         EXPECT_EQ(engine->waitingForSound(), c.thirdAt > 1002);
         clock.advance(10000);
-        EXPECT_EQ(shownAt(3) - shownAt(1), c.thirdAt);
+        ASSERT_EQ(framesShown(), (std::vector<int>{1, 2, 3}));
+        EXPECT_EQ(shown[2].first - shown[0].first, c.thirdAt);
         EXPECT_FALSE(engine->waitingForSound());
     }
 }

@@ -20,8 +20,6 @@
 namespace {
 
 struct Rendering {
-    int frequency = 0;
-    int channels = 0;
     double firstSoundSeconds = -1;  // from the opening of the device
     double lastSoundSeconds = -1;
     double peak = 0;  // of full scale
@@ -84,8 +82,6 @@ protected:
     Rendering rendered() {
         MMidPlay::CloseAudio();
         Rendering result;
-        result.frequency = frequency;
-        result.channels = channels;
         QFile file(QString::fromLocal8Bit(std::getenv("SDL_DISKAUDIOFILE")));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << "the disk driver wrote nothing";
         EXPECT_EQ(format, AUDIO_S16SYS);
