@@ -82,18 +82,14 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
-    // A name of no format we write.
-    FileDialogs::setNextFileName(out + QStringLiteral("/movie.avi"));
-    editor->mnuExport->trigger();
-
-    // A picture gone from the work folder.
+    // A picture gone from the work folder. Which names and folders an
+    // export refuses is the export's own test.
     QFile::remove(workFile("two.bmp"));
     FileDialogs::setNextFileName(target);
     editor->mnuExport->trigger();
 
     EXPECT_EQ(boxTexts(),
-              (std::vector{ExportMessages::Text({ExportProblem::UnknownFormat, out + "/movie.avi"}),
-                           ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"})}));
+              std::vector{ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"})});
     EXPECT_EQ(outFiles(), QStringList{"movie.mp4"});
     EXPECT_EQ(readFile(target), QByteArray("earlier"));
 }
