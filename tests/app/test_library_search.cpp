@@ -7,24 +7,17 @@
 
 namespace fs = std::filesystem;
 
-// The test programs are built beside the archiver, as the program is.
-TEST(LibrarySearch, FindsTheArchiverBesideTheExecutable) {
+// The test programs are built beside the archiver, as the program is; what
+// is not there, or not a bare name, is not found.
+TEST(LibrarySearch, FindsTheArchiverBesideTheExecutableThenOnTheLinkersPath) {
     const std::string found = MDllChk::FindLibrary("libunlha32.so");
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(fs::path(found).parent_path(), fs::read_symlink("/proc/self/exe").parent_path());
     EXPECT_TRUE(MDllChk::DllOnSearchPath("libunlha32.so"));
-}
-
-TEST(LibrarySearch, FallsBackToTheLinkersPath) {
-    const std::string found = MDllChk::FindLibrary("libc.so.6");
-    EXPECT_FALSE(found.empty());
-    EXPECT_TRUE(fs::exists(found));
-}
-
-TEST(LibrarySearch, RefusesWhatIsNotThere) {
-    EXPECT_FALSE(MDllChk::DllOnSearchPath("libnot-a-library-here.so"));
-    EXPECT_FALSE(MDllChk::DllOnSearchPath(""));
-    EXPECT_FALSE(MDllChk::DllOnSearchPath("../bin/libunlha32.so"));
+    EXPECT_TRUE(fs::exists(MDllChk::FindLibrary("libc.so.6")));
+    for (const char* absent : {"libnot-a-library-here.so", "", "../bin/libunlha32.so"}) {
+        EXPECT_FALSE(MDllChk::DllOnSearchPath(absent)) << absent;
+    }
 }
 
 TEST(ArchiverLoading, ResolvesBothEntryPoints) {

@@ -9,10 +9,12 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieDoc.h"
+#include "moviefile/MovieMessages.h"
 #include "moviefile/WorkFolderSession.h"
 #include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -29,6 +31,29 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A 24-bit BMP of one colour.
+inline QByteArray bmpOf(QColor colour, QSize size = {64, 48}) {
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+inline QString writePicture(const QString& path, QColor colour, QSize size = {64, 48}) {
+    writeFile(path, bmpOf(colour, size));
+    return path;
+}
+
+// A box as its title and text.
+using Box = std::pair<QString, QString>;
+inline Box boxOf(MovieMessage message, const QString& detail = {}) {
+    const auto shown = MovieMessages::of(message, detail);
+    return {shown.title, shown.text};
 }
 
 // An editor window as the launcher opens it, in a fresh document, with
@@ -81,26 +106,16 @@ protected:
 
     // A file the editor brought into its work folder, as a drop does.
     void addWorkFile(const QString& name, const QByteArray& bytes) {
-        QFile file(editor->workFiles().scratchFolder() + u'/' + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-        file.close();
-        ASSERT_TRUE(editor->workFiles().adopt(file.fileName(), name, true));
+        const QString written = editor->workFiles().scratchFolder() + u'/' + name;
+        writeFile(written, bytes);
+        ASSERT_TRUE(editor->workFiles().adopt(written, name, true));
     }
 
     // A picture file in the work folder, one colour, and the frame naming it.
     void addFrame(int k, const QString& name, QColor colour, int waitMs = 0,
                   const QString& sound = {}) {
-        QImage image(64, 48, QImage::Format_RGB888);
-        image.fill(colour);
-        const QString written = editor->workFiles().scratchFolder() + u'/' + name;
-        ASSERT_TRUE(image.save(written, "BMP"));
-        ASSERT_TRUE(editor->workFiles().adopt(written, name, true));
-        FrameEntry& frame = movie.frames[k];
-        frame.inUse = true;
-        frame.pictureFile = name;
-        frame.waitMs = waitMs;
-        frame.soundFile = sound;
+        addWorkFile(name, bmpOf(colour));
+        movie.frames[k] = FrameEntry{true, name, waitMs, sound};
     }
 
     // The colour in the middle of row r's thumbnail; invalid when empty.
@@ -110,12 +125,19 @@ protected:
                                 : picture.pixelColor(picture.width() / 2, picture.height() / 2);
     }
 
-    std::vector<QString> boxTexts() const {
+    static std::vector<QString> boxTexts() {
         std::vector<QString> texts;
         for (const auto& box : MessageBox::shownBoxes()) {
             texts.push_back(box.text);
         }
         return texts;
+    }
+    static std::vector<Box> boxes() {
+        std::vector<Box> shown;
+        for (const auto& box : MessageBox::shownBoxes()) {
+            shown.emplace_back(box.title, box.text);
+        }
+        return shown;
     }
 
     // The preview's player still reads the process's movie, so the editor

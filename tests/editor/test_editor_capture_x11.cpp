@@ -1,5 +1,6 @@
 // The editor's capture command on a real X server: the editor hides while
 // the capture window is open, and comes back with the captured rows drawn.
+// Where the capture window opens at the screen's edge is its own test's.
 #include "EditorFixture.h"
 #include "capture/window/frmCopy.h"
 #include "editor/frames/FrameRows.h"
@@ -18,7 +19,7 @@ namespace {
 class EditorCaptureX11 : public EditorTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb")
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
         editor->move(120, 90);
@@ -71,7 +72,7 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
     const QPoint editorAt = framePosition(editor);
     expectedAt = editorAt;
     capture([](frmCopy& window) {
-        window.txtTim->setText(QStringLiteral("0"));
+        window.txtTim->setText("0");
         for (int shot = 1; shot <= 2; ++shot) {
             window.cmdCopy->click();
             ASSERT_TRUE(waitUntil(
@@ -88,23 +89,19 @@ TEST_F(EditorCaptureX11, TwoScreensCapturedIntoAnEmptyMovieAreRowsOneAndTwo) {
 
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     for (int k : {1, 2}) {
-        const FrameEntry& frame = movie.frames[static_cast<size_t>(k)];
-        EXPECT_TRUE(frame.inUse);
         const QString name = QStringLiteral("SW%1.bmp").arg(k, 3, 10, QLatin1Char('0'));
-        EXPECT_EQ(frame.pictureFile, name);
-        const QImage picture(workFile(name));
-        EXPECT_EQ(picture.size(), screen) << name.toStdString();
+        EXPECT_TRUE(movie.frames[k].inUse);
+        EXPECT_EQ(movie.frames[k].pictureFile, name);
+        EXPECT_EQ(QImage(workFile(name)).size(), screen) << name.toStdString();
+        EXPECT_TRUE(rowColour(k - 1).isValid());
     }
     EXPECT_FALSE(movie.frames[3].inUse);
-    FrameRows* rows = editor->rows();
-    EXPECT_FALSE(rows->picDat[0]->picture().isNull());
-    EXPECT_FALSE(rows->picDat[1]->picture().isNull());
-    EXPECT_TRUE(rows->picDat[2]->picture().isNull());
+    EXPECT_FALSE(rowColour(2).isValid());
     EXPECT_EQ(settings.captureDelay, 0);
 }
 
 TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsAChange) {
-    addFrame(1, QStringLiteral("one.bmp"), Qt::red);
+    addFrame(1, "one.bmp", Qt::red);
     editor->rows()->DrawFrameRows(1);
     editor->state().modified = false;
     const QImage thumbnail = editor->rows()->picDat[0]->picture();
@@ -112,18 +109,9 @@ TEST_F(EditorCaptureX11, ClosingTheCaptureWindowAtOnceChangesNothingButCountsAsA
     EXPECT_TRUE(editorHidden);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(editor->state().modified);
-    EXPECT_EQ(movie.frames[1].pictureFile, QStringLiteral("one.bmp"));
+    EXPECT_EQ(movie.frames[1].pictureFile, "one.bmp");
     EXPECT_FALSE(movie.frames[2].inUse);
     EXPECT_EQ(editor->rows()->picDat[0]->picture(), thumbnail);
-}
-
-TEST_F(EditorCaptureX11, AnEditorAboveOrLeftOfTheScreenGetsTheWindowAtTheEdge) {
-    editor->move(-40, -30);
-    waitUntil([&] { return settled(editor) && editor->pos().x() < 0; }, 2000);
-    const QPoint editorAt = framePosition(editor);
-    expectedAt = QPoint(std::max(0, editorAt.x()), std::max(0, editorAt.y()));
-    capture([](frmCopy&) {});
-    EXPECT_EQ(openedAt, expectedAt);
 }
 
 }  // namespace

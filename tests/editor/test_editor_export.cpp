@@ -20,20 +20,19 @@ class EditorExport : public EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        addFrame(1, QStringLiteral("one.bmp"), Qt::red, 1000);
-        addFrame(2, QStringLiteral("two.bmp"), Qt::blue, 2000);
-        addFrame(3, QStringLiteral("three.bmp"), Qt::green, 500);
+        addFrame(1, "one.bmp", Qt::red, 1000);
+        addFrame(2, "two.bmp", Qt::blue, 2000);
+        addFrame(3, "three.bmp", Qt::green, 500);
         editor->rows()->DrawFrameRows(1);
         editor->rows()->selectAdvanceMode(1);
-        out = scratch.filePath(QStringLiteral("out"));
+        out = scratch.filePath("out");
         QDir().mkpath(out);
     }
 
     static QString gifDelays(const QString& file) {
         QProcess probe;
-        probe.start(QStringLiteral("ffprobe"),
-                    {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=duration",
-                     "-of", "csv=p=0", file});
+        probe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                "packet=duration", "-of", "csv=p=0", file});
         probe.waitForFinished(30000);
         return QString::fromUtf8(probe.readAllStandardOutput()).trimmed().replace(u'\n', u' ');
     }
@@ -48,7 +47,7 @@ protected:
 TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
     // Typed and still in its box, as a save would take it.
     editor->rows()->txtWait[1]->setFocus();
-    editor->rows()->txtWait[1]->setText(QStringLiteral("3.5"));
+    editor->rows()->txtWait[1]->setText("3.5");
     const QString target = out + QStringLiteral("/movie.gif");
     FileDialogs::setNextFileName(target);
     editor->activateWindow();
@@ -56,36 +55,25 @@ TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
     QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier);
 
     ASSERT_EQ(FileDialogs::askedDialogs().size(), 1u);
-    const FileDialogs::Asked& asked = FileDialogs::askedDialogs().front();
-    EXPECT_EQ(asked.kind, FileDialogs::Asked::Kind::Save);
-    QStringList patterns;
-    for (const auto& entry : asked.filter) {
-        patterns << entry.pattern;
-    }
-    EXPECT_EQ(patterns, QStringList({"*.mp4", "*.webm", "*.gif"}));
+    EXPECT_EQ(FileDialogs::askedDialogs().front().kind, FileDialogs::Asked::Kind::Save);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(gifDelays(target), QStringLiteral("100 350 50"));
-    EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.gif")});
+    EXPECT_EQ(gifDelays(target), "100 350 50");
+    EXPECT_EQ(outFiles(), QStringList{"movie.gif"});
     // The progress window has gone with the export.
     EXPECT_EQ(editor->findChild<QProgressDialog*>(), nullptr);
 }
 
 TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     const QString target = out + QStringLiteral("/movie.mp4");
-    QFile earlier(target);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier");
-    earlier.close();
+    writeFile(target, "earlier");
 
     // キャンセル pressed in the progress window as soon as it shows.
     bool pressed = false;
     QTimer::singleShot(0, editor, [&] {
-        auto* window = editor->findChild<QProgressDialog*>(QStringLiteral("frmExportProgress"));
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(window->isVisible());
+        auto* window = editor->findChild<QProgressDialog*>("frmExportProgress");
+        ASSERT_TRUE(window && window->isVisible());
         auto* cancel = window->findChild<QPushButton*>();
         ASSERT_NE(cancel, nullptr);
-        EXPECT_EQ(cancel->text(), QStringLiteral("キャンセル"));
         QTest::mouseClick(cancel, Qt::LeftButton);
         pressed = true;
     });
@@ -94,26 +82,20 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
-    // A name of no format we write.
-    FileDialogs::setNextFileName(out + QStringLiteral("/movie.avi"));
-    editor->mnuExport->trigger();
-
-    // A picture gone from the work folder.
-    QFile::remove(workFile(QStringLiteral("two.bmp")));
+    // A picture gone from the work folder. Which names and folders an
+    // export refuses is the export's own test.
+    QFile::remove(workFile("two.bmp"));
     FileDialogs::setNextFileName(target);
     editor->mnuExport->trigger();
 
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 2u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
-              ExportMessages::Text({ExportProblem::UnknownFormat, out + "/movie.avi"}));
-    EXPECT_EQ(MessageBox::shownBoxes()[1].text,
-              ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"}));
-    EXPECT_EQ(outFiles(), QStringList{QStringLiteral("movie.mp4")});
+    EXPECT_EQ(boxTexts(),
+              std::vector{ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"})});
+    EXPECT_EQ(outFiles(), QStringList{"movie.mp4"});
     EXPECT_EQ(readFile(target), QByteArray("earlier"));
 }
 
 TEST_F(EditorExport, AGapInTheFramesAsksForNoFile) {
-    addFrame(5, QStringLiteral("five.bmp"), Qt::yellow);
+    addFrame(5, "five.bmp", Qt::yellow);
     editor->mnuExport->trigger();
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);

@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QRadioButton>
 
+#include <tuple>
+
 namespace {
 
 using Answer = MessageBox::Answer;
@@ -60,11 +62,10 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
 
     // Other tools read what we wrote.
     const QStringList lhasa = listedBy("lhasa", {"l", path});
-    EXPECT_TRUE(lists(lhasa, "Slidewright.ini"));
-    EXPECT_TRUE(lists(lhasa, "SW001.bmp"));
-    EXPECT_TRUE(lists(lhasa, "chime.wav"));
-    const QStringList sevenZip = listedBy("7zz", {"l", path});
-    EXPECT_TRUE(lists(sevenZip, "SW001.bmp"));
+    for (const char* member : {"Slidewright.ini", "SW001.bmp", "chime.wav"}) {
+        EXPECT_TRUE(lists(lhasa, member)) << member;
+    }
+    EXPECT_TRUE(lists(listedBy("7zz", {"l", path}), "SW001.bmp"));
 
     MessageBox::setNextAnswer(Answer::Yes);
     editor->mnuNew_Click();
@@ -76,15 +77,14 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     editor->mnuFOpen_Click();
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
-    const MovieDoc& doc = movie;
-    EXPECT_EQ(doc.frames[1].pictureFile, "SW001.bmp");
-    EXPECT_EQ(doc.frames[1].waitMs, 3000);
-    EXPECT_EQ(doc.frames[2].pictureFile, "写真２.bmp");
-    EXPECT_EQ(doc.frames[2].soundFile, "chime.wav");
-    EXPECT_EQ(doc.advanceMode, 1);
-    EXPECT_EQ(doc.loopFlag, 1);
-    EXPECT_EQ(doc.loopWaitSeconds, 7);
-    EXPECT_EQ(doc.packageFolder, scratch.path() + "/");
+    auto entry = [](const FrameEntry& f) {
+        return QStringList{f.pictureFile, QString::number(f.waitMs), f.soundFile};
+    };
+    EXPECT_EQ(entry(movie.frames[1]), QStringList({"SW001.bmp", "3000", ""}));
+    EXPECT_EQ(entry(movie.frames[2]), QStringList({"写真２.bmp", "1500", "chime.wav"}));
+    EXPECT_EQ(std::tuple(movie.advanceMode, movie.loopFlag, movie.loopWaitSeconds),
+              std::tuple(1, 1, 7));
+    EXPECT_EQ(movie.packageFolder, scratch.path() + "/");
     EXPECT_TRUE(editor->rows()->optJidou[1]->isChecked());
     EXPECT_EQ(editor->rows()->txtLoop->text(), "7");
     EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
@@ -92,8 +92,13 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_EQ(editor->rows()->txtSound[1]->text(), "chime.wav");
 }
 
-TEST_F(EditorFiles, OverwriteSaveAfterSaveAsNeedsNoDialog) {
+TEST_F(EditorFiles, CancelledSaveAsChangesNothingThenOverwriteNeedsNoDialog) {
     makeMovie();
+    FileDialogs::setNextFileName(QString());
+    EXPECT_FALSE(editor->mnuFBetuSave_Click());
+    EXPECT_TRUE(editor->state().modified);
+    EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
+
     const QString path = package("movie.sdw");
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFUwaSave_Click()) << "no package yet: save as";
@@ -104,15 +109,9 @@ TEST_F(EditorFiles, OverwriteSaveAfterSaveAsNeedsNoDialog) {
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
 }
 
-TEST_F(EditorFiles, CancelledSaveAsChangesNothing) {
-    makeMovie();
-    FileDialogs::setNextFileName(QString());
-    EXPECT_FALSE(editor->mnuFBetuSave_Click());
-    EXPECT_TRUE(editor->state().modified);
-    EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
-}
-
-TEST_F(EditorFiles, AFailedSaveLeavesTheEarlierPackageIntact) {
+// A failed save, by the menu or on closing, keeps the earlier package and
+// the editor's movie, and leaves no temporary package beside it.
+TEST_F(EditorFiles, AFailedSaveLeavesTheEarlierPackageAndTheEditorOpen) {
     makeMovie();
     const QString path = package("keep.sdw");
     FileDialogs::setNextFileName(path);
@@ -128,23 +127,15 @@ TEST_F(EditorFiles, AFailedSaveLeavesTheEarlierPackageIntact) {
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(editor->isEnabled());
     EXPECT_FALSE(editor->rows()->picBar->isVisible());
-    // No temporary package is left beside it.
     EXPECT_EQ(QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.sdw"});
-}
 
-TEST_F(EditorFiles, CloseAnsweredYesWithAFailingSaveStaysOpen) {
-    makeMovie();
-    const QString path = package("close.sdw");
-    FileDialogs::setNextFileName(path);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
-    editor->rows()->DrawFrameRows(1);
-    QFile::remove(workFile("SW001.bmp"));
     MessageBox::setNextAnswer(Answer::Yes);
     MessageBox::setNextAnswer(Answer::Ok);
     EXPECT_FALSE(editor->close());
     EXPECT_TRUE(endCodes.empty());
-    EXPECT_TRUE(movie.frames[2].inUse);
-    EXPECT_TRUE(QFile::exists(workFile("写真２.bmp")));
+    EXPECT_TRUE(movie.frames[1].inUse);
+    EXPECT_TRUE(QFile::exists(workFile("SW001.bmp")));
+    EXPECT_EQ(readFile(path), before);
 }
 
 TEST_F(EditorFiles, CloseAnsweredYesSavesThenEnds) {
@@ -161,7 +152,6 @@ TEST_F(EditorFiles, SavingAGapOrNothingStopsBeforeWriting) {
     FileDialogs::setNextFileName(package("empty.sdw"));
     EXPECT_FALSE(editor->mnuFUwaSave_Click());
     EXPECT_EQ(boxTexts(), std::vector<QString>{"表示するデータがありません"});
-    EXPECT_FALSE(QFile::exists(package("empty.sdw")));
     MessageBox::clearShownBoxes();
     addFrame(1, "a.bmp", Qt::red);
     addFrame(3, "c.bmp", Qt::blue);
@@ -170,39 +160,32 @@ TEST_F(EditorFiles, SavingAGapOrNothingStopsBeforeWriting) {
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
     EXPECT_TRUE(
         MessageBox::shownBoxes()[0].text.startsWith("表示するデータの途中に空きがあります"));
-    EXPECT_FALSE(QFile::exists(package("gap.sdw")));
+    EXPECT_TRUE(QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-TEST_F(EditorFiles, NewAsksEvenWhenNothingChangedAndNoKeepsTheMovie) {
+// New asks even when nothing changed; Open asks only after a change. A
+// No keeps the movie and shows no file dialog.
+TEST_F(EditorFiles, NewAndOpenAnsweredNoKeepTheMovie) {
     addFrame(1, "a.bmp", Qt::red);
     MessageBox::setNextAnswer(Answer::No);
     editor->mnuNew_Click();
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
-              "現在作成中のデータが全てクリアされますが宜しいですか？");
-    EXPECT_TRUE(movie.frames[1].inUse);
-    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
-}
-
-TEST_F(EditorFiles, OpenWithChangesAnsweredNoShowsNoDialog) {
-    makeMovie();
+    editor->rows()->DrawFrameRows(1);
     MessageBox::setNextAnswer(Answer::No);
     FileDialogs::setNextFileName(package("never.sdw"));
     editor->mnuFOpen_Click();
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text, "編集中のデータを破棄しても宜しいですか？");
-    EXPECT_TRUE(movie.frames[2].inUse);
+    EXPECT_EQ(boxTexts(),
+              (std::vector<QString>{"現在作成中のデータが全てクリアされますが宜しいですか？",
+                                    "編集中のデータを破棄しても宜しいですか？"}));
+    EXPECT_TRUE(FileDialogs::askedDialogs().empty());
+    EXPECT_TRUE(movie.frames[1].inUse);
+    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
 }
 
 TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
     makeMovie();
     const QString path = package("broken.sdw");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("this is not an archive at all");
-    file.close();
+    writeFile(path, "this is not an archive at all");
     editor->state().modified = false;
-    MessageBox::setAutoAnswer(true);
     FileDialogs::setNextFileName(path);
     editor->mnuFOpen_Click();
     EXPECT_TRUE(endCodes.empty());
@@ -212,19 +195,23 @@ TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
     EXPECT_TRUE(movie.packagePath.isEmpty());
 }
 
-TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
+TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLineOrEndsWithoutIt) {
     addFrame(1, "first.bmp", Qt::yellow, 2000);
     editor->rows()->DrawFrameRows(1);
     const QString path = package("start.sdw");
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
-    delete editor.data();
-    clearWorkFolder();
+    auto restart = [&](const QString& commandLine) {
+        delete editor.data();
+        clearWorkFolder();
+        movie = MovieDoc();
+        MessageBox::clearShownBoxes();
+        CommandLine::set(commandLine);
+        editor = new frmMaker(context());
+        editor->Form_Load();
+    };
 
-    movie = MovieDoc();
-    CommandLine::set('"' + path + '"');
-    editor = new frmMaker(context());
-    editor->Form_Load();
+    restart('"' + path + '"');
     editor->show();
     ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
@@ -232,15 +219,9 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLine) {
     EXPECT_EQ(movie.frames[1].pictureFile, "first.bmp");
     EXPECT_EQ(movie.frames[1].waitMs, 2000);
     EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());
-}
+    EXPECT_TRUE(endCodes.empty());
 
-TEST_F(EditorFiles, AMissingCommandLinePackageEndsTheProgram) {
-    delete editor.data();
-    movie = MovieDoc();
-    CommandLine::set(package("gone.sdw"));
-    MessageBox::setAutoAnswer(true);
-    editor = new frmMaker(context());
-    editor->Form_Load();
+    restart(package("gone.sdw"));
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_EQ(endCodes.size(), 1u);
 }

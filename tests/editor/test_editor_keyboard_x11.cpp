@@ -13,17 +13,17 @@
 namespace {
 
 void Type(const QString& text) {
-    XTools::Run(QStringLiteral("xdotool"), {QStringLiteral("type"), text});
+    XTools::Run("xdotool", {"type", text});
 }
 
 void Key(const QString& keys) {
-    XTools::Run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+    XTools::Run("xdotool", {"key", keys});
 }
 
 class EditorByHand : public EditorTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb")
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
         ASSERT_TRUE(waitUntil([&] { return editor->windowHandle()->isExposed(); }, 15000));
@@ -41,13 +41,13 @@ protected:
 };
 
 TEST_F(EditorByHand, AClickIntoAWaitBoxSelectsItsTextSoTypingReplacesIt) {
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red, 0);
-    addFrame(2, QStringLiteral("b.bmp"), Qt::green, 2500);
-    addFrame(11, QStringLiteral("c.bmp"), Qt::blue, 1000);
+    addFrame(1, "a.bmp", Qt::red, 0);
+    addFrame(2, "b.bmp", Qt::green, 2500);
+    addFrame(11, "c.bmp", Qt::blue, 1000);
     FrameRows* rows = editor->rows();
     rows->DrawFrameRows(1);
     rows->selectAdvanceMode(1);
-    rows->txtLoop->setText(QStringLiteral("3"));
+    rows->txtLoop->setText("3");
 
     EXPECT_EQ(clickAndType(rows->txtWait[0], "5", "5"), "5");
     // Three characters already, over the two-character limit: typing
@@ -63,28 +63,28 @@ TEST_F(EditorByHand, AClickIntoAWaitBoxSelectsItsTextSoTypingReplacesIt) {
     // A second click, left of the digit and too far off to make a
     // double-click, places the cursor as usual.
     XTools::Click(rows->txtWait[0], QPoint(-8, 0));
-    Type(QStringLiteral("5"));
+    Type("5");
     EXPECT_TRUE(waitUntil([&] { return rows->txtWait[0]->text() == "57"; }))
         << rows->txtWait[0]->text().toStdString();
-    Key(QStringLiteral("Tab"));
+    Key("Tab");
     EXPECT_TRUE(waitUntil([&] { return movie.frames[11].waitMs == 57000; }));
 }
 
 TEST_F(EditorByHand, CtrlSSavesAChangedPackageInPlace) {
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red, 1000);
+    addFrame(1, "a.bmp", Qt::red, 1000);
     FrameRows* rows = editor->rows();
     rows->DrawFrameRows(1);
     rows->selectAdvanceMode(1);
-    const QString path = scratch.filePath(QStringLiteral("movie.sdw"));
+    const QString path = scratch.filePath("movie.sdw");
     FileDialogs::setNextFileName(path);
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
     const QByteArray before = readFile(path);
     FileDialogs::clearAskedDialogs();
 
     EXPECT_EQ(clickAndType(rows->txtWait[0], "8", "8"), "8");
-    Key(QStringLiteral("Tab"));
+    Key("Tab");
     ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
-    Key(QStringLiteral("ctrl+s"));
+    Key("ctrl+s");
     ASSERT_TRUE(waitUntil([&] { return !editor->state().modified; }, 10000))
         << "Ctrl+S did not save";
     EXPECT_TRUE(FileDialogs::askedDialogs().empty()) << "saved in place, without a dialog";

@@ -28,7 +28,7 @@ namespace {
 class EditorSaving : public EditorTest {
 protected:
     QString folder() const { return scratch.path(); }
-    QString target() const { return scratch.filePath(QStringLiteral("movie.sdw")); }
+    QString target() const { return scratch.filePath("movie.sdw"); }
 
     // Hidden files beside the package: where a temporary package would be.
     QStringList hiddenFiles() const {
@@ -39,14 +39,9 @@ protected:
 
     // A picture of noise, which no packing makes much smaller.
     void addNoiseFrame(int k, int side) {
-        QImage image(side, side, QImage::Format_RGB888);
-        QRandomGenerator random(static_cast<quint32>(k));
-        for (int y = 0; y < side; ++y) {
-            auto* line = image.scanLine(y);
-            for (int x = 0; x < side * 3; ++x) {
-                line[x] = static_cast<uchar>(random.bounded(256));
-            }
-        }
+        QImage image(side, side, QImage::Format_RGB32);
+        QRandomGenerator(static_cast<quint32>(k))
+            .fillRange(reinterpret_cast<quint32*>(image.bits()), image.sizeInBytes() / 4);
         const QString name = QStringLiteral("noise%1.bmp").arg(k);
         const QString written = editor->workFiles().scratchFolder() + u'/' + name;
         ASSERT_TRUE(image.save(written, "BMP"));
@@ -59,6 +54,19 @@ protected:
         editor->rows()->DrawFrameRows(1);
         FileDialogs::setNextFileName(path);
         return editor->mnuFBetuSave_Click();
+    }
+
+    // A one-frame package saved, then three frames of noise added: the
+    // earlier package's bytes.
+    QByteArray savedThenGrown() {
+        TerminationSignals::install();
+        addFrame(1, "a.bmp", Qt::red);
+        EXPECT_TRUE(saveAs(target()));
+        for (int k = 2; k <= 4; ++k) {
+            addNoiseFrame(k, 200);  // 120 kB each
+        }
+        MessageBox::clearShownBoxes();
+        return readFile(target());
     }
 
     PackageSave::SaveResult saveDirectly(const std::function<void(int)>& progress) {
@@ -128,7 +136,7 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
 }
 
 TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
-    addFrame(1, QStringLiteral("good.bmp"), Qt::red);
+    addFrame(1, "good.bmp", Qt::red);
     ASSERT_TRUE(saveAs(target()));
     const QByteArray earlier = readFile(target());
 
@@ -157,25 +165,16 @@ TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
             addWorkFile(unstorable.sound, "ID3");
         }
         EXPECT_FALSE(saveAs(target()));
-        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-        const auto box =
-            MovieMessages::of(MovieMessage::UnstorableNames, unstorable.refused.join("\r\n"));
-        EXPECT_EQ(MessageBox::shownBoxes()[0].text, box.text);
+        EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::UnstorableNames,
+                                             unstorable.refused.join("\r\n"))});
         EXPECT_EQ(readFile(target()), earlier) << "the earlier package stays as it was";
         EXPECT_TRUE(hiddenFiles().isEmpty());
     }
 }
 
 TEST_F(EditorSaving, ATerminatingSignalMidSaveTakesTheTemporaryPackageAlong) {
-    TerminationSignals::install();
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
-    ASSERT_TRUE(saveAs(target()));
-    const QByteArray earlier = readFile(target());
-    for (int k = 2; k <= 4; ++k) {
-        addNoiseFrame(k, 200);
-    }
-
-    QStringList leftAtTheEnd{QStringLiteral("(the end never came)")};
+    const QByteArray earlier = savedThenGrown();
+    QStringList leftAtTheEnd{"(the end never came)"};
     QByteArray packageAtTheEnd;
     ProgramEnd::setHandler([&](int code) {
         endCodes.push_back(code);
@@ -198,25 +197,17 @@ TEST_F(EditorSaving, ATerminatingSignalMidSaveTakesTheTemporaryPackageAlong) {
 }
 
 TEST_F(EditorSaving, AFileSizeLimitFailsTheSaveNotTheProgram) {
-    TerminationSignals::install();
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
-    ASSERT_TRUE(saveAs(target()));
-    const QByteArray earlier = readFile(target());
-    for (int k = 2; k <= 4; ++k) {
-        addNoiseFrame(k, 200);  // 120 kB each
-    }
+    const QByteArray earlier = savedThenGrown();
     rlimit limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit saved = limit;
     limit.rlim_cur = 64 * 1024;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    MessageBox::clearShownBoxes();
     const bool stored = saveAs(target());
     ::setrlimit(RLIMIT_FSIZE, &saved);
 
     EXPECT_FALSE(stored);
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text, QStringLiteral("保存に失敗しました"));
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"保存に失敗しました"});
     EXPECT_EQ(readFile(target()), earlier);
     EXPECT_TRUE(hiddenFiles().isEmpty()) << hiddenFiles().join(u' ').toStdString();
     EXPECT_TRUE(endCodes.empty());
@@ -243,20 +234,16 @@ TEST_F(EditorSaving, TheNextSaveClearsWhatAKilledSaveLeft) {
     ASSERT_FALSE(hiddenFiles().isEmpty()) << "the killed save left its temporary package";
     // Hidden files that are not a dead save's: the user's, and one of a
     // save still running (this process stands in for it).
-    QFile users(scratch.filePath(QStringLiteral(".movie.sdw.backup")));
-    ASSERT_TRUE(users.open(QIODevice::WriteOnly));
-    users.close();
+    writeFile(scratch.filePath(".movie.sdw.backup"), {});
     const QString running = QStringLiteral(".slidewright-save-%1-%2-AbC123")
                                 .arg(::getpid())
                                 .arg(RunIdentity::currentRun().section(u'-', 1));
-    QFile live(scratch.filePath(running));
-    ASSERT_TRUE(live.open(QIODevice::WriteOnly));
-    live.close();
+    writeFile(scratch.filePath(running), {});
 
     ASSERT_TRUE(saveAs(target()));
     QStringList left = hiddenFiles();
     left.sort();
-    EXPECT_EQ(left, (QStringList{QStringLiteral(".movie.sdw.backup"), running}));
+    EXPECT_EQ(left, (QStringList{".movie.sdw.backup", running}));
 }
 
 }  // namespace

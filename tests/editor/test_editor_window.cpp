@@ -21,13 +21,6 @@ namespace {
 
 using Answer = MessageBox::Answer;
 
-template <typename T>
-T* child(QWidget* window, const QString& name) {
-    T* found = window->findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name.toStdString();
-    return found;
-}
-
 TEST_F(EditorTest, WindowIsWellFormedInEveryAdvanceMode) {
     // The widest waits a box takes as typed, and a package's half seconds.
     addFrame(1, "a.bmp", Qt::red, -9000);
@@ -44,130 +37,14 @@ TEST_F(EditorTest, WindowIsWellFormedInEveryAdvanceMode) {
     WindowChecks::expectTextsWhole(editor);
 }
 
-TEST_F(EditorTest, LoadsANewDocumentWithoutACommandLine) {
+TEST_F(EditorTest, ANewDocumentStartsInManualModeAndTheRowsFollowTheMode) {
     EXPECT_TRUE(movie.packagePath.isEmpty());
-    EXPECT_TRUE(editor->rows()->optJidou[0]->isChecked());
     EXPECT_FALSE(editor->state().modified);
     EXPECT_EQ(movie.lastSlot(), 100);
     EXPECT_EQ(movie.packageFolder, settings.saveFolder + "/");
-    // The rows already follow manual mode: no wait boxes.
-    EXPECT_FALSE(editor->rows()->txtWait[0]->isVisibleTo(editor));
-}
-
-TEST_F(EditorTest, ClosingAnUntouchedEditorAsksNothingAndWritesTheSettings) {
-    addFrame(1, "a.bmp", Qt::red);
-    EXPECT_TRUE(editor->close());
-    EXPECT_TRUE(MessageBox::shownBoxes().empty());
-    EXPECT_EQ(endCodes, std::vector<int>{0});
-    EXPECT_FALSE(QFile::exists(workFile("a.bmp")));
-    const QByteArray written = readFile(SettingsFile::SettingsFilePath());
-    EXPECT_EQ(written.count("\r\n"), 8);
-    EXPECT_TRUE(written.startsWith("[TOP   ],"));
-}
-
-TEST_F(EditorTest, CloseWithChangesAnsweredNoDiscardsTheFiles) {
-    addFrame(1, "a.bmp", Qt::red, 0, "s.wav");
-    addWorkFile("s.wav", {});
-    editor->rows()->DrawFrameRows(1);
-    ASSERT_TRUE(editor->state().modified);
-    MessageBox::setNextAnswer(Answer::No);
-    EXPECT_TRUE(editor->close());
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text, "変更内容を保存しますか？");
-    EXPECT_EQ(endCodes.size(), 1u);
-    EXPECT_TRUE(QDir(workFolder()).entryList(QDir::Files).isEmpty());
-}
-
-TEST_F(EditorTest, CloseWithChangesAnsweredCancelKeepsEverything) {
-    addFrame(1, "a.bmp", Qt::red);
-    editor->rows()->DrawFrameRows(1);
-    MessageBox::setNextAnswer(Answer::Cancel);
-    EXPECT_FALSE(editor->close());
-    EXPECT_TRUE(endCodes.empty());
-    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
-    EXPECT_TRUE(editor->state().modified);
-}
-
-TEST_F(EditorTest, TickingTheLoopAloneIsNoChange) {
-    editor->rows()->chkLoop->setChecked(true);
-    editor->rows()->txtLoop->setText("12");
-    EXPECT_FALSE(editor->state().modified);
-    EXPECT_TRUE(editor->close());
-    EXPECT_TRUE(MessageBox::shownBoxes().empty());
-}
-
-TEST_F(EditorTest, PagesTurnWithinTheTableAndMarkTheDocument) {
     FrameRows* rows = editor->rows();
-    rows->cmdBack_Click();
-    EXPECT_EQ(editor->state().pageBase, 0);
-    EXPECT_FALSE(editor->state().modified);
-    for (int i = 0; i < 12; ++i) {
-        rows->cmdNext->click();
-    }
-    EXPECT_EQ(editor->state().pageBase, 90);
-    EXPECT_EQ(rows->lblList->text(), " 91-100");
-    EXPECT_EQ(rows->lblNo[9]->text(), "No.100");
-    EXPECT_TRUE(editor->state().modified);
-    rows->cmdBack->click();
-    EXPECT_EQ(rows->lblList->text(), " 81- 90");
-}
-
-TEST_F(EditorTest, TurningAPageStoresTheTypedWaits) {
-    addFrame(1, "a.bmp", Qt::red, 1500);
-    addFrame(2, "b.bmp", Qt::green);
-    FrameRows* rows = editor->rows();
-    rows->selectAdvanceMode(1);
-    EXPECT_EQ(rows->txtWait[0]->text(), "1.5");
-    rows->txtWait[1]->setText(".5");
-    rows->txtWait[2]->setText("7");  // no frame there: not stored by a page turn
-    rows->cmdNext_Click();
-    EXPECT_EQ(movie.frames[2].waitMs, 500);
-    EXPECT_EQ(movie.frames[3].waitMs, 0);
-    EXPECT_EQ(movie.frames[1].waitMs, 1500);
-}
-
-TEST_F(EditorTest, WaitBoxesTakeTheLeadingNumberWhenLeft) {
-    addFrame(1, "a.bmp", Qt::red, 2000);
-    FrameRows* rows = editor->rows();
-    rows->selectAdvanceMode(1);
-    editor->state().modified = false;
-    rows->txtWait[0]->setText("2");
-    rows->txtWait_LostFocus(0);
-    EXPECT_FALSE(editor->state().modified);
-    const std::pair<const char*, int> cases[] = {
-        {".5", 500}, {"ab", 0}, {"1a", 1000}, {"-5", -5000}};
-    for (const auto& [typed, expected] : cases) {
-        rows->txtWait[0]->setText(QString::fromLatin1(typed));
-        rows->txtWait_LostFocus(0);
-        EXPECT_EQ(movie.frames[1].waitMs, expected) << typed;
-    }
-    EXPECT_TRUE(editor->state().modified);
-    // A wait typed on an empty row stays in its slot.
-    rows->txtWait[4]->setText("3");
-    rows->txtWait_LostFocus(4);
-    EXPECT_EQ(movie.frames[5].waitMs, 3000);
-}
-
-TEST_F(EditorTest, TypingStopsAtTheBoxesLimitsButStoredWaitsShowWhole) {
-    addFrame(1, "a.bmp", Qt::red, 12500);
-    FrameRows* rows = editor->rows();
-    rows->selectAdvanceMode(1);
-    EXPECT_EQ(rows->txtWait[0]->text(), "12.5") << "a stored wait is shown whole";
-    rows->txtWait[1]->setFocus();
-    rows->txtWait[1]->selectAll();
-    QTest::keyClicks(rows->txtWait[1], "123");
-    EXPECT_EQ(rows->txtWait[1]->text(), "12");
-    rows->txtLoop->selectAll();
-    QTest::keyClicks(rows->txtLoop, "1234");
-    EXPECT_EQ(rows->txtLoop->text(), "123");
-    // Replacing a selection stays within the limit too.
-    rows->txtWait[0]->selectAll();
-    QTest::keyClicks(rows->txtWait[0], "7");
-    EXPECT_EQ(rows->txtWait[0]->text(), "7");
-}
-
-TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
-    FrameRows* rows = editor->rows();
+    EXPECT_TRUE(rows->optJidou[0]->isChecked());
+    EXPECT_FALSE(rows->txtWait[0]->isVisibleTo(editor)) << "manual mode: no wait boxes";
     rows->selectAdvanceMode(2);
     EXPECT_TRUE(rows->txtWait[0]->isVisibleTo(editor));
     EXPECT_EQ(movie.advanceMode, 2);
@@ -178,31 +55,108 @@ TEST_F(EditorTest, LabelsFollowTheAdvanceMode) {
     EXPECT_TRUE(editor->state().modified) << "choosing the same option again marks the document";
 }
 
-TEST_F(EditorTest, RedrawShowsPicturesSoundsAndAnEmptyPage) {
+// Ticking the loop alone is no change: closing asks nothing, takes the
+// editor's files and writes the settings.
+TEST_F(EditorTest, ClosingAnUntouchedEditorAsksNothingAndWritesTheSettings) {
+    addFrame(1, "a.bmp", Qt::red);
+    editor->rows()->chkLoop->setChecked(true);
+    editor->rows()->txtLoop->setText("12");
+    EXPECT_FALSE(editor->state().modified);
+    EXPECT_TRUE(editor->close());
+    EXPECT_TRUE(MessageBox::shownBoxes().empty());
+    EXPECT_EQ(endCodes, std::vector<int>{0});
+    EXPECT_FALSE(QFile::exists(workFile("a.bmp")));
+    EXPECT_TRUE(readFile(SettingsFile::SettingsFilePath()).startsWith("[TOP   ],"));
+}
+
+TEST_F(EditorTest, CloseWithChangesAnsweredCancelKeepsEverythingAndNoDiscards) {
+    addFrame(1, "a.bmp", Qt::red, 0, "s.wav");
+    addWorkFile("s.wav", {});
+    editor->rows()->DrawFrameRows(1);
+    MessageBox::setNextAnswer(Answer::Cancel);
+    EXPECT_FALSE(editor->close());
+    EXPECT_TRUE(endCodes.empty());
+    EXPECT_TRUE(QFile::exists(workFile("a.bmp")));
+    EXPECT_TRUE(editor->state().modified);
+
+    MessageBox::setNextAnswer(Answer::No);
+    EXPECT_TRUE(editor->close());
+    EXPECT_EQ(boxTexts(), std::vector<QString>(2, "変更内容を保存しますか？"));
+    EXPECT_EQ(endCodes.size(), 1u);
+    EXPECT_TRUE(QDir(workFolder()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(EditorTest, PagesShowTheirFramesAndTurnWithinTheTable) {
     addFrame(3, "c.bmp", Qt::blue, 0, "tune.mid");
     movie.frames[5].soundFile = "only.wav";
     FrameRows* rows = editor->rows();
     rows->DrawFrameRows(1);
-    EXPECT_FALSE(rows->picDat[2]->picture().isNull());
-    EXPECT_TRUE(rows->picDat[0]->picture().isNull());
+    editor->state().modified = false;
+    EXPECT_EQ(rowColour(2), QColor(Qt::blue));
+    EXPECT_FALSE(rowColour(0).isValid());
     EXPECT_EQ(rows->txtSound[2]->text(), "tune.mid");
     EXPECT_EQ(rows->txtSound[4]->text(), "only.wav");
-    const QImage thumbnail = rows->picDat[2]->picture();
-    EXPECT_EQ(thumbnail.pixelColor(thumbnail.width() / 2, thumbnail.height() / 2),
-              QColor(Qt::blue));
+    rows->cmdBack_Click();
+    EXPECT_EQ(editor->state().pageBase, 0);
+    EXPECT_FALSE(editor->state().modified);
+
     rows->cmdNext_Click();
     for (int r = 0; r < 10; ++r) {
-        EXPECT_TRUE(rows->picDat[r]->picture().isNull());
+        EXPECT_FALSE(rowColour(r).isValid());
         EXPECT_TRUE(rows->txtSound[r]->text().isEmpty());
     }
     EXPECT_EQ(rows->lblNo[0]->text(), "No. 11");
+    EXPECT_TRUE(editor->state().modified);
+    for (int i = 0; i < 12; ++i) {
+        rows->cmdNext->click();
+    }
+    EXPECT_EQ(editor->state().pageBase, 90);
+    EXPECT_EQ(rows->lblList->text(), " 91-100");
+    EXPECT_EQ(rows->lblNo[9]->text(), "No.100");
+    rows->cmdBack->click();
+    EXPECT_EQ(rows->lblList->text(), " 81- 90");
+}
+
+// Typed waits are stored when a box is left and when a page turns, each
+// as its leading number; a stored wait shows whole, even beyond what the
+// box lets one type.
+TEST_F(EditorTest, WaitBoxesStoreTheLeadingNumberTyped) {
+    addFrame(1, "a.bmp", Qt::red, 1500);
+    addFrame(2, "b.bmp", Qt::green, 12500);
+    FrameRows* rows = editor->rows();
+    rows->selectAdvanceMode(1);
+    EXPECT_EQ(rows->txtWait[0]->text(), "1.5");
+    EXPECT_EQ(rows->txtWait[1]->text(), "12.5");
+    rows->txtWait[1]->setFocus();
+    rows->txtWait[1]->selectAll();
+    QTest::keyClicks(rows->txtWait[1], "7");
+    EXPECT_EQ(rows->txtWait[1]->text(), "7") << "typing over a full box replaces it";
+    editor->state().modified = false;
+    rows->txtWait[0]->setText("1.5");
+    rows->txtWait_LostFocus(0);
+    EXPECT_FALSE(editor->state().modified);
+    const std::pair<const char*, int> cases[] = {
+        {".5", 500}, {"ab", 0}, {"1a", 1000}, {"-5", -5000}};
+    for (const auto& [typed, expected] : cases) {
+        rows->txtWait[0]->setText(QString::fromLatin1(typed));
+        rows->txtWait_LostFocus(0);
+        EXPECT_EQ(movie.frames[1].waitMs, expected) << typed;
+    }
+    EXPECT_TRUE(editor->state().modified);
+    rows->txtWait[1]->setText(".5");
+    rows->txtWait[2]->setText("7");  // no frame there: not stored by a page turn
+    rows->txtWait[4]->setText("3");
+    rows->txtWait_LostFocus(4);  // but stored in its slot when left
+    rows->cmdNext_Click();
+    EXPECT_EQ(movie.frames[2].waitMs, 500);
+    EXPECT_EQ(movie.frames[3].waitMs, 0);
+    EXPECT_EQ(movie.frames[5].waitMs, 3000);
 }
 
 TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
     addFrame(1, "good.bmp", Qt::red);
     movie.frames[2] = FrameEntry{true, "broken.bmp", 0, {}};
     addWorkFile("broken.bmp", "BM not a picture");
-    MessageBox::setAutoAnswer(true);
     editor->rows()->DrawFrameRows(1);
     EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());
     EXPECT_TRUE(editor->rows()->picDat[1]->picture().isNull());
@@ -212,31 +166,23 @@ TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
 }
 
 TEST_F(EditorTest, EveryToolbarButtonRunsItsMenuItem) {
-    const std::pair<const char*, const char*> pairs[] = {
-        {"cmdNew", "mnuNew"},
-        {"cmdFOpen", "mnuFOpen"},
-        {"cmdFUwaSave", "mnuFUwaSave"},
-        {"cmdFBetuSave", "mnuFBetuSave"},
-        {"cmdOpenHozon", "mnuOpenHozon"},
-        {"cmdCopy", "mnuCopy"},
-        {"cmdPreview", "mnuPreview"},
-        {"cmdOption", "mnuOption"},
-    };
-    for (const auto& [buttonName, itemName] : pairs) {
-        auto* item = child<QAction>(editor, itemName);
+    // Each button cmdX runs the menu item mnuX.
+    for (const char* command :
+         {"New", "FOpen", "FUwaSave", "FBetuSave", "OpenHozon", "Copy", "Preview", "Option"}) {
+        const QString buttonName = QStringLiteral("cmd") + command;
+        const QString itemName = QStringLiteral("mnu") + command;
+        auto* item = editor->findChild<QAction*>(itemName);
+        auto* button = editor->findChild<QToolButton*>(buttonName);
+        ASSERT_TRUE(item && button) << command;
         int triggered = 0;
         auto connection = QObject::connect(item, &QAction::triggered, [&] { ++triggered; });
         // The commands themselves stay quiet: only the trigger is counted.
         QObject::disconnect(item, &QAction::triggered, editor, nullptr);
-        child<QToolButton>(editor, buttonName)->click();
-        EXPECT_EQ(triggered, 1) << buttonName;
+        button->click();
+        EXPECT_EQ(triggered, 1) << command;
         QObject::disconnect(connection);
     }
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
     for (int k = 1; k <= 3; ++k) {
@@ -245,20 +191,14 @@ TEST_F(EditorTest, PreviewPlaysTheCheckedFramesAndComesBack) {
     editor->rows()->DrawFrameRows(1);
     editor->rows()->selectAdvanceMode(1);
     editor->state().modified = false;
-    int shownFrames = 0;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == "frmMovie" && window->isVisible()) {
-                EXPECT_EQ(movie.frameCount, 3);
-                ++shownFrames;
-            }
-        }
+    // Read once the player's own event loop runs.
+    int framesDuring = 0;
+    QTimer::singleShot(0, [&] {
+        auto* player = editor->findChild<QWidget*>("frmMovie");
+        framesDuring = player && player->isVisible() ? movie.frameCount : -1;
     });
-    watcher.start(5);
     editor->mnuPreview_Click();
-    watcher.stop();
-    EXPECT_GT(shownFrames, 0);
+    EXPECT_EQ(framesDuring, 3);
     EXPECT_EQ(movie.frameCount, 100);
     EXPECT_TRUE(endCodes.empty()) << "a preview's end returns to the editor";
     EXPECT_FALSE(editor->state().modified);

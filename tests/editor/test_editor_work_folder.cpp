@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 #include <sys/statvfs.h>
 
 namespace {
@@ -22,9 +24,8 @@ const QString kHostile = QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/host
 // Every name the editor once cleared by: both letter cases, hidden, a
 // link to a picture elsewhere.
 const std::vector<std::pair<QString, QByteArray>> kUsersFiles = {
-    {QStringLiteral("holiday.bmp"), "holiday"}, {QStringLiteral("SCAN.BMP"), "scan"},
-    {QStringLiteral(".thumb.bmp"), "thumb"},    {QStringLiteral("voice.wav"), "voice"},
-    {QStringLiteral("song.mid"), "song"},       {QStringLiteral("SONG2.MID"), "song 2"},
+    {"holiday.bmp", "holiday"}, {"SCAN.BMP", "scan"}, {".thumb.bmp", "thumb"},
+    {"voice.wav", "voice"},     {"song.mid", "song"}, {"SONG2.MID", "song 2"},
 };
 
 QString settingsPath() {
@@ -45,7 +46,7 @@ void makePackage(const QString& package, const QString& folder, const QByteArray
                  const QStringList& members) {
     writeFile(folder + QStringLiteral("/Slidewright.ini"), script);
     bool startNew = true;
-    for (const QString& name : QStringList{QStringLiteral("Slidewright.ini")} + members) {
+    for (const QString& name : QStringList{"Slidewright.ini"} + members) {
         ASSERT_EQ(MLha::StoreInPackage(package, folder + u'/' + name, startNew), 0);
         startNew = false;
     }
@@ -56,12 +57,6 @@ QByteArray oneFrameScript(const QByteArray& picture, const QByteArray& version =
            "NAME,001," + picture + "\r\nWAIT,001,1000\r\nSOUND,001,\r\nEND,END,END\r\n";
 }
 
-void writePicture(const QString& path, QColor colour) {
-    QImage image(32, 24, QImage::Format_RGB888);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(path, "BMP"));
-}
-
 enum class Place { UsersFolder, Home, SettingsFolder };
 
 // An editor whose settings file names a work folder that already holds the
@@ -69,22 +64,14 @@ enum class Place { UsersFolder, Home, SettingsFolder };
 class AmongUsersFiles : public EditorTest, public ::testing::WithParamInterface<Place> {
 protected:
     void prepare() override {
-        switch (GetParam()) {
-            case Place::UsersFolder:
-                usersFolder = scratch.filePath(QStringLiteral("photos"));
-                break;
-            case Place::Home:
-                usersFolder = QDir::homePath();
-                break;
-            case Place::SettingsFolder:
-                usersFolder = QFileInfo(settingsPath()).absolutePath();
-                break;
-        }
+        const QString places[] = {scratch.filePath("photos"), QDir::homePath(),
+                                  QFileInfo(settingsPath()).absolutePath()};
+        usersFolder = places[static_cast<int>(GetParam())];
         for (const auto& [name, bytes] : kUsersFiles) {
             writeFile(usersFolder + u'/' + name, bytes);
         }
-        writeFile(scratch.filePath(QStringLiteral("elsewhere.bmp")), "elsewhere");
-        ASSERT_TRUE(QFile::link(scratch.filePath(QStringLiteral("elsewhere.bmp")),
+        writeFile(scratch.filePath("elsewhere.bmp"), "elsewhere");
+        ASSERT_TRUE(QFile::link(scratch.filePath("elsewhere.bmp"),
                                 usersFolder + QStringLiteral("/link.bmp")));
         settingsText = "[SAGYOU]," + usersFolder.toUtf8() + "\r\n";
         writeFile(settingsPath(), settingsText);
@@ -95,7 +82,7 @@ protected:
             EXPECT_EQ(readFile(usersFolder + u'/' + name), bytes) << name.toStdString();
         }
         EXPECT_TRUE(QFileInfo(usersFolder + QStringLiteral("/link.bmp")).isSymLink());
-        EXPECT_EQ(readFile(scratch.filePath(QStringLiteral("elsewhere.bmp"))), "elsewhere");
+        EXPECT_EQ(readFile(scratch.filePath("elsewhere.bmp")), "elsewhere");
     }
 
     QString usersFolder;
@@ -106,13 +93,12 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     // A folder of the user's may serve; home and the settings folder never.
     const QString expected =
         GetParam() == Place::UsersFolder ? usersFolder : SettingsFile::DefaultWorkFolder();
-    EXPECT_EQ(editor->workFiles().folder(), expected);
     EXPECT_EQ(workFolder(), expected);
 
-    addFrame(1, QStringLiteral("SW001.bmp"), Qt::red, 1000, QStringLiteral("chime.wav"));
-    addWorkFile(QStringLiteral("chime.wav"), "RIFF chime");
+    addFrame(1, "SW001.bmp", Qt::red, 1000, "chime.wav");
+    addWorkFile("chime.wav", "RIFF chime");
     editor->rows()->DrawFrameRows(1);
-    const QString package = scratch.filePath(QStringLiteral("movie.sdw"));
+    const QString package = scratch.filePath("movie.sdw");
     FileDialogs::setNextFileName(package);
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
 
@@ -124,7 +110,7 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     FileDialogs::setNextFileName(package);
     editor->mnuFOpen_Click();
     ASSERT_TRUE(movie.frames[1].inUse);
-    EXPECT_TRUE(editor->workFiles().owns(QStringLiteral("SW001.bmp")));
+    EXPECT_TRUE(editor->workFiles().owns("SW001.bmp"));
     expectUsersFilesIntact();
     EXPECT_EQ(readFile(settingsPath()), settingsText) << "reading the script left it alone";
 
@@ -132,8 +118,8 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
     ASSERT_TRUE(editor->close());
     EXPECT_EQ(endCodes, std::vector<int>{0});
     expectUsersFilesIntact();
-    EXPECT_EQ(usersView(expected).filter(QStringLiteral("SW001")), QStringList());
-    EXPECT_EQ(usersView(expected).filter(QStringLiteral("chime")), QStringList());
+    EXPECT_EQ(usersView(expected).filter("SW001"), QStringList());
+    EXPECT_EQ(usersView(expected).filter("chime"), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, AmongUsersFiles,
@@ -143,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, AmongUsersFiles,
 class UsersWorkFolder : public EditorTest {
 protected:
     void prepare() override {
-        work = scratch.filePath(QStringLiteral("photos"));
+        work = scratch.filePath("photos");
         writeFile(work + QStringLiteral("/SW001.bmp"), "the user's SW001");
         writeFile(settingsPath(), "[SAGYOU]," + work.toUtf8() + "\r\n");
     }
@@ -153,35 +139,30 @@ protected:
 
 TEST_F(UsersWorkFolder, APackageNeverReplacesOrStandsInForTheUsersFile) {
     QTemporaryDir source;
-    writePicture(source.filePath(QStringLiteral("SW001.bmp")), Qt::blue);
-    writePicture(source.filePath(QStringLiteral("other.bmp")), Qt::green);
+    writePicture(source.filePath("SW001.bmp"), Qt::blue);
+    writePicture(source.filePath("other.bmp"), Qt::green);
 
     // A package holding a SW001.bmp of its own: refused, named.
-    const QString holding = scratch.filePath(QStringLiteral("holding.sdw"));
+    const QString holding = scratch.filePath("holding.sdw");
     makePackage(holding, source.path(), oneFrameScript("SW001.bmp"), {"SW001.bmp"});
     EXPECT_FALSE(editor->OpenPackageInEditor(holding));
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    const auto inTheWay = MovieMessages::of(MovieMessage::WorkFileInTheWay, "SW001.bmp");
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text, inTheWay.text);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, inTheWay.title);
-    EXPECT_EQ(readFile(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
+    EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::WorkFileInTheWay, "SW001.bmp")});
 
     // A package whose script names SW001.bmp without holding it: the file
     // in the work folder must not pass for the package's picture.
     MessageBox::clearShownBoxes();
-    const QString lacking = scratch.filePath(QStringLiteral("lacking.sdw"));
+    const QString lacking = scratch.filePath("lacking.sdw");
     makePackage(lacking, source.path(), oneFrameScript("SW001.bmp"), {"other.bmp"});
     EXPECT_FALSE(editor->OpenPackageInEditor(lacking));
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("異常終了 02"));
+    EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::InvalidPackage02)});
     EXPECT_FALSE(movie.frames[1].inUse);
     EXPECT_EQ(readFile(work + QStringLiteral("/SW001.bmp")), "the user's SW001");
-    EXPECT_EQ(usersView(work), QStringList{QStringLiteral("SW001.bmp")});
+    EXPECT_EQ(usersView(work), QStringList{"SW001.bmp"});
     EXPECT_TRUE(endCodes.empty()) << "the editor carries on";
 }
 
 TEST_F(EditorTest, ASecondEditorOnTheSameWorkFolderIsRefusedAndTouchesNothing) {
-    addFrame(1, QStringLiteral("a.bmp"), Qt::red);
+    addFrame(1, "a.bmp", Qt::red);
     const QString first = workFolder();
     {
         AppSettings secondSettings;
@@ -189,14 +170,11 @@ TEST_F(EditorTest, ASecondEditorOnTheSameWorkFolderIsRefusedAndTouchesNothing) {
         frmMaker second({movie, secondSettings, secondFiles});
         second.Form_Load();
         EXPECT_EQ(endCodes, std::vector<int>{1});
-        ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-        const auto inUse = MovieMessages::of(MovieMessage::WorkFolderInUse, first);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].text, inUse.text);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].title, inUse.title);
+        EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::WorkFolderInUse, first)});
         second.close();
     }
     EXPECT_TRUE(QFileInfo::exists(first + QStringLiteral("/a.bmp")));
-    EXPECT_TRUE(editor->workFiles().owns(QStringLiteral("a.bmp")));
+    EXPECT_TRUE(editor->workFiles().owns("a.bmp"));
 }
 
 // Started on a package from a newer program.
@@ -204,8 +182,8 @@ class NewerPackageOnTheCommandLine : public EditorTest {
 protected:
     void prepare() override {
         QTemporaryDir source;
-        writePicture(source.filePath(QStringLiteral("a.bmp")), Qt::red);
-        package = scratch.filePath(QStringLiteral("newer.sdw"));
+        writePicture(source.filePath("a.bmp"), Qt::red);
+        package = scratch.filePath("newer.sdw");
         makePackage(package, source.path(), oneFrameScript("a.bmp", "04.00"), {"a.bmp"});
     }
     QString commandLine() const override { return package; }
@@ -216,11 +194,8 @@ protected:
 TEST_F(NewerPackageOnTheCommandLine, ItsVersionIsToldOnce) {
     editor->tmrEnd_Timer();
     ASSERT_TRUE(movie.frames[1].inUse);
-    int told = 0;
-    for (const auto& box : MessageBox::shownBoxes()) {
-        told += box.title == QStringLiteral("ＥＸＥ古いよ") ? 1 : 0;
-    }
-    EXPECT_EQ(told, 1);
+    const auto shown = boxes();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), boxOf(MovieMessage::NewerVersion)), 1);
 }
 
 // Each package opens in a moment and leaves nothing behind in the work
@@ -240,7 +215,7 @@ TEST_F(EditorTest, HostilePackagesAreRefusedBeforeTheyAreUnpacked) {
         member.declaredLength = each;
         members.push_back(member);
     }
-    const QString full = scratch.filePath(QStringLiteral("fills-the-disk.sdw"));
+    const QString full = scratch.filePath("fills-the-disk.sdw");
     lhatest::writeFile(full.toStdString(), lhatest::handArchive(members));
 
     const struct {

@@ -19,15 +19,13 @@ class LocaleNumbers : public EditorTest {
 protected:
     // A package whose script says LOOPWAIT,2.5 and WAIT,001,2500.
     QString makePackage() {
-        const QString folder = scratch.filePath(QStringLiteral("parts"));
+        const QString folder = scratch.filePath("parts");
         QDir().mkpath(folder);
         QFile::copy(
             QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/locale-numbers/Slidewright.ini"),
             folder + QStringLiteral("/Slidewright.ini"));
-        QImage picture(40, 30, QImage::Format_RGB888);
-        picture.fill(Qt::blue);
-        picture.save(folder + QStringLiteral("/SW001.bmp"), "BMP");
-        const QString package = scratch.filePath(QStringLiteral("movie.sdw"));
+        writePicture(folder + QStringLiteral("/SW001.bmp"), Qt::blue);
+        const QString package = scratch.filePath("movie.sdw");
         EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/Slidewright.ini"), true),
                   0);
         EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/SW001.bmp"), false), 0);
@@ -35,9 +33,9 @@ protected:
     }
 
     QString savedScript(const QString& package) {
-        const QString folder = scratch.filePath(QStringLiteral("out"));
+        const QString folder = scratch.filePath("out");
         QDir().mkpath(folder);
-        EXPECT_EQ(MLha::ExtractFromPackage(package, folder, QStringLiteral("Slidewright.ini")), 0);
+        EXPECT_EQ(MLha::ExtractFromPackage(package, folder, "Slidewright.ini"), 0);
         QFile script(folder + QStringLiteral("/Slidewright.ini"));
         EXPECT_TRUE(script.open(QIODevice::ReadOnly));
         return QString::fromLatin1(script.readAll());
@@ -54,20 +52,20 @@ TEST_F(LocaleNumbers, ScriptWaitsAndSettingsKeepTheirDecimals) {
     FileDialogs::setNextFileName(package);
     editor->mnuFOpen_Click();
     ASSERT_EQ(movie.frames[1].waitMs, 2500);
-    ASSERT_EQ(editor->rows()->txtWait[0]->text(), QStringLiteral("2.5"));
+    ASSERT_EQ(editor->rows()->txtWait[0]->text(), "2.5");
 
     // A wait and a loop wait typed with a point, as the boxes take them. A
     // script's LOOPWAIT,2.5 reads as 2 whole seconds; a typed 2.5 is
     // written as it stands.
     ASSERT_EQ(movie.loopWaitSeconds, 2);
-    editor->rows()->txtWait[0]->setText(QStringLiteral("1.5"));
-    editor->rows()->txtLoop->setText(QStringLiteral("2.5"));
-    const QString saved = scratch.filePath(QStringLiteral("saved.sdw"));
+    editor->rows()->txtWait[0]->setText("1.5");
+    editor->rows()->txtLoop->setText("2.5");
+    const QString saved = scratch.filePath("saved.sdw");
     FileDialogs::setNextFileName(saved);
     ASSERT_TRUE(editor->mnuFBetuSave_Click());
     const QString script = savedScript(saved);
-    EXPECT_TRUE(script.contains(QStringLiteral("LOOPWAIT,2.5\r\n"))) << script.toStdString();
-    EXPECT_TRUE(script.contains(QStringLiteral("WAIT,001,1500\r\n"))) << script.toStdString();
+    EXPECT_TRUE(script.contains("LOOPWAIT,2.5\r\n")) << script.toStdString();
+    EXPECT_TRUE(script.contains("WAIT,001,1500\r\n")) << script.toStdString();
 
     // The settings file's capture delay, rounded as stored values are.
     AppSettings read;

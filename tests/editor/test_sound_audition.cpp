@@ -67,12 +67,12 @@ protected:
 };
 
 TEST_F(SoundAudition, EveryButtonTurnsToStopWhileASoundPlaysAndBackAfterItsEnd) {
-    addSound(1, QStringLiteral("a.wav"), SoundFiles::toneWav(0.4));
+    addSound(1, "a.wav", SoundFiles::toneWav(0.4));
     // A sound on a row without a picture plays too, on the second page.
-    addFrame(11, QStringLiteral("p11.bmp"), Qt::gray);
+    addFrame(11, "p11.bmp", Qt::gray);
     movie.frames[13].soundFile = QStringLiteral("a.wav");
     editor->rows()->DrawFrameRows(1);
-    ASSERT_EQ(editor->rows()->txtSound[0]->text(), QStringLiteral("a.wav"));
+    ASSERT_EQ(editor->rows()->txtSound[0]->text(), "a.wav");
     ASSERT_NE(playIcon, stopIcon);
     EXPECT_TRUE(allShow(Shown::Play)) << "at rest";
 
@@ -83,16 +83,18 @@ TEST_F(SoundAudition, EveryButtonTurnsToStopWhileASoundPlaysAndBackAfterItsEnd) 
     EXPECT_FALSE(editor->tmrMidPlay->isActive());
 
     editor->rows()->cmdNext_Click();
-    ASSERT_EQ(editor->rows()->txtSound[2]->text(), QStringLiteral("a.wav"));
+    ASSERT_EQ(editor->rows()->txtSound[2]->text(), "a.wav");
     click(2);
     EXPECT_TRUE(allShow(Shown::Stop));
     EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 10000));
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
-TEST_F(SoundAudition, AClickWhilePlayingStopsAndStartsNothing) {
-    addSound(1, QStringLiteral("long.wav"), SoundFiles::toneWav(20));
-    addSound(2, QStringLiteral("short.wav"), SoundFiles::toneWav(0.3));
+// A click while a sound plays, or deleting the playing frame's row (which
+// takes its file), stops it and starts nothing.
+TEST_F(SoundAudition, AClickOrADeleteWhilePlayingStopsAndStartsNothing) {
+    addSound(1, "long.wav", SoundFiles::toneWav(20));
+    addSound(2, "b.wav", SoundFiles::toneWav(20));
     editor->rows()->DrawFrameRows(1);
 
     int ticks = 0;
@@ -108,18 +110,21 @@ TEST_F(SoundAudition, AClickWhilePlayingStopsAndStartsNothing) {
     EXPECT_FALSE(editor->tmrMidPlay->isActive());
     EXPECT_FALSE(MMidPlay::PollSound(*editor->tmrMidPlay)) << "the other row did not start";
 
-    // The next click plays again.
     click(1);
-    EXPECT_TRUE(allShow(Shown::Stop));
-    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 10000));
+    ASSERT_TRUE(allShow(Shown::Stop)) << "the next click plays again";
+    editor->state().selectedRow = 1;
+    editor->mnuBmpDel_Click();
+    EXPECT_FALSE(QFileInfo::exists(workFile("b.wav")));
+    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 2000));
+    EXPECT_FALSE(MMidPlay::PollSound(*editor->tmrMidPlay));
 }
 
 TEST_F(SoundAudition, RowsWithoutAPlayableSoundDoNothing) {
-    addSound(1, QStringLiteral("gone.wav"), QByteArray());  // named, never written
-    addSound(2, QStringLiteral("bad.wav"), QByteArray("RIFF\x04\0\0\0junk", 12));
-    addSound(3, QStringLiteral("  "), QByteArray());
+    addSound(1, "gone.wav", QByteArray());  // named, never written
+    addSound(2, "bad.wav", QByteArray("RIFF\x04\0\0\0junk", 12));
+    addSound(3, "  ", QByteArray());
     editor->rows()->DrawFrameRows(1);
-    ASSERT_EQ(editor->rows()->txtSound[0]->text(), QStringLiteral("gone.wav"));
+    ASSERT_EQ(editor->rows()->txtSound[0]->text(), "gone.wav");
 
     for (int r : {0, 3, 9}) {
         click(r);
@@ -131,21 +136,6 @@ TEST_F(SoundAudition, RowsWithoutAPlayableSoundDoNothing) {
     EXPECT_TRUE(allShow(Shown::Play));
     EXPECT_FALSE(editor->tmrMidPlay->isActive());
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
-}
-
-TEST_F(SoundAudition, FrameCommandsStopTheSound) {
-    addSound(1, QStringLiteral("long.wav"), SoundFiles::toneWav(20));
-    addSound(2, QStringLiteral("b.wav"), SoundFiles::toneWav(20));
-    editor->rows()->DrawFrameRows(1);
-    click(1);
-    ASSERT_TRUE(allShow(Shown::Stop));
-    // Deleting the playing frame's row takes its sound file: the sound
-    // stops first.
-    editor->state().selectedRow = 1;
-    editor->mnuBmpDel_Click();
-    EXPECT_FALSE(QFileInfo::exists(workFile(QStringLiteral("b.wav"))));
-    EXPECT_TRUE(waitUntil([&] { return allShow(Shown::Play); }, 2000));
-    EXPECT_FALSE(MMidPlay::PollSound(*editor->tmrMidPlay));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Frames read ahead from a real package while another is on screen: the
 // same pictures, the files they leave, a jump that drops the frame read
-// ahead, and a damaged frame that says so only at its turn.
+// ahead, and a damaged frame that says so only at its turn. A preview's
+// reading in place is the package test's.
 #include "PlayerMovies.h"
 
 #include "player/FrameLoader.h"
@@ -62,18 +63,6 @@ TEST_F(FrameReadAhead, ADamagedFrameFailsAtItsTurnLeavingNothing) {
     EXPECT_EQ(workFiles(), QStringList{"s1.wav"});
     frames.prepare(3);
     EXPECT_EQ(frames.take(3).message, MovieMessage::InvalidPackage) << "not in the package";
-}
-
-TEST_F(FrameReadAhead, APreviewReadsTheEditorsFilesWhereTheyAre) {
-    const QStringList before = QDir(source.path()).entryList(QDir::Files);
-    FrameLoader frames(doc, source.path(), true);
-    ASSERT_TRUE(frames.take(1).ok());
-    frames.prepare(2);
-    EXPECT_EQ(corner(frames.take(2)), frameColour(1).rgb());
-    frames.prepare(3);
-    frames.prepare(0);
-    EXPECT_EQ(QDir(source.path()).entryList(QDir::Files), before);
-    EXPECT_TRUE(workFiles().isEmpty());
 }
 
 }  // namespace

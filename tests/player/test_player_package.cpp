@@ -57,7 +57,7 @@ protected:
         QFile::remove(sourceFile(MovieScript::kScriptName));
         EXPECT_TRUE(QFile::copy(kData + "player-scripts/" + script + ".ini",
                                 sourceFile(MovieScript::kScriptName)));
-        for (const QString& name : {MovieScript::kScriptName, QStringLiteral("a.bmp")}) {
+        for (const QString& name : QStringList{MovieScript::kScriptName, "a.bmp"}) {
             EXPECT_EQ(
                 MLha::StoreInPackage(package, sourceFile(name), name == MovieScript::kScriptName),
                 0);
@@ -92,7 +92,7 @@ TEST_F(PlayerPackage, EachFrameIsTakenFromThePackageAndItsFilesRemovedAsUsed) {
     EXPECT_EQ(movieData.packagePath, package);
     EXPECT_EQ(movieData.packageFolder, source.path() + u'/');
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/004"));
+    EXPECT_EQ(movie->cmdNo->text(), "001/004");
     // The script and the pictures are gone; the sound stays while it plays,
     // and the next frame's comes out ahead of it.
     const std::vector<QStringList> files = {{"s1.wav"}, {"s1.wav", "s2.wav"}, {"s2.wav"}, {}};
@@ -114,10 +114,6 @@ TEST_F(PlayerPackage, WithoutAPackageTheOpenDialogChooses) {
     EXPECT_FALSE(play(QString()));
     ASSERT_EQ(FileDialogs::askedDialogs().size(), 1u);
     const FileDialogs::Asked& asked = FileDialogs::askedDialogs()[0];
-    EXPECT_EQ(asked.kind, FileDialogs::Asked::Kind::Read);
-    ASSERT_EQ(asked.filter.size(), 1u);
-    EXPECT_EQ(asked.filter[0].description, QStringLiteral("Slidewrightファイル    (*.sdw)"));
-    EXPECT_EQ(asked.filter[0].pattern, QStringLiteral("*.sdw"));
     EXPECT_TRUE(QFileInfo(asked.startFolder).isDir());
     EXPECT_EQ(endCodes, std::vector<int>{0}) << "a cancel ends";
 
@@ -133,37 +129,32 @@ TEST_F(PlayerPackage, WithoutAPackageTheOpenDialogChooses) {
     ASSERT_TRUE(play(QString()));
     EXPECT_EQ(movieData.packagePath, package);
     EXPECT_EQ(movieData.packageFolder, source.path() + u'/');
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/002"));
+    EXPECT_EQ(movie->cmdNo->text(), "001/002");
 }
 
-TEST_F(PlayerPackage, AMissingPackageOrAnInvalidScriptEndsAfterItsBox) {
+// A missing package or an invalid script ends after its box; a newer
+// version warns and plays on.
+TEST_F(PlayerPackage, TheScriptsBoxesEndOrPlayOn) {
     const struct {
         QString commandLine;
-        QString title;
-    } cases[] = {
-        {sourceFile("gone.sdw"), QStringLiteral("異常終了")},
-        {packageWithScript("invalid"), QStringLiteral("実行エラー")},
-    };
+        MovieMessage message;
+        std::vector<int> ends;
+    } cases[] = {{sourceFile("gone.sdw"), MovieMessage::InvalidPackage, {1}},
+                 {packageWithScript("invalid"), MovieMessage::InvalidScript, {1}},
+                 {packageWithScript("newer"), MovieMessage::NewerVersion, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commandLine.toStdString());
         MessageBox::clearShownBoxes();
         endCodes.clear();
-        EXPECT_FALSE(play(c.commandLine));
+        EXPECT_EQ(play(c.commandLine), c.ends.empty());
         ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].title, c.title);
-        EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Critical);
-        EXPECT_EQ(endCodes, std::vector<int>{1});
+        const auto box = MovieMessages::of(c.message);
+        EXPECT_EQ(MessageBox::shownBoxes()[0].title, box.title);
+        EXPECT_EQ(MessageBox::shownBoxes()[0].icon, box.icon);
+        EXPECT_EQ(endCodes, c.ends);
     }
+    EXPECT_EQ(movie->cmdNo->text(), "001/001");
     EXPECT_TRUE(FileDialogs::askedDialogs().empty());
-}
-
-TEST_F(PlayerPackage, ANewerVersionWarnsAndPlaysOn) {
-    ASSERT_TRUE(play(packageWithScript("newer")));
-    ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].title, QStringLiteral("ＥＸＥ古いよ"));
-    EXPECT_EQ(MessageBox::shownBoxes()[0].icon, MessageBox::Icon::Exclamation);
-    EXPECT_TRUE(endCodes.empty());
-    EXPECT_EQ(movie->cmdNo->text(), QStringLiteral("001/001"));
 }
 
 // Packages built to hurt stop the player before anything is unpacked, each
@@ -174,10 +165,10 @@ TEST_F(PlayerPackage, HostilePackagesEndAfterTheirBoxLeavingNothingBehind) {
         bool firstFrameShows;
         MovieMessage message;
     } cases[] = {
-        {QStringLiteral("zeros-2gb.sdw"), false, MovieMessage::MemberTooLarge},
-        {QStringLiteral("pixel-bomb.sdw"), false, MovieMessage::PictureTooLarge},
-        {QStringLiteral("folder-member.sdw"), false, MovieMessage::InvalidPackage},
-        {QStringLiteral("crc-damage.sdw"), true, MovieMessage::InvalidPackage},
+        {"zeros-2gb.sdw", false, MovieMessage::MemberTooLarge},
+        {"pixel-bomb.sdw", false, MovieMessage::PictureTooLarge},
+        {"folder-member.sdw", false, MovieMessage::InvalidPackage},
+        {"crc-damage.sdw", true, MovieMessage::InvalidPackage},
     };
     for (const auto& hostile : cases) {
         SCOPED_TRACE(hostile.package.toStdString());

@@ -20,8 +20,6 @@
 namespace {
 
 struct Rendering {
-    int frequency = 0;
-    int channels = 0;
     double firstSoundSeconds = -1;  // from the opening of the device
     double lastSoundSeconds = -1;
     double peak = 0;  // of full scale
@@ -84,8 +82,6 @@ protected:
     Rendering rendered() {
         MMidPlay::CloseAudio();
         Rendering result;
-        result.frequency = frequency;
-        result.channels = channels;
         QFile file(QString::fromLocal8Bit(std::getenv("SDL_DISKAUDIOFILE")));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << "the disk driver wrote nothing";
         EXPECT_EQ(format, AUDIO_S16SYS);
@@ -130,7 +126,6 @@ TEST_F(Sound, WavPlaysToItsEndAndThePollSeesTheEndPromptly) {
                                SoundFiles::toneWav(1.0, 440, 11025));
     ASSERT_TRUE(play(path));
     EXPECT_TRUE(timer.isActive());
-    EXPECT_EQ(timer.interval(), 50);
     EXPECT_TRUE(MMidPlay::PollSound(timer));
 
     ASSERT_TRUE(waitForEnd()) << "the poll never reported the end";
@@ -219,7 +214,7 @@ TEST_F(Sound, FilesThatAreNotSoundsDoNotStart) {
     EXPECT_FALSE(MMidPlay::PollSound(timer));
 }
 
-TEST_F(Sound, WithoutAnAudioDeviceNothingStartsAndNothingIsShown) {
+TEST_F(Sound, WithoutAnAudioDeviceNothingStartsAndTheProgramsEndClosesIt) {
     const QString path = write("tone.wav", SoundFiles::toneWav(0.2));
     for (const char* driver : {"dummy", "no-such-driver"}) {
         qputenv("SDL_AUDIODRIVER", driver);
@@ -231,15 +226,11 @@ TEST_F(Sound, WithoutAnAudioDeviceNothingStartsAndNothingIsShown) {
     }
     qputenv("SDL_AUDIODRIVER", "disk");
     MMidPlay::CloseAudio();
-    EXPECT_TRUE(play(path)) << "the device opens again once there is one";
-}
-
-TEST_F(Sound, TheProgramsEndClosesTheSound) {
     ProgramEnd::resetForTests();
     ProgramEnd::setHandler([](int) {});
-    ASSERT_TRUE(play(write("tone.wav", SoundFiles::toneWav(1.0))));
+    EXPECT_TRUE(play(path)) << "the device opens again once there is one";
     ProgramEnd::endProgram(0);
-    EXPECT_FALSE(MMidPlay::PollSound(timer));
+    EXPECT_FALSE(MMidPlay::PollSound(timer)) << "the program's end closes it";
     ProgramEnd::setHandler(nullptr);
     ProgramEnd::resetForTests();
 }
