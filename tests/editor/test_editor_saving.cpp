@@ -150,10 +150,8 @@ TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
         editor->mnuNew_Click();
         MessageBox::clearShownBoxes();
         for (int k = 1; k <= unstorable.pictures.size(); ++k) {
-            addFrame(k, unstorable.pictures[k - 1], Qt::blue, 0, unstorable.sound);
-        }
-        if (!unstorable.sound.isEmpty()) {
-            addWorkFile(unstorable.sound, "ID3");
+            addFrame(k, unstorable.pictures[k - 1], Qt::blue, 0, unstorable.sound,
+                     unstorable.sound.isEmpty() ? QByteArray() : "ID3");
         }
         EXPECT_FALSE(saveAs(target()));
         EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::UnstorableNames,

@@ -291,10 +291,8 @@ TEST_F(FrameDropTest, PngAndJpegComeInAsBmpPicturesNamedAfterThem) {
     const QString jpeg =
         QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/photo_drops/sideways.jpg");
     // A PNG behind a BMP's name is a PNG all the same.
-    QImage blue(16, 16, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
     const QString disguised = scratch.filePath("disguised.bmp");
-    ASSERT_TRUE(blue.save(disguised, "PNG"));
+    ASSERT_TRUE(QImage::fromData(bmpOf(Qt::blue, {16, 16})).save(disguised, "PNG"));
 
     EXPECT_TRUE(dropOnPicture(1, {png}));
     EXPECT_TRUE(dropOnPicture(2, {jpeg}));
