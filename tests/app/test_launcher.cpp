@@ -1,24 +1,11 @@
 #include "app/frmMain.h"
-#include "common/MessageBox.h"
-#include "common/ProgramEnd.h"
-#include "editor/frmMaker.h"
-#include "moviefile/ArchiverLibrary.h"
-#include "moviefile/CommandLine.h"
-#include "moviefile/MLha.h"
-#include "moviefile/MovieDoc.h"
-#include "moviefile/WorkFolderSession.h"
 #include "player/frmMovie.h"
-#include "settings/AppSettings.h"
 #include "tests/QtWait.h"
 #include "tests/WindowChecks.h"
+#include "tests/editor/EditorFixture.h"
 
-#include <gtest/gtest.h>
 #include <QApplication>
-#include <QDir>
-#include <QImage>
-#include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -91,18 +78,14 @@ TEST_F(Launcher, EditorClosesTheLauncherThenItsCloseEndsTheProgram) {
 TEST_F(Launcher, PlayerClosesTheLauncherThenItsCloseEndsTheProgram) {
     // A one-frame package made through the program's archiver.
     QTemporaryDir folder;
-    const QString package = QDir(folder.path()).filePath("one.sdw");
+    const QString package = folder.filePath("one.sdw");
     if (ArchiverLibrary::instance() == nullptr) {
         ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
     }
-    QImage picture(64, 48, QImage::Format_RGB32);
-    picture.fill(Qt::darkCyan);
-    ASSERT_TRUE(picture.save(QDir(folder.path()).filePath("a.bmp"), "BMP"));
-    ASSERT_EQ(
-        MLha::StoreInPackage(
-            package, SLIDEWRIGHT_SOURCE_DIR "/tests/data/launcher-one-frame/Slidewright.ini", true),
-        0);
-    ASSERT_EQ(MLha::StoreInPackage(package, QDir(folder.path()).filePath("a.bmp"), false), 0);
+    writePicture(folder.filePath("a.bmp"), Qt::darkCyan);
+    makePackage(package, folder.path(),
+                readFile(SLIDEWRIGHT_SOURCE_DIR "/tests/data/launcher-one-frame/Slidewright.ini"),
+                {"a.bmp"});
     CommandLine::set(package);
     QTest::mouseClick(launcher->cmdMovie, Qt::LeftButton);
     CommandLine::set(QString());

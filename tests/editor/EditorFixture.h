@@ -8,6 +8,7 @@
 #include "editor/frmMaker.h"
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/CommandLine.h"
+#include "moviefile/MLha.h"
 #include "moviefile/MovieDoc.h"
 #include "moviefile/MovieMessages.h"
 #include "moviefile/WorkFolderSession.h"
@@ -20,6 +21,8 @@
 #include <QImage>
 #include <QPointer>
 #include <QTemporaryDir>
+
+#include <tuple>
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -47,6 +50,35 @@ inline QByteArray bmpOf(QColor colour, QSize size = {64, 48}) {
 inline QString writePicture(const QString& path, QColor colour, QSize size = {64, 48}) {
     writeFile(path, bmpOf(colour, size));
     return path;
+}
+
+// The bits a pixel of a BMP file's bytes; 0 when they are no BMP.
+inline int bmpBits(const QByteArray& bytes) {
+    return bytes.startsWith("BM") && bytes.size() > 30 ? uchar(bytes[28]) | uchar(bytes[29]) << 8
+                                                       : 0;
+}
+
+// Everything a folder holds, hidden entries too, by name.
+inline QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A package as another program would write it: the script and members
+// taken from `folder`.
+inline void makePackage(const QString& package, const QString& folder, const QByteArray& script,
+                        const QStringList& members) {
+    writeFile(folder + QStringLiteral("/Slidewright.ini"), script);
+    bool startNew = true;
+    for (const QString& name : QStringList{"Slidewright.ini"} + members) {
+        ASSERT_EQ(MLha::StoreInPackage(package, folder + u'/' + name, startNew), 0);
+        startNew = false;
+    }
+}
+
+// A frame as one value, to compare whole.
+inline auto fields(const FrameEntry& f) {
+    return std::tuple(f.inUse, f.pictureFile, f.waitMs, f.soundFile);
 }
 
 // A box as its title and text.
@@ -96,6 +128,26 @@ protected:
     EditorContext context() { return {movie, settings, workFiles}; }
     QString workFolder() const { return workFiles.folder(); }
     QString workFile(const QString& name) const { return workFiles.folder() + u'/' + name; }
+    auto frameAt(int k) const { return fields(movie.frames[k]); }
+
+    // Files in the test's own folder (not the work folder).
+    QString scratchFile(const QString& relative, const QByteArray& bytes) {
+        writeFile(scratch.filePath(relative), bytes);
+        return scratch.filePath(relative);
+    }
+    QString scratchPicture(const QString& relative, QColor colour, QSize size = {64, 48}) {
+        return writePicture(scratch.filePath(relative), colour, size);
+    }
+
+    // Save as and open, through the menu, with `path` chosen in the dialog.
+    bool saveAs(const QString& path) {
+        FileDialogs::setNextFileName(path);
+        return editor->mnuFBetuSave_Click();
+    }
+    void open(const QString& path) {
+        FileDialogs::setNextFileName(path);
+        editor->mnuFOpen_Click();
+    }
 
     void clearWorkFolder() {
         QDir folder(workFolder());
@@ -111,10 +163,14 @@ protected:
         ASSERT_TRUE(editor->workFiles().adopt(written, name, true));
     }
 
-    // A picture file in the work folder, one colour, and the frame naming it.
+    // A picture file in the work folder, one colour, and the frame naming it
+    // and its sound; the sound file too when its bytes are given.
     void addFrame(int k, const QString& name, QColor colour, int waitMs = 0,
-                  const QString& sound = {}) {
+                  const QString& sound = {}, const QByteArray& soundBytes = {}) {
         addWorkFile(name, bmpOf(colour));
+        if (!soundBytes.isNull()) {
+            addWorkFile(sound, soundBytes);
+        }
         movie.frames[k] = FrameEntry{true, name, waitMs, sound};
     }
 
@@ -140,8 +196,6 @@ protected:
         return shown;
     }
 
-    // The preview's player still reads the process's movie, so the editor
-    // works on that one.
     MovieDoc movie;
     AppSettings settings;
     WorkFolderSession workFiles;

@@ -23,12 +23,9 @@ protected:
             << "run under an X server (tests/with_x.sh)";
         EditorTest::SetUp();
         editor->move(120, 90);
-        ASSERT_TRUE(waitUntil([&] { return settled(editor); }));
-    }
-
-    // Framed by the window manager, and where Qt thinks it is.
-    static bool settled(QWidget* window) {
-        return window->isVisible() && framed(window) && framePosition(window) == window->pos();
+        // Framed by the window manager, and where Qt thinks it is.
+        ASSERT_TRUE(
+            waitUntil([&] { return framed(editor) && framePosition(editor) == editor->pos(); }));
     }
 
     // The window manager's frame is round the window, as the window system

@@ -37,10 +37,6 @@ protected:
         return QString::fromUtf8(probe.readAllStandardOutput()).trimmed().replace(u'\n', u' ');
     }
 
-    QStringList outFiles() const {
-        return QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    }
-
     QString out;
 };
 
@@ -58,8 +54,7 @@ TEST_F(EditorExport, CtrlEExportsTheMovieWithTheWaitJustTyped) {
     EXPECT_EQ(FileDialogs::askedDialogs().front().kind, FileDialogs::Asked::Kind::Save);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
     EXPECT_EQ(gifDelays(target), "100 350 50");
-    EXPECT_EQ(outFiles(), QStringList{"movie.gif"});
-    // The progress window has gone with the export.
+    EXPECT_EQ(entriesOf(out), QStringList{"movie.gif"});
     EXPECT_EQ(editor->findChild<QProgressDialog*>(), nullptr);
 }
 
@@ -90,7 +85,7 @@ TEST_F(EditorExport, CancelAndFailuresLeaveTheEarlierFile) {
 
     EXPECT_EQ(boxTexts(),
               std::vector{ExportMessages::Text({ExportProblem::MissingPicture, "two.bmp"})});
-    EXPECT_EQ(outFiles(), QStringList{"movie.mp4"});
+    EXPECT_EQ(entriesOf(out), QStringList{"movie.mp4"});
     EXPECT_EQ(readFile(target), QByteArray("earlier"));
 }
 

@@ -16,32 +16,21 @@ namespace {
 
 using Answer = MessageBox::Answer;
 
-// What another LHA tool lists in a package: its member names.
-QStringList listedBy(const QString& program, const QStringList& arguments) {
+// What another LHA tool lists of a package.
+QString listedBy(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     EXPECT_TRUE(process.waitForFinished(20000));
-    return QString::fromUtf8(process.readAllStandardOutput()).split('\n');
-}
-
-bool lists(const QStringList& lines, const QString& name) {
-    for (const QString& line : lines) {
-        if (line.contains(name)) {
-            return true;
-        }
-    }
-    return false;
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 class EditorFiles : public EditorTest {
 protected:
     QString package(const char* name) const { return scratch.filePath(QString::fromUtf8(name)); }
 
-    // Two frames, a sound on the second, automatic with a loop.
     void makeMovie() {
         addFrame(1, "SW001.bmp", Qt::red, 3000);
-        addFrame(2, "写真２.bmp", Qt::green, 1500, "chime.wav");
-        addWorkFile("chime.wav", QByteArray(2048, 'w'));
+        addFrame(2, "写真２.bmp", Qt::green, 1500, "chime.wav", QByteArray(2048, 'w'));
         editor->rows()->DrawFrameRows(1);
         editor->rows()->selectAdvanceMode(1);
         editor->rows()->chkLoop->setChecked(true);
@@ -52,8 +41,7 @@ protected:
 TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     makeMovie();
     const QString path = package("動画 one.sdw");
-    FileDialogs::setNextFileName(path);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    ASSERT_TRUE(saveAs(path));
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
     EXPECT_EQ(movie.packagePath, path);
@@ -61,11 +49,11 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_TRUE(QFile::exists(workFile("SW001.bmp"))) << "the work folder keeps its files";
 
     // Other tools read what we wrote.
-    const QStringList lhasa = listedBy("lhasa", {"l", path});
+    const QString lhasa = listedBy("lhasa", {"l", path});
     for (const char* member : {"Slidewright.ini", "SW001.bmp", "chime.wav"}) {
-        EXPECT_TRUE(lists(lhasa, member)) << member;
+        EXPECT_TRUE(lhasa.contains(member)) << member;
     }
-    EXPECT_TRUE(lists(listedBy("7zz", {"l", path}), "SW001.bmp"));
+    EXPECT_TRUE(listedBy("7zz", {"l", path}).contains("SW001.bmp"));
 
     MessageBox::setNextAnswer(Answer::Yes);
     editor->mnuNew_Click();
@@ -73,15 +61,11 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
     EXPECT_FALSE(movie.frames[1].inUse);
     EXPECT_FALSE(QFile::exists(workFile("SW001.bmp")));
 
-    FileDialogs::setNextFileName(path);
-    editor->mnuFOpen_Click();
+    open(path);
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_FALSE(editor->state().modified);
-    auto entry = [](const FrameEntry& f) {
-        return QStringList{f.pictureFile, QString::number(f.waitMs), f.soundFile};
-    };
-    EXPECT_EQ(entry(movie.frames[1]), QStringList({"SW001.bmp", "3000", ""}));
-    EXPECT_EQ(entry(movie.frames[2]), QStringList({"写真２.bmp", "1500", "chime.wav"}));
+    EXPECT_EQ(frameAt(1), fields({true, "SW001.bmp", 3000, {}}));
+    EXPECT_EQ(frameAt(2), fields({true, "写真２.bmp", 1500, "chime.wav"}));
     EXPECT_EQ(std::tuple(movie.advanceMode, movie.loopFlag, movie.loopWaitSeconds),
               std::tuple(1, 1, 7));
     EXPECT_EQ(movie.packageFolder, scratch.path() + "/");
@@ -94,8 +78,7 @@ TEST_F(EditorFiles, SaveAsThenOpenRestoresTheMovie) {
 
 TEST_F(EditorFiles, CancelledSaveAsChangesNothingThenOverwriteNeedsNoDialog) {
     makeMovie();
-    FileDialogs::setNextFileName(QString());
-    EXPECT_FALSE(editor->mnuFBetuSave_Click());
+    EXPECT_FALSE(saveAs(QString()));
     EXPECT_TRUE(editor->state().modified);
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
 
@@ -114,8 +97,7 @@ TEST_F(EditorFiles, CancelledSaveAsChangesNothingThenOverwriteNeedsNoDialog) {
 TEST_F(EditorFiles, AFailedSaveLeavesTheEarlierPackageAndTheEditorOpen) {
     makeMovie();
     const QString path = package("keep.sdw");
-    FileDialogs::setNextFileName(path);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    ASSERT_TRUE(saveAs(path));
     const QByteArray before = readFile(path);
     ASSERT_FALSE(before.isEmpty());
 
@@ -171,8 +153,7 @@ TEST_F(EditorFiles, NewAndOpenAnsweredNoKeepTheMovie) {
     editor->mnuNew_Click();
     editor->rows()->DrawFrameRows(1);
     MessageBox::setNextAnswer(Answer::No);
-    FileDialogs::setNextFileName(package("never.sdw"));
-    editor->mnuFOpen_Click();
+    open(package("never.sdw"));
     EXPECT_EQ(boxTexts(),
               (std::vector<QString>{"現在作成中のデータが全てクリアされますが宜しいですか？",
                                     "編集中のデータを破棄しても宜しいですか？"}));
@@ -186,8 +167,7 @@ TEST_F(EditorFiles, OpeningABrokenPackageKeepsTheEditorWithANewMovie) {
     const QString path = package("broken.sdw");
     writeFile(path, "this is not an archive at all");
     editor->state().modified = false;
-    FileDialogs::setNextFileName(path);
-    editor->mnuFOpen_Click();
+    open(path);
     EXPECT_TRUE(endCodes.empty());
     EXPECT_EQ(boxTexts(), std::vector<QString>{"ファイルが不正です"});
     EXPECT_EQ(editor->windowTitle(), "Slidewright - 新規ファイル");
@@ -199,8 +179,7 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLineOrEndsWithoutIt) {
     addFrame(1, "first.bmp", Qt::yellow, 2000);
     editor->rows()->DrawFrameRows(1);
     const QString path = package("start.sdw");
-    FileDialogs::setNextFileName(path);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    ASSERT_TRUE(saveAs(path));
     auto restart = [&](const QString& commandLine) {
         delete editor.data();
         clearWorkFolder();
@@ -216,8 +195,7 @@ TEST_F(EditorFiles, StartsOnThePackageNamedOnTheCommandLineOrEndsWithoutIt) {
     ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
     EXPECT_EQ(editor->windowTitle(), "Slidewright - " + path);
     EXPECT_TRUE(editor->state().modified) << "the start-up open redraws the rows";
-    EXPECT_EQ(movie.frames[1].pictureFile, "first.bmp");
-    EXPECT_EQ(movie.frames[1].waitMs, 2000);
+    EXPECT_EQ(frameAt(1), fields({true, "first.bmp", 2000, {}}));
     EXPECT_FALSE(editor->rows()->picDat[0]->picture().isNull());
     EXPECT_TRUE(endCodes.empty());
 

@@ -12,14 +12,6 @@
 
 namespace {
 
-void Type(const QString& text) {
-    XTools::Run("xdotool", {"type", text});
-}
-
-void Key(const QString& keys) {
-    XTools::Run("xdotool", {"key", keys});
-}
-
 class EditorByHand : public EditorTest {
 protected:
     void SetUp() override {
@@ -34,7 +26,7 @@ protected:
     static std::string clickAndType(QLineEdit* box, const QString& typed, const QString& expected) {
         XTools::Click(box);
         EXPECT_TRUE(waitUntil([&] { return box->hasFocus(); })) << box->objectName().toStdString();
-        Type(typed);
+        XTools::Run("xdotool", {"type", typed});
         waitUntil([&] { return box->text() == expected; }, 3000);
         return box->text().toStdString();
     }
@@ -63,10 +55,10 @@ TEST_F(EditorByHand, AClickIntoAWaitBoxSelectsItsTextSoTypingReplacesIt) {
     // A second click, left of the digit and too far off to make a
     // double-click, places the cursor as usual.
     XTools::Click(rows->txtWait[0], QPoint(-8, 0));
-    Type("5");
+    XTools::Run("xdotool", {"type", "5"});
     EXPECT_TRUE(waitUntil([&] { return rows->txtWait[0]->text() == "57"; }))
         << rows->txtWait[0]->text().toStdString();
-    Key("Tab");
+    XTools::Run("xdotool", {"key", "Tab"});
     EXPECT_TRUE(waitUntil([&] { return movie.frames[11].waitMs == 57000; }));
 }
 
@@ -76,15 +68,14 @@ TEST_F(EditorByHand, CtrlSSavesAChangedPackageInPlace) {
     rows->DrawFrameRows(1);
     rows->selectAdvanceMode(1);
     const QString path = scratch.filePath("movie.sdw");
-    FileDialogs::setNextFileName(path);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    ASSERT_TRUE(saveAs(path));
     const QByteArray before = readFile(path);
     FileDialogs::clearAskedDialogs();
 
     EXPECT_EQ(clickAndType(rows->txtWait[0], "8", "8"), "8");
-    Key("Tab");
+    XTools::Run("xdotool", {"key", "Tab"});
     ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
-    Key("ctrl+s");
+    XTools::Run("xdotool", {"key", "ctrl+s"});
     ASSERT_TRUE(waitUntil([&] { return !editor->state().modified; }, 10000))
         << "Ctrl+S did not save";
     EXPECT_TRUE(FileDialogs::askedDialogs().empty()) << "saved in place, without a dialog";
@@ -93,8 +84,7 @@ TEST_F(EditorByHand, CtrlSSavesAChangedPackageInPlace) {
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 
     // What was saved is what was typed.
-    FileDialogs::setNextFileName(path);
-    editor->mnuFOpen_Click();
+    open(path);
     EXPECT_EQ(movie.frames[1].waitMs, 8000);
 }
 

@@ -27,14 +27,11 @@ namespace {
 
 class EditorSaving : public EditorTest {
 protected:
-    QString folder() const { return scratch.path(); }
     QString target() const { return scratch.filePath("movie.sdw"); }
 
     // Hidden files beside the package: where a temporary package would be.
     QStringList hiddenFiles() const {
-        return QDir(folder())
-            .entryList(QDir::Files | QDir::Hidden)
-            .filter(QRegularExpression("^\\."));
+        return entriesOf(scratch.path()).filter(QRegularExpression("^\\."));
     }
 
     // A picture of noise, which no packing makes much smaller.
@@ -49,11 +46,9 @@ protected:
         movie.frames[k] = FrameEntry{true, name, 100, {}};
     }
 
-    // The movie saved through the save command, over whatever was there.
     bool saveAs(const QString& path) {
         editor->rows()->DrawFrameRows(1);
-        FileDialogs::setNextFileName(path);
-        return editor->mnuFBetuSave_Click();
+        return EditorTest::saveAs(path);
     }
 
     // A one-frame package saved, then three frames of noise added: the
@@ -110,9 +105,7 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
     for (int k = 1; k <= stems.size(); ++k) {
         const QString& stem = stems[k - 1];
         colours.push_back(QColor::fromHsv(k * 20, 200, 200).toRgb());
-        addFrame(k, stem + QStringLiteral(".bmp"), colours.back(), 100,
-                 stem + QStringLiteral(".wav"));
-        addWorkFile(stem + QStringLiteral(".wav"), SoundFiles::toneWav(0.05));
+        addFrame(k, stem + ".bmp", colours.back(), 100, stem + ".wav", SoundFiles::toneWav(0.05));
     }
     ASSERT_TRUE(saveAs(target()));
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
@@ -121,13 +114,11 @@ TEST_F(EditorSaving, EveryNameSavedComesBackInThePlayerAndTheEditor) {
     EXPECT_TRUE(MessageBox::shownBoxes().empty()) << MessageBox::shownBoxes()[0].text.toStdString();
     EXPECT_TRUE(endCodes.empty());
 
-    FileDialogs::setNextFileName(target());
-    editor->mnuFOpen_Click();
+    open(target());
     EXPECT_TRUE(MessageBox::shownBoxes().size() <= 1u) << "at most the question to open";
     for (int k = 1; k <= stems.size(); ++k) {
         const FrameEntry& frame = movie.frames[k];
-        EXPECT_EQ(frame.pictureFile, stems[k - 1] + QStringLiteral(".bmp"));
-        EXPECT_EQ(frame.soundFile, stems[k - 1] + QStringLiteral(".wav"));
+        EXPECT_EQ(fields(frame), fields({true, stems[k - 1] + ".bmp", 100, stems[k - 1] + ".wav"}));
         EXPECT_TRUE(editor->workFiles().owns(frame.pictureFile)) << k;
         EXPECT_TRUE(editor->workFiles().owns(frame.soundFile)) << k;
         EXPECT_EQ(QImage(workFile(frame.pictureFile)).pixel(0, 0),
@@ -159,10 +150,8 @@ TEST_F(EditorSaving, NamesAPackageCannotCarryAreRefusedAndNamed) {
         editor->mnuNew_Click();
         MessageBox::clearShownBoxes();
         for (int k = 1; k <= unstorable.pictures.size(); ++k) {
-            addFrame(k, unstorable.pictures[k - 1], Qt::blue, 0, unstorable.sound);
-        }
-        if (!unstorable.sound.isEmpty()) {
-            addWorkFile(unstorable.sound, "ID3");
+            addFrame(k, unstorable.pictures[k - 1], Qt::blue, 0, unstorable.sound,
+                     unstorable.sound.isEmpty() ? QByteArray() : "ID3");
         }
         EXPECT_FALSE(saveAs(target()));
         EXPECT_EQ(boxes(), std::vector{boxOf(MovieMessage::UnstorableNames,

@@ -40,7 +40,6 @@ TEST_F(EditorTest, WindowIsWellFormedInEveryAdvanceMode) {
 TEST_F(EditorTest, ANewDocumentStartsInManualModeAndTheRowsFollowTheMode) {
     EXPECT_TRUE(movie.packagePath.isEmpty());
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_EQ(movie.lastSlot(), 100);
     EXPECT_EQ(movie.packageFolder, settings.saveFolder + "/");
     FrameRows* rows = editor->rows();
     EXPECT_TRUE(rows->optJidou[0]->isChecked());
@@ -70,8 +69,7 @@ TEST_F(EditorTest, ClosingAnUntouchedEditorAsksNothingAndWritesTheSettings) {
 }
 
 TEST_F(EditorTest, CloseWithChangesAnsweredCancelKeepsEverythingAndNoDiscards) {
-    addFrame(1, "a.bmp", Qt::red, 0, "s.wav");
-    addWorkFile("s.wav", {});
+    addFrame(1, "a.bmp", Qt::red, 0, "s.wav", "RIFF");
     editor->rows()->DrawFrameRows(1);
     MessageBox::setNextAnswer(Answer::Cancel);
     EXPECT_FALSE(editor->close());
@@ -166,13 +164,10 @@ TEST_F(EditorTest, AnUnreadablePictureLeavesItsRowEmptyAndTheEditorRunning) {
 }
 
 TEST_F(EditorTest, EveryToolbarButtonRunsItsMenuItem) {
-    // Each button cmdX runs the menu item mnuX.
     for (const char* command :
          {"New", "FOpen", "FUwaSave", "FBetuSave", "OpenHozon", "Copy", "Preview", "Option"}) {
-        const QString buttonName = QStringLiteral("cmd") + command;
-        const QString itemName = QStringLiteral("mnu") + command;
-        auto* item = editor->findChild<QAction*>(itemName);
-        auto* button = editor->findChild<QToolButton*>(buttonName);
+        auto* item = editor->findChild<QAction*>(QStringLiteral("mnu") + command);
+        auto* button = editor->findChild<QToolButton*>(QStringLiteral("cmd") + command);
         ASSERT_TRUE(item && button) << command;
         int triggered = 0;
         auto connection = QObject::connect(item, &QAction::triggered, [&] { ++triggered; });

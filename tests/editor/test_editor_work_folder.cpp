@@ -5,7 +5,6 @@
 
 #include "editor/frames/FrameRows.h"
 #include "moviefile/ExtractionCheck.h"
-#include "moviefile/MLha.h"
 #include "moviefile/MovieMessages.h"
 #include "settings/SettingsFile.h"
 #include "tests/archiver/lha_test_support.h"
@@ -28,28 +27,11 @@ const std::vector<std::pair<QString, QByteArray>> kUsersFiles = {
     {"voice.wav", "voice"},     {"song.mid", "song"}, {"SONG2.MID", "song 2"},
 };
 
-QString settingsPath() {
-    return SettingsFile::SettingsFilePath();
-}
-
 // What a folder holds besides the editor's own lock, record and scratch.
 QStringList usersView(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                               QDir::NoDotAndDotDot);
+    QStringList names = entriesOf(folder);
     names.removeIf([](const QString& name) { return name.startsWith(u".slidewright"); });
     return names;
-}
-
-// A package as another program would write it: the script and members
-// taken from `folder`.
-void makePackage(const QString& package, const QString& folder, const QByteArray& script,
-                 const QStringList& members) {
-    writeFile(folder + QStringLiteral("/Slidewright.ini"), script);
-    bool startNew = true;
-    for (const QString& name : QStringList{"Slidewright.ini"} + members) {
-        ASSERT_EQ(MLha::StoreInPackage(package, folder + u'/' + name, startNew), 0);
-        startNew = false;
-    }
 }
 
 QByteArray oneFrameScript(const QByteArray& picture, const QByteArray& version = "03.01") {
@@ -65,16 +47,15 @@ class AmongUsersFiles : public EditorTest, public ::testing::WithParamInterface<
 protected:
     void prepare() override {
         const QString places[] = {scratch.filePath("photos"), QDir::homePath(),
-                                  QFileInfo(settingsPath()).absolutePath()};
+                                  QFileInfo(SettingsFile::SettingsFilePath()).absolutePath()};
         usersFolder = places[static_cast<int>(GetParam())];
         for (const auto& [name, bytes] : kUsersFiles) {
             writeFile(usersFolder + u'/' + name, bytes);
         }
-        writeFile(scratch.filePath("elsewhere.bmp"), "elsewhere");
-        ASSERT_TRUE(QFile::link(scratch.filePath("elsewhere.bmp"),
-                                usersFolder + QStringLiteral("/link.bmp")));
+        ASSERT_TRUE(
+            QFile::link(scratchFile("elsewhere.bmp", "elsewhere"), usersFolder + "/link.bmp"));
         settingsText = "[SAGYOU]," + usersFolder.toUtf8() + "\r\n";
-        writeFile(settingsPath(), settingsText);
+        writeFile(SettingsFile::SettingsFilePath(), settingsText);
     }
 
     void expectUsersFilesIntact() const {
@@ -95,24 +76,22 @@ TEST_P(AmongUsersFiles, TheEditorRemovesOnlyWhatItPutThere) {
         GetParam() == Place::UsersFolder ? usersFolder : SettingsFile::DefaultWorkFolder();
     EXPECT_EQ(workFolder(), expected);
 
-    addFrame(1, "SW001.bmp", Qt::red, 1000, "chime.wav");
-    addWorkFile("chime.wav", "RIFF chime");
+    addFrame(1, "SW001.bmp", Qt::red, 1000, "chime.wav", "RIFF chime");
     editor->rows()->DrawFrameRows(1);
     const QString package = scratch.filePath("movie.sdw");
-    FileDialogs::setNextFileName(package);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    ASSERT_TRUE(saveAs(package));
 
     // New, then open: the editor's files go and come back, the user's stay.
     MessageBox::setNextAnswer(MessageBox::Answer::Yes);
     editor->mnuNew_Click();
     EXPECT_FALSE(QFileInfo::exists(expected + QStringLiteral("/SW001.bmp")));
     expectUsersFilesIntact();
-    FileDialogs::setNextFileName(package);
-    editor->mnuFOpen_Click();
+    open(package);
     ASSERT_TRUE(movie.frames[1].inUse);
     EXPECT_TRUE(editor->workFiles().owns("SW001.bmp"));
     expectUsersFilesIntact();
-    EXPECT_EQ(readFile(settingsPath()), settingsText) << "reading the script left it alone";
+    EXPECT_EQ(readFile(SettingsFile::SettingsFilePath()), settingsText)
+        << "reading the script left it alone";
 
     MessageBox::setNextAnswer(MessageBox::Answer::No);
     ASSERT_TRUE(editor->close());
@@ -131,7 +110,7 @@ protected:
     void prepare() override {
         work = scratch.filePath("photos");
         writeFile(work + QStringLiteral("/SW001.bmp"), "the user's SW001");
-        writeFile(settingsPath(), "[SAGYOU]," + work.toUtf8() + "\r\n");
+        writeFile(SettingsFile::SettingsFilePath(), "[SAGYOU]," + work.toUtf8() + "\r\n");
     }
 
     QString work;
@@ -177,7 +156,6 @@ TEST_F(EditorTest, ASecondEditorOnTheSameWorkFolderIsRefusedAndTouchesNothing) {
     EXPECT_TRUE(editor->workFiles().owns("a.bmp"));
 }
 
-// Started on a package from a newer program.
 class NewerPackageOnTheCommandLine : public EditorTest {
 protected:
     void prepare() override {
@@ -239,9 +217,7 @@ TEST_F(EditorTest, HostilePackagesAreRefusedBeforeTheyAreUnpacked) {
         EXPECT_EQ(MessageBox::shownBoxes()[0].title, box.title);
         EXPECT_TRUE(usersView(workFolder()).isEmpty())
             << usersView(workFolder()).join(u' ').toStdString();
-        EXPECT_TRUE(QDir(editor->workFiles().scratchFolder())
-                        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-                        .isEmpty());
+        EXPECT_EQ(entriesOf(editor->workFiles().scratchFolder()), QStringList());
         EXPECT_FALSE(movie.frames[1].inUse);
         EXPECT_TRUE(endCodes.empty());
     }

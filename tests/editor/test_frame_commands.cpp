@@ -35,17 +35,14 @@ protected:
     void makeMovie(int n) {
         for (int k = 1; k <= n; ++k) {
             const QString sound = k % 2 == 1 ? soundName(k) : QString();
-            addFrame(k, pictureName(k), kColours[(k - 1) % 12], k * 100, sound);
-            if (!sound.isEmpty()) {
-                addWorkFile(sound, "RIFF" + QByteArray::number(k));
-            }
+            addFrame(k, pictureName(k), kColours[(k - 1) % 12], k * 100, sound,
+                     sound.isEmpty() ? QByteArray() : "RIFF" + QByteArray::number(k));
         }
         editor->rows()->DrawFrameRows(1);
         filesBefore = folderContents();
         editor->state().modified = false;
     }
 
-    // Every file of the work folder with its contents.
     std::map<QString, QByteArray> folderContents() const {
         std::map<QString, QByteArray> files;
         for (const QString& name : QDir(workFolder()).entryList(QDir::Files)) {

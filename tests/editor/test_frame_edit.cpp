@@ -46,11 +46,6 @@ protected:
         MessageBox::clearShownBoxes();
     }
 
-    void TearDown() override {
-        desktop.reset();
-        EditorTest::TearDown();
-    }
-
     // One of the stand-in picture editors of tests/data/frame-edit, copied
     // under a name with a blank, made the default application for BMP
     // pictures.
@@ -76,46 +71,33 @@ protected:
     QString startedFlag() const { return scratch.filePath("started"); }
     QString goFlag() const { return scratch.filePath("go"); }
 
-    QString saveImage(const QString& name, QColor colour, QSize size = QSize(64, 48)) {
-        return writePicture(scratch.filePath(name), colour, size);
-    }
-
-    // Every control that an edit locks, with its state: all but the loop's
-    // and the sound names (the rows' pictures are no controls).
-    std::vector<std::pair<QString, bool>> lockedControls() const {
-        std::vector<std::pair<QString, bool>> states;
+    // The controls an edit locks that are not `enabled`: all but the
+    // loop's and the sound names (the rows' pictures are no controls).
+    QStringList lockedControlsNot(bool enabled) const {
+        QStringList others;
         for (QWidget* control : editor->findChildren<QWidget*>()) {
             const QString name = control->objectName();
             if ((qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control)) &&
                 !name.startsWith(u"qt_") && !name.startsWith(u"txtSound") &&
-                !name.contains(u"Loop")) {
-                states.emplace_back(name, control->isEnabled());
+                !name.contains(u"Loop") && control->isEnabled() != enabled) {
+                others << name;
             }
         }
         for (QAction* menu : editor->menuBar()->actions()) {
-            states.emplace_back(menu->text(), menu->isEnabled());
-            for (QAction* item : menu->menu()->actions()) {
-                states.emplace_back(item->objectName(), item->isEnabled());
+            for (QAction* item : menu->menu()->actions() + QList{menu}) {
+                if (item->isEnabled() != enabled) {
+                    others << item->objectName() + item->text();
+                }
             }
         }
-        return states;
-    }
-
-    static bool all(const std::vector<std::pair<QString, bool>>& states, bool enabled) {
-        for (const auto& [name, state] : states) {
-            if (state != enabled) {
-                ADD_FAILURE() << name.toStdString() << " is " << (state ? "enabled" : "disabled");
-                return false;
-            }
-        }
-        return true;
+        return others;
     }
 
     std::unique_ptr<DesktopSandbox> desktop;
 };
 
 TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
-    const QString blue = saveImage("blue.bmp", Qt::blue, QSize(80, 60));
+    const QString blue = scratchPicture("blue.bmp", Qt::blue, QSize(80, 60));
     registerWaitingEditor(blue);
     // What the rows show is cached; the edit rewrites the file in place.
     ASSERT_EQ(rowColour(1), QColor(Qt::green));
@@ -128,7 +110,7 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
         PictureBox* box = editor->rows()->picDat[1];
         EXPECT_EQ(box->printedText(), "編集中");
         EXPECT_NE(rowColour(1), QColor(Qt::green));
-        EXPECT_TRUE(all(lockedControls(), false));
+        EXPECT_EQ(lockedControlsNot(false), QStringList());
         // What an edit leaves alone.
         EXPECT_TRUE(editor->rows()->chkLoop->isEnabled());
         EXPECT_TRUE(editor->rows()->txtLoop->isEnabled());
@@ -150,7 +132,7 @@ TEST_F(FrameEdit, TheRowShowsEditingWhileTheProgramRunsThenTheNewPicture) {
     EXPECT_EQ(readFile(workFile("two.bmp")), readFile(blue));
     EXPECT_EQ(rowColour(1), QColor(Qt::blue));
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
-    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_EQ(lockedControlsNot(true), QStringList());
     EXPECT_TRUE(editor->state().modified);
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
     EXPECT_EQ(movie.frames[2].pictureFile, "two.bmp");
@@ -166,7 +148,7 @@ TEST_F(FrameEdit, AnUnchangedPictureStillMarksTheDocumentModified) {
     ASSERT_TRUE(waitUntil([&] { return editor->state().modified; }));
     EXPECT_TRUE(QFileInfo::exists(startedFlag()));
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
-    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_EQ(lockedControlsNot(true), QStringList());
 }
 
 // Without an editor for BMP pictures, or without the picture, nothing
@@ -182,7 +164,7 @@ TEST_F(FrameEdit, WithoutAnEditorOrAPictureNothingHappens) {
     editor->mnuBmpEdit_Click();
     EXPECT_FALSE(QFileInfo::exists(startedFlag()));
     EXPECT_FALSE(editor->state().modified);
-    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_EQ(lockedControlsNot(true), QStringList());
     EXPECT_TRUE(MessageBox::shownBoxes().empty());
 }
 
@@ -190,7 +172,7 @@ TEST_F(FrameEdit, AProgramThatCannotStartGivesTheControlsBack) {
     // The file exists and is executable, but its interpreter does not.
     registerEditor("no-interpreter.sh");
     editor->mnuBmpEdit_Click();
-    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_EQ(lockedControlsNot(true), QStringList());
     EXPECT_EQ(rowColour(1), QColor(Qt::green));
     EXPECT_TRUE(editor->rows()->picDat[1]->printedText().isEmpty());
     EXPECT_TRUE(editor->state().modified);
@@ -198,10 +180,6 @@ TEST_F(FrameEdit, AProgramThatCannotStartGivesTheControlsBack) {
 }
 
 TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
-    auto isBmp24 = [](const QByteArray& bytes) {
-        return bytes.startsWith("BM") && bytes.size() > 30 &&
-               (uchar(bytes[28]) | uchar(bytes[29]) << 8) == 24;
-    };
     const QString two = workFile("two.bmp");
     // Saved beside the picture under its name, as editors that write only
     // their own formats do.
@@ -210,7 +188,7 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     qputenv("EDIT_WITH", QFile::encodeName(png));
     registerEditor("saves-png-beside.sh");
     editor->mnuBmpEdit_Click();
-    EXPECT_TRUE(isBmp24(readFile(two)));
+    EXPECT_EQ(bmpBits(readFile(two)), 24);
     EXPECT_EQ(rowColour(1), QColor(Qt::magenta));
 
     // A JPEG written into the picture's own file, which frame 5 shows too
@@ -223,7 +201,7 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(jpeg);
     editor->mnuBmpEdit_Click();
-    EXPECT_TRUE(isBmp24(readFile(two)));
+    EXPECT_EQ(bmpBits(readFile(two)), 24);
     for (int r : {1, 4}) {
         const QColor shown = rowColour(r);
         EXPECT_TRUE(shown.red() < 20 && shown.green() > 235 && shown.blue() > 235) << r;
@@ -236,8 +214,7 @@ TEST_F(FrameEdit, APngOrJpegFromTheProgramBecomesTheFramesBmp) {
 }
 
 TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
-    const QString junk = scratch.filePath("junk");
-    writeFile(junk, "BM not a picture");
+    const QString junk = scratchFile("junk", "BM not a picture");
     QFile(goFlag()).open(QIODevice::WriteOnly);
     registerWaitingEditor(junk);
     editor->mnuBmpEdit_Click();
@@ -246,7 +223,7 @@ TEST_F(FrameEdit, APictureSpoiledByTheProgramLeavesTheEditorRunning) {
     EXPECT_TRUE(endCodes.empty());
     EXPECT_FALSE(rowColour(1).isValid());
     EXPECT_EQ(rowColour(0), QColor(Qt::red));
-    EXPECT_TRUE(all(lockedControls(), true));
+    EXPECT_EQ(lockedControlsNot(true), QStringList());
     EXPECT_TRUE(editor->state().modified);
     // The frame stays, so the user may edit it again or delete it.
     EXPECT_EQ(movie.frames[2].pictureFile, "two.bmp");

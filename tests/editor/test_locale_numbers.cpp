@@ -4,7 +4,6 @@
 // Runs with LC_ALL=de_DE.UTF-8 (tests/editor/CMakeLists.txt).
 #include "EditorFixture.h"
 #include "editor/frames/FrameRows.h"
-#include "moviefile/MLha.h"
 #include "settings/SettingsFile.h"
 #include "tests/QtWait.h"
 
@@ -20,15 +19,11 @@ protected:
     // A package whose script says LOOPWAIT,2.5 and WAIT,001,2500.
     QString makePackage() {
         const QString folder = scratch.filePath("parts");
-        QDir().mkpath(folder);
-        QFile::copy(
-            QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/locale-numbers/Slidewright.ini"),
-            folder + QStringLiteral("/Slidewright.ini"));
         writePicture(folder + QStringLiteral("/SW001.bmp"), Qt::blue);
         const QString package = scratch.filePath("movie.sdw");
-        EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/Slidewright.ini"), true),
-                  0);
-        EXPECT_EQ(MLha::StoreInPackage(package, folder + QStringLiteral("/SW001.bmp"), false), 0);
+        ::makePackage(package, folder,
+                      readFile(SLIDEWRIGHT_SOURCE_DIR "/tests/data/locale-numbers/Slidewright.ini"),
+                      {"SW001.bmp"});
         return package;
     }
 
@@ -36,9 +31,7 @@ protected:
         const QString folder = scratch.filePath("out");
         QDir().mkpath(folder);
         EXPECT_EQ(MLha::ExtractFromPackage(package, folder, "Slidewright.ini"), 0);
-        QFile script(folder + QStringLiteral("/Slidewright.ini"));
-        EXPECT_TRUE(script.open(QIODevice::ReadOnly));
-        return QString::fromLatin1(script.readAll());
+        return QString::fromLatin1(readFile(folder + QStringLiteral("/Slidewright.ini")));
     }
 };
 
@@ -49,8 +42,7 @@ TEST_F(LocaleNumbers, ScriptWaitsAndSettingsKeepTheirDecimals) {
     ASSERT_TRUE(waitUntil([&] { return !editor->tmrEnd->isActive(); }));
 
     const QString package = makePackage();
-    FileDialogs::setNextFileName(package);
-    editor->mnuFOpen_Click();
+    open(package);
     ASSERT_EQ(movie.frames[1].waitMs, 2500);
     ASSERT_EQ(editor->rows()->txtWait[0]->text(), "2.5");
 
@@ -61,8 +53,7 @@ TEST_F(LocaleNumbers, ScriptWaitsAndSettingsKeepTheirDecimals) {
     editor->rows()->txtWait[0]->setText("1.5");
     editor->rows()->txtLoop->setText("2.5");
     const QString saved = scratch.filePath("saved.sdw");
-    FileDialogs::setNextFileName(saved);
-    ASSERT_TRUE(editor->mnuFBetuSave_Click());
+    ASSERT_TRUE(saveAs(saved));
     const QString script = savedScript(saved);
     EXPECT_TRUE(script.contains("LOOPWAIT,2.5\r\n")) << script.toStdString();
     EXPECT_TRUE(script.contains("WAIT,001,1500\r\n")) << script.toStdString();

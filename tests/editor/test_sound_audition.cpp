@@ -12,7 +12,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ranges>
 
 namespace {
 
@@ -36,28 +38,17 @@ protected:
     // Frame k plays `name`, whose bytes are written to the work folder
     // unless `bytes` is null.
     void addSound(int k, const QString& name, const QByteArray& bytes) {
-        addFrame(k, QStringLiteral("p%1.bmp").arg(k), Qt::gray);
-        movie.frames[k].soundFile = name;
-        if (!bytes.isNull()) {
-            addWorkFile(name, bytes);
-        }
+        addFrame(k, QStringLiteral("p%1.bmp").arg(k), Qt::gray, 0, name, bytes);
     }
 
     Shown shown(int r) const {
         const QImage image = editor->rows()->cmdSound[r]->icon().pixmap(QSize(15, 13)).toImage();
-        if (image == playIcon) {
-            return Shown::Play;
-        }
-        return image == stopIcon ? Shown::Stop : Shown::Other;
+        return image == playIcon ? Shown::Play : image == stopIcon ? Shown::Stop : Shown::Other;
     }
 
     bool allShow(Shown icon) const {
-        for (int r = 0; r < FrameRows::kRows; ++r) {
-            if (shown(r) != icon) {
-                return false;
-            }
-        }
-        return true;
+        return std::ranges::all_of(std::views::iota(0, FrameRows::kRows),
+                                   [&](int r) { return shown(r) == icon; });
     }
 
     void click(int r) { QTest::mouseClick(editor->rows()->cmdSound[r], Qt::LeftButton); }

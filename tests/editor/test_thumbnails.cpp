@@ -136,12 +136,9 @@ TEST(FitPictureToBox, PictureAndMarginLandWhereTheGeometrySays) {
 TEST(FitPictureToBox, ContentKeepsItsPlace) {
     // Left half red, right half blue, with a yellow strip in the last 30
     // columns that the fitting's block does not reach.
-    QImage picture = solid(1920, 1080, kRed);
-    for (int y = 0; y < 1080; ++y) {
-        for (int x = 960; x < 1920; ++x) {
-            picture.setPixel(x, y, x >= 1890 ? qRgb(255, 255, 0) : qRgb(0, 0, 255));
-        }
-    }
+    const QImage picture = drawn(1920, 1080, [](int x, int) {
+        return x < 960 ? kRed : x < 1890 ? qRgb(0, 0, 255) : qRgb(255, 255, 0);
+    });
     const QImage thumbnail = MPicSizeChg::FitPictureToBox(picture, greenBox());
     EXPECT_EQ(thumbnail.pixel(10, 50), kRed);
     EXPECT_EQ(thumbnail.pixel(140, 50), qRgb(0, 0, 255));
