@@ -66,14 +66,6 @@ inline QByteArray chunk(const char* tag, const QByteArray& body) {
     return out + body;
 }
 
-inline QByteArray midiHeader(int format, int tracks, int division) {
-    QByteArray body;
-    appendBig(body, format, 2);
-    appendBig(body, tracks, 2);
-    appendBig(body, division, 2);
-    return chunk("MThd", body);
-}
-
 inline QByteArray event(std::uint32_t delta, std::initializer_list<int> bytes) {
     QByteArray out = variableLength(delta);
     for (int b : bytes) {
@@ -86,10 +78,6 @@ inline QByteArray tempo(std::uint32_t delta, std::uint32_t microsecondsPerQuarte
     return event(delta,
                  {0xFF, 0x51, 0x03, int(microsecondsPerQuarter >> 16),
                   int((microsecondsPerQuarter >> 8) & 0xFF), int(microsecondsPerQuarter & 0xFF)});
-}
-
-inline QByteArray endOfTrack(std::uint32_t delta) {
-    return event(delta, {0xFF, 0x2F, 0x00});
 }
 
 // Three organ chords, 1.5 s in all: a quarter at 120 bpm (0.5 s), then a
@@ -110,8 +98,12 @@ inline QByteArray chordsMidi() {
     track += event(0, {72, 100});
     track += event(division, {67, 0});
     track += event(0, {72, 0});
-    track += endOfTrack(0);
-    return midiHeader(0, 1, division) + chunk("MTrk", track);
+    track += event(0, {0xFF, 0x2F, 0x00});  // end of track
+    QByteArray header;                      // format 0: one track
+    appendBig(header, 0, 2);
+    appendBig(header, 1, 2);
+    appendBig(header, division, 2);
+    return chunk("MThd", header) + chunk("MTrk", track);
 }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes) {
