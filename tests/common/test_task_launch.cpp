@@ -150,29 +150,26 @@ TEST_F(TaskLaunchTest, ProgramWithArgumentsStarts) {
 
 using DefaultApplication::DesktopEntry;
 
-DesktopEntry entryWithExec(const QString& exec) {
-    DesktopEntry entry;
-    entry.name = u"Viewer"_s;
-    entry.icon = u"viewer"_s;
-    entry.path = u"/apps/viewer.desktop"_s;
-    entry.exec = exec;
-    return entry;
+// The command an entry of this Exec line gives for a file with a blank.
+QStringList commandFor(const QString& exec) {
+    const DesktopEntry entry{.id = {},
+                             .path = u"/apps/viewer.desktop"_s,
+                             .name = u"Viewer"_s,
+                             .icon = u"viewer"_s,
+                             .exec = exec};
+    return DefaultApplication::commandFor(entry, u"/home/a/my file.txt"_s);
 }
 
 TEST(DesktopExec, QuotesAndFieldCodesExpand) {
     const QString file = u"/home/a/my file.txt"_s;
-    EXPECT_EQ(
-        DefaultApplication::commandFor(entryWithExec(u"\"/opt/my app/run\" --view %f"_s), file),
-        (QStringList{u"/opt/my app/run"_s, u"--view"_s, file}));
-    EXPECT_EQ(
-        DefaultApplication::commandFor(entryWithExec(u"run \"a\\\"b\" 100%% %c %k %i %U"_s), file),
-        (QStringList{u"run"_s, u"a\"b"_s, u"100%"_s, u"Viewer"_s, u"/apps/viewer.desktop"_s,
-                     u"--icon"_s, u"viewer"_s, u"file:///home/a/my%20file.txt"_s}));
+    EXPECT_EQ(commandFor(u"\"/opt/my app/run\" --view %f"_s),
+              (QStringList{u"/opt/my app/run"_s, u"--view"_s, file}));
+    EXPECT_EQ(commandFor(u"run \"a\\\"b\" 100%% %c %k %i %U"_s),
+              (QStringList{u"run"_s, u"a\"b"_s, u"100%"_s, u"Viewer"_s, u"/apps/viewer.desktop"_s,
+                           u"--icon"_s, u"viewer"_s, u"file:///home/a/my%20file.txt"_s}));
     // Without a file code the file still reaches the program, at the end.
-    EXPECT_EQ(DefaultApplication::commandFor(entryWithExec(u"run %d"_s), file),
-              (QStringList{u"run"_s, QString(), file}));
-    EXPECT_EQ(DefaultApplication::commandFor(entryWithExec(u"run \"unclosed"_s), file),
-              QStringList());
+    EXPECT_EQ(commandFor(u"run %d"_s), (QStringList{u"run"_s, QString(), file}));
+    EXPECT_EQ(commandFor(u"run \"unclosed"_s), QStringList());
 }
 
 class MimeRules : public ::testing::Test {
