@@ -40,11 +40,6 @@ protected:
         return path;
     }
 
-    static QByteArray read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     QTemporaryDir folder;
 };
 
@@ -77,7 +72,9 @@ TEST_F(RunAndWait, ReturnsWhenTheProgramHasEndedWithEventsRunningMeanwhile) {
     EXPECT_TRUE(MTSK_DOUKI::RunAndWait({program, u"a b"_s, u"$HOME"_s, u"\"q\""_s}, work));
     // Written just before it ended; the arguments arrive as they were
     // given, with no shell between.
-    EXPECT_EQ(read(done), work.toUtf8() + "\na b|$HOME|\"q\"|");
+    QFile written(done);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), work.toUtf8() + "\na b|$HOME|\"q\"|");
 }
 
 TEST_F(RunAndWait, OnlyAProgramThatStartedIsWaitedFor) {

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <map>
+#include <ranges>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -55,11 +56,8 @@ protected:
     }
 
     std::vector<int> framesShown() const {
-        std::vector<int> frames;
-        for (const auto& [at, n] : shown) {
-            frames.push_back(n);
-        }
-        return frames;
+        const auto frames = shown | std::views::values;
+        return {frames.begin(), frames.end()};
     }
     bool exists(const QString& name) const { return QFileInfo::exists(folder.filePath(name)); }
 
