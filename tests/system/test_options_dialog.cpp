@@ -14,7 +14,7 @@
 #include "tests/WindowChecks.h"
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
