@@ -11,10 +11,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -66,11 +66,10 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("BM") == 2);
     }
 
-    static QStringList boxTexts() {
+    // One field of every box shown so far, in order.
+    static QStringList boxTexts(QString MessageBox::Shown::*field = &MessageBox::Shown::text) {
         QStringList texts;
-        for (const auto& box : MessageBox::shownBoxes()) {
-            texts << box.text;
-        }
+        std::ranges::transform(MessageBox::shownBoxes(), std::back_inserter(texts), field);
         return texts;
     }
 

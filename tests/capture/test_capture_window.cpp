@@ -1,38 +1,35 @@
 // The capture window without a screen to copy (the offscreen platform): the
 // kind of window it is, the rules of its fields, the settings it keeps, the
-// refusals, pausing, and a copy that fails reported as a failed save.
+// refusals, pausing, and a copy that fails reported as a failed save; and
+// where no screen can be read, every copy failing cleanly.
 #include "CaptureWindowFixture.h"
 #include "capture/PortalGrabber.h"
+#include "capture/X11Grabber.h"
 #include "capture/window/CaptureFiles.h"
 #include "tests/QtWait.h"
 #include "tests/WindowChecks.h"
 
-#include <algorithm>
-#include <iterator>
 #include <tuple>
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QDBusConnection>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 using Icon = MessageBox::Icon;
 
-const QString kTableFull = QStringLiteral("記録に失敗しました\r\n１００件まで登録されてます");
-const QString kContinuousDelay = QStringLiteral("連続コピーする際は遅延秒数を３秒以上として下さい");
+const QString kTableFull = u"記録に失敗しました\r\n１００件まで登録されてます"_s;
+const QString kContinuousDelay = u"連続コピーする際は遅延秒数を３秒以上として下さい"_s;
 
 TEST_F(CaptureWindowTest, AFixedWellFormedWindowAtRest) {
     // The widest row number it shows.
     useRows(100, 100);
     frmCopy& w = open();
-    EXPECT_EQ(w.txtNo->text(), QStringLiteral("101"));
+    EXPECT_EQ(w.txtNo->text(), u"101"_s);
     WindowChecks::expectWellFormed(&w);
     // At rest: only the pause button is off, and nothing is pending.
     EXPECT_FALSE(w.cmdStop->isEnabled());
@@ -62,13 +59,13 @@ TEST_F(CaptureWindowTest, ShowsTheStoredOptions) {
     settings.captureContinuous = 0;
     settings.captureActiveWindow = 1;
     open();
-    EXPECT_EQ(shown(), std::tuple(false, true, QStringLiteral("5"), false, true));
+    EXPECT_EQ(shown(), std::tuple(false, true, u"5"_s, false, true));
 
     // Continuous mode read from the settings applies the rule of its tick.
     settings.captureDelay = 2;
     settings.captureContinuous = 1;
     open();
-    EXPECT_EQ(shown(), std::tuple(false, true, QStringLiteral("3"), true, true));
+    EXPECT_EQ(shown(), std::tuple(false, true, u"3"_s, true, true));
 
     // Values only a hand-edited file holds show the nearest choice.
     for (const auto& [colour, delay, nearest] : {std::tuple{7, 42, "9"}, {-1, -3, "0"}}) {
@@ -91,21 +88,21 @@ TEST_F(CaptureWindowTest, TickingContinuousRaisesAShortDelayToThreeOfOneDigit) {
         EXPECT_EQ(w.txtTim->text(), QString::fromLatin1(raised)) << "delay '" << delay << "'";
     }
     // Unticking changes nothing.
-    w.txtTim->setText(QStringLiteral("1"));
+    w.txtTim->setText(u"1"_s);
     w.chkCopy->click();
     EXPECT_FALSE(w.chkCopy->isChecked());
-    EXPECT_EQ(w.txtTim->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.txtTim->text(), u"1"_s);
 
     // The delay box takes one digit only.
-    w.txtTim->setText(QStringLiteral("0"));
+    w.txtTim->setText(u"0"_s);
     QTest::keyClick(w.txtTim, Qt::Key_A);
-    EXPECT_EQ(w.txtTim->text(), QStringLiteral("0")) << "a letter is no delay";
+    EXPECT_EQ(w.txtTim->text(), u"0"_s) << "a letter is no delay";
     w.txtTim->selectAll();
-    QTest::keyClicks(w.txtTim, QStringLiteral("74"));
-    EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
+    QTest::keyClicks(w.txtTim, u"74"_s);
+    EXPECT_EQ(w.txtTim->text(), u"7"_s);
     w.txtTim->selectAll();
     QTest::keyClick(w.txtTim, Qt::Key_Minus);
-    EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
+    EXPECT_EQ(w.txtTim->text(), u"7"_s);
 }
 
 TEST_F(CaptureWindowTest, ClosingStoresTheChoicesInTheSettings) {
@@ -115,7 +112,7 @@ TEST_F(CaptureWindowTest, ClosingStoresTheChoicesInTheSettings) {
     };
     frmCopy& w = open();
     w.optColor[1]->click();
-    w.txtTim->setText(QStringLiteral("6"));
+    w.txtTim->setText(u"6"_s);
     w.chkCopy->click();
     w.chkAct->click();
     w.cmdEnd->click();
@@ -151,7 +148,7 @@ TEST_F(CaptureWindowTest, AFullTableOrAShortContinuousDelayRefusesToRecord) {
     MessageBox::clearShownBoxes();
     frmCopy& w = open();
     w.chkCopy->click();
-    w.txtTim->setText(QStringLiteral("2"));
+    w.txtTim->setText(u"2"_s);
     w.cmdCopy->click();
     EXPECT_EQ(boxTexts(), QStringList{kContinuousDelay});
     EXPECT_FALSE(w.tmrSleep->isActive());
@@ -165,7 +162,7 @@ TEST_F(CaptureWindowTest, AFullTableOrAShortContinuousDelayRefusesToRecord) {
 
 TEST_F(CaptureWindowTest, RecordArmsTheDelayAndPauseCancelsIt) {
     frmCopy& w = open();
-    w.txtTim->setText(QStringLiteral("1"));
+    w.txtTim->setText(u"1"_s);
     w.cmdCopy->click();
     EXPECT_TRUE(w.tmrSleep->isActive());
     EXPECT_GE(w.tmrSleep->interval(), 1000);
@@ -192,17 +189,15 @@ TEST_F(CaptureWindowTest, RecordArmsTheDelayAndPauseCancelsIt) {
 // failed, with the path it tried, and stays usable; so with a work folder
 // gone from under the editor.
 TEST_F(CaptureWindowTest, ACopyThatFailsIsReportedAsAFailedSave) {
-    makeFile(QStringLiteral("SW001.bmp"));
+    makeFile(u"SW001.bmp"_s);
     frmCopy& w = open(QPoint(600, 300));
     w.cmdCopy->click();
     ASSERT_TRUE(waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 3000));
-    EXPECT_EQ(boxTexts(),
-              QStringList{QStringLiteral("保存に失敗しました（下記で保存を試みました）\r\n") +
-                          workFile(QStringLiteral("SW002.bmp"))});
+    EXPECT_EQ(boxTexts(), QStringList{u"保存に失敗しました（下記で保存を試みました）\r\n"_s +
+                                      workFile(u"SW002.bmp"_s)});
     // Nothing but the file that was there and the program's own record.
     EXPECT_EQ(QDir(work.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList({QStringLiteral(".slidewright-files"),
-                           QStringLiteral(".slidewright.lock"), QStringLiteral("SW001.bmp")}));
+              QStringList({u".slidewright-files"_s, u".slidewright.lock"_s, u"SW001.bmp"_s}));
     EXPECT_EQ(w.nextFrameNo, 1);
     EXPECT_FALSE(doc.frames[1].inUse);
     EXPECT_TRUE(reported.empty());
@@ -214,28 +209,24 @@ TEST_F(CaptureWindowTest, ACopyThatFailsIsReportedAsAFailedSave) {
     MessageBox::clearShownBoxes();
     w.cmdCopy->click();
     ASSERT_TRUE(waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 3000));
-    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(workFile(QStringLiteral("SW001.bmp"))));
+    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(workFile(u"SW001.bmp"_s)));
     EXPECT_FALSE(QFileInfo::exists(work.path())) << "the folder is not made again";
 }
 
 TEST_F(CaptureWindowTest, WithoutTheDesktopPortalNoFrameIsAddedAndTheUserIsTold) {
     // A Wayland session whose bus cannot be reached has no portal to ask.
-    MH_COPY::SetGrabber(std::make_unique<PortalGrabber>(QDBusConnection::connectToBus(
-        QStringLiteral("unix:path=/nonexistent/slidewright-bus"), QStringLiteral("no bus"))));
+    MH_COPY::SetGrabber(std::make_unique<PortalGrabber>(
+        QDBusConnection::connectToBus(u"unix:path=/nonexistent/slidewright-bus"_s, u"no bus"_s)));
     settings.captureActiveWindow = 1;
     frmCopy& w = open();
     for (int attempt = 0; attempt < 2; ++attempt) {
         w.cmdCopy->click();
         ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }, 3000));
     }
-    QStringList titles;
-    std::ranges::transform(MessageBox::shownBoxes(), std::back_inserter(titles),
-                           &MessageBox::Shown::title);
     // Only the whole screen can be asked for, said once; then each failure.
-    EXPECT_EQ(titles, QStringList({QStringLiteral("ｱｸﾃｨﾌﾞ画面を記録"), QStringLiteral("記録中止"),
-                                   QStringLiteral("記録中止")}));
-    EXPECT_TRUE(
-        MessageBox::shownBoxes().back().text.contains(QStringLiteral("xdg-desktop-portal")));
+    EXPECT_EQ(boxTexts(&MessageBox::Shown::title),
+              QStringList({u"ｱｸﾃｨﾌﾞ画面を記録"_s, u"記録中止"_s, u"記録中止"_s}));
+    EXPECT_TRUE(MessageBox::shownBoxes().back().text.contains(u"xdg-desktop-portal"_s));
     EXPECT_TRUE(QDir(work.path()).isEmpty());
     EXPECT_FALSE(doc.frames[1].inUse);
     EXPECT_TRUE(reported.empty());
@@ -243,23 +234,23 @@ TEST_F(CaptureWindowTest, WithoutTheDesktopPortalNoFrameIsAddedAndTheUserIsTold)
 }
 
 TEST_F(CaptureWindowTest, TheFirstFreeNameSkipsEverythingThatIsTakenUntilNoneIsLeft) {
-    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), QStringLiteral("SW001.bmp"));
-    makeFile(QStringLiteral("SW001.bmp"));
-    makeFile(QStringLiteral("SW002.bmp"));
-    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), QStringLiteral("SW003.bmp"));
+    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), u"SW001.bmp"_s);
+    makeFile(u"SW001.bmp"_s);
+    makeFile(u"SW002.bmp"_s);
+    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), u"SW003.bmp"_s);
 
     // A gap is filled first; numbers are not tied to rows.
-    QFile::remove(workFile(QStringLiteral("SW001.bmp")));
-    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), QStringLiteral("SW001.bmp"));
+    QFile::remove(workFile(u"SW001.bmp"_s));
+    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), u"SW001.bmp"_s);
 
     // A folder, a dangling link and a frame's missing picture all hold
     // their names.
-    QDir(work.path()).mkdir(QStringLiteral("SW001.bmp"));
-    QFile::link(work.path() + QStringLiteral("/nowhere"), workFile(QStringLiteral("SW003.bmp")));
-    doc.frames[5].pictureFile = QStringLiteral("SW004.bmp");
-    doc.frames[6].soundFile = QStringLiteral("SW005.bmp");
-    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), QStringLiteral("SW006.bmp"));
-    EXPECT_FALSE(QFileInfo::exists(work.path() + QStringLiteral("/nowhere")));
+    QDir(work.path()).mkdir(u"SW001.bmp"_s);
+    QFile::link(work.path() + u"/nowhere"_s, workFile(u"SW003.bmp"_s));
+    doc.frames[5].pictureFile = u"SW004.bmp"_s;
+    doc.frames[6].soundFile = u"SW005.bmp"_s;
+    EXPECT_EQ(CaptureFiles::FirstFreeName(work.path(), doc), u"SW006.bmp"_s);
+    EXPECT_FALSE(QFileInfo::exists(work.path() + u"/nowhere"_s));
 
     for (int n = 1; n <= 999; ++n) {
         const QString name = CaptureFiles::CaptureFileName(n);
@@ -274,8 +265,50 @@ TEST_F(CaptureWindowTest, TheFirstFreeNameSkipsEverythingThatIsTakenUntilNoneIsL
     w.cmdCopy->click();
     ASSERT_TRUE(waitUntil([] { return !MessageBox::shownBoxes().empty(); }, 3000));
     EXPECT_EQ(MessageBox::shownBoxes()[0].icon, Icon::Critical);
-    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(QStringLiteral("SW999.bmp")));
+    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(u"SW999.bmp"_s));
     EXPECT_EQ(w.nextFrameNo, 1);
+}
+
+TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
+    // A private session bus that can start no services, so no portal.
+    QProcess daemon;
+    daemon.start(u"dbus-daemon"_s, {u"--nofork"_s, u"--print-address"_s,
+                                    QStringLiteral("--config-file=" SLIDEWRIGHT_SOURCE_DIR
+                                                   "/tests/data/private-bus/session.conf")});
+    ASSERT_TRUE(daemon.waitForStarted()) << "dbus-daemon is missing (scripts/install-deps)";
+    ASSERT_TRUE(daemon.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    ASSERT_FALSE(address.isEmpty());
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, u"private"_s);
+        ASSERT_TRUE(bus.isConnected());
+        PortalGrabber grabber(bus);
+        // Missing, not NoAnswer: the bus said so at once, no waiting out
+        // the portal's time.
+        EXPECT_EQ(grabber.grabScreen().failure, GrabFailure::PortalMissing);
+    }
+    QDBusConnection::disconnectFromBus(u"private"_s);
+    daemon.terminate();
+    daemon.waitForFinished();
+}
+
+TEST(SessionChoice, AWaylandSessionCopiesThroughThePortalWhateverQtRunsOn) {
+    // XWayland's root shows no Wayland window, so the session decides.
+    qputenv("WAYLAND_DISPLAY", "wayland-slidewright-test");
+    qputenv("DISPLAY", ":4711");
+    EXPECT_NE(dynamic_cast<PortalGrabber*>(ScreenGrabber::create().get()), nullptr);
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    EXPECT_NE(dynamic_cast<PortalGrabber*>(ScreenGrabber::create().get()), nullptr);
+    qunsetenv("XDG_SESSION_TYPE");
+    // An X11 session whose server cannot be reached copies nothing, and
+    // neither does a session without a display.
+    EXPECT_NE(dynamic_cast<NullGrabber*>(ScreenGrabber::create().get()), nullptr);
+    qunsetenv("DISPLAY");
+    const auto none = ScreenGrabber::create();
+    ASSERT_NE(dynamic_cast<NullGrabber*>(none.get()), nullptr);
+    EXPECT_EQ(none->grabScreen().failure, GrabFailure::NoScreen);
+    EXPECT_EQ(none->grabActiveWindow().failure, GrabFailure::NoScreen);
 }
 
 }  // namespace

@@ -8,12 +8,10 @@
 #include "tests/QtWait.h"
 #include "tests/XTools.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
@@ -24,12 +22,14 @@
 #include <algorithm>
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 class CaptureWindowX11 : public CaptureWindowTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+        ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s)
             << "run under an X server (tests/with_x.sh)";
         CaptureWindowTest::SetUp();
         grabber_ = X11Grabber::connect();
@@ -53,9 +53,8 @@ protected:
     frmCopy& openOnScreen(QPoint placeTwips = {}) {
         frmCopy& w = open(placeTwips);
         EXPECT_TRUE(waitUntil([&] { return w.windowHandle()->isExposed(); }, 15000));
-        EXPECT_TRUE(waitUntil([&] {
-            return XTools::NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-        }));
+        EXPECT_TRUE(waitUntil(
+            [&] { return XTools::NetWmState(w.winId()).contains(u"_NET_WM_STATE_ABOVE"_s); }));
         return w;
     }
 
@@ -67,24 +66,24 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return w.isVisible() && w.windowHandle()->isExposed(); }));
         XTools::Click(w.cmdCopy);
         ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo > before; }, 10000))
-            << "nothing was saved; boxes: " << boxTexts().join(QStringLiteral(" / ")).toStdString();
+            << "nothing was saved; boxes: " << boxTexts().join(u" / "_s).toStdString();
         ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
         ASSERT_TRUE(waitUntil([&] { return w.isVisible() && w.windowHandle()->isExposed(); }))
             << "the window did not come back";
     }
 
     std::unique_ptr<X11Grabber> grabber_;
-    Swatch swatch{QStringLiteral("the user's window")};
+    Swatch swatch{u"the user's window"_s};
 };
 
 }  // namespace
 
 TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumber) {
-    makeFile(QStringLiteral("SW001.bmp"));
-    makeFile(QStringLiteral("SW002.bmp"));
+    makeFile(u"SW001.bmp"_s);
+    makeFile(u"SW002.bmp"_s);
     useRows(1, 4);
     doc.frames[5].waitMs = 2500;
-    doc.frames[5].soundFile = QStringLiteral("bell.wav");
+    doc.frames[5].soundFile = u"bell.wav"_s;
     // Right over the user's window: the copy must show the window below.
     frmCopy& w = openOnScreen(QPoint((swatch.x() + 100) * 15, (swatch.y() + 120) * 15));
     const QRect place = w.frameGeometry();
@@ -92,14 +91,14 @@ TEST_F(CaptureWindowX11, AWholeScreenCaptureGoesToTheNextRowUnderTheNextFreeNumb
     EXPECT_EQ(w.nextFrameNo, 5);
 
     recordOnce(w);
-    const QString saved = workFile(QStringLiteral("SW003.bmp"));
+    const QString saved = workFile(u"SW003.bmp"_s);
     ASSERT_TRUE(QFileInfo::exists(saved));
     // The row keeps its wait and sound.
     const FrameEntry& row = doc.frames[5];
     EXPECT_EQ(std::tuple(row.inUse, row.pictureFile, row.waitMs, row.soundFile),
-              std::tuple(true, QStringLiteral("SW003.bmp"), 2500, QStringLiteral("bell.wav")));
-    EXPECT_EQ(w.txtNo->text(), QStringLiteral("6"));
-    EXPECT_EQ(reported, (decltype(reported){{5, QStringLiteral("SW003.bmp")}}));
+              std::tuple(true, u"SW003.bmp"_s, 2500, u"bell.wav"_s));
+    EXPECT_EQ(w.txtNo->text(), u"6"_s);
+    EXPECT_EQ(reported, (decltype(reported){{5, u"SW003.bmp"_s}}));
 
     const QImage picture(saved);
     EXPECT_EQ(picture.size(), QGuiApplication::primaryScreen()->geometry().size());
@@ -125,15 +124,14 @@ TEST_F(CaptureWindowX11, NoPixelOfTheWindowIsInItsOwnCaptureAtAnyDepth) {
     const QRect around = w.frameGeometry().adjusted(-8, -8, 8, 8) & empty.rect();
     ASSERT_NE(grabber_->grabScreen().picture.copy(around), empty.copy(around))
         << "the window is not on the screen to begin with";
-    const QString actions =
-        XTools::Run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(w.winId()),
-                                              QStringLiteral("_NET_WM_ALLOWED_ACTIONS")});
-    EXPECT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE")) &&
-                !actions.contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE")))
+    const QString actions = XTools::Run(
+        u"xprop"_s, {u"-id"_s, QString::number(w.winId()), u"_NET_WM_ALLOWED_ACTIONS"_s});
+    EXPECT_TRUE(actions.contains(u"_NET_WM_ACTION_CLOSE"_s) &&
+                !actions.contains(u"_NET_WM_ACTION_MINIMIZE"_s))
         << actions.toStdString();
 
     recordOnce(w);
-    const QImage picture(workFile(QStringLiteral("SW001.bmp")));
+    const QImage picture(workFile(u"SW001.bmp"_s));
     ASSERT_EQ(picture.size(), empty.size());
     EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32).copy(around), empty.copy(around));
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
@@ -145,7 +143,7 @@ TEST_F(CaptureWindowX11, NoPixelOfTheWindowIsInItsOwnCaptureAtAnyDepth) {
         EXPECT_EQ(bmpBits(workFile(QLatin1String(name))), bits) << name;
         EXPECT_EQ(QImage(workFile(QLatin1String(name))).size(), empty.size()) << name;
     }
-    EXPECT_EQ(doc.frames[3].pictureFile, QStringLiteral("SW003.bmp"));
+    EXPECT_EQ(doc.frames[3].pictureFile, u"SW003.bmp"_s);
 }
 
 TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
@@ -155,8 +153,7 @@ TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
 
     // The user works in the window and raises it: the capture window stays
     // above it.
-    XTools::Run(QStringLiteral("xdotool"),
-                {QStringLiteral("windowraise"), QString::number(swatch.winId())});
+    XTools::Run(u"xdotool"_s, {u"windowraise"_s, QString::number(swatch.winId())});
     ASSERT_TRUE(XTools::Activate(swatch.winId()));
     EXPECT_TRUE(waitUntil([&] { return XTools::IsStackedAbove(w.winId(), swatch.winId()); }));
 
@@ -169,14 +166,14 @@ TEST_F(CaptureWindowX11, StaysOnTopAndLeavesTheFocusWithTheUsersWindow) {
     EXPECT_FALSE(w.isActiveWindow());
 
     // The active window with openbox's frame and title bar.
-    const QImage picture(workFile(QStringLiteral("SW001.bmp")));
+    const QImage picture(workFile(u"SW001.bmp"_s));
     const QRect frame = swatch.frameGeometry();
     EXPECT_EQ(picture.size(), frame.size());
     const QPoint client = swatch.mapToGlobal(QPoint(0, 0)) - frame.topLeft();
     ASSERT_GT(client.y(), 10) << "no title bar";
     EXPECT_EQ(WrongPixels(picture, swatch, client), 0);
-    EXPECT_EQ(doc.frames[1].pictureFile, QStringLiteral("SW001.bmp"));
-    EXPECT_TRUE(XTools::NetWmState(w.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
+    EXPECT_EQ(doc.frames[1].pictureFile, u"SW001.bmp"_s);
+    EXPECT_TRUE(XTools::NetWmState(w.winId()).contains(u"_NET_WM_STATE_ABOVE"_s));
 }
 
 TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
@@ -184,9 +181,9 @@ TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
     XTools::Click(w.txtTim);
     ASSERT_TRUE(waitUntil([&] { return w.txtTim->hasFocus() && w.isActiveWindow(); }, 5000))
         << "the click into the delay box did not give it the keyboard";
-    ASSERT_TRUE(waitUntil([&] { return w.txtTim->selectedText() == QStringLiteral("0"); }));
-    XTools::Run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("7")});
-    ASSERT_TRUE(waitUntil([&] { return w.txtTim->text() == QStringLiteral("7"); }));
+    ASSERT_TRUE(waitUntil([&] { return w.txtTim->selectedText() == u"0"_s; }));
+    XTools::Run(u"xdotool"_s, {u"type"_s, u"7"_s});
+    ASSERT_TRUE(waitUntil([&] { return w.txtTim->text() == u"7"_s; }));
 
     // The user goes back to the window to record: the capture window
     // refuses the focus again, and a click on it keeps it refused.
@@ -198,7 +195,7 @@ TEST_F(CaptureWindowX11, TheDelayBoxTakesTypingAndThenGivesTheFocusUpAgain) {
     XTools::Click(w.chkCopy);
     ASSERT_TRUE(waitUntil([&] { return w.chkCopy->isChecked(); }));
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
-    EXPECT_EQ(w.txtTim->text(), QStringLiteral("7"));
+    EXPECT_EQ(w.txtTim->text(), u"7"_s);
     w.close();
     EXPECT_EQ(settings.captureDelay, 7);
 }
@@ -207,14 +204,13 @@ TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
     frmCopy& w = openOnScreen(QPoint(60 * 15, 60 * 15));
     const QPoint away = swatch.mapToGlobal(QPoint(swatch.width() - 20, swatch.height() - 20));
     auto pointAt = [](QPoint at) {
-        XTools::Run(
-            QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QString::number(at.x() - 2), QString::number(at.y()),
-             QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        XTools::Run(u"xdotool"_s,
+                    {u"mousemove"_s, QString::number(at.x() - 2), QString::number(at.y()),
+                     u"mousemove"_s, QString::number(at.x()), QString::number(at.y())});
     };
     // A tooltip is a window of its own: one showing when the copy is taken
     // must not be in it.
-    w.txtTim->setText(QStringLiteral("3"));
+    w.txtTim->setText(u"3"_s);
     pointAt(away);
     ASSERT_TRUE(waitUntil([] { return !QToolTip::isVisible(); }));
     XTools::Click(w.cmdCopy);
@@ -225,8 +221,7 @@ TEST_F(CaptureWindowX11, TooltipsShowOverTheWindowThoughItIsNeverActive) {
     EXPECT_FALSE(w.isActiveWindow());
     EXPECT_EQ(XTools::ActiveWindow(), swatch.winId());
     ASSERT_TRUE(waitUntil([&] { return w.nextFrameNo == 2; }, 10000));
-    const QImage picture =
-        QImage(workFile(QStringLiteral("SW001.bmp"))).convertToFormat(QImage::Format_RGB32);
+    const QImage picture = QImage(workFile(u"SW001.bmp"_s)).convertToFormat(QImage::Format_RGB32);
     const QRgb tipColour = QToolTip::palette().color(QPalette::ToolTipBase).rgb();
     const auto* pixels = reinterpret_cast<const QRgb*>(picture.constBits());
     EXPECT_EQ(std::count(pixels, pixels + picture.width() * picture.height(), tipColour), 0)
@@ -257,11 +252,11 @@ TEST_F(CaptureWindowX11, ContinuousModeFillsTheTableThenSaysSoAndCloses) {
     ASSERT_TRUE(waitUntil([&] { return !w.isVisible(); }));
 
     EXPECT_EQ(std::pair(doc.frames[99].pictureFile, doc.frames[100].pictureFile),
-              std::pair(QStringLiteral("SW001.bmp"), QStringLiteral("SW002.bmp")));
+              std::pair(u"SW001.bmp"_s, u"SW002.bmp"_s));
     EXPECT_TRUE(doc.frames[100].inUse);
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(QStringLiteral("てます")));
-    EXPECT_FALSE(QFileInfo::exists(workFile(QStringLiteral("SW003.bmp"))));
+    EXPECT_TRUE(MessageBox::shownBoxes()[0].text.endsWith(u"てます"_s));
+    EXPECT_FALSE(QFileInfo::exists(workFile(u"SW003.bmp"_s)));
     EXPECT_EQ(settings.captureContinuous, 1) << "closing kept the choices";
 }
 
@@ -283,11 +278,10 @@ TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
 
     const auto& box = MessageBox::shownBoxes()[0];
     EXPECT_EQ(box.icon, MessageBox::Icon::Critical);
-    EXPECT_TRUE(box.text.endsWith(QStringLiteral("\r\n") + workFile(QStringLiteral("SW001.bmp"))));
+    EXPECT_TRUE(box.text.endsWith(u"\r\n"_s + workFile(u"SW001.bmp"_s)));
     // Nothing but the editor's own record and lock.
-    EXPECT_EQ(
-        QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-        (QStringList{QStringLiteral(".slidewright-files"), QStringLiteral(".slidewright.lock")}));
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{u".slidewright-files"_s, u".slidewright.lock"_s}));
     EXPECT_TRUE(QDir(files.scratchFolder())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());
@@ -298,6 +292,6 @@ TEST_F(CaptureWindowX11, ADiskThatFillsUpLeavesNoPartialPicture) {
     // With room again the next capture takes the same name.
     ASSERT_TRUE(waitUntil([&] { return w.cmdCopy->isEnabled(); }));
     recordOnce(w);
-    EXPECT_EQ(doc.frames[1].pictureFile, QStringLiteral("SW001.bmp"));
-    EXPECT_EQ(bmpBits(workFile(QStringLiteral("SW001.bmp"))), 24);
+    EXPECT_EQ(doc.frames[1].pictureFile, u"SW001.bmp"_s);
+    EXPECT_EQ(bmpBits(workFile(u"SW001.bmp"_s)), 24);
 }

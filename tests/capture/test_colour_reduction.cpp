@@ -18,6 +18,8 @@
 #include <csignal>
 #include <cstdint>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A smooth picture of far more colours than any table holds.
@@ -108,11 +110,10 @@ uint32_t Field(const QString& path, int at, int size) {
 // ImageMagick's own reading of the file: size, class and colours used.
 QString Identify(const QString& path) {
     QProcess identify;
-    identify.start(QStringLiteral("identify"),
-                   {QStringLiteral("-format"), QStringLiteral("%wx%h %r%k"), path});
+    identify.start(u"identify"_s, {u"-format"_s, u"%wx%h %r%k"_s, path});
     identify.waitForFinished(60000);
     return identify.exitCode() == 0 ? QString::fromUtf8(identify.readAllStandardOutput())
-                                    : QStringLiteral("unreadable");
+                                    : u"unreadable"_s;
 }
 
 class ColourReduction : public ::testing::Test {
@@ -127,11 +128,7 @@ TEST_F(ColourReduction, ManyColoursBecomeAnIndexedPictureBetterThanAFixedPalette
     // 640x480 has more colours than are counted one by one; 200x150 fewer.
     for (const QImage& source : {Gradient(640, 480), Gradient(200, 150)}) {
         for (int colours : {256, 16}) {
-            SCOPED_TRACE(QStringLiteral("%1x%2 to %3")
-                             .arg(source.width())
-                             .arg(source.height())
-                             .arg(colours)
-                             .toStdString());
+            SCOPED_TRACE(testing::Message() << source.width() << " wide to " << colours);
             const QImage reduced = MPIC_256GEN::ReduceBitmapColours(source, colours).value();
             EXPECT_EQ(reduced.format(), QImage::Format_Indexed8);
             EXPECT_EQ(reduced.size(), source.size());
@@ -164,18 +161,14 @@ TEST_F(ColourReduction, EveryPixelTakesItsNearestTableEntry) {
 }
 
 TEST_F(ColourReduction, FewColoursAreKeptExactly) {
-    struct Case {
-        int colours;
-        int asked;
-    };
     // At the table's size, and below it.
-    for (const Case c : {Case{256, 256}, Case{16, 16}, Case{5, 16}}) {
-        SCOPED_TRACE(QStringLiteral("%1 colours to %2").arg(c.colours).arg(c.asked).toStdString());
-        const QImage source = FewColours(97, 61, c.colours);
-        ASSERT_EQ(UniqueColours(source), c.colours);
-        const QImage reduced = MPIC_256GEN::ReduceBitmapColours(source, c.asked).value();
+    for (const auto& [colours, asked] : {std::pair{256, 256}, {16, 16}, {5, 16}}) {
+        SCOPED_TRACE(testing::Message() << colours << " colours to " << asked);
+        const QImage source = FewColours(97, 61, colours);
+        ASSERT_EQ(UniqueColours(source), colours);
+        const QImage reduced = MPIC_256GEN::ReduceBitmapColours(source, asked).value();
         EXPECT_EQ(reduced.convertToFormat(QImage::Format_RGB32), source);
-        EXPECT_EQ(MPIC_256GEN::PictureBitsPerPixel(reduced), c.asked == 256 ? 8 : 4);
+        EXPECT_EQ(MPIC_256GEN::PictureBitsPerPixel(reduced), asked == 256 ? 8 : 4);
     }
     // One colour too many is no longer exact, but stays within the count.
     const QImage over = FewColours(97, 61, 17);
@@ -188,14 +181,13 @@ TEST_F(ColourReduction, PicturesAreSavedAsStandardBmpsOfTheirDepth) {
     // 0 colours is a full-colour picture saved as it is.
     for (int width : {1, 3, 8, 9, 33, 640}) {
         for (int colours : {256, 16, 2, 0}) {
-            SCOPED_TRACE(
-                QStringLiteral("width %1, %2 colours").arg(width).arg(colours).toStdString());
+            SCOPED_TRACE(testing::Message() << "width " << width << ", " << colours << " colours");
             QImage box = Gradient(std::max(width, 2), 37).copy(0, 0, width, 37);
             if (colours > 0) {
                 MPIC_256GEN::ReduceBoxColours(box, colours);
             }
             ASSERT_FALSE(box.isNull());
-            const QString file = path(QStringLiteral("w%1-%2.bmp").arg(width).arg(colours));
+            const QString file = path(u"w%1-%2.bmp"_s.arg(width).arg(colours));
             ASSERT_TRUE(MPIC_256GEN::SaveBoxPicture(box, file));
 
             // Bottom-up, uncompressed, of the asked depth; the rest of the
@@ -210,8 +202,7 @@ TEST_F(ColourReduction, PicturesAreSavedAsStandardBmpsOfTheirDepth) {
             EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32),
                       box.convertToFormat(QImage::Format_RGB32));
             EXPECT_EQ(read.colorCount(), colours);
-            EXPECT_EQ(Identify(file), QStringLiteral("%1x37 %2 sRGB %3")
-                                          .arg(width)
+            EXPECT_EQ(Identify(file), u"%1x37 %2 sRGB %3"_s.arg(width)
                                           .arg(colours ? "PseudoClass" : "DirectClass")
                                           .arg(UniqueColours(box)));
         }
@@ -223,19 +214,17 @@ TEST_F(ColourReduction, AFailedSaveSaysSoAndLeavesNothingBehind) {
     QImage box;
     MPIC_256GEN::ReduceBoxColours(box, 256);
     EXPECT_TRUE(box.isNull());
-    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(box, path(QStringLiteral("empty.bmp"))));
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("empty.bmp"))));
+    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(box, path(u"empty.bmp"_s)));
+    EXPECT_FALSE(QFile::exists(path(u"empty.bmp"_s)));
 
     // A folder that cannot exist: its parent is a file (root cannot write there either).
-    ASSERT_TRUE(QFile(path(QStringLiteral("plain"))).open(QIODevice::WriteOnly));
-    EXPECT_FALSE(
-        MPIC_256GEN::SaveBoxPicture(Gradient(10, 10), path(QStringLiteral("plain/SW001.bmp"))));
-    EXPECT_FALSE(
-        MPIC_256GEN::SaveBoxPicture(Gradient(10, 10), path(QStringLiteral("missing/SW001.bmp"))));
+    ASSERT_TRUE(QFile(path(u"plain"_s)).open(QIODevice::WriteOnly));
+    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(Gradient(10, 10), path(u"plain/SW001.bmp"_s)));
+    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(Gradient(10, 10), path(u"missing/SW001.bmp"_s)));
 
     // A folder in the way of the name.
-    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("SW002.bmp")));
-    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(Gradient(10, 10), path(QStringLiteral("SW002.bmp"))));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(u"SW002.bmp"_s));
+    EXPECT_FALSE(MPIC_256GEN::SaveBoxPicture(Gradient(10, 10), path(u"SW002.bmp"_s)));
 
     // A full disk, as a file-size limit makes it: writing stops part-way,
     // and neither the new file nor a partial one stays.
@@ -246,12 +235,11 @@ TEST_F(ColourReduction, AFailedSaveSaysSoAndLeavesNothingBehind) {
         struct rlimit tight = saved;
         tight.rlim_cur = 2000;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-        const bool saved24 =
-            MPIC_256GEN::SaveBoxPicture(Gradient(100, 100), path(QStringLiteral("SW003.bmp")));
+        const bool saved24 = MPIC_256GEN::SaveBoxPicture(Gradient(100, 100), path(u"SW003.bmp"_s));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
         EXPECT_FALSE(saved24);
     }
     const QStringList left = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(left, QStringList{QStringLiteral("plain")});
+    EXPECT_EQ(left, QStringList{u"plain"_s});
 }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -99,14 +98,11 @@ TEST_F(HardCopy, TheWholeScreenIsEveryMonitorOfTheDesktop) {
     const QSize whole = QGuiApplication::primaryScreen()->virtualSize();
     const int half = whole.width() / 2;
     const auto monitor = [&](const QString& name, int left, const QString& output) {
-        XTools::Run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), name,
-                                               QStringLiteral("%1/%2x%3/%4+%5+0")
-                                                   .arg(half)
-                                                   .arg(half / 4)
-                                                   .arg(whole.height())
-                                                   .arg(whole.height() / 4)
-                                                   .arg(left),
-                                               output});
+        // width/mm x height/mm + left + top
+        const QString geometry = QString::asprintf("%d/%dx%d/%d+%d+0", half, half / 4,
+                                                   whole.height(), whole.height() / 4, left);
+        XTools::Run(QStringLiteral("xrandr"),
+                    {QStringLiteral("--setmonitor"), name, geometry, output});
     };
     monitor(QStringLiteral("LEFT"), 0, QStringLiteral("screen"));
     monitor(QStringLiteral("RIGHT"), half, QStringLiteral("none"));

@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPushButton>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +19,8 @@
 
 #include <functional>
 #include <ostream>
+
+using namespace Qt::StringLiterals;
 
 QT_BEGIN_NAMESPACE
 void PrintTo(const QString& text, std::ostream* out) {
@@ -29,7 +30,7 @@ QT_END_NAMESPACE
 
 namespace {
 
-const QString packageEntry = QStringLiteral("Slidewrightファイル    (*.sdw)");
+const QString packageEntry = u"Slidewrightファイル    (*.sdw)"_s;
 
 // Runs step on the modal window of type T once it shows, from inside that
 // window's own event loop, the way a user would meet it.
@@ -50,14 +51,15 @@ void whenShown(QObject* scope, std::function<void(T*)> step) {
 }
 
 void typeName(QFileDialog* dialog, const QString& name) {
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* edit = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
     ASSERT_NE(edit, nullptr);
     edit->setText(name);
 }
 
-// Presses Open or Save, as the user would.
-void pressAccept(QFileDialog* dialog) {
-    auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+// Types the name and presses Open or Save, as the user would.
+void pressAccept(QFileDialog* dialog, const QString& name) {
+    typeName(dialog, name);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>(u"buttonBox"_s);
     ASSERT_NE(buttons, nullptr);
     QList<QAbstractButton*> accept = buttons->buttons();
     accept.removeIf(
@@ -71,9 +73,9 @@ class FileDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("start")));
-        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("elsewhere")));
-        start = QDir(folder.filePath(QStringLiteral("start"))).canonicalPath();
+        ASSERT_TRUE(QDir(folder.path()).mkpath(u"start"_s));
+        ASSERT_TRUE(QDir(folder.path()).mkpath(u"elsewhere"_s));
+        start = QDir(folder.filePath(u"start"_s)).canonicalPath();
         owner.show();
         FileDialogs::clearAskedDialogs();
         before = QDir::currentPath();
@@ -94,6 +96,11 @@ protected:
         FileDialogs::clearAskedDialogs();
     }
 
+    // The next file dialog is given this name and accepted.
+    void acceptAs(const QString& name) {
+        whenShown<QFileDialog>(scope, [name](QFileDialog* d) { pressAccept(d, name); });
+    }
+
     QString makeFile(const QString& name) {
         QFile file(QDir(start).filePath(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -109,74 +116,62 @@ protected:
 };
 
 TEST_F(FileDialogTest, OpenDialogShowsTheFolderAndReturnsTheChoice) {
-    const QString existing = makeFile(QStringLiteral("発表 資料.sdw"));
-    const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
+    const QString existing = makeFile(u"発表 資料.sdw"_s);
+    const QString elsewhere = folder.filePath(u"elsewhere"_s);
     whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->parentWidget(), &owner);
         EXPECT_EQ(dialog->selectedNameFilter(), packageEntry);
         EXPECT_EQ(dialog->directory().canonicalPath(), start);
         QDir::setCurrent(elsewhere);  // as a dialog that moved the process's folder
-        typeName(dialog, QFileInfo(existing).fileName());
-        pressAccept(dialog);
+        pressAccept(dialog, QFileInfo(existing).fileName());
     });
     const QString chosen = FileDialogs::DialogRead(
-        &owner, start,
-        {FileDialogs::packageFilter()[0], {QStringLiteral("すべて"), QStringLiteral("*")}});
+        &owner, start, {FileDialogs::packageFilter()[0], {u"すべて"_s, u"*"_s}});
     EXPECT_EQ(chosen, existing);
 
     // A name that does not exist is returned for the caller to check.
-    whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-        typeName(dialog, QStringLiteral("ない.sdw"));
-        pressAccept(dialog);
-    });
+    acceptAs(u"ない.sdw"_s);
     EXPECT_EQ(FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter()),
-              QDir(start).filePath(QStringLiteral("ない.sdw")));
+              QDir(start).filePath(u"ない.sdw"_s));
 }
 
 TEST_F(FileDialogTest, CancelGivesAnEmptyPathInBothDialogs) {
     for (bool save : {false, true}) {
         whenShown<QFileDialog>(scope, [this](QFileDialog* dialog) {
-            QDir::setCurrent(folder.filePath(QStringLiteral("elsewhere")));
-            typeName(dialog, QStringLiteral("x.sdw"));
+            QDir::setCurrent(folder.filePath(u"elsewhere"_s));
+            typeName(dialog, u"x.sdw"_s);
             dialog->reject();
         });
         const QString chosen =
-            save ? FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(),
-                                           QStringLiteral("sdw"))
+            save ? FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), u"sdw"_s)
                  : FileDialogs::DialogRead(&owner, start, FileDialogs::packageFilter());
         EXPECT_EQ(chosen, QString()) << (save ? "save" : "open");
     }
 }
 
 TEST_F(FileDialogTest, SaveDialogNamesTheFileAfterTheChosenType) {
-    const std::vector<FileDialogs::FileFilter> types{
-        {QStringLiteral("MP4"), QStringLiteral("*.mp4")},
-        {QStringLiteral("WebM"), QStringLiteral("*.webm")}};
+    const std::vector<FileDialogs::FileFilter> types{{u"MP4"_s, u"*.mp4"_s},
+                                                     {u"WebM"_s, u"*.webm"_s}};
     whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-        auto* list = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* list = dialog->findChild<QComboBox*>(u"fileTypeCombo"_s);
         ASSERT_NE(list, nullptr);
         // The second type, chosen from the keyboard as a user would.
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Down);
         ASSERT_EQ(list->currentIndex(), 1);
-        typeName(dialog, QStringLiteral("clip"));
-        pressAccept(dialog);
+        pressAccept(dialog, u"clip"_s);
     });
-    EXPECT_EQ(FileDialogs::DialogSave(&owner, start, types, QStringLiteral("mp4")),
-              QDir(start).filePath(QStringLiteral("clip.webm")));
+    EXPECT_EQ(FileDialogs::DialogSave(&owner, start, types, u"mp4"_s),
+              QDir(start).filePath(u"clip.webm"_s));
 
     // With one type, a typed name gets the default extension.
-    whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-        typeName(dialog, QStringLiteral("新しい 動画"));
-        pressAccept(dialog);
-    });
-    EXPECT_EQ(
-        FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
-        QDir(start).filePath(QStringLiteral("新しい 動画.sdw")));
+    acceptAs(u"新しい 動画"_s);
+    EXPECT_EQ(FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), u"sdw"_s),
+              QDir(start).filePath(u"新しい 動画.sdw"_s));
 }
 
 TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
-    const QString existing = makeFile(QStringLiteral("movie.sdw"));
+    const QString existing = makeFile(u"movie.sdw"_s);
     QStringList questions;
     // The first question is declined: the dialog stays. The second is accepted.
     std::function<void(QMessageBox*)> answer = [&](QMessageBox* box) {
@@ -185,25 +180,20 @@ TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
             box->button(QMessageBox::No)->click();
             whenShown<QMessageBox>(scope, answer);
             // Once the question has gone, the dialog is still there.
-            whenShown<QFileDialog>(scope, [](QFileDialog* dialog) {
-                typeName(dialog, QStringLiteral("movie"));
-                pressAccept(dialog);
-            });
+            acceptAs(u"movie"_s);
         } else {
             box->button(QMessageBox::Yes)->click();
         }
     };
     whenShown<QFileDialog>(scope, [&](QFileDialog* dialog) {
         whenShown<QMessageBox>(scope, answer);
-        typeName(dialog, QStringLiteral("movie.sdw"));
-        pressAccept(dialog);
+        pressAccept(dialog, u"movie.sdw"_s);
     });
-    EXPECT_EQ(
-        FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw")),
-        existing);
+    EXPECT_EQ(FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), u"sdw"_s),
+              existing);
     ASSERT_EQ(questions.size(), 2);
-    EXPECT_TRUE(questions[0].contains(QStringLiteral("movie.sdw"))) << qPrintable(questions[0]);
-    EXPECT_FALSE(questions[0].contains(QStringLiteral("already exists")))
+    EXPECT_TRUE(questions[0].contains(u"movie.sdw"_s)) << qPrintable(questions[0]);
+    EXPECT_FALSE(questions[0].contains(u"already exists"_s))
         << "Qt's Japanese translation asks: " << qPrintable(questions[0]);
 }
 
@@ -211,7 +201,7 @@ TEST_F(FileDialogTest, SaveDialogAsksBeforeReplacingAFileAndNoKeepsItOpen) {
 // on the screen, not in its corner. It opens with the file type readable,
 // and the next one opens at the size the user left this one at.
 TEST_F(FileDialogTest, DialogsCentreOnTheScreenAndKeepTheirSize) {
-    const QString movie = makeFile(QStringLiteral("発表.sdw"));
+    const QString movie = makeFile(u"発表.sdw"_s);
     const QString type = QMimeDatabase().mimeTypeForFile(movie).comment();
     QWidget notShown;
     QSize first;
@@ -223,7 +213,7 @@ TEST_F(FileDialogTest, DialogsCentreOnTheScreenAndKeepTheirSize) {
             dialog->frameGeometry().center() - dialog->screen()->availableGeometry().center();
         EXPECT_LE(off.manhattanLength(), 4) << off.x() << "," << off.y();
         first = dialog->size();
-        auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        auto* view = dialog->findChild<QTreeView*>(u"treeView"_s);
         EXPECT_GE(view->header()->sectionSize(2),
                   QFontMetrics(view->font()).horizontalAdvance(type) + 8)
             << type.toStdString();
@@ -238,7 +228,7 @@ TEST_F(FileDialogTest, DialogsCentreOnTheScreenAndKeepTheirSize) {
         EXPECT_EQ(dialog->parentWidget(), &owner);
         dialog->reject();
     });
-    FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), QStringLiteral("sdw"));
+    FileDialogs::DialogSave(&owner, start, FileDialogs::packageFilter(), u"sdw"_s);
     EXPECT_EQ(second, first + QSize(40, 30));
 }
 

@@ -1,6 +1,8 @@
 // Finding the program that opens a file and running it to its end while
 // window events go on: real processes, real desktop entries in the test's
-// own XDG folders.
+// own XDG folders; and finding the help page beside the executable or where
+// an installed program keeps it.
+#include "common/HelpFile.h"
 #include "common/MFIL_CHK2.h"
 #include "common/MTSK_DOUKI.h"
 #include "common/MTSK_Path.h"
@@ -9,6 +11,7 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -16,7 +19,16 @@
 #include <QTimer>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+// Writes the file, and the folders it is in.
+void write(const QString& path, const QByteArray& text) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+}
 
 class RunAndWait : public ::testing::Test {
 protected:
@@ -28,31 +40,26 @@ protected:
         return path;
     }
 
-    static QByteArray read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     QTemporaryDir folder;
 };
 
 TEST_F(RunAndWait, ProgramFileExistsLooksAtTheFirstWordOnly) {
-    EXPECT_TRUE(MFIL_CHK2::ProgramFileExists({QStringLiteral("/bin/sh"), QStringLiteral("-c")}));
-    EXPECT_TRUE(MFIL_CHK2::ProgramFileExists({QStringLiteral("sh")}));  // through PATH
-    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QStringLiteral("/no/such/program")}));
-    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QStringLiteral("no-such-program-here")}));
+    EXPECT_TRUE(MFIL_CHK2::ProgramFileExists({u"/bin/sh"_s, u"-c"_s}));
+    EXPECT_TRUE(MFIL_CHK2::ProgramFileExists({u"sh"_s}));  // through PATH
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({u"/no/such/program"_s}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({u"no-such-program-here"_s}));
     EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({}));
-    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QString(), QStringLiteral("/bin/sh")}));
-    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QStringLiteral("/bin")}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({QString(), u"/bin/sh"_s}));
+    EXPECT_FALSE(MFIL_CHK2::ProgramFileExists({u"/bin"_s}));
 }
 
 TEST_F(RunAndWait, ReturnsWhenTheProgramHasEndedWithEventsRunningMeanwhile) {
     // The program ends only once a timer of ours has run, so it ends at all
     // only when window events run while it is waited for.
-    const QString go = folder.filePath(QStringLiteral("go"));
-    const QString done = folder.filePath(QStringLiteral("done"));
+    const QString go = folder.filePath(u"go"_s);
+    const QString done = folder.filePath(u"done"_s);
     const QString program =
-        script(QStringLiteral("waits.sh"),
+        script(u"waits.sh"_s,
                QStringLiteral(
                    "#!/bin/sh\nn=0\nuntil [ -e '%1' ]; do n=$((n+1)); [ $n -gt 2000 ] && exit 3; "
                    "sleep 0.01; done\npwd > '%2.part'\nprintf '%s|' \"$@\" >> '%2.part'\n"
@@ -60,50 +67,45 @@ TEST_F(RunAndWait, ReturnsWhenTheProgramHasEndedWithEventsRunningMeanwhile) {
                    .arg(go, done)
                    .toUtf8());
     QTimer::singleShot(0, [&] { QFile(go).open(QIODevice::WriteOnly); });
-    const QString work = folder.filePath(QStringLiteral("work dir"));
+    const QString work = folder.filePath(u"work dir"_s);
     ASSERT_TRUE(QDir().mkpath(work));
-    EXPECT_TRUE(MTSK_DOUKI::RunAndWait(
-        {program, QStringLiteral("a b"), QStringLiteral("$HOME"), QStringLiteral("\"q\"")}, work));
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({program, u"a b"_s, u"$HOME"_s, u"\"q\""_s}, work));
     // Written just before it ended; the arguments arrive as they were
     // given, with no shell between.
-    EXPECT_EQ(read(done), work.toUtf8() + "\na b|$HOME|\"q\"|");
+    QFile written(done);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), work.toUtf8() + "\na b|$HOME|\"q\"|");
 }
 
 TEST_F(RunAndWait, OnlyAProgramThatStartedIsWaitedFor) {
-    EXPECT_FALSE(MTSK_DOUKI::RunAndWait({QStringLiteral("/no/such/program")}));
+    EXPECT_FALSE(MTSK_DOUKI::RunAndWait({u"/no/such/program"_s}));
     EXPECT_FALSE(MTSK_DOUKI::RunAndWait({}));
     // The file is there, but its interpreter is not.
-    EXPECT_FALSE(
-        MTSK_DOUKI::RunAndWait({script(QStringLiteral("broken.sh"), "#!/no/such/interpreter\n")}));
+    EXPECT_FALSE(MTSK_DOUKI::RunAndWait({script(u"broken.sh"_s, "#!/no/such/interpreter\n")}));
     // Not executable.
-    const QString plain = folder.filePath(QStringLiteral("plain"));
+    const QString plain = folder.filePath(u"plain"_s);
     ASSERT_TRUE(QFile(plain).open(QIODevice::WriteOnly));
     EXPECT_FALSE(MTSK_DOUKI::RunAndWait({plain}));
 
     // One that ends at once or fails is still waited for, and one reading
     // its input finds none instead of waiting for us.
-    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/true")}));
-    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/false")}));
-    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({QStringLiteral("/bin/cat")}));
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({u"/bin/true"_s}));
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({u"/bin/false"_s}));
+    EXPECT_TRUE(MTSK_DOUKI::RunAndWait({u"/bin/cat"_s}));
 }
 
 class AssociatedProgram : public RunAndWait {
 protected:
     void SetUp() override {
         RunAndWait::SetUp();
-        desktop = std::make_unique<DesktopSandbox>(folder.filePath(QStringLiteral("share")));
+        desktop = std::make_unique<DesktopSandbox>(folder.filePath(u"share"_s));
         applications = desktop->applications;
-        picture = folder.filePath(QStringLiteral("my pictures/a 100%.bmp"));
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(picture).path()));
+        picture = folder.filePath(u"my pictures/a 100%.bmp"_s);
         write(picture, "BM");
     }
     void TearDown() override { desktop.reset(); }
-    static void write(const QString& path, const QByteArray& text) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-    }
     void entry(const QByteArray& exec, const QByteArray& types = "image/bmp;") {
-        write(applications + QStringLiteral("/bmp-editor.desktop"),
+        write(applications + u"/bmp-editor.desktop"_s,
               "[Desktop Entry]\nType=Application\nName=Editor\nExec=" + exec +
                   "\nMimeType=" + types + "\n");
     }
@@ -116,11 +118,10 @@ protected:
 TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
     EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
 
-    const QString program = script(QStringLiteral("my editor"), "#!/bin/sh\n");
+    const QString program = script(u"my editor"_s, "#!/bin/sh\n");
     entry("\"" + program.toUtf8() + "\" --edit %f --title=%c");
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
-              (QStringList{program, QStringLiteral("--edit"), picture,
-                           QStringLiteral("--title=Editor")}));
+              (QStringList{program, u"--edit"_s, picture, u"--title=Editor"_s}));
 
     entry("\"" + program.toUtf8() + "\" %U");
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
@@ -129,7 +130,7 @@ TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
     // A bare program name is found through PATH and given as a full path.
     entry("true %F");
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture),
-              (QStringList{QStandardPaths::findExecutable(QStringLiteral("true")), picture}));
+              (QStringList{QStandardPaths::findExecutable(u"true"_s), picture}));
 
     // An entry whose program is not installed, or whose Exec line does not
     // parse, is none; nor has a file that is not there a program.
@@ -138,8 +139,7 @@ TEST_F(AssociatedProgram, TheExecLineWithThePictureInPlaceOfItsFieldCode) {
     entry("\"unclosed %f");
     EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(picture).isEmpty());
     entry("true %F");
-    EXPECT_TRUE(
-        MTSK_Path::FindAssociatedProgram(folder.filePath(QStringLiteral("gone.bmp"))).isEmpty());
+    EXPECT_TRUE(MTSK_Path::FindAssociatedProgram(folder.filePath(u"gone.bmp"_s)).isEmpty());
 }
 
 TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
@@ -151,8 +151,36 @@ TEST_F(AssociatedProgram, AnEntryListingAnAliasOfTheTypeCounts) {
     entry("false %f");
     write(desktop->mimeApps, "[Default Applications]\nimage/x-bmp=bmp-editor.desktop;\n");
     EXPECT_EQ(MTSK_Path::FindAssociatedProgram(picture).value(0),
-              QStandardPaths::findExecutable(QStringLiteral("false")));
+              QStandardPaths::findExecutable(u"false"_s));
     QFile::remove(desktop->mimeApps);
+}
+
+using HelpFile::HelpFilePath;
+
+TEST(HelpFile, FoundBesideTheProgramOrInItsShareFolderOrBesideTheTests) {
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = prefix.filePath(u"bin"_s);
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(HelpFilePath(bin), QString()) << "neither place";
+
+    const QString installed = prefix.filePath(u"share/slidewright/Slidewright.html"_s);
+    write(installed, "<!DOCTYPE html>");
+    EXPECT_EQ(HelpFilePath(bin), installed);
+
+    const QString beside = bin + u"/Slidewright.html"_s;
+    write(beside, "<!DOCTYPE html>");
+    EXPECT_EQ(HelpFilePath(bin), beside) << "beside the program comes first";
+
+    // A folder of that name is no help page.
+    QTemporaryDir other;
+    const QString otherBin = other.filePath(u"bin"_s);
+    ASSERT_TRUE(QDir().mkpath(otherBin + u"/Slidewright.html"_s));
+    ASSERT_TRUE(QDir().mkpath(other.filePath(u"share/slidewright/Slidewright.html"_s)));
+    EXPECT_EQ(HelpFilePath(otherBin), QString());
+
+    // Tests are built into the program's own folder, where the page is copied.
+    EXPECT_EQ(HelpFilePath(), QCoreApplication::applicationDirPath() + u"/Slidewright.html"_s);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // packages made through the program's own archiver, and a player window
 // on virtual time.
 
+#include "MovieFrames.h"
 #include "SoundFiles.h"
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
@@ -31,13 +32,6 @@
 
 namespace PlayerMovies {
 
-struct Frame {
-    QString picture;
-    int waitMs = 0;
-    QString sound;
-    QSize size = QSize(320, 240);
-};
-
 // A different colour per frame, so a wrong frame shows as wrong pixels.
 inline QColor frameColour(int index) {
     return QColor::fromHsv((index * 47) % 360, 200, 220);
@@ -53,13 +47,8 @@ inline void writeBitmap(const QString& path, QSize size, int index) {
 // to the test, which decides what they hold.
 inline void setMovie(MovieDoc& doc, const QString& folder, const std::vector<Frame>& frames,
                      int advanceMode, int loopFlag = 0, int loopWaitSeconds = 10) {
-    doc.resetFrames(static_cast<int>(frames.size()));
-    doc.frameCount = static_cast<int>(frames.size());
-    doc.advanceMode = advanceMode;
-    doc.loopFlag = loopFlag;
-    doc.loopWaitSeconds = loopWaitSeconds;
+    setMovie(doc, frames, advanceMode, loopFlag, loopWaitSeconds);
     for (size_t i = 0; i < frames.size(); ++i) {
-        doc.frames[i + 1] = FrameEntry{true, frames[i].picture, frames[i].waitMs, frames[i].sound};
         writeBitmap(QDir(folder).filePath(frames[i].picture), frames[i].size, static_cast<int>(i));
     }
 }

@@ -14,15 +14,9 @@
 
 namespace SoundFiles {
 
-inline void appendLittle(QByteArray& out, std::uint32_t value, int bytes) {
+inline void append(QByteArray& out, std::uint32_t value, int bytes, bool bigEndian = false) {
     for (int i = 0; i < bytes; ++i) {
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-inline void appendBig(QByteArray& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+        out.append(static_cast<char>((value >> (8 * (bigEndian ? bytes - 1 - i : i))) & 0xFF));
     }
 }
 
@@ -32,21 +26,20 @@ inline QByteArray toneWav(double seconds, double frequency = 440.0, int sampleRa
     QByteArray samples;
     for (int i = 0; i < frames; ++i) {
         double value = 0.5 * std::sin(2 * M_PI * frequency * i / sampleRate);
-        appendLittle(samples, static_cast<std::uint16_t>(static_cast<std::int16_t>(value * 32767)),
-                     2);
+        append(samples, static_cast<std::uint16_t>(static_cast<std::int16_t>(value * 32767)), 2);
     }
     QByteArray wav("RIFF");
-    appendLittle(wav, 36 + samples.size(), 4);
+    append(wav, 36 + samples.size(), 4);
     wav.append("WAVEfmt ");
-    appendLittle(wav, 16, 4);
-    appendLittle(wav, 1, 2);  // PCM
-    appendLittle(wav, 1, 2);  // mono
-    appendLittle(wav, sampleRate, 4);
-    appendLittle(wav, sampleRate * 2, 4);
-    appendLittle(wav, 2, 2);
-    appendLittle(wav, 16, 2);
+    append(wav, 16, 4);
+    append(wav, 1, 2);  // PCM
+    append(wav, 1, 2);  // mono
+    append(wav, sampleRate, 4);
+    append(wav, sampleRate * 2, 4);
+    append(wav, 2, 2);
+    append(wav, 16, 2);
     wav.append("data");
-    appendLittle(wav, samples.size(), 4);
+    append(wav, samples.size(), 4);
     wav.append(samples);
     return wav;
 }
@@ -62,16 +55,8 @@ inline QByteArray variableLength(std::uint32_t value) {
 
 inline QByteArray chunk(const char* tag, const QByteArray& body) {
     QByteArray out(tag, 4);
-    appendBig(out, body.size(), 4);
+    append(out, body.size(), 4, true);
     return out + body;
-}
-
-inline QByteArray midiHeader(int format, int tracks, int division) {
-    QByteArray body;
-    appendBig(body, format, 2);
-    appendBig(body, tracks, 2);
-    appendBig(body, division, 2);
-    return chunk("MThd", body);
 }
 
 inline QByteArray event(std::uint32_t delta, std::initializer_list<int> bytes) {
@@ -86,10 +71,6 @@ inline QByteArray tempo(std::uint32_t delta, std::uint32_t microsecondsPerQuarte
     return event(delta,
                  {0xFF, 0x51, 0x03, int(microsecondsPerQuarter >> 16),
                   int((microsecondsPerQuarter >> 8) & 0xFF), int(microsecondsPerQuarter & 0xFF)});
-}
-
-inline QByteArray endOfTrack(std::uint32_t delta) {
-    return event(delta, {0xFF, 0x2F, 0x00});
 }
 
 // Three organ chords, 1.5 s in all: a quarter at 120 bpm (0.5 s), then a
@@ -110,8 +91,12 @@ inline QByteArray chordsMidi() {
     track += event(0, {72, 100});
     track += event(division, {67, 0});
     track += event(0, {72, 0});
-    track += endOfTrack(0);
-    return midiHeader(0, 1, division) + chunk("MTrk", track);
+    track += event(0, {0xFF, 0x2F, 0x00});  // end of track
+    QByteArray header;                      // format 0: one track
+    append(header, 0, 2, true);
+    append(header, 1, 2, true);
+    append(header, division, 2, true);
+    return chunk("MThd", header) + chunk("MTrk", track);
 }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes) {

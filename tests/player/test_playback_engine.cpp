@@ -4,14 +4,15 @@
 #include "common/ProgramEnd.h"
 #include "moviefile/MovieDoc.h"
 #include "player/PlaybackEngine.h"
+#include "tests/player/MovieFrames.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <map>
+#include <ranges>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -19,11 +20,7 @@
 
 namespace {
 
-struct Frame {
-    QString picture;
-    int waitMs;
-    QString sound;
-};
+using namespace PlayerMovies;
 
 // The engine's window and sound device, recording what the viewer would
 // see and hear, each at its virtual time.
@@ -42,18 +39,6 @@ protected:
         ProgramEnd::resetForTests();
     }
 
-    void setMovie(const std::vector<Frame>& frames, int advanceMode, int loopFlag = 0,
-                  int loopWaitSeconds = 10) {
-        doc.resetFrames(static_cast<int>(frames.size()));
-        doc.frameCount = static_cast<int>(frames.size());
-        doc.advanceMode = advanceMode;
-        doc.loopFlag = loopFlag;
-        doc.loopWaitSeconds = loopWaitSeconds;
-        for (size_t i = 0; i < frames.size(); ++i) {
-            doc.frames[i + 1] =
-                FrameEntry{true, frames[i].picture, frames[i].waitMs, frames[i].sound};
-        }
-    }
     // A sound file in the work folder; it plays for `lengthMs`, or not at
     // all when negative.
     void addSound(const QString& name, int lengthMs) {
@@ -63,17 +48,16 @@ protected:
             soundLengths[name] = lengthMs;
         }
     }
+    // A fresh engine on doc; what the last one showed and did is forgotten.
     bool start(bool preview = false) {
+        shown.clear(), countdowns.clear(), boxes.clear(), closedAt.clear(), ends.clear();
         engine = std::make_unique<PlaybackEngine>(doc, folder.path(), preview, *this, *this, clock);
         return engine->start();
     }
 
     std::vector<int> framesShown() const {
-        std::vector<int> frames;
-        for (const auto& [at, n] : shown) {
-            frames.push_back(n);
-        }
-        return frames;
+        const auto frames = shown | std::views::values;
+        return {frames.begin(), frames.end()};
     }
     bool exists(const QString& name) const { return QFileInfo::exists(folder.filePath(name)); }
 
@@ -139,7 +123,7 @@ using PlaybackEngineTest = Playback;
 
 // A wait below zero counts as none; the longest wait holds.
 TEST_F(PlaybackEngineTest, EachFrameStaysForItsWaitThenTheMovieEnds) {
-    setMovie({{"a.bmp", -9000, ""}, {"b.bmp", 2000, ""}, {"c.bmp", 99000, ""}}, 1);
+    setMovie(doc, {{"a.bmp", -9000, ""}, {"b.bmp", 2000, ""}, {"c.bmp", 99000, ""}}, 1);
     ASSERT_TRUE(start());
     EXPECT_EQ(expected, 2) << "the next frame is read while this one shows";
     // Playing by itself, it takes no double-click and shows no list.
@@ -160,9 +144,6 @@ TEST_F(PlaybackEngineTest, EachFrameStaysForItsWaitThenTheMovieEnds) {
     EXPECT_TRUE(engine->isOver());
 
     // A preview closes its window, and the program goes on.
-    shown.clear();
-    ends.clear();
-    closedAt.clear();
     ASSERT_TRUE(start(true));
     clock.advance(200000);
     EXPECT_EQ(framesShown(), (std::vector<int>{1, 2, 3}));
@@ -173,31 +154,27 @@ TEST_F(PlaybackEngineTest, EachFrameStaysForItsWaitThenTheMovieEnds) {
 TEST_F(PlaybackEngineTest, ModeTwoHoldsAFrameUntilItsSoundEndsButNotForASoundThatFails) {
     addSound("five.wav", 5000);
     addSound("broken.wav", -1);
-    struct Case {
-        int mode;
-        QString sound;
-        qint64 thirdAt;
-    };
     // Frame 2 starts at 1 and ticks every 1001 ms: the five-second sound
     // ends at 5001, so the tick at 5006 is the first to go on.
-    for (const Case& c :
-         {Case{2, "five.wav", 5006}, Case{2, "broken.wav", 1002}, Case{2, "missing.wav", 1002},
-          Case{2, "  ", 1002}, Case{1, "five.wav", 1002}}) {
-        SCOPED_TRACE(c.sound.toStdString() + " in mode " + std::to_string(c.mode));
-        shown.clear();
-        setMovie({{"a.bmp", 0, ""}, {"b.bmp", 1000, c.sound}, {"c.bmp", 60000, ""}}, c.mode);
+    for (const auto& [mode, sound, thirdAt] : {std::tuple{2, "five.wav", 5006},
+                                               {2, "broken.wav", 1002},
+                                               {2, "missing.wav", 1002},
+                                               {2, "  ", 1002},
+                                               {1, "five.wav", 1002}}) {
+        SCOPED_TRACE(testing::Message() << sound << " in mode " << mode);
+        setMovie(doc, {{"a.bmp", 0, ""}, {"b.bmp", 1000, sound}, {"c.bmp", 60000, ""}}, mode);
         ASSERT_TRUE(start());
         clock.advance(1);
-        EXPECT_EQ(engine->waitingForSound(), c.thirdAt > 1002);
+        EXPECT_EQ(engine->waitingForSound(), thirdAt > 1002);
         clock.advance(10000);
         ASSERT_EQ(framesShown(), (std::vector<int>{1, 2, 3}));
-        EXPECT_EQ(shown[2].first - shown[0].first, c.thirdAt);
+        EXPECT_EQ(shown[2].first - shown[0].first, thirdAt);
         EXPECT_FALSE(engine->waitingForSound());
     }
 }
 
 TEST_F(PlaybackEngineTest, TheLoopCountsDownEachSecondThenShowsFrameOne) {
-    setMovie({{"a.bmp", 1000, ""}, {"b.bmp", 2000, ""}, {"c.bmp", 500, ""}}, 1, 1, 3);
+    setMovie(doc, {{"a.bmp", 1000, ""}, {"b.bmp", 2000, ""}, {"c.bmp", 500, ""}}, 1, 1, 3);
     ASSERT_TRUE(start());
     clock.advance(3002);
     EXPECT_EQ(expected, 1) << "frame 1 is read during the last frame and the countdown";
@@ -216,8 +193,6 @@ TEST_F(PlaybackEngineTest, TheLoopCountsDownEachSecondThenShowsFrameOne) {
     // one counts in minutes.
     for (const auto& [seconds, first, again] :
          {std::tuple{0, "0秒", 3503}, {90, "1分30秒", 93503}}) {
-        shown.clear();
-        countdowns.clear();
         doc.loopWaitSeconds = seconds;
         ASSERT_TRUE(start());
         clock.advance(100000);
@@ -230,7 +205,7 @@ TEST_F(PlaybackEngineTest, TheLoopCountsDownEachSecondThenShowsFrameOne) {
 }
 
 TEST_F(PlaybackEngineTest, AutoOrEndDuringTheCountdownActsAtOnce) {
-    setMovie({{"a.bmp", 1000, ""}, {"b.bmp", 500, ""}}, 2, 1, 5);
+    setMovie(doc, {{"a.bmp", 1000, ""}, {"b.bmp", 500, ""}}, 2, 1, 5);
     ASSERT_TRUE(start());
     clock.advance(3000);
     ASSERT_TRUE(engine->inLoopWait());
@@ -244,8 +219,6 @@ TEST_F(PlaybackEngineTest, AutoOrEndDuringTheCountdownActsAtOnce) {
     engine->goOn();
     EXPECT_EQ(ends, (std::vector<std::pair<qint64, int>>{{63000, 0}}));
 
-    ends.clear();
-    closedAt.clear();
     ASSERT_TRUE(start());
     clock.advance(3000);
     ASSERT_TRUE(engine->inLoopWait());
@@ -262,7 +235,7 @@ TEST_F(PlaybackEngineTest, ManualModeGoesOnOnlyWhenAskedAndItsListJumps) {
         frames.push_back({QStringLiteral("SW%1.bmp").arg(k, 3, 10, QChar(u'0')), 100, ""});
     }
     // A mode the program does not know plays by hand, loop or not.
-    setMovie(frames, -1, 1, 3);
+    setMovie(doc, frames, -1, 1, 3);
     ASSERT_TRUE(start());
     EXPECT_EQ(engine->mode(), PlaybackEngine::Mode::Manual);
     EXPECT_EQ(engine->counterText(), "001/012");
@@ -296,7 +269,7 @@ TEST_F(PlaybackEngineTest, ManualModeGoesOnOnlyWhenAskedAndItsListJumps) {
 }
 
 TEST_F(PlaybackEngineTest, AFrameThatCannotBeShownEndsTheMovieAtItsTurn) {
-    setMovie({{"a.bmp", 1000, ""}, {"b.bmp", 1000, ""}, {"c.bmp", 1000, ""}}, 1);
+    setMovie(doc, {{"a.bmp", 1000, ""}, {"b.bmp", 1000, ""}, {"c.bmp", 1000, ""}}, 1);
     damaged = {2};
     ASSERT_TRUE(start());
     clock.advance(1000);
@@ -309,18 +282,17 @@ TEST_F(PlaybackEngineTest, AFrameThatCannotBeShownEndsTheMovieAtItsTurn) {
     EXPECT_EQ(framesShown(), std::vector<int>{1});
 
     // A preview only closes; a first frame that fails stops the start.
-    ends.clear();
     damaged = {1};
     EXPECT_FALSE(start(true));
     EXPECT_TRUE(ends.empty());
-    EXPECT_EQ(closedAt.size(), 2u);
+    EXPECT_EQ(closedAt.size(), 1u);
 }
 
 // Sounds go once their frames have gone (the player-package test follows
 // them frame by frame); a preview's are the editor's and stay.
 TEST_F(PlaybackEngineTest, APreviewRemovesNoSound) {
     addSound("s1.wav", 10);
-    setMovie({{"a.bmp", 0, "s1.wav"}, {"b.bmp", 0, ""}, {"c.bmp", 60000, ""}}, 0);
+    setMovie(doc, {{"a.bmp", 0, "s1.wav"}, {"b.bmp", 0, ""}, {"c.bmp", 60000, ""}}, 0);
     ASSERT_TRUE(start(true));
     engine->goOn();
     engine->goOn();

@@ -1,11 +1,13 @@
 // The player on real packages made with the program's archiver: choosing
 // the package, reading its script, taking each frame's files out of it and
-// removing them as they are used, and the boxes that end the program.
+// removing them as they are used, and the boxes that end the program; and
+// the loader alone, reading a frame ahead while another is on screen.
 #include "PlayerMovies.h"
 
 #include "common/FileDialogs.h"
 #include "moviefile/CommandLine.h"
 #include "moviefile/MovieMessages.h"
+#include "player/FrameLoader.h"
 
 #include <QFile>
 
@@ -31,9 +33,9 @@ protected:
     QString sourceFile(const QString& name) const { return QDir(source.path()).filePath(name); }
 
     // A package of these frames, pictures 10 pixels wider each, with sounds
-    // of three seconds.
-    void makeMovie(const QString& package, std::vector<Frame> frames, int mode,
-                   const QStringList& sounds = {}) {
+    // of three seconds; the movie it holds.
+    MovieDoc makeMovie(const QString& package, std::vector<Frame> frames, int mode,
+                       const QStringList& sounds = {}) {
         QStringList members;
         for (size_t i = 0; i < frames.size(); ++i) {
             frames[i].size = QSize(320 + 10 * static_cast<int>(i), 240);
@@ -42,12 +44,14 @@ protected:
             }
         }
         for (const QString& sound : sounds) {
-            ASSERT_TRUE(SoundFiles::writeFile(sourceFile(sound), SoundFiles::toneWav(3)));
+            EXPECT_TRUE(SoundFiles::writeFile(sourceFile(sound), SoundFiles::toneWav(3)));
             members << sound;
         }
         MovieDoc doc;
         setMovie(doc, source.path(), frames, mode);
         makePackage(package, doc, source.path(), members);
+        doc.packagePath = package;
+        return doc;
     }
 
     // A package of one picture a.bmp and the script of tests/data.
@@ -70,11 +74,12 @@ protected:
         return openPlayer(false, work.path());
     }
 
+    QStringList workFiles() const {
+        return QDir(work.path()).entryList(QDir::Files | QDir::Hidden);
+    }
     // The files in the player's work folder, once what is read ahead is in.
     bool workFilesBecome(const QStringList& expected) {
-        return waitUntil(
-            [&] { return QDir(work.path()).entryList(QDir::Files | QDir::Hidden) == expected; },
-            3000);
+        return waitUntil([&] { return workFiles() == expected; }, 3000);
     }
 
     QTemporaryDir source;
@@ -188,6 +193,49 @@ TEST_F(PlayerPackage, HostilePackagesEndAfterTheirBoxLeavingNothingBehind) {
         EXPECT_EQ(endCodes, std::vector<int>{1});
         EXPECT_TRUE(workFilesBecome({}));
     }
+}
+
+// The player's loader alone on a package of four frames.
+class FrameReadAhead : public PlayerPackage {
+protected:
+    void SetUp() override {
+        PlayerPackage::SetUp();
+        doc = makeMovie(sourceFile("movie.sdw"),
+                        {{"SW001.bmp", 0, "s1.wav"},
+                         {"SW002.bmp", 0, "s1.wav"},
+                         {"SW003.bmp", 0, "s2.wav"},
+                         {"SW004.bmp", 0, ""}},
+                        0, {"s1.wav", "s2.wav"});
+    }
+    static QRgb corner(const FramePicture& picture) { return picture.image.pixel(0, 0); }
+
+    MovieDoc doc;
+};
+
+// A jump, or the end, drops the frame read ahead with what it took out.
+TEST_F(FrameReadAhead, AJumpDropsTheFrameReadAheadAndWhatItExtracted) {
+    FrameLoader frames(doc, work.path(), false);
+    ASSERT_EQ(corner(frames.take(1)), frameColour(0).rgb());
+    frames.prepare(3);
+    EXPECT_EQ(corner(frames.take(4)), frameColour(3).rgb());
+    EXPECT_EQ(workFiles(), QStringList{"s1.wav"}) << "frame 3's sound went with it";
+    // Dropped without a jump, as when the movie ends.
+    frames.prepare(3);
+    frames.prepare(0);
+    EXPECT_EQ(workFiles(), QStringList{"s1.wav"});
+}
+
+TEST_F(FrameReadAhead, ADamagedFrameFailsAtItsTurnLeavingNothing) {
+    ASSERT_TRUE(SoundFiles::writeFile(sourceFile("SW002.bmp"), "BM no picture"));
+    QFile::remove(doc.packagePath);
+    makePackage(doc.packagePath, doc, source.path(), {"SW001.bmp", "SW002.bmp", "s1.wav"});
+    FrameLoader frames(doc, work.path(), false);
+    ASSERT_TRUE(frames.take(1).ok());
+    frames.prepare(2);
+    EXPECT_EQ(frames.take(2).message, MovieMessage::InvalidPackage);
+    EXPECT_EQ(workFiles(), QStringList{"s1.wav"});
+    frames.prepare(3);
+    EXPECT_EQ(frames.take(3).message, MovieMessage::InvalidPackage) << "not in the package";
 }
 
 }  // namespace

@@ -7,10 +7,8 @@
 #include "tests/WindowChecks.h"
 
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 

@@ -1,9 +1,13 @@
 // MMidPlay against SDL's disk audio driver: what it renders is read back
 // from the raw file the driver writes (SDL_DISKAUDIOFILE), which also serves
 // as the clock. How late the end is reported is bench_sound_end_latency's.
+// And the playing time of the MIDI files in tests/data/midi-timing, each
+// named after its length in milliseconds; every file of tests/data/midi-damaged
+// is refused. Their READMEs say what each one holds.
 #include "common/MessageBox.h"
 #include "common/ProgramEnd.h"
 #include "player/MMidPlay.h"
+#include "player/MidiFile.h"
 #include "tests/player/SoundFiles.h"
 
 #include <SDL_mixer.h>
@@ -236,6 +240,45 @@ TEST_F(Sound, WithoutAnAudioDeviceNothingStartsAndTheProgramsEndClosesIt) {
     EXPECT_FALSE(MMidPlay::PollSound(timer)) << "the program's end closes it";
     ProgramEnd::setHandler(nullptr);
     ProgramEnd::resetForTests();
+}
+
+const QString kData = QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/");
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
+}
+
+std::vector<std::pair<QString, QByteArray>> filesIn(const QString& folder) {
+    std::vector<std::pair<QString, QByteArray>> files;
+    for (const QString& name : QDir(kData + folder).entryList({"*.mid", "*.wav"}, QDir::Files)) {
+        QFile file(kData + folder + u'/' + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        files.emplace_back(name, file.readAll());
+    }
+    return files;
+}
+
+TEST(MidiPlayingTime, CountsTicksByTempoAndDivisionToTheEndOfTheLongestTrack) {
+    const auto timed = filesIn("midi-timing");
+    EXPECT_EQ(timed.size(), 9u);
+    for (const auto& [name, bytes] : timed) {
+        const std::chrono::milliseconds length(name.section(u'-', 0, 0).toInt());
+        EXPECT_EQ(MidiFile::playingTime(bytesOf(bytes)), length) << name.toStdString();
+    }
+    EXPECT_TRUE(MidiFile::looksLikeMidi(bytesOf(SoundFiles::chordsMidi())));
+}
+
+TEST(MidiPlayingTime, RefusesDamagedFilesAndKnowsMidiByItsSignatureOnly) {
+    const auto damaged = filesIn("midi-damaged");
+    EXPECT_EQ(damaged.size(), 17u);
+    for (const auto& [name, bytes] : damaged) {
+        EXPECT_FALSE(MidiFile::playingTime(bytesOf(bytes))) << name.toStdString();
+    }
+    for (const QByteArray& other :
+         {SoundFiles::toneWav(0.01), QByteArray("MTh"), QByteArray("RIFF\0\0\0\0WAVE", 12)}) {
+        EXPECT_FALSE(MidiFile::looksLikeMidi(bytesOf(other)));
+    }
 }
 
 }  // namespace

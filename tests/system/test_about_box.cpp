@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 #include <QDesktopServices>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 

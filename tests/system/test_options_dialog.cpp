@@ -1,6 +1,9 @@
 // The options dialog over real folders and the real association, in the
 // throw-away HOME and XDG folders this test runs in; boxes and folder
-// pickers are answered through their test hooks.
+// pickers are answered through their test hooks. The association buttons:
+// each answer to their questions, and what the desktop then sees. The folder
+// picker itself: Qt's own dialog with the caller's title when nothing is
+// scripted.
 #include "system/frmOption.h"
 
 #include "common/MessageBox.h"
@@ -13,16 +16,21 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMap>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/resource.h>
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -49,7 +57,7 @@ QMap<QString, QByteArray> contents(const QString& folder, bool userOnly = false)
     QMap<QString, QByteArray> files;
     const QDir dir(folder);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!userOnly || !name.startsWith(QStringLiteral(".slidewright"))) {
+        if (!userOnly || !name.startsWith(u".slidewright"_s)) {
             files.insert(name, readFile(dir.filePath(name)));
         }
     }
@@ -60,9 +68,9 @@ class OptionsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(scratch.isValid());
-        oldWork = scratch.filePath(QStringLiteral("BMP"));
-        newWork = scratch.filePath(QStringLiteral("作業 新"));
-        saveFolder = scratch.filePath(QStringLiteral("movies"));
+        oldWork = scratch.filePath(u"BMP"_s);
+        newWork = scratch.filePath(u"作業 新"_s);
+        saveFolder = scratch.filePath(u"movies"_s);
         for (const QString& folder : {oldWork, newWork, saveFolder}) {
             ASSERT_TRUE(QDir().mkpath(folder));
         }
@@ -95,8 +103,8 @@ protected:
     }
 
     static bool isMovieFile(const QString& name) {
-        return QStringList{QStringLiteral(".bmp"), QStringLiteral(".wav"), QStringLiteral(".mid")}
-            .contains(name.right(4), Qt::CaseInsensitive);
+        return QStringList{u".bmp"_s, u".wav"_s, u".mid"_s}.contains(name.right(4),
+                                                                     Qt::CaseInsensitive);
     }
 
     QTemporaryDir scratch;
@@ -107,14 +115,14 @@ protected:
     // A work folder as the editor leaves it: pictures named the Windows way
     // and ours, one larger than a copy chunk, and sounds and stray files.
     const QMap<QString, QByteArray> files{
-        {QStringLiteral("SW001.bmp"), randomBytes(70000, 1)},
-        {QStringLiteral("PHOTO.BMP"), randomBytes(3 * 1024 * 1024 + 17, 2)},
-        {QStringLiteral("写真 2.Bmp"), randomBytes(54, 3)},
-        {QStringLiteral("empty.bmp"), QByteArray()},
-        {QStringLiteral("voice.wav"), randomBytes(4000, 4)},
-        {QStringLiteral("tune.MID"), randomBytes(300, 5)},
-        {QStringLiteral("notes.txt"), QByteArrayLiteral("not a picture")},
-        {QStringLiteral("bmp"), QByteArrayLiteral("no suffix")},
+        {u"SW001.bmp"_s, randomBytes(70000, 1)},
+        {u"PHOTO.BMP"_s, randomBytes(3 * 1024 * 1024 + 17, 2)},
+        {u"写真 2.Bmp"_s, randomBytes(54, 3)},
+        {u"empty.bmp"_s, QByteArray()},
+        {u"voice.wav"_s, randomBytes(4000, 4)},
+        {u"tune.MID"_s, randomBytes(300, 5)},
+        {u"notes.txt"_s, QByteArrayLiteral("not a picture")},
+        {u"bmp"_s, QByteArrayLiteral("no suffix")},
     };
     AppSettings settings;
     AppSettings before;
@@ -148,8 +156,7 @@ TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlongOrNone) {
 
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(MessageBox::shownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBox::shownBoxes()[0].text,
-              OptionTexts::kPicturesNotMoved + QStringLiteral("PHOTO.BMP"));
+    EXPECT_EQ(MessageBox::shownBoxes()[0].text, OptionTexts::kPicturesNotMoved + u"PHOTO.BMP"_s);
     EXPECT_EQ(settings, before);
     EXPECT_EQ(session.folder(), oldWork);
     EXPECT_EQ(contents(oldWork, true), files);
@@ -179,7 +186,7 @@ TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlongOrNone) {
     }
     EXPECT_TRUE(QDir(oldWork)
                     .entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot)
-                    .filter(QStringLiteral(".slidewright"))
+                    .filter(u".slidewright"_s)
                     .isEmpty())
         << "the old folder is left without the program's lock and record";
 }
@@ -187,13 +194,13 @@ TEST_F(OptionsDialog, OkWithANewWorkFolderTakesTheMoviesFilesAlongOrNone) {
 // A new save folder, or the same work folder spelled otherwise, is taken
 // exactly as typed and moves nothing.
 TEST_F(OptionsDialog, TheSameWorkFolderOrANewSaveFolderMovesNothing) {
-    const QString otherSave = scratch.filePath(QStringLiteral("elsewhere/"));
+    const QString otherSave = scratch.filePath(u"elsewhere/"_s);
     ASSERT_TRUE(QDir().mkpath(otherSave));
-    const QString link = scratch.filePath(QStringLiteral("link"));
+    const QString link = scratch.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(oldWork, link));
     for (const auto& [work, save] : {std::pair{oldWork, otherSave},
                                      {oldWork + u'/', saveFolder},
-                                     {newWork + QStringLiteral("/../BMP"), saveFolder},
+                                     {newWork + u"/../BMP"_s, saveFolder},
                                      {link, saveFolder},
                                      {link + u'/', saveFolder}}) {
         SCOPED_TRACE((work + u' ' + save).toStdString());
@@ -213,20 +220,18 @@ TEST_F(OptionsDialog, TheSameWorkFolderOrANewSaveFolderMovesNothing) {
 
 TEST_F(OptionsDialog, FoldersThatAreMissingOrNotTheProgramsOwnAreRefused) {
     const QString settingsFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-        QStringLiteral("/slidewright");
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/slidewright"_s;
     ASSERT_TRUE(QDir().mkpath(settingsFolder));
-    const QString usersFolder = scratch.filePath(QStringLiteral("photos"));
+    const QString usersFolder = scratch.filePath(u"photos"_s);
     ASSERT_TRUE(QDir().mkpath(usersFolder));
-    writeFile(usersFolder + QStringLiteral("/.thumb.bmp"), QByteArrayLiteral("the user's"));
-    const QString busyFolder = scratch.filePath(QStringLiteral("busy"));
+    writeFile(usersFolder + u"/.thumb.bmp"_s, QByteArrayLiteral("the user's"));
+    const QString busyFolder = scratch.filePath(u"busy"_s);
     ASSERT_TRUE(QDir().mkpath(busyFolder));
     WorkFolderSession otherEditor;
     ASSERT_EQ(otherEditor.open(busyFolder), WorkFolderSession::OpenResult::Opened);
 
-    const QString missing =
-        QStringLiteral("フォルダ指定が異常です\n存在するフォルダを指定して下さい");
-    const QString aFile = oldWork + QStringLiteral("/SW001.bmp");  // a file is no folder
+    const QString missing = u"フォルダ指定が異常です\n存在するフォルダを指定して下さい"_s;
+    const QString aFile = oldWork + u"/SW001.bmp"_s;  // a file is no folder
     QLineEdit* frmOption::*const save = &frmOption::txtHozon;
     const struct {
         QString folder;
@@ -234,18 +239,18 @@ TEST_F(OptionsDialog, FoldersThatAreMissingOrNotTheProgramsOwnAreRefused) {
         QLineEdit* frmOption::*box = &frmOption::txtSagyou;
     } cases[] = {
         {QString(), missing},
-        {scratch.filePath(QStringLiteral("gone")), missing},
+        {scratch.filePath(u"gone"_s), missing},
         {aFile, missing},
         {QString(), missing, save},
         {aFile, missing, save},
         // The save folder may not become the work folder either.
         {oldWork, OptionTexts::kSaveFolderRefused, save},
         {QDir::homePath(), OptionTexts::kHomeRefused},
-        {QDir::homePath() + QStringLiteral("/./"), OptionTexts::kHomeRefused},
-        {QStringLiteral("/"), OptionTexts::kRootRefused},
+        {QDir::homePath() + u"/./"_s, OptionTexts::kHomeRefused},
+        {u"/"_s, OptionTexts::kRootRefused},
         {settingsFolder, OptionTexts::kSettingsFolderRefused},
         {saveFolder, OptionTexts::kSaveFolderRefused},
-        {usersFolder, OptionTexts::kOthersFilesRefused + QStringLiteral(".thumb.bmp")},
+        {usersFolder, OptionTexts::kOthersFilesRefused + u".thumb.bmp"_s},
         {busyFolder, OptionTexts::kInUseRefused},
     };
     for (const auto& refused : cases) {
@@ -264,7 +269,7 @@ TEST_F(OptionsDialog, FoldersThatAreMissingOrNotTheProgramsOwnAreRefused) {
         EXPECT_EQ(session.folder(), oldWork);
         EXPECT_EQ(contents(oldWork, true), files);
     }
-    EXPECT_EQ(readFile(usersFolder + QStringLiteral("/.thumb.bmp")), "the user's");
+    EXPECT_EQ(readFile(usersFolder + u"/.thumb.bmp"_s), "the user's");
 }
 
 // The browse buttons fill their boxes unless the picker is cancelled, each
@@ -280,10 +285,10 @@ TEST_F(OptionsDialog, BrowseFillsTheBoxesCancelAndEscapeChangeNothingEnterIsOk) 
             MDIALOG_SAN::setNextFolder(picked);
             QTest::mouseClick(dialog.cmdSagyou, Qt::LeftButton);
         }
-        dialog.txtHozon->setText(QStringLiteral("typed by hand"));
+        dialog.txtHozon->setText(u"typed by hand"_s);
         MDIALOG_SAN::setNextFolder(QString());
         QTest::mouseClick(dialog.cmdHozon, Qt::LeftButton);
-        EXPECT_EQ(dialog.txtHozon->text(), QStringLiteral("typed by hand"));
+        EXPECT_EQ(dialog.txtHozon->text(), u"typed by hand"_s);
         MDIALOG_SAN::setNextFolder(newWork);
         QTest::mouseClick(dialog.cmdHozon, Qt::LeftButton);
         EXPECT_EQ(std::pair(dialog.txtSagyou->text(), dialog.txtHozon->text()),
@@ -291,7 +296,7 @@ TEST_F(OptionsDialog, BrowseFillsTheBoxesCancelAndEscapeChangeNothingEnterIsOk) 
         const std::vector<MDIALOG_SAN::Shown>& shown = MDIALOG_SAN::shownDialogs();
         ASSERT_EQ(shown.size(), 4u);
         EXPECT_EQ(shown[0].startFolder, oldWork);
-        EXPECT_EQ(shown[2].startFolder, QStringLiteral("typed by hand"));
+        EXPECT_EQ(shown[2].startFolder, u"typed by hand"_s);
 
         if (escape) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -310,6 +315,148 @@ TEST_F(OptionsDialog, BrowseFillsTheBoxesCancelAndEscapeChangeNothingEnterIsOk) 
     QTest::keyClick(dialog.txtSagyou, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(settings.workFolder, newWork);
+}
+
+// Answers the modal picker that the call below opens, once it shows.
+void answerPicker(QObject* scope, const QString& expectedStart, const QString& choice) {
+    auto* poll = new QTimer(scope);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        poll->stop();
+        EXPECT_EQ(dialog->windowTitle(), MDIALOG_SAN::kWorkFolderTitle);
+        EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(expectedStart).canonicalPath());
+        if (choice.isEmpty()) {
+            dialog->reject();
+        } else {
+            // Into the folder, then Choose: what a user does.
+            dialog->setDirectory(choice);
+            static_cast<QDialog*>(dialog)->accept();
+        }
+    });
+    poll->start(10);
+}
+
+TEST(FolderBrowse, QtsOwnDialogReturnsTheChosenFolder) {
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkpath(u"作業 BMP"_s));
+    const QString chosen = root.path() + u"/作業 BMP"_s;
+    for (const QString& choice : {chosen, QString()}) {
+        QObject scope;
+        answerPicker(&scope, root.path(), choice);
+        EXPECT_EQ(MDIALOG_SAN::BrowseForFolder(nullptr, MDIALOG_SAN::kWorkFolderTitle, root.path())
+                      .toStdString(),
+                  choice.toStdString());
+    }
+}
+
+using MessageBox::Answer;
+
+QString defaultApplication() {
+    QProcess process;
+    process.start(u"xdg-mime"_s, {u"query"_s, u"default"_s, MKakucyoSet::kMimeType});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+class OptionsAssociation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        ASSERT_TRUE(dataHome.startsWith(qEnvironmentVariable("HOME").section(u'/', 0, -2)))
+            << "runs only in a throw-away HOME";
+        MessageBox::clearShownBoxes();
+        dialog.show();
+    }
+
+    void TearDown() override {
+        MessageBox::clearShownBoxes();
+        MKakucyoSet::UnregisterFileType(MKakucyoSet::kExtension, MKakucyoSet::kTypeName,
+                                        MKakucyoSet::kDescription, {}, 0, {});
+    }
+
+    bool registered() const {
+        return QFileInfo::exists(dataHome + u"/mime/packages/slidewright.xml"_s) &&
+               QFileInfo::exists(dataHome + u"/applications/slidewright.desktop"_s);
+    }
+
+    void click(QPushButton* button, Answer answer) {
+        MessageBox::clearShownBoxes();
+        MessageBox::setNextAnswer(answer);
+        if (answer == Answer::Yes) {
+            MessageBox::setNextAnswer(Answer::Ok);
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // The boxes' texts tell which question and outcome they were.
+    static QStringList boxTexts() {
+        QStringList texts;
+        for (const auto& box : MessageBox::shownBoxes()) {
+            texts << box.text;
+        }
+        return texts;
+    }
+
+    AppSettings settings{.workFolder = QDir::tempPath(), .saveFolder = QDir::tempPath()};
+    WorkFolderSession files;
+    frmOption dialog{settings, files};
+    QString dataHome;
+    QString configHome;
+};
+
+TEST_F(OptionsAssociation, EachButtonAsksAndActsOnlyOnYes) {
+    using namespace MKakucyoSet;
+    click(dialog.cmdSet, Answer::No);
+    EXPECT_EQ(boxTexts(), QStringList{kAskRegister});
+    EXPECT_FALSE(registered());
+    EXPECT_EQ(defaultApplication(), QString());
+
+    // Twice: registering again is a success too.
+    for (int round = 0; round < 2; ++round) {
+        click(dialog.cmdSet, Answer::Yes);
+        EXPECT_EQ(boxTexts(), QStringList({kAskRegister, kRegistered}));
+        EXPECT_TRUE(registered());
+        EXPECT_EQ(defaultApplication(), kDesktopEntryFile);
+    }
+    // The entry starts the running program.
+    QFile entry(dataHome + u"/applications/"_s + kDesktopEntryFile);
+    EXPECT_TRUE(
+        entry.open(QIODevice::ReadOnly) &&
+        entry.readAll().contains(execLine(QCoreApplication::applicationFilePath()).toUtf8()));
+
+    click(dialog.cmdDel, Answer::No);
+    EXPECT_EQ(boxTexts(), QStringList{kAskUnregister});
+    EXPECT_TRUE(registered());
+    // Twice: nothing left to remove is still a success.
+    for (int round = 0; round < 2; ++round) {
+        click(dialog.cmdDel, Answer::Yes);
+        EXPECT_EQ(boxTexts(), QStringList({kAskUnregister, kUnregistered}));
+        EXPECT_FALSE(registered());
+        EXPECT_EQ(defaultApplication(), QString());
+    }
+    EXPECT_TRUE(dialog.isVisible()) << "the buttons act at once and leave the dialog open";
+}
+
+TEST_F(OptionsAssociation, FailuresAreReported) {
+    // Root writes anywhere, so a file stands where the MIME folder goes.
+    QDir(dataHome + u"/mime"_s).removeRecursively();
+    ASSERT_TRUE(QFile(dataHome + u"/mime"_s).open(QIODevice::WriteOnly));
+    click(dialog.cmdSet, Answer::Yes);
+    EXPECT_EQ(boxTexts().value(1), MKakucyoSet::kRegisterFailed);
+    QFile::remove(dataHome + u"/mime"_s);
+
+    // A folder where the list of default applications should be cannot be
+    // read or rewritten.
+    ASSERT_TRUE(QDir().mkpath(configHome + u"/mimeapps.list"_s));
+    click(dialog.cmdDel, Answer::Yes);
+    EXPECT_EQ(boxTexts().value(1), MKakucyoSet::kUnregisterFailed);
+    QDir(configHome + u"/mimeapps.list"_s).removeRecursively();
+
+    EXPECT_EQ(settings.workFolder, QDir::tempPath()) << "no folder setting is touched";
 }
 
 }  // namespace

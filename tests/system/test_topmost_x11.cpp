@@ -6,16 +6,16 @@
 #include "tests/capture/Swatch.h"
 
 #include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QWindow>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 class Topmost : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+        ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s)
             << "run under an X server (tests/with_x.sh)";
         work_.resize(500, 400);
         work_.move(100, 100);
@@ -24,13 +24,13 @@ protected:
         ASSERT_TRUE(XTools::Activate(work_.winId()));
     }
 
-    Swatch work_{QStringLiteral("work")};
+    Swatch work_{u"work"_s};
 };
 
 }  // namespace
 
 TEST_F(Topmost, AShownWindowStaysShownInPlaceAndCanBeReleased) {
-    Swatch front(QStringLiteral("shown first"), qRgb(0, 0, 200), qRgb(0, 0, 200));
+    Swatch front(u"shown first"_s, qRgb(0, 0, 200), qRgb(0, 0, 200));
     front.resize(180, 100);
     front.move(250, 220);
     front.show();
@@ -41,9 +41,8 @@ TEST_F(Topmost, AShownWindowStaysShownInPlaceAndCanBeReleased) {
     MFRM_FRONT::SetWindowTopmost(&front, false);
     ASSERT_TRUE(
         waitUntil([&] { return front.isVisible() && front.windowHandle()->isExposed(); }, 15000));
-    EXPECT_TRUE(waitUntil([&] {
-        return XTools::NetWmState(front.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-    }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return XTools::NetWmState(front.winId()).contains(u"_NET_WM_STATE_ABOVE"_s); }));
     EXPECT_TRUE(waitUntil([&] { return front.frameGeometry() == before; }))
         << "moved from " << before.x() << "," << before.y() << " to " << front.frameGeometry().x()
         << "," << front.frameGeometry().y();
@@ -53,12 +52,10 @@ TEST_F(Topmost, AShownWindowStaysShownInPlaceAndCanBeReleased) {
     MFRM_FRONT::SetWindowTopmost(&front, true);
     ASSERT_TRUE(
         waitUntil([&] { return front.isVisible() && front.windowHandle()->isExposed(); }, 15000));
-    EXPECT_TRUE(waitUntil([&] {
-        return !XTools::NetWmState(front.winId()).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
-    }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return !XTools::NetWmState(front.winId()).contains(u"_NET_WM_STATE_ABOVE"_s); }));
     ASSERT_TRUE(XTools::Activate(work_.winId()));
-    XTools::Run(QStringLiteral("xdotool"),
-                {QStringLiteral("windowraise"), QString::number(work_.winId())});
+    XTools::Run(u"xdotool"_s, {u"windowraise"_s, QString::number(work_.winId())});
     EXPECT_TRUE(waitUntil([&] { return XTools::IsStackedAbove(work_.winId(), front.winId()); }));
     EXPECT_FALSE(front.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(front.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
