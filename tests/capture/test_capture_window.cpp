@@ -9,10 +9,13 @@
 #include "tests/QtWait.h"
 #include "tests/WindowChecks.h"
 
+#include <optional>
 #include <tuple>
+#include <vector>
 
 #include <QDBusConnection>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -293,6 +296,18 @@ TEST(NoPortal, ABusWithoutThePortalFailsAtOnce) {
 }
 
 TEST(SessionChoice, AWaylandSessionCopiesThroughThePortalWhateverQtRunsOn) {
+    // The session's variables go back as they were for the tests after.
+    const char* const names[] = {"WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_TYPE"};
+    std::vector<std::optional<QByteArray>> saved;
+    for (const char* name : names) {
+        saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                        : std::nullopt);
+    }
+    const auto restore = qScopeGuard([&] {
+        for (std::size_t i = 0; i < saved.size(); ++i) {
+            saved[i] ? qputenv(names[i], *saved[i]) : qunsetenv(names[i]);
+        }
+    });
     // XWayland's root shows no Wayland window, so the session decides.
     qputenv("WAYLAND_DISPLAY", "wayland-slidewright-test");
     qputenv("DISPLAY", ":4711");
