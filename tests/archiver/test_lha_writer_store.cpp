@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <ranges>
 
 #include "archiver/FileDescriptor.h"
 #include "archiver/LhaHeader.h"
@@ -29,20 +31,16 @@ std::vector<lha::ArchiveEntry> Entries(const fs::path& archive) {
 
 std::vector<std::string> Names(const fs::path& archive) {
     std::vector<std::string> names;
-    for (const auto& entry : Entries(archive)) {
-        names.push_back(entry.path);
-    }
+    std::ranges::transform(Entries(archive), std::back_inserter(names), &lha::ArchiveEntry::path);
     return names;
 }
 
 // Files in a folder other than the expected ones: a failed store must
 // leave no temporary file behind.
 std::vector<std::string> Listing(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& [name, bytes] : folderContents(folder)) {
-        names.push_back(name);
-    }
-    return names;
+    const auto contents = folderContents(folder);
+    const auto names = std::views::keys(contents);
+    return {names.begin(), names.end()};
 }
 
 // Runs `body` in a child process and returns its exit status, so that
