@@ -83,11 +83,11 @@ inline Bytes farRepeats() {
     return result;
 }
 
-// A fresh folder under TMPDIR, removed with everything in it.
+// A fresh folder under TMPDIR or `base`, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "lha-test-XXXXXX").string();
+    explicit TempFolder(const fs::path& base = fs::temp_directory_path()) {
+        std::string pattern = (base / "lha-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempFolder() {

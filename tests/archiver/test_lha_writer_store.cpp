@@ -225,9 +225,6 @@ protected:
     static constexpr uid_t kNobody = 65534;
 
     void SetUp() override {
-        // Below /tmp, not TMPDIR: nobody must be able to reach it.
-        char pattern[] = "/tmp/lha-writer-perms-XXXXXX";
-        folder_ = mkdtemp(pattern);
         writeFile(folder_ / "frame.bmp", Bytes(5000, 1));
         writeFile(folder_ / "SW100.bmp", Bytes(5000, 2));
         writeFile(folder_ / "new.bmp", Bytes(5000, 4));
@@ -239,13 +236,6 @@ protected:
             }
         }
     }
-    void TearDown() override {
-        if (!folder_.empty()) {
-            fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-            fs::remove_all(folder_);
-        }
-    }
-
     fs::path archive() const { return folder_ / "movie.sdw"; }
 
     int storeAsOwner(const fs::path& file) {
@@ -257,7 +247,8 @@ protected:
         });
     }
 
-    fs::path folder_;
+    TempFolder scratch_{"/tmp"};  // not below TMPDIR: nobody must be able to reach it
+    fs::path folder_ = scratch_.path();
 };
 
 // Appending writes into the archive itself; replacing needs a new file
