@@ -10,8 +10,10 @@
 #include "archiver/LhaHeader.h"
 
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,9 +59,7 @@ inline std::map<std::string, Bytes> folderContents(const fs::path& folder) {
 inline Bytes randomBytes(std::size_t size, unsigned seed) {
     std::mt19937 random(seed);
     Bytes bytes(size);
-    for (auto& b : bytes) {
-        b = static_cast<std::uint8_t>(random());
-    }
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
     return bytes;
 }
 
@@ -83,11 +83,11 @@ inline Bytes farRepeats() {
     return result;
 }
 
-// A fresh folder under TMPDIR, removed with everything in it.
+// A fresh folder under TMPDIR or `base`, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "lha-test-XXXXXX").string();
+    explicit TempFolder(const fs::path& base = fs::temp_directory_path()) {
+        std::string pattern = (base / "lha-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempFolder() {
@@ -241,5 +241,28 @@ inline std::string extractLine(const fs::path& archive, const fs::path& folder,
                                const std::string& pattern) {
     return "e \"" + archive.string() + "\" \"" + folder.string() + "/\" " + pattern + " -n";
 }
+
+// A scratch folder holding an empty "out", and the archiver library loaded.
+class ArchiverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.loaded());
+        emptyOut();
+    }
+
+    void emptyOut() const {
+        fs::remove_all(out);
+        fs::create_directories(out);
+    }
+
+    // The archiver's extract command line, run into `out`.
+    int extract(const fs::path& archive, const std::string& pattern) const {
+        return library.run(extractLine(archive, out, pattern));
+    }
+
+    ArchiverLibrary library;
+    TempFolder scratch;
+    fs::path out = scratch / "out";
+};
 
 }  // namespace lhatest

@@ -26,13 +26,9 @@ std::map<std::string, Bytes> sampleFiles() {
     };
 }
 
-class JlhaArchives : public ::testing::TestWithParam<std::string> {};
+class JlhaArchives : public ArchiverTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(JlhaArchives, ExtractByteForByteThroughTheCommandLine) {
-    ArchiverLibrary library;
-    ASSERT_TRUE(library.loaded());
-    TempFolder scratch;
-    fs::create_directory(scratch / "out");
     const fs::path archive = scratch / "movie.sdw";
     ASSERT_TRUE(packWithJlha(scratch, GetParam(), archive, sampleFiles()));
 
@@ -49,28 +45,20 @@ TEST_P(JlhaArchives, ExtractByteForByteThroughTheCommandLine) {
         EXPECT_EQ(member.headerLevel, GetParam()[1] - '0');
     }
 
-    EXPECT_EQ(library.run(extractLine(archive, scratch / "out", "*")), 0);
-    EXPECT_EQ(folderContents(scratch / "out"), sampleFiles());
+    EXPECT_EQ(extract(archive, "*"), 0);
+    EXPECT_EQ(folderContents(out), sampleFiles());
 }
 
 INSTANTIATE_TEST_SUITE_P(LevelsAndMethods, JlhaArchives,
                          ::testing::Values("a0o5q", "a1o5q", "a2o5q", "a0o7q", "a1o7q", "a2o7q"));
 
-class Extraction : public ::testing::Test {
+class Extraction : public ArchiverTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(library.loaded());
-        fs::create_directory(out);
+        ArchiverTest::SetUp();
         ASSERT_TRUE(packWithJlha(scratch, "a2o7q", archive, files));
     }
 
-    int extract(const std::string& pattern) {
-        return library.run(extractLine(archive, out, pattern));
-    }
-
-    ArchiverLibrary library;
-    TempFolder scratch;
-    fs::path out = scratch / "out";
     fs::path archive = scratch / "movie.sdw";
     std::map<std::string, Bytes> files = {
         {"Slidewright.ini", textBytes(50)},  {"SW001.bmp", farRepeats()},
@@ -94,9 +82,8 @@ TEST_F(Extraction, PatternsTakeTheirMembers) {
         {"*.mp3", {}},
         {"missing.bmp", {}}};
     for (const auto& [pattern, names] : cases) {
-        fs::remove_all(out);
-        fs::create_directory(out);
-        EXPECT_EQ(extract(pattern), 0) << pattern;
+        emptyOut();
+        EXPECT_EQ(extract(archive, pattern), 0) << pattern;
         std::map<std::string, Bytes> expected;
         for (const std::string& name : names) {
             expected[name] = files[name];
@@ -110,7 +97,7 @@ TEST_F(Extraction, PatternsTakeTheirMembers) {
 TEST_F(Extraction, ReplacesAFileButFailsOnAMissingUnwritableOrFolderTarget) {
     writeFile(out / "SW001.bmp", text("old picture, longer than nothing"));
     fs::permissions(out / "SW001.bmp", fs::perms::owner_read);
-    EXPECT_EQ(extract("SW001.bmp"), 0);
+    EXPECT_EQ(extract(archive, "SW001.bmp"), 0);
     EXPECT_EQ(readFile(out / "SW001.bmp"), files["SW001.bmp"]);
     EXPECT_NE(library.run(extractLine(archive, scratch / "nowhere", "*")), 0);
     EXPECT_FALSE(fs::exists(scratch / "nowhere"));
@@ -118,7 +105,7 @@ TEST_F(Extraction, ReplacesAFileButFailsOnAMissingUnwritableOrFolderTarget) {
     EXPECT_NE(library.run(extractLine(archive, "/proc/self", "*")), 0);
     EXPECT_FALSE(fs::exists("/proc/self/Slidewright.ini"));
     fs::create_directory(out / "chime.wav");
-    EXPECT_NE(extract("chime.wav"), 0);
+    EXPECT_NE(extract(archive, "chime.wav"), 0);
     EXPECT_TRUE(fs::is_directory(out / "chime.wav"));
     EXPECT_EQ(folderContents(out).size(), 2u);  // no temporary file left behind
 }
@@ -126,9 +113,9 @@ TEST_F(Extraction, ReplacesAFileButFailsOnAMissingUnwritableOrFolderTarget) {
 // At every header level: a member stored in a folder is refused (sub/SW001.bmp
 // is not SW001.bmp), the bare one beside it is not; a CP932 name comes out
 // as UTF-8 (表 is 0x95 0x5C in CP932: its trail byte is a backslash).
-TEST(JlhaNames, FoldersAreRefusedAndCp932ComesOutAsUtf8) {
-    ArchiverLibrary library;
-    TempFolder scratch;
+using JlhaNames = ArchiverTest;
+
+TEST_F(JlhaNames, FoldersAreRefusedAndCp932ComesOutAsUtf8) {
     fs::create_directories(scratch / "src/pictures/old");
     writeFile(scratch / "src/pictures/old/SW001.bmp", farRepeats());
     writeFile(scratch / "src/top.txt", text("top"));
@@ -146,28 +133,25 @@ TEST(JlhaNames, FoldersAreRefusedAndCp932ComesOutAsUtf8) {
         ASSERT_NE(std::search(stored.begin(), stored.end(), trail.begin(), trail.end()),
                   stored.end())
             << "stored as CP932";
-        fs::remove_all(scratch / "out");
-        fs::create_directory(scratch / "out");
-        EXPECT_NE(library.run(extractLine(folders, scratch / "out", "*")), 0);
-        EXPECT_NE(library.run(extractLine(folders, scratch / "out", "SW001.bmp")), 0);
-        EXPECT_EQ(library.run(extractLine(names, scratch / "out", "\"" + japanese + "\"")), 0);
-        EXPECT_EQ(
-            folderContents(scratch / "out"),
-            (std::map<std::string, Bytes>{{"top.txt", text("top")}, {japanese, textBytes(100)}}));
+        emptyOut();
+        EXPECT_NE(extract(folders, "*"), 0);
+        EXPECT_NE(extract(folders, "SW001.bmp"), 0);
+        EXPECT_EQ(extract(names, "\"" + japanese + "\""), 0);
+        EXPECT_EQ(folderContents(out), (std::map<std::string, Bytes>{{"top.txt", text("top")},
+                                                                     {japanese, textBytes(100)}}));
     }
 }
 
-TEST(JapaneseNames, Utf8AndCp932StoredNamesGiveTheSameFile) {
-    ArchiverLibrary library;
-    TempFolder scratch;
-    fs::create_directory(scratch / "out");
+using JapaneseNames = ArchiverTest;
+
+TEST_F(JapaneseNames, Utf8AndCp932StoredNamesGiveTheSameFile) {
     const fs::path golden = SLIDEWRIGHT_SOURCE_DIR "/tests/data/lha-japanese-names";
     const std::string utf8 = "音楽１.mid";
-    EXPECT_EQ(library.run(extractLine(golden / "utf8.lzh", scratch / "out", "*.mid")), 0);
-    EXPECT_EQ(readFile(scratch / "out" / utf8), text("from utf-8"));
-    EXPECT_EQ(library.run(extractLine(golden / "cp932.lzh", scratch / "out", utf8)), 0);
-    EXPECT_EQ(readFile(scratch / "out" / utf8), text("from cp932"));
-    EXPECT_EQ(folderContents(scratch / "out").size(), 1u);
+    EXPECT_EQ(extract(golden / "utf8.lzh", "*.mid"), 0);
+    EXPECT_EQ(readFile(out / utf8), text("from utf-8"));
+    EXPECT_EQ(extract(golden / "cp932.lzh", utf8), 0);
+    EXPECT_EQ(readFile(out / utf8), text("from cp932"));
+    EXPECT_EQ(folderContents(out).size(), 1u);
 }
 
 TEST(MemberNames, FoldersAndUnsafePathsAreMarked) {

@@ -51,11 +51,6 @@ void expectOnlyCompleteOriginals(const fs::path& folder, const std::string& cont
     }
 }
 
-void emptyFolder(const fs::path& folder) {
-    fs::remove_all(folder);
-    fs::create_directory(folder);
-}
-
 // Where each member of a level-2 archive starts, and where the end mark is.
 std::set<std::size_t> level2Boundaries(const Bytes& archive) {
     std::set<std::size_t> starts;
@@ -69,15 +64,15 @@ std::set<std::size_t> level2Boundaries(const Bytes& archive) {
     return starts;
 }
 
-class DamagedArchives : public ::testing::TestWithParam<std::string> {
+class DamagedArchives : public ArchiverTest, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override {
-        fs::create_directory(out);
+        ArchiverTest::SetUp();
         ASSERT_TRUE(packWithJlha(scratch, GetParam(), scratch / "good.lzh", originals()));
         good = readFile(scratch / "good.lzh");
         ASSERT_EQ(lha::ExtractFiles(scratch / "good.lzh", out, "*").status, lha::Status::Ok);
         ASSERT_TRUE(folderContents(out) == originals()) << describe(folderContents(out));
-        emptyFolder(out);
+        emptyOut();
     }
 
     lha::Status extract(const Bytes& archive) {
@@ -90,8 +85,6 @@ protected:
 
     char level() const { return GetParam()[1]; }
 
-    TempFolder scratch;
-    fs::path out = scratch / "out";
     Bytes good;
 };
 
@@ -132,7 +125,7 @@ TEST_P(DamagedArchives, FlippedBitsFailOrChangeNothing) {
         if (HasFatalFailure()) {
             return;
         }
-        emptyFolder(out);
+        emptyOut();
     }
     EXPECT_GT(failures, static_cast<int>(good.size()) * 3 / 4);
 }
@@ -156,16 +149,11 @@ TEST_P(DamagedArchives, FlippedDataBitLeavesTheOldFileAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, DamagedArchives, ::testing::Values("a0o5q", "a1o7q", "a2o5q"));
 
-class Golden : public ::testing::Test {
+class Golden : public ArchiverTest {
 protected:
-    void SetUp() override { fs::create_directory(out); }
-
-    lha::Status extract(const std::string& archive) {
+    lha::Status extractGolden(const std::string& archive) {
         return lha::ExtractFiles(kGolden / "lha-damaged" / archive, out, "*").status;
     }
-
-    TempFolder scratch;
-    fs::path out = scratch / "out";
 };
 
 TEST_F(Golden, UnreadableArchivesFailWithoutWriting) {
@@ -194,39 +182,37 @@ TEST_F(Golden, UnreadableArchivesFailWithoutWriting) {
 
 TEST_F(Golden, AHeaderCrcFailsTheArchiveADataCrcItsMemberOnly) {
     writeFile(out / "x.txt", text("kept"));
-    EXPECT_EQ(extract("header-crc.lzh"), lha::Status::DamagedArchive);
+    EXPECT_EQ(extractGolden("header-crc.lzh"), lha::Status::DamagedArchive);
     EXPECT_EQ(folderContents(out), (std::map<std::string, Bytes>{{"x.txt", text("kept")}}));
 
-    EXPECT_EQ(extract("data-crc.lzh"), lha::Status::CrcMismatch);
+    EXPECT_EQ(extractGolden("data-crc.lzh"), lha::Status::CrcMismatch);
     EXPECT_EQ(folderContents(out),
               (std::map<std::string, Bytes>{{"x.txt", text("kept")}, {"y.txt", text("fine")}}));
 
     // A header size damaged to zero must not pass for the end mark,
     // silently dropping the members after it.
-    EXPECT_NE(extract("zero-size.lzh"), lha::Status::Ok);
+    EXPECT_NE(extractGolden("zero-size.lzh"), lha::Status::Ok);
 }
 
-class HostileNames : public ::testing::TestWithParam<std::string> {};
+class HostileNames : public ArchiverTest, public ::testing::WithParamInterface<std::string> {};
 
+// Extracted two folders below the scratch folder, so that names climbing
+// one or two levels are seen.
 TEST_P(HostileNames, AreRefusedAndNothingLandsOutsideTheFolder) {
-    ArchiverLibrary library;
-    ASSERT_TRUE(library.loaded());
-    TempFolder scratch;
-    const fs::path out = scratch / "deep/out";
-    fs::create_directories(out);
+    const fs::path deep = out / "deep";
+    fs::create_directories(deep);
     const bool etcHadX = fs::exists("/etc/x");
     const fs::path archive = kGolden / "lha-hostile-names" / GetParam();
 
     for (const std::string pattern : {"*", "*.*", "evil.txt", "b", "x", "\".\"", "\"\""}) {
-        const int result = library.run(extractLine(archive, out, pattern));
+        const int result = library.run(extractLine(archive, deep, pattern));
         if (pattern == "*" || pattern == "*.*") {
             EXPECT_NE(result, 0) << pattern;
         }
     }
     // The safe member before it still comes out; nothing else does.
-    EXPECT_EQ(folderContents(out), (std::map<std::string, Bytes>{{"safe.txt", text("safe")}}));
-    EXPECT_EQ(folderContents(scratch / "deep"),
-              (std::map<std::string, Bytes>{{"out", text("<folder>")}}));
+    EXPECT_EQ(folderContents(deep), (std::map<std::string, Bytes>{{"safe.txt", text("safe")}}));
+    EXPECT_EQ(folderContents(out), (std::map<std::string, Bytes>{{"deep", text("<folder>")}}));
     EXPECT_EQ(folderContents(scratch.path()).size(), 1u);
     EXPECT_EQ(fs::exists("/etc/x"), etcHadX);
 }

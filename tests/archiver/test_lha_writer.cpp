@@ -24,38 +24,31 @@ using namespace lhatest;
 
 constexpr lha::Method kMethods[] = {lha::Method::Lh5, lha::Method::Lh6, lha::Method::Lh7};
 
-struct Source {
-    const Bytes* bytes;
-    std::size_t at = 0;
-};
-
-std::size_t ReadSource(void* buffer, std::size_t size, void* data) {
-    auto* source = static_cast<Source*>(data);
-    const std::size_t step = std::min(size, source->bytes->size() - source->at);
-    std::memcpy(buffer, source->bytes->data() + source->at, step);
-    source->at += step;
-    return step;
-}
-
 // What liblhasa makes of a compressed stream.
 Bytes Decode(const Bytes& packed, lha::Method method, std::size_t length) {
     std::string name = lha::MethodId(method);
-    Source source{&packed};
-    LHADecoder* decoder =
-        lha_decoder_new(lha_decoder_for_name(name.data()), ReadSource, &source, length);
-    EXPECT_NE(decoder, nullptr);
+    struct Source {
+        const Bytes& bytes;
+        std::size_t at = 0;
+    } source{packed};
+    const auto read = [](void* buffer, std::size_t size, void* data) {
+        auto& from = *static_cast<Source*>(data);
+        const std::size_t step = std::min(size, from.bytes.size() - from.at);
+        std::memcpy(buffer, from.bytes.data() + from.at, step);
+        from.at += step;
+        return step;
+    };
+    LHADecoder* decoder = lha_decoder_new(lha_decoder_for_name(name.data()), read, &source, length);
+    if (decoder == nullptr) {
+        ADD_FAILURE() << "liblhasa has no decoder for " << name;
+        return {};
+    }
     Bytes out(length + 1024);
     std::size_t got = 0;
-    while (decoder != nullptr && got < out.size()) {
-        const std::size_t step = lha_decoder_read(decoder, out.data() + got, out.size() - got);
-        if (step == 0) {
-            break;
-        }
-        got += step;
+    for (std::size_t step = 1; step != 0 && got < out.size(); got += step) {
+        step = lha_decoder_read(decoder, out.data() + got, out.size() - got);
     }
-    if (decoder != nullptr) {
-        lha_decoder_free(decoder);
-    }
+    lha_decoder_free(decoder);
     out.resize(got);
     return out;
 }
@@ -121,9 +114,8 @@ Bytes ScreenLike(std::size_t width, std::size_t height, unsigned seed) {
 Bytes SmallAlphabet(std::size_t size, unsigned seed) {
     std::mt19937 random(seed);
     Bytes data(size);
-    for (auto& b : data) {
-        b = static_cast<std::uint8_t>('a' + random() % 4);
-    }
+    std::generate(data.begin(), data.end(),
+                  [&] { return static_cast<std::uint8_t>('a' + random() % 4); });
     return data;
 }
 

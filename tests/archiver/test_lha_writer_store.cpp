@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <ranges>
 
 #include "archiver/FileDescriptor.h"
 #include "archiver/LhaHeader.h"
@@ -29,20 +31,16 @@ std::vector<lha::ArchiveEntry> Entries(const fs::path& archive) {
 
 std::vector<std::string> Names(const fs::path& archive) {
     std::vector<std::string> names;
-    for (const auto& entry : Entries(archive)) {
-        names.push_back(entry.path);
-    }
+    std::ranges::transform(Entries(archive), std::back_inserter(names), &lha::ArchiveEntry::path);
     return names;
 }
 
 // Files in a folder other than the expected ones: a failed store must
 // leave no temporary file behind.
 std::vector<std::string> Listing(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& [name, bytes] : folderContents(folder)) {
-        names.push_back(name);
-    }
-    return names;
+    const auto contents = folderContents(folder);
+    const auto names = std::views::keys(contents);
+    return {names.begin(), names.end()};
 }
 
 // Runs `body` in a child process and returns its exit status, so that
@@ -227,9 +225,6 @@ protected:
     static constexpr uid_t kNobody = 65534;
 
     void SetUp() override {
-        // Below /tmp, not TMPDIR: nobody must be able to reach it.
-        char pattern[] = "/tmp/lha-writer-perms-XXXXXX";
-        folder_ = mkdtemp(pattern);
         writeFile(folder_ / "frame.bmp", Bytes(5000, 1));
         writeFile(folder_ / "SW100.bmp", Bytes(5000, 2));
         writeFile(folder_ / "new.bmp", Bytes(5000, 4));
@@ -241,13 +236,6 @@ protected:
             }
         }
     }
-    void TearDown() override {
-        if (!folder_.empty()) {
-            fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-            fs::remove_all(folder_);
-        }
-    }
-
     fs::path archive() const { return folder_ / "movie.sdw"; }
 
     int storeAsOwner(const fs::path& file) {
@@ -259,7 +247,8 @@ protected:
         });
     }
 
-    fs::path folder_;
+    TempFolder scratch_{"/tmp"};  // not below TMPDIR: nobody must be able to reach it
+    fs::path folder_ = scratch_.path();
 };
 
 // Appending writes into the archive itself; replacing needs a new file

@@ -13,20 +13,16 @@ using namespace lhatest;
 
 namespace {
 
-class CommandLines : public ::testing::Test {
+class CommandLines : public ArchiverTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(library.loaded());
+        ArchiverTest::SetUp();
         ASSERT_TRUE(
             packWithJlha(scratch, "a2o7q", archive,
                          {{"SW 001.bmp", farRepeats()}, {"Slidewright.ini", textBytes(20)}}));
-        fs::create_directory(out);
     }
 
-    ArchiverLibrary library;
-    TempFolder scratch;
     fs::path archive = scratch / "movie.sdw";
-    fs::path out = scratch / "out";
 };
 
 // The lines the program builds parse back whole (tests/moviefile's file

@@ -20,8 +20,7 @@ colour_at() { convert "$1" -format "%[hex:p{$2,$3}]" info:; }
 start_x
 "$bin" &
 pid=$!
-launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
-xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
+press_launcher Tab space
 editor=$(wait_for_window '^Slidewright - ') || fail "the editor did not appear"
 wait_until 10 find_spot "$editor" editor || fail "no capture button on the editor's toolbar"
 read -r cx cy <<<"$spot"

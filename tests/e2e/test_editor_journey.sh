@@ -20,9 +20,7 @@ start_x
 
 "$bin" &
 pid=$!
-launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
-# Tab from 再　生 to 編　集, and press it.
-xdotool windowactivate --sync "$launcher" key --clearmodifiers Tab space
+press_launcher Tab space
 editor=$(wait_for_window '^Slidewright - 新規ファイル$') || fail "the editor did not open"
 top=$(wait_until 5 editor_top "$editor") || fail "no sound box found in the editor"
 
@@ -75,8 +73,7 @@ cmp -s <(member chime.wav) "$work/chime.wav" || fail "the package's sound is not
 # and the end after the last.
 "$bin" "$package" &
 pid=$!
-launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear again"
-xdotool windowactivate --sync "$launcher" key --clearmodifiers Return
+press_launcher Return
 index=0
 for frame in "300 200 srgb(255,0,0)" "320 240 srgb(0,255,0)" "400 300 srgb(0,0,255)"; do
     read -r width height colour <<<"$frame"

@@ -15,21 +15,14 @@ start_x
 for scale in 2 1.5; do
     QT_SCALE_FACTOR=$scale "$bin" "$work/noise.sdw" &
     pid=$!
-    launcher=$(wait_for_window '^Slidewright$') || fail "no launcher at ${scale}x"
-    xdotool windowactivate --sync "$launcher" key --clearmodifiers Return
+    press_launcher Return
     win=$(player_window "$pid" 811 537) ||
         fail "at ${scale}x the player is not 811x537 device pixels: $(xdotool search --onlyvisible --pid "$pid" | while read -r w; do geometry "$w"; done)"
     read -r x y _ _ < <(geometry "$win")
     # Left of the buttons at the right edge: 57 points wide, plus a margin.
     width=$(awk -v s="$scale" 'BEGIN { printf "%d", 811 - 60 * s }')
     convert "$work/SW001.bmp" -crop "${width}x537+0+0" +repage "$work/picture.png"
-    shown_whole() {
-        shot "$work/screen.png"
-        convert "$work/screen.png" -crop "${width}x537+${x}+${y}" +repage "$work/shown.png"
-        wrong=$(compare -metric AE "$work/shown.png" "$work/picture.png" null: 2>&1)
-        [ "$wrong" = "0" ]
-    }
-    wait_until 5 shown_whole || fail "at ${scale}x $wrong pixels differ from the picture"
+    wait_until 5 shows_picture shot "$work/picture.png" "${width}x537+${x}+${y}" || fail "at ${scale}x $wrong pixels differ from the picture"
     kill "$pid"
     wait_for_exit "$pid" 5 || fail "the player did not end at ${scale}x"
 done

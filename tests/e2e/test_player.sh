@@ -7,13 +7,6 @@ set -u
 bin="$SLIDEWRIGHT_BIN/slidewright"
 work=$(mktemp -d)
 
-# open_player: presses the launcher's focused 再　生 button.
-open_player() {
-    local launcher
-    launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
-    xdotool windowactivate --sync "$launcher" key --clearmodifiers Return
-}
-
 "$SLIDEWRIGHT_BIN/make_player_package" "$work/manual movie.sdw" 0 0 400x300:100:ff0000 500x350:100:0000ff ||
     fail "no manual package"
 "$SLIDEWRIGHT_BIN/make_player_package" "$work/auto.sdw" 1 0 300x200:300:00ff00 300x200:300:ffff00 200x100:300:ff00ff ||
@@ -23,7 +16,7 @@ start_x
 # A package on the command line, played by hand.
 "$bin" "$work/manual movie.sdw" &
 pid=$!
-open_player
+press_launcher Return
 win=$(player_window "$pid" 400 300) || fail "the player did not show frame 1 at 400x300"
 picture="srgb(255,0,0)"
 wait_until 5 window_shows "$win" 10 10 "$picture" "$work/frame1.png" || fail "frame 1 is not drawn"
@@ -42,7 +35,7 @@ ended "$pid" "the last frame's double-click"
 # Automatic play ends by itself after the last frame.
 "$bin" "$work/auto.sdw" &
 pid=$!
-open_player
+press_launcher Return
 player_window "$pid" 300 200 >/dev/null || fail "the automatic movie did not start"
 player_window "$pid" 200 100 5 >/dev/null || fail "the automatic movie did not reach frame 3"
 ended "$pid" "the automatic movie's last frame"
@@ -50,7 +43,7 @@ ended "$pid" "the automatic movie's last frame"
 # No package: the open dialog, and its cancel ends the program.
 "$bin" &
 pid=$!
-open_player
+press_launcher Return
 dialog=$(wait_for_window '開くﾌｧｲﾙを指定してください。') || fail "no open dialog without a package"
 xdotool windowactivate --sync "$dialog" key --clearmodifiers Escape
 ended "$pid" "cancelling the open dialog"

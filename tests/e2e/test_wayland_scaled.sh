@@ -27,13 +27,8 @@ wait_for 10 player_shown ||
 read -r x y _ _ < <(window_rect '^Slidewright$')
 # Left of the buttons, 57 points wide at the right edge.
 convert "$work/SW001.bmp" -crop 690x536+0+0 +repage "$work/picture.png"
-shown_whole() {
-    screenshot "$work/screen.png"
-    convert "$work/screen.png" -crop "690x536+$((x * 2))+$((y * 2))" +repage "$work/shown.png"
-    wrong=$(compare -metric AE "$work/shown.png" "$work/picture.png" null: 2>&1)
-    [ "$wrong" = "0" ]
-}
-wait_until 5 shown_whole || fail "$wrong pixels differ from the picture"
+wait_until 5 shows_picture screenshot "$work/picture.png" "690x536+$((x * 2))+$((y * 2))" ||
+    fail "$wrong pixels differ from the picture"
 kill "$pid"
 rm -rf "$work"
 echo "scaled wayland journey passed"

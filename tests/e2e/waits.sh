@@ -39,6 +39,16 @@ window_shows() {
     import -window "$1" "$5" 2>/dev/null && [ "$(pixel "$5" "$2" "$3")" = "$4" ]
 }
 
+# shows_picture SHOOT PICTURE WxH+X+Y: what the command SHOOT FILE captures,
+# cut to that rectangle, is PICTURE pixel for pixel; sets wrong to the
+# number of pixels that differ.
+shows_picture() {
+    "$1" "$2.screen.png" || return 1
+    convert "$2.screen.png" -crop "$3" +repage "$2.shown.png"
+    wrong=$(compare -metric AE "$2.shown.png" "$2" null: 2>&1)
+    [ "$wrong" = "0" ]
+}
+
 # colour_spot FILE X Y W H COLOUR: "X Y" of the middle of the pixels of that
 # colour (#RRGGBB) inside the rectangle, on the screen.
 colour_spot() {

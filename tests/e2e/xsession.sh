@@ -1,6 +1,6 @@
 # Sourced by the journeys: a private X server with a real window manager.
-# Provides start_x, wait_for_window, visible_windows, shot, editor_top and
-# drag_files, and what waits.sh provides.
+# Provides start_x, wait_for_window, press_launcher, visible_windows, shot,
+# editor_top and drag_files, and what waits.sh provides.
 . "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 # Display numbers chosen by -displayfd alone start at 0 and only look at this
@@ -83,6 +83,14 @@ stop_x() {
 # wait_for_window NAME-REGEX [SECONDS]: prints the first visible match.
 shown_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 wait_for_window() { wait_until "${2:-10}" shown_window "$1"; }
+
+# press_launcher KEY...: the keys, once the launcher shows, pressed on it
+# (Return: 再　生, which has the focus; Tab space: 編　集).
+press_launcher() {
+    local launcher
+    launcher=$(wait_for_window '^Slidewright$') || fail "the launcher did not appear"
+    xdotool windowactivate --sync "$launcher" key --clearmodifiers "$@"
+}
 
 # visible_windows PID: the visible top-level windows that process shows.
 visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l; }

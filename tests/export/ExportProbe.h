@@ -27,13 +27,12 @@ inline QByteArray Run(const QString& program, const QStringList& arguments) {
 
 // One entry, as ffprobe prints it without keys.
 inline QString Entry(const QString& file, const QString& what, const QString& stream = {}) {
-    QStringList arguments{"-v", "error"};
-    if (!stream.isEmpty()) {
-        arguments << "-select_streams" << stream;
-    }
-    arguments << "-show_entries" << what << "-of"
-              << "csv=p=0" << file;
-    return QString::fromUtf8(Run("ffprobe", arguments)).trimmed();
+    const QStringList streams =
+        stream.isEmpty() ? QStringList() : QStringList{"-select_streams", stream};
+    return QString::fromUtf8(
+               Run("ffprobe", QStringList{"-v", "error"} + streams +
+                                  QStringList{"-show_entries", what, "-of", "csv=p=0", file}))
+        .trimmed();
 }
 
 // Each shown picture's start, in seconds.

@@ -8,6 +8,7 @@
 #include "moviefile/ArchiverLibrary.h"
 #include "moviefile/MLha.h"
 #include "moviefile/MovieScript.h"
+#include "tests/moviefile/WholeFiles.h"
 #include "tests/player/SoundFiles.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +64,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(scratch.isValid());
         if (ArchiverLibrary::instance() == nullptr) {
-            ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
+            ASSERT_TRUE(ArchiverLibrary::load(kArchiver));
         }
     }
 
@@ -89,10 +90,9 @@ protected:
                                                   folder,
                                                   {loop != 0, movie.mode, QStringLiteral("10")}));
         const QString package = scratch.filePath(QStringLiteral("movie%1.sdw").arg(++made_));
-        bool startNew = true;
         for (const QString& member : members) {
-            EXPECT_EQ(MLha::StoreInPackage(package, folder + u'/' + member, startNew), 0);
-            startNew = false;
+            EXPECT_EQ(MLha::StoreInPackage(package, folder + u'/' + member, member == members[0]),
+                      0);
         }
         QDir(folder).removeRecursively();
         return package;
@@ -126,14 +126,11 @@ protected:
         return size_t(std::upper_bound(times.begin(), times.end(), time) - times.begin()) - 1;
     }
 
-    // The rows of what a frame must show, as rgb24 bytes.
+    // What a frame must show, as rgb24 bytes: 176 pixels of three bytes
+    // fill whole 32-bit words, so its rows carry no padding.
     static QByteArray rgbBytes(const QString& picture) {
         const QImage image = expected(picture, kVideo).convertToFormat(QImage::Format_RGB888);
-        QByteArray bytes;
-        for (int y = 0; y < image.height(); ++y) {
-            bytes.append(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 3);
-        }
-        return bytes;
+        return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
     }
 
     QStringList filesIn(const QString& folder) const {
@@ -249,20 +246,14 @@ TEST_P(GifExport, DelaysAreTheFramesTimesInCentiseconds) {
     EXPECT_GE(Psnr(rgb.left(size), rgbBytes("photo.bmp")), 30.0);
 
     // The movie's loop flag makes the GIF repeat; without it, it plays once.
-    QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().contains("NETSCAPE2.0"), loop);
+    EXPECT_EQ(readFile(target).contains("NETSCAPE2.0"), loop);
 }
 
 INSTANTIATE_TEST_SUITE_P(MovieExport, GifExport, ::testing::Values(0, 2));
 
 TEST_F(MovieExportTest, AFailedOrCancelledExportLeavesNoFileAndKeepsTheEarlierOne) {
     const QString target = scratch.filePath(QStringLiteral("out/movie.mp4"));
-    QDir().mkpath(scratch.filePath(QStringLiteral("out")));
-    QFile earlier(target);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("an earlier export");
-    earlier.close();
+    writeFile(target, "an earlier export");
     const QStringList before = filesIn(scratch.filePath(QStringLiteral("out")));
 
     // A package cut short: its last members are gone.
@@ -309,16 +300,15 @@ TEST_F(MovieExportTest, AFailedOrCancelledExportLeavesNoFileAndKeepsTheEarlierOn
               ExportProblem::UnknownFormat);
 
     EXPECT_EQ(filesIn(scratch.filePath(QStringLiteral("out"))), before);
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), QByteArray("an earlier export"));
+    EXPECT_EQ(readFile(target), "an earlier export");
 }
 
 TEST_F(MovieExportTest, AGifFrameLongerThanItsLongestDelayShowsItsPictureAgain) {
     // 700 s of 8 kHz silence holds the frame in mode 2; a GIF delay stops
     // at 655.35 s.
     const QString folder = scratch.filePath(QStringLiteral("long"));
-    QDir().mkpath(folder);
-    QFile::copy(kData + QStringLiteral("/chart.bmp"), folder + QStringLiteral("/chart.bmp"));
+    writeFile(folder + QStringLiteral("/chart.bmp"),
+              readFile(kData + QStringLiteral("/chart.bmp")));
     ASSERT_TRUE(SoundFiles::writeFile(folder + QStringLiteral("/long.wav"),
                                       SoundFiles::toneWav(700, 0, 8000)));
     const QString target = scratch.filePath(QStringLiteral("long.gif"));
@@ -358,9 +348,7 @@ TEST_F(MovieExportTest, MembersDeclaringHugeSizesAreRefusedBeforeAnyIsUnpacked) 
         EXPECT_EQ(result.problem, problem) << package;
         EXPECT_TRUE(result.subject.startsWith(QString::fromUtf8(named)))
             << result.subject.toStdString();
-        EXPECT_EQ(QDir(scratch.filePath(QStringLiteral("files%1").arg(opened_)))
-                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                  QStringList{})
+        EXPECT_EQ(entries(scratch.filePath(QStringLiteral("files%1").arg(opened_))), QStringList{})
             << package;
     }
     EXPECT_FALSE(QFileInfo::exists(target));

@@ -3,11 +3,11 @@
 #include "moviefile/MovieScript.h"
 #include "player/FrameLoader.h"
 #include "player/MidiFile.h"
+#include "tests/archiver/lha_test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ using namespace MovieScript;
 
 namespace {
 
-const QString kMakeDemo = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/make_demo");
+const char* const kMakeDemo = SLIDEWRIGHT_BINARY_DIR "/bin/make_demo";
 
 quint32 littleEndian(const QByteArray& bytes, int at, int size) {
     quint32 value = 0;
@@ -28,15 +28,11 @@ quint32 littleEndian(const QByteArray& bytes, int at, int size) {
 
 TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
     QTemporaryDir folder;
-    QProcess make;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    make.setProcessEnvironment(environment);
     const QString package = folder.filePath(QStringLiteral("demo.sdw"));
     const QString loose = folder.filePath(QStringLiteral("files"));
-    make.start(kMakeDemo, {package, loose});
-    ASSERT_TRUE(make.waitForFinished(120000));
-    ASSERT_EQ(make.exitCode(), 0) << make.readAllStandardError().toStdString();
+    const auto made = lhatest::runTool({kMakeDemo, package.toStdString(), loose.toStdString()},
+                                       folder.path().toStdString(), {"QT_QPA_PLATFORM=offscreen"});
+    ASSERT_EQ(made.status, 0) << made.output;
 
     MovieDoc doc;
     const ReadResult read =
@@ -50,7 +46,7 @@ TEST(DemoMovie, FramesSoundsAndScriptAreWhatThePlayerNeeds) {
 
     // The player unpacks it frame by frame into the loose pictures and sounds:
     // 24-bit uncompressed BMPs, drawn (more than a handful of colours).
-    ASSERT_TRUE(ArchiverLibrary::load(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so"));
+    ASSERT_TRUE(ArchiverLibrary::load(kArchiver));
     QTemporaryDir work;
     MovieDoc played;
     played.packagePath = package;

@@ -50,10 +50,7 @@ protected:
         writeFile(path(name), content);
     }
     QByteArray contents(const QString& name) const { return readFile(path(name)); }
-    QStringList names() const {
-        return QDir(folder.path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    QStringList names() const { return entries(folder.path()); }
 
     QTemporaryDir folder;
 };
@@ -63,37 +60,36 @@ TEST_F(FolderTest, DeleteFileQuietlyWithWildcardsTakesOnlyMatchingFiles) {
                              "chime.wav", "tune.mid", "notes.txt"}) {
         make(QString::fromUtf8(name));
     }
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.bmp")));
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("notes.txt")), path(QStringLiteral("link.bmp"))));
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.bmp"));
+    ASSERT_TRUE(QFile::link(path("notes.txt"), path("link.bmp")));
 
-    AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.bmp"));
+    AFrameReel::DeleteFileQuietly(path("*.bmp"));
     EXPECT_EQ(names(), QStringList({"a.bmpx", "chime.wav", "folder.bmp", "notes.txt", "tune.mid"}));
 
-    AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/?une.*"));
-    AFrameReel::DeleteFileQuietly(folder.path() + QStringLiteral("/*.wav"));
+    AFrameReel::DeleteFileQuietly(path("?une.*"));
+    AFrameReel::DeleteFileQuietly(path("*.wav"));
     EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp", "notes.txt"}));
 
     // Every failure is ignored: nothing there, no folder, no name, a folder.
-    AFrameReel::DeleteFileQuietly(path(QStringLiteral("missing.bmp")));
-    AFrameReel::DeleteFileQuietly(path(QStringLiteral("no such folder/*.bmp")));
-    AFrameReel::DeleteFileQuietly(QString());
-    AFrameReel::DeleteFileQuietly(path(QStringLiteral("folder.bmp")));
-    AFrameReel::DeleteFileQuietly(path(QStringLiteral("notes.txt")));
+    for (const QString& name : {path("missing.bmp"), path("no such folder/*.bmp"), QString(),
+                                path("folder.bmp"), path("notes.txt")}) {
+        AFrameReel::DeleteFileQuietly(name);
+    }
     EXPECT_EQ(names(), QStringList({"a.bmpx", "folder.bmp"}));
 }
 
 TEST_F(FolderTest, CopyFileQuietlyReplacesTheDestinationAndIgnoresFailures) {
-    make(QStringLiteral("a.bmp"), "new picture");
-    make(QStringLiteral("b.bmp"), "old picture, longer than the new one");
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("b.bmp")));
-    EXPECT_EQ(contents(QStringLiteral("b.bmp")), "new picture");
+    make("a.bmp", "new picture");
+    make("b.bmp", "old picture, longer than the new one");
+    AFrameReel::CopyFileQuietly(path("a.bmp"), path("b.bmp"));
+    EXPECT_EQ(contents("b.bmp"), "new picture");
 
     // Onto itself, from nowhere, into nowhere: nothing changes, nothing is left over.
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("a.bmp")));
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("gone.bmp")), path(QStringLiteral("b.bmp")));
-    AFrameReel::CopyFileQuietly(path(QStringLiteral("a.bmp")), path(QStringLiteral("no/c.bmp")));
+    AFrameReel::CopyFileQuietly(path("a.bmp"), path("a.bmp"));
+    AFrameReel::CopyFileQuietly(path("gone.bmp"), path("b.bmp"));
+    AFrameReel::CopyFileQuietly(path("a.bmp"), path("no/c.bmp"));
     EXPECT_EQ(names(), QStringList({"a.bmp", "b.bmp"}));
-    EXPECT_EQ(contents(QStringLiteral("a.bmp")), "new picture");
+    EXPECT_EQ(contents("a.bmp"), "new picture");
 }
 
 // What the archiver reads back from the lines the program builds: the same
@@ -120,12 +116,9 @@ TEST(MLha, TheArchiverReadsBackWhatTheCommandLinesSay) {
 }
 
 TEST_F(FolderTest, WithoutAnArchiverEveryCallFailsAndStartNewStillClears) {
-    make(QStringLiteral("old.sdw"));
-    EXPECT_NE(MLha::ExtractFromPackage(path(QStringLiteral("old.sdw")), folder.path(),
-                                       QStringLiteral("*.bmp")),
-              0);
-    EXPECT_NE(
-        MLha::StoreInPackage(path(QStringLiteral("old.sdw")), path(QStringLiteral("x")), true), 0);
+    make("old.sdw");
+    EXPECT_NE(MLha::ExtractFromPackage(path("old.sdw"), folder.path(), "*.bmp"), 0);
+    EXPECT_NE(MLha::StoreInPackage(path("old.sdw"), path("x"), true), 0);
     EXPECT_TRUE(names().isEmpty());
 }
 
@@ -180,21 +173,19 @@ TEST_F(FrameFilesTest, AFileStaysWhileAnotherFrameNamesIt) {
 }
 
 TEST_F(FrameFilesTest, UnusedNameKeepsTheExtensionAndSkipsNamesInUse) {
-    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("a.bmp")),
-              QStringLiteral("a.bmp"));
-    make(QStringLiteral("a.bmp"));
-    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("a.bmp")),
-              QStringLiteral("a_2.bmp"));
+    const auto unused = [&](const QString& name) {
+        return FrameFiles::UnusedName(doc, folder.path(), name);
+    };
+    EXPECT_EQ(unused("a.bmp"), "a.bmp");
+    make("a.bmp");
+    EXPECT_EQ(unused("a.bmp"), "a_2.bmp");
     // Named by a frame but missing from the folder is still taken.
     doc.frames[4].soundFile = QStringLiteral("a_2.bmp");
-    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("a.bmp")),
-              QStringLiteral("a_3.bmp"));
-    make(QStringLiteral("song"));
-    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("song")),
-              QStringLiteral("song_2"));
-    make(QStringLiteral("x.y.mid"));
-    EXPECT_EQ(FrameFiles::UnusedName(doc, folder.path(), QStringLiteral("x.y.mid")),
-              QStringLiteral("x.y_2.mid"));
+    EXPECT_EQ(unused("a.bmp"), "a_3.bmp");
+    make("song");
+    EXPECT_EQ(unused("song"), "song_2");
+    make("x.y.mid");
+    EXPECT_EQ(unused("x.y.mid"), "x.y_2.mid");
 }
 
 }  // namespace

@@ -4,22 +4,20 @@
 #include "moviefile/MovieScript.h"
 #include "moviefile/WorkFolder.h"
 #include "player/FrameLoader.h"
+#include "tests/archiver/lha_test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <tuple>
 
 using namespace MovieScript;
 
 namespace {
-
-const char* const kArchiver = SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so";
 
 class PackageTest : public ::testing::Test {
 protected:
@@ -40,56 +38,50 @@ protected:
     QString source() const { return root.filePath(QStringLiteral("source")); }
     QString work() const { return root.filePath(QStringLiteral("work")); }
     QString workFile(const QString& name) const { return QDir(work()).filePath(name); }
-    // The package's script, read into the movie as the player or the editor reads it.
-    MovieScript::ReadResult readScript(MovieScript::ScriptMode mode) {
-        return MovieScript::ReadPackageScript(movie.packagePath, work(), mode, movie);
+    // A package's script, read into a fresh movie as the player or the editor reads it.
+    ReadResult readScript(ScriptMode mode, const QString& archive) {
+        movie = MovieDoc();
+        movie.packagePath = archive;
+        return ReadPackageScript(archive, work(), mode, movie);
     }
     QString package(const QString& name = QStringLiteral("movie.sdw")) const {
         return root.filePath(QStringLiteral("movies/") + name);
     }
 
-    static QImage picture(int width, int height, QRgb colour) {
+    // A picture of one colour, saved as a BMP file.
+    static void savePicture(const QString& path, int width, int height, QRgb colour) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(colour);
-        return image;
+        ASSERT_TRUE(image.save(path, "BMP")) << path.toStdString();
     }
 
     // A three-frame movie in the source folder: pictures, one sound and
     // the script that names them, as the editor would leave it.
     void writeMovie(const QStringList& pictures, const QString& sound) {
-        MovieDoc& doc = movie;
-        doc.resetFrames(MovieDoc::kEditorSlots);
-        const std::array<QRgb, 3> colours = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)};
+        movie.resetFrames(MovieDoc::kEditorSlots);
+        const QRgb colours[] = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)};
         for (int k = 1; k <= pictures.size(); ++k) {
-            const QImage image =
-                picture(30 + 10 * k, 20 + k, colours[static_cast<size_t>(k - 1) % 3]);
-            ASSERT_TRUE(image.save(QDir(source()).filePath(pictures[k - 1]), "BMP"));
-            doc.frames[static_cast<size_t>(k)] =
+            savePicture(QDir(source()).filePath(pictures[k - 1]), 30 + 10 * k, 20 + k,
+                        colours[(k - 1) % 3]);
+            movie.frames[k] =
                 FrameEntry{true, pictures[k - 1], 1000 * k, k == 2 ? sound : QString()};
         }
         writeFile(QDir(source()).filePath(sound), "RIFF\x24\0\0\0WAVEfmt a sound");
-        ASSERT_TRUE(WriteMovieScript(doc, static_cast<int>(pictures.size()), source(),
+        ASSERT_TRUE(WriteMovieScript(movie, static_cast<int>(pictures.size()), source(),
                                      {true, 2, QStringLiteral("3")}));
     }
 
     // Packs files of the source folder with jlha, under their bare names,
     // in CP932 as packages made on Windows hold them.
     void packWithJlha(const QString& archive, const QStringList& names) const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
-                           QStringLiteral("-Dlha.encoding=Windows-31J"));
-        QProcess jlha;
-        jlha.setProcessEnvironment(environment);
-        jlha.setWorkingDirectory(source());
-        jlha.start(QStringLiteral("jlha"), QStringList{QStringLiteral("a"), archive} + names);
-        ASSERT_TRUE(jlha.waitForFinished(60000));
-        ASSERT_EQ(jlha.exitCode(), 0) << jlha.readAllStandardError().toStdString();
-    }
-
-    QStringList entries(const QString& folder) const {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                      QDir::Name);
+        std::vector<std::string> argv{"jlha", "a", archive.toStdString()};
+        for (const QString& name : names) {
+            argv.push_back(name.toStdString());
+        }
+        const auto packed =
+            lhatest::runTool(argv, source().toStdString(),
+                             {"LC_ALL=C.UTF-8", "JAVA_TOOL_OPTIONS=-Dlha.encoding=Windows-31J"});
+        ASSERT_EQ(packed.status, 0) << packed.output;
     }
 
     QTemporaryDir root;
@@ -104,14 +96,11 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndInTheEditor) {
     writeMovie(pictures, QStringLiteral("tune.mid"));
     packWithJlha(package(), QStringList{kScriptName} + pictures + QStringList{"tune.mid"});
 
-    movie = MovieDoc();
-    movie.packagePath = package();
-    const ReadResult read = readScript(ForPlayer);
+    const ReadResult read = readScript(ForPlayer, package());
     ASSERT_TRUE(read.ok()) << static_cast<int>(read.problem);
-    EXPECT_EQ(movie.frameCount, 3);
-    EXPECT_EQ(movie.lastSlot(), 3);
-    EXPECT_EQ(movie.advanceMode, 2);
-    EXPECT_EQ(movie.loopWaitSeconds, 3);
+    EXPECT_EQ(
+        std::tuple(movie.frameCount, movie.lastSlot(), movie.advanceMode, movie.loopWaitSeconds),
+        std::tuple(3, 3, 2, 3));
     EXPECT_TRUE(entries(work()).isEmpty()) << "the script is deleted once read";
     for (int k = 1; k <= 3; ++k) {
         const FramePicture shown = frame(k);
@@ -127,9 +116,7 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndInTheEditor) {
 
     QDir(work()).removeRecursively();
     QDir().mkpath(work());
-    movie = MovieDoc();
-    movie.packagePath = package();
-    ASSERT_TRUE(readScript(ForEditor).ok());
+    ASSERT_TRUE(readScript(ForEditor, package()).ok());
     EXPECT_EQ(movie.lastSlot(), 100);
     for (const char* pattern : {"*.bmp", "*.wav", "*.mid"}) {
         EXPECT_EQ(MLha::ExtractFromPackage(package(), work(), QString::fromLatin1(pattern)), 0);
@@ -146,8 +133,7 @@ TEST_F(PackageTest, JlhaPackageOpensInThePlayerAndInTheEditor) {
 
 TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolder) {
     writeFile(root.filePath(QStringLiteral("x.bmp")), "the user's own file");
-    const QImage image = picture(10, 10, qRgb(1, 2, 3));
-    ASSERT_TRUE(image.save(QDir(source()).filePath(QStringLiteral("x.bmp")), "BMP"));
+    savePicture(QDir(source()).filePath(QStringLiteral("x.bmp")), 10, 10, qRgb(1, 2, 3));
     for (const QString& name :
          {QStringLiteral("../x.bmp"), QStringLiteral("/etc/passwd"), QStringLiteral("..\\x.bmp")}) {
         // The three-frame script of tests/data with the first picture renamed.
@@ -159,9 +145,7 @@ TEST_F(PackageTest, ScriptNamingPathsIsRefusedAndNothingLandsOutsideTheWorkFolde
         QFile::remove(archive);
         packWithJlha(archive, {kScriptName, QStringLiteral("x.bmp")});
 
-        movie = MovieDoc();
-        movie.packagePath = archive;
-        const ReadResult read = readScript(ForPlayer);
+        const ReadResult read = readScript(ForPlayer, archive);
         EXPECT_EQ(read.outcome, ReadOutcome::InvalidFile) << name.toStdString();
         EXPECT_EQ(read.problem, ScriptProblem::UnsafeName) << name.toStdString();
         EXPECT_EQ(read.message(), MovieMessage::InvalidScript);
@@ -181,23 +165,20 @@ TEST_F(PackageTest, SoundMissingFromThePackageLeavesTheFrameSilentPictureMissing
     const QStringList pictures = {QStringLiteral("SW001.bmp"), QStringLiteral("SW002.bmp")};
     writeMovie(pictures, QStringLiteral("gone.wav"));
     packWithJlha(package(), {kScriptName, QStringLiteral("SW001.bmp")});
-    movie = MovieDoc();
-    movie.packagePath = package();
-    ASSERT_TRUE(readScript(ForPlayer).ok());
+    ASSERT_TRUE(readScript(ForPlayer, package()).ok());
     movie.frames[1].soundFile = QStringLiteral("gone.wav");
     EXPECT_TRUE(frame(1).ok());
     EXPECT_EQ(frame(2).message, MovieMessage::InvalidPackage);
 }
 
 TEST_F(PackageTest, APreviewLoadsFromTheWorkFolderWithoutTouchingIt) {
-    ASSERT_TRUE(picture(64, 48, qRgb(9, 9, 9)).save(workFile("SW001.bmp"), "BMP"));
+    savePicture(workFile("SW001.bmp"), 64, 48, qRgb(9, 9, 9));
     writeFile(workFile(QStringLiteral("broken.bmp")), "BM not a picture");
-    MovieDoc& doc = movie;
-    doc.resetFrames(MovieDoc::kEditorSlots);
-    doc.packagePath = package(QStringLiteral("not there.sdw"));
-    doc.frames[1] = FrameEntry{true, QStringLiteral("SW001.bmp"), 1000, QString()};
-    doc.frames[2] = FrameEntry{true, QStringLiteral("broken.bmp"), 1000, QString()};
-    doc.frames[3] = FrameEntry{true, QStringLiteral("missing.bmp"), 1000, QString()};
+    movie.resetFrames(MovieDoc::kEditorSlots);
+    movie.packagePath = package(QStringLiteral("not there.sdw"));
+    movie.frames[1] = FrameEntry{true, QStringLiteral("SW001.bmp"), 1000, {}};
+    movie.frames[2] = FrameEntry{true, QStringLiteral("broken.bmp"), 1000, {}};
+    movie.frames[3] = FrameEntry{true, QStringLiteral("missing.bmp"), 1000, {}};
 
     const FramePicture shown = frame(1, true);
     ASSERT_TRUE(shown.ok());

@@ -23,8 +23,6 @@
 
 namespace {
 
-const char* const kArchiver = SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so";
-
 class PackageSaveTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -37,8 +35,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
         ASSERT_TRUE(ArchiverLibrary::load(kArchiver));
-        ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("work")));
-        ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("movies")));
+        ASSERT_TRUE(QDir().mkpath(root.filePath("work")) && QDir().mkpath(root.filePath("movies")));
     }
 
     QString package() const { return root.filePath(QStringLiteral("movies/movie.sdw")); }
@@ -92,11 +89,10 @@ protected:
     // What is left of the save besides the package: temporary packages
     // beside it and member archives in the run's private folder.
     QStringList leftovers() const {
-        QStringList left = QDir(root.filePath(QStringLiteral("movies")))
-                               .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QStringList left = entries(root.filePath("movies"));
         left.removeAll(QStringLiteral("movie.sdw"));
         if (const auto own = WorkFolder::privateFolder()) {
-            left += QDir(*own).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            left += entries(*own);
         }
         return left;
     }
@@ -145,22 +141,20 @@ TEST_F(PackageSaveTest, AFailureAnywhereKeepsTheEarlierPackageAndLeavesNoTempora
     ASSERT_TRUE(huge.open(QIODevice::ReadWrite));
     ASSERT_TRUE(huge.resize(qint64{0x100000001}));
     huge.close();
-    auto result = save(n);
-    EXPECT_FALSE(result.saved);
-    EXPECT_EQ(result.message, MovieMessage::SaveFailed);
-    EXPECT_EQ(percents, (std::vector<int>{8, 17, 25, 33, 42, 50, 58, 67}));
-    EXPECT_TRUE(readFile(package()) == before);
-    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
+    const auto expectFailed = [&](MovieMessage message, const std::vector<int>& reached) {
+        const auto result = save(n);
+        EXPECT_FALSE(result.saved);
+        EXPECT_EQ(result.message, message);
+        EXPECT_EQ(percents, reached);
+        EXPECT_TRUE(readFile(package()) == before);
+        EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
+    };
+    expectFailed(MovieMessage::SaveFailed, {8, 17, 25, 33, 42, 50, 58, 67});
 
     // A picture gone from the work folder.
     writePicture(QStringLiteral("SW009.bmp"), 0, 10, 10);
     ASSERT_TRUE(QFile::remove(workFile(QStringLiteral("SW004.bmp"))));
-    result = save(n);
-    EXPECT_FALSE(result.saved);
-    EXPECT_EQ(result.message, MovieMessage::SaveFileMissing);
-    EXPECT_EQ(percents, (std::vector<int>{8, 17, 25}));
-    EXPECT_TRUE(readFile(package()) == before);
-    EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
+    expectFailed(MovieMessage::SaveFileMissing, {8, 17, 25});
 }
 
 TEST_F(PackageSaveTest, WindowEventsRunWhileTheFirstPictureCompresses) {

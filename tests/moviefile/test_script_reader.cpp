@@ -76,17 +76,14 @@ void expectThreeFrames(const MovieDoc& doc) {
 }
 
 TEST(ReadMovieScript, PlayerSizesTheTableToTheFrameCountAndEditorKeepsItsHundredSlots) {
-    const Read player = parse(withFrames(kThreeFrames), ForPlayer);
-    ASSERT_TRUE(player.result.ok());
-    EXPECT_EQ(player.doc.lastSlot(), 3);
-    expectThreeFrames(player.doc);
-
-    const Read editor = parse(withFrames(kThreeFrames), ForEditor);
-    ASSERT_TRUE(editor.result.ok());
-    EXPECT_EQ(editor.doc.lastSlot(), 100);
-    expectThreeFrames(editor.doc);
-    EXPECT_FALSE(editor.doc.frames[4].inUse);
-    EXPECT_EQ(editor.doc.version, QStringLiteral("03.01"));
+    for (const auto& [mode, last] : {std::pair(ForPlayer, 3), std::pair(ForEditor, 100)}) {
+        const Read read = parse(withFrames(kThreeFrames), mode);
+        ASSERT_TRUE(read.result.ok());
+        EXPECT_EQ(read.doc.lastSlot(), last);
+        expectThreeFrames(read.doc);
+        EXPECT_EQ(read.doc.version, QStringLiteral("03.01"));
+    }
+    EXPECT_FALSE(parse(withFrames(kThreeFrames), ForEditor).doc.frames[4].inUse);
     // A later record with an empty sound field takes the sound away.
     EXPECT_TRUE(withLine("SOUND,003,").doc.frames[3].soundFile.isEmpty());
 }
@@ -103,12 +100,10 @@ TEST(ReadMovieScript, MissingSettingsKeepTheirStartingValues) {
         "END,END,END\r\n");
     ASSERT_TRUE(read.result.ok());
     EXPECT_FALSE(read.result.newerVersion);
-    EXPECT_EQ(read.doc.version, QStringLiteral("01.00"));
-    EXPECT_EQ(read.doc.frameCount, 1);
-    EXPECT_EQ(read.doc.loopFlag, 0);
-    EXPECT_EQ(read.doc.advanceMode, 0);
-    EXPECT_EQ(read.doc.loopWaitSeconds, 10);
-    EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("a.bmp"));
+    const MovieDoc& d = read.doc;
+    EXPECT_EQ(std::tuple(d.version, d.frameCount, d.loopFlag, d.advanceMode, d.loopWaitSeconds,
+                         d.frames[1].pictureFile),
+              std::tuple(QStringLiteral("01.00"), 1, 0, 0, 10, QStringLiteral("a.bmp")));
 }
 
 TEST(ReadMovieScript, NewerMajorVersionWarnsAndStillLoads) {
@@ -197,14 +192,12 @@ TEST(ReadMovieScript, FrameCountLimits) {
     EXPECT_EQ(withMax("0", ForPlayer).result.problem, ScriptProblem::NoFrames);
     const Read editor = withMax("0", ForEditor);
     ASSERT_TRUE(editor.result.ok());
-    EXPECT_EQ(editor.doc.frameCount, 0);
-    EXPECT_EQ(editor.doc.lastSlot(), 100);
+    EXPECT_EQ(std::pair(editor.doc.frameCount, editor.doc.lastSlot()), std::pair(0, 100));
     // A second frame count resizes the player's table.
     const Read second =
         parse(withFrames("NAME,002,b.bmp\r\n", "MAX,5\r\nMAX,2\r\nOPTEND,START\r\n"));
     ASSERT_TRUE(second.result.ok());
-    EXPECT_EQ(second.doc.frameCount, 2);
-    EXPECT_EQ(second.doc.lastSlot(), 2);
+    EXPECT_EQ(std::pair(second.doc.frameCount, second.doc.lastSlot()), std::pair(2, 2));
 }
 
 TEST(ReadMovieScript, ScriptsThatEndEarlyAreInvalid) {
@@ -245,9 +238,9 @@ TEST(ReadMovieScript, JapaneseNamesInCp932OrUtf8) {
     for (const char* script : {"script-cp932", "script-utf8"}) {
         const Read read = parse(golden(script));
         ASSERT_TRUE(read.result.ok()) << script << static_cast<int>(read.result.problem);
-        EXPECT_EQ(read.doc.frames[1].pictureFile, QStringLiteral("画像１.bmp"));
-        EXPECT_EQ(read.doc.frames[1].soundFile, QStringLiteral("音.wav"));
-        EXPECT_EQ(read.doc.frames[2].pictureFile, QStringLiteral("表紙.bmp"));
+        EXPECT_EQ(QStringList({read.doc.frames[1].pictureFile, read.doc.frames[1].soundFile,
+                               read.doc.frames[2].pictureFile}),
+                  QStringList({"画像１.bmp", "音.wav", "表紙.bmp"}));
     }
     EXPECT_EQ(parse(golden("script-cp932")).doc.frames[3].pictureFile, QStringLiteral("ﾃｽﾄ.bmp"));
     EXPECT_EQ(parse(golden("script-utf8")).doc.frames[3].pictureFile, QStringLiteral("한국어.bmp"));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace MovieScript;
 
 namespace {
@@ -24,7 +26,6 @@ TEST(WriteMovieScript, TwoFrameExampleIsWrittenByteForByte) {
     setFrame(doc, 1, QStringLiteral("SW001.bmp"), 3000);
     setFrame(doc, 2, QStringLiteral("SW002.bmp"), 1500, QStringLiteral("chime.wav"));
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(WriteMovieScript(doc, 2, folder.path(), {true, 1, QStringLiteral("10")}));
 
     EXPECT_EQ(readFile(folder.filePath(QStringLiteral("Slidewright.ini"))),
@@ -95,12 +96,9 @@ TEST(WriteMovieScript, RoundTripGivesTheSameTableAndSettings) {
     for (ScriptMode mode : {ForPlayer, ForEditor}) {
         MovieDoc read;
         ASSERT_TRUE(ParseMovieScript(*script, mode, read).ok());
-        EXPECT_EQ(read.frameCount, 5);
-        EXPECT_EQ(read.loopFlag, 1);
-        EXPECT_EQ(read.advanceMode, 2);
-        EXPECT_EQ(read.loopWaitSeconds, 3);
-        EXPECT_EQ(read.version, QStringLiteral("03.01"));
-        EXPECT_EQ(read.lastSlot(), mode == ForPlayer ? 5 : 100);
+        EXPECT_EQ(std::tuple(read.frameCount, read.loopFlag, read.advanceMode, read.loopWaitSeconds,
+                             read.version, read.lastSlot()),
+                  std::tuple(5, 1, 2, 3, QStringLiteral("03.01"), mode == ForPlayer ? 5 : 100));
         // The table read back writes the very same script.
         EXPECT_EQ(FormatMovieScript(5, {true, 2, QStringLiteral("3")}, read), script);
     }
@@ -109,14 +107,16 @@ TEST(WriteMovieScript, RoundTripGivesTheSameTableAndSettings) {
 TEST(WriteMovieScript, Cp932WhenEveryCharacterHasAFormElseUtf8) {
     MovieDoc doc;
     setFrame(doc, 1, QStringLiteral("表紙.bmp"), 1000, QStringLiteral("音.wav"));
-    const QByteArray cp932 = format(1, {}, doc);
-    EXPECT_TRUE(cp932.contains("NAME,001,\x95\\\x8E\x86.bmp\r\n"));
-    EXPECT_TRUE(cp932.contains("SOUND,001,\x89\xB9.wav\r\n"));
+    EXPECT_TRUE(
+        format(1, {}, doc)
+            .contains(
+                "NAME,001,\x95\\\x8E\x86.bmp\r\nWAIT,001,1000\r\nSOUND,001,\x89\xB9.wav\r\n"));
 
     setFrame(doc, 1, QStringLiteral("表紙.bmp"), 1000, QStringLiteral("한.wav"));
-    const QByteArray utf8 = format(1, {}, doc);
-    EXPECT_TRUE(utf8.contains(QStringLiteral("NAME,001,表紙.bmp\r\n").toUtf8()));
-    EXPECT_TRUE(utf8.contains(QStringLiteral("SOUND,001,한.wav\r\n").toUtf8()));
+    EXPECT_TRUE(
+        format(1, {}, doc)
+            .contains(QStringLiteral("NAME,001,表紙.bmp\r\nWAIT,001,1000\r\nSOUND,001,한.wav\r\n")
+                          .toUtf8()));
 }
 
 TEST(WriteMovieScript, NamesReadBackExactlyWhateverTheirCharacters) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,7 +20,6 @@
 namespace {
 
 const QString kProbe = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/work_folder_probe");
-const QString kArchiver = QStringLiteral(SLIDEWRIGHT_BINARY_DIR "/bin/libunlha32.so");
 
 struct ProbeRun {
     QString folder;
@@ -29,13 +29,12 @@ struct ProbeRun {
     bool folderExistedWhileRunning = false;
 };
 
+// The rest of the probe's line that starts with `key` and a blank.
 QString valueOf(const QString& output, const QString& key) {
-    for (const QString& line : output.split(u'\n')) {
-        if (line.startsWith(key + u' ')) {
-            return line.mid(key.size() + 1);
-        }
-    }
-    return QString();
+    return QRegularExpression(u'^' + key + QStringLiteral(" (.*)$"),
+                              QRegularExpression::MultilineOption)
+        .match(output)
+        .captured(1);
 }
 
 ProbeRun runProbe(const QStringList& arguments, int signalToSend = 0) {
@@ -44,11 +43,7 @@ ProbeRun runProbe(const QStringList& arguments, int signalToSend = 0) {
     EXPECT_TRUE(probe.waitForStarted());
     ProbeRun run;
     QString output;
-    // Read until the folder is known, to look at it while the probe lives.
-    while (valueOf(output, QStringLiteral("folder")).isEmpty() &&
-           probe.state() == QProcess::Running && probe.waitForReadyRead(10000)) {
-        output += QString::fromUtf8(probe.readAllStandardOutput());
-    }
+    // The folder, printed before "waiting", is looked at while the probe lives.
     if (signalToSend != 0) {
         while (!output.contains(QStringLiteral("waiting")) && probe.waitForReadyRead(10000)) {
             output += QString::fromUtf8(probe.readAllStandardOutput());

@@ -49,7 +49,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
         folder = root.filePath(QStringLiteral("work"));
-        ASSERT_TRUE(QDir().mkpath(folder));
         // Every pattern the editor once cleared by, hidden files and a link
         // to a file elsewhere included.
         users = {
@@ -77,9 +76,7 @@ protected:
 
     // What the folder holds of the program's own: lock, record, scratch.
     QStringList housekeeping() const {
-        return QDir(folder)
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-            .filter(QStringLiteral(".slidewright"));
+        return entries(folder).filter(QStringLiteral(".slidewright"));
     }
 
     QTemporaryDir root;

@@ -3,6 +3,7 @@
 #include "common/NumericText.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
+#include "tests/moviefile/WholeFiles.h"
 
 #include <gtest/gtest.h>
 #include <QByteArray>
@@ -20,16 +21,10 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
+// Whether what is at `path`, not following a link, is a FIFO.
+bool isFifo(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
 // Each test gets its own HOME and XDG folders inside a fresh folder.
@@ -113,7 +108,7 @@ TEST_F(SettingsFileTest, WritesExactlyTheEightLinesAndReadsThemBack) {
     QDir().mkpath(save);
     const AppSettings written{1200, -2400, work, save, 2, 3, 1, 1};
     ASSERT_TRUE(SettingsFile::WriteSettings(written));
-    EXPECT_EQ(readAll(settingsPath()),
+    EXPECT_EQ(readFile(settingsPath()),
               "[TOP   ],1200\r\n[LEFT  ],-2400\r\n[SAGYOU]," + work.toUtf8() + "\r\n[HOZON ]," +
                   save.toUtf8() + "\r\n[COLOR ],2\r\n[TIMER ],3\r\n[RENZOK],1\r\n[ACTIVE],1\r\n");
     AppSettings read;
@@ -127,7 +122,7 @@ TEST_F(SettingsFileTest, WritesExactlyTheEightLinesAndReadsThemBack) {
     shorter.saveFolder = root.filePath("two\nlines");
     ASSERT_TRUE(SettingsFile::WriteSettings(shorter));
     shorter.saveFolder = home;
-    EXPECT_EQ(readAll(settingsPath()), SettingsFile::SettingsText(shorter));
+    EXPECT_EQ(readFile(settingsPath()), SettingsFile::SettingsText(shorter));
 }
 
 // The cases of tests/data/settings-reading-rules, as expected.txt there says.
@@ -135,13 +130,13 @@ TEST_F(SettingsFileTest, EachReadingRule) {
     const QString cases =
         QStringLiteral(SLIDEWRIGHT_SOURCE_DIR "/tests/data/settings-reading-rules/");
     int count = 0;
-    for (const QByteArray& line : readAll(cases + "expected.txt").split('\n')) {
+    for (const QByteArray& line : readFile(cases + "expected.txt").split('\n')) {
         const QList<QByteArray> field = line.split('\t');
         if (line.startsWith('#') || field.size() < 2) {
             continue;
         }
         ++count;
-        const QByteArray written = SettingsFile::SettingsText(readText(readAll(cases + field[0])));
+        const QByteArray written = SettingsFile::SettingsText(readText(readFile(cases + field[0])));
         for (const QByteArray& want : field.mid(1)) {
             EXPECT_TRUE(written.contains(want + "\r\n"))
                 << field[0].constData() << " leaves no " << want.constData();
@@ -190,7 +185,7 @@ TEST_F(SettingsFileTest, WritesThatCannotHappenFailCleanly) {
     writeFile(root.filePath("plain"), "x");
     qputenv("XDG_CONFIG_HOME", root.filePath("plain/config").toUtf8());
     EXPECT_FALSE(SettingsFile::WriteSettings(defaults()));
-    EXPECT_EQ(readAll(root.filePath("plain")), "x");
+    EXPECT_EQ(readFile(root.filePath("plain")), "x");
 
     // A folder where the file should be cannot be replaced.
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
@@ -212,7 +207,7 @@ TEST_F(SettingsFileTest, WritesThatCannotHappenFailCleanly) {
     const bool written = SettingsFile::WriteSettings(defaults());
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
     EXPECT_FALSE(written);
-    EXPECT_EQ(readAll(settingsPath()), earlier);
+    EXPECT_EQ(readFile(settingsPath()), earlier);
     // No half-written temporary file is left beside it.
     EXPECT_EQ(QDir(config + "/slidewright").entryList(QDir::Files), QStringList{"Slidewright.ini"});
 }
@@ -240,11 +235,9 @@ TEST_F(SettingsFileTest, ALinkIsWrittenThroughOnlyToAPlainFile) {
         EXPECT_EQ(SettingsFile::WriteSettings(defaults()), link.written);
         EXPECT_EQ(QFileInfo(settingsPath()).symLinkTarget(), link.target) << "the link stays";
     }
-    EXPECT_EQ(readAll(dotfiles + QStringLiteral("/Slidewright.ini")),
+    EXPECT_EQ(readFile(dotfiles + QStringLiteral("/Slidewright.ini")),
               SettingsFile::SettingsText(defaults()));
-    struct stat info {};
-    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "what the link leads to is no file to replace";
+    EXPECT_TRUE(isFifo(fifo)) << "what the link leads to is no file to replace";
     EXPECT_FALSE(QFileInfo::exists(dotfiles + QStringLiteral("/gone.ini")));
 }
 
@@ -265,9 +258,7 @@ TEST_F(SettingsFileTest, AFifoInTheFilesPlaceReadsAsNoFile) {
     }
     EXPECT_EQ(reading.get(), defaults());
     EXPECT_FALSE(SettingsFile::WriteSettings(defaults()));
-    struct stat info {};
-    ASSERT_EQ(::lstat(QFile::encodeName(settingsPath()).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(isFifo(settingsPath()));
 }
 
 TEST(NumericText, LeadingNumber) {
