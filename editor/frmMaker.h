@@ -119,9 +119,6 @@ private:
     // Takes the work folder named in the settings; false when the program
     // has ended because another editor works there.
     bool takeWorkFolder();
-    // Where the file dialogs open: beside the movie's package, or in the
-    // save folder for a new movie.
-    QString dialogFolder() const;
     // Where the script and unpacked members wait: inside the work folder,
     // or the run's private folder when the work folder cannot be used.
     QString scratchFolder();

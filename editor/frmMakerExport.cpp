@@ -30,7 +30,7 @@ void frmMaker::mnuExport_Click() {
     }
     const MovieDoc& doc = doc_;
     QString target =
-        FileDialogs::DialogSave(this, dialogFolder(), exportFilter(), QStringLiteral("mp4"));
+        FileDialogs::DialogSave(this, doc_.dialogFolder(), exportFilter(), QStringLiteral("mp4"));
     if (target.isEmpty()) {
         return;
     }

@@ -26,14 +26,6 @@
 
 #include <optional>
 
-QString frmMaker::dialogFolder() const {
-    QString folder = doc_.packageFolder;
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
-        folder.chop(1);
-    }
-    return folder;
-}
-
 void frmMaker::startNewMovie() {
     clearWorkFolder();
     state_.pageBase = 0;
@@ -68,7 +60,7 @@ void frmMaker::mnuFOpen_Click() {
         }
     }
     const QString path =
-        FileDialogs::DialogRead(this, dialogFolder(), FileDialogs::packageFilter());
+        FileDialogs::DialogRead(this, doc_.dialogFolder(), FileDialogs::packageFilter());
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return;
     }
@@ -172,8 +164,8 @@ bool frmMaker::mnuFUwaSave_Click() {
 
 bool frmMaker::mnuFBetuSave_Click() {
     stopSound();
-    const QString path = FileDialogs::DialogSave(this, dialogFolder(), FileDialogs::packageFilter(),
-                                                 QStringLiteral("sdw"));
+    const QString path = FileDialogs::DialogSave(
+        this, doc_.dialogFolder(), FileDialogs::packageFilter(), QStringLiteral("sdw"));
     if (path.isEmpty() || !SavePackage(path)) {
         return false;
     }

@@ -16,6 +16,14 @@ void MovieDoc::beginEditorMovie() {
     advanceMode = 0;
 }
 
+QString MovieDoc::dialogFolder() const {
+    QString folder = packageFolder;
+    while (folder.size() > 1 && folder.endsWith(u'/')) {
+        folder.chop(1);
+    }
+    return folder;
+}
+
 bool MovieDoc::setPackagePath(const QString& path) {
     const QString package = QString(path).remove(u'"');
     const QFileInfo info(package);

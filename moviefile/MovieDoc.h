@@ -54,6 +54,9 @@ struct MovieDoc {
     bool setPackagePath(const QString& path);
     // No package: file dialogs start in `folder`.
     void clearPackage(const QString& folder);
+    // packageFolder as a file dialog takes it: without its trailing "/",
+    // unless it is the root.
+    QString dialogFolder() const;
 
     enum class InsertResult { Inserted, TableFull, NoSuchSlot };
     // An empty frame at slot k, the frames from k on one slot further. Full

@@ -172,12 +172,8 @@ bool frmMovie::Form_Load() {
         }
         MovieDoc& doc = doc_;
         if (doc.packagePath.isEmpty() || !QFileInfo(doc.packagePath).isFile()) {
-            QString folder = doc.packageFolder;
-            if (folder.size() > 1 && folder.endsWith(u'/')) {
-                folder.chop(1);
-            }
             const QString chosen =
-                FileDialogs::DialogRead(this, folder, FileDialogs::packageFilter());
+                FileDialogs::DialogRead(this, doc.dialogFolder(), FileDialogs::packageFilter());
             if (!doc.setPackagePath(chosen)) {
                 ProgramEnd::endProgram(0);
                 return false;
