@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -29,6 +30,14 @@ public:
         unsigned distance;
     };
     static constexpr int kMaxFound = 8;
+    // Whole, so that it is copied at a fixed size: a call to copy a few
+    // bytes costs more than the copy.
+    struct FoundSet {
+        std::array<Found, kMaxFound> items{};
+        int count = 0;
+    };
+    // Distances of the latest matches tried at every position, at most.
+    static constexpr std::size_t kMaxRecent = 8;
 
     HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes,
                int shortChain)
@@ -95,19 +104,20 @@ public:
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
         unsigned bestLength = atLeast;
         unsigned bestDistance = 0;
-        foundCount_ = 0;
+        found_.count = 0;
         auto better = [&](unsigned length, unsigned distance) {
             bestLength = length;
             bestDistance = distance;
             // Shorter matches are kept only when they are nearer, and so
             // may cost fewer bits than a longer one further back.
-            while (foundCount_ > 0 && found_[foundCount_ - 1].distance >= distance) {
-                --foundCount_;
+            int& count = found_.count;
+            while (count > 0 && found_.items[count - 1].distance >= distance) {
+                --count;
             }
-            if (foundCount_ == kMaxFound) {
-                --foundCount_;
+            if (count == kMaxFound) {
+                --count;
             }
-            found_[foundCount_++] = {length, distance};
+            found_.items[count++] = {length, distance};
         };
         const std::uint8_t* here = data_ + pos;
         while (candidate >= 0 && chain-- > 0) {
@@ -163,29 +173,41 @@ public:
             }
             candidateLong = next;
         }
-        auto tryDistance = [&](unsigned distance) {
-            // A candidate may already reach the end of the input: nothing
-            // past it can be read, let alone beaten.
-            if (bestLength >= limit || distance == 0 || distance > pos) {
-                return;
-            }
-            const std::uint8_t* there = here - distance;
-            if (there[bestLength] == here[bestLength] && there[0] == here[0]) {
-                const unsigned length = MatchLength(here, there, 0, limit);
-                if (length > bestLength && (length > 3 || distance <= farLength3)) {
-                    better(length, distance);
-                }
-            }
-        };
-        if (bestLength < nice) {
+        if (bestLength < nice && bestLength < limit) {
+            // Most of these distances miss in a photograph: the misses are
+            // found together, without a branch each, and only the few that
+            // share the first three bytes are measured.
+            std::array<unsigned, 2 + 3 + kMaxRecent> distances;
+            std::size_t count = 0;
             for (const unsigned distance : kRunDistances) {
-                tryDistance(distance);
+                distances[count++] = distance;
             }
             for (std::size_t i = 0; i < rowCount_; ++i) {
-                tryDistance(rowDistances_[i]);
+                distances[count++] = rowDistances_[i];
             }
-            for (const unsigned distance : recent) {
-                tryDistance(distance);
+            for (std::size_t i = 0; i < std::min(recent.size(), kMaxRecent); ++i) {
+                distances[count++] = recent[i];
+            }
+            const std::uint32_t first3 = Load32(here) & 0xFFFFFFu;
+            unsigned hits = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                const unsigned distance = distances[i];
+                const bool usable = (distance != 0) & (distance <= pos);
+                const std::uint8_t* there = here - (usable ? distance : 0);
+                hits |= static_cast<unsigned>(usable & ((Load32(there) & 0xFFFFFFu) == first3))
+                        << i;
+            }
+            while (hits != 0 && bestLength < limit) {
+                const int i = std::countr_zero(hits);
+                hits &= hits - 1;
+                const unsigned distance = distances[static_cast<std::size_t>(i)];
+                const std::uint8_t* there = here - distance;
+                if (there[bestLength] == here[bestLength]) {
+                    const unsigned length = MatchLength(here, there, 0, limit);
+                    if (length > bestLength && (length > 3 || distance <= farLength3)) {
+                        better(length, distance);
+                    }
+                }
             }
         }
         if (bestDistance == 0) {
@@ -194,7 +216,7 @@ public:
         return {bestLength, bestDistance};
     }
 
-    std::span<const Found> found() const { return {found_.data(), std::size_t(foundCount_)}; }
+    const FoundSet& found() const { return found_; }
 
 private:
     std::uint32_t hash(std::size_t pos) const {
@@ -216,10 +238,9 @@ private:
     std::vector<std::int32_t> prev_;
     std::vector<std::int32_t> headLong_;
     std::vector<std::int32_t> prevLong_;
-    std::array<Found, kMaxFound> found_{};
+    FoundSet found_;
     std::array<unsigned, 3> rowDistances_{};
     std::size_t rowCount_ = 0;
-    int foundCount_ = 0;
 };
 
 }  // namespace lha

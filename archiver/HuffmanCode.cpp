@@ -1,27 +1,62 @@
 #include "HuffmanCode.h"
 
 #include <algorithm>
-#include <vector>
+#include <array>
 
 namespace lha {
 namespace {
 
 // Symbols per tree fit in this many bits, below the weight in a sort key.
 constexpr int kIndexBits = 10;
+constexpr int kMaxSymbols = 1 << kIndexBits;
+
+// Sorts distinct keys. A block's weights are at most its 65535 tokens, so
+// their keys sort in three passes of a counting sort, which beats
+// comparisons at the few hundred symbols of a tree.
+void SortKeys(std::span<std::uint64_t> keys) {
+    constexpr int kDigitBits = 9;
+    constexpr int kPasses = 3;
+    const std::uint64_t largest = keys.empty() ? 0 : *std::max_element(keys.begin(), keys.end());
+    if (largest >> (kDigitBits * kPasses) != 0) {
+        std::sort(keys.begin(), keys.end());
+        return;
+    }
+    std::array<std::uint64_t, kMaxSymbols> spare;
+    std::span<std::uint64_t> from = keys;
+    std::span<std::uint64_t> to(spare.data(), keys.size());
+    for (int pass = 0; pass < kPasses; ++pass) {
+        const int shift = pass * kDigitBits;
+        std::array<std::uint32_t, (1 << kDigitBits) + 1> start{};
+        for (const std::uint64_t key : from) {
+            ++start[((key >> shift) & ((1 << kDigitBits) - 1)) + 1];
+        }
+        for (std::size_t d = 1; d < start.size(); ++d) {
+            start[d] += start[d - 1];
+        }
+        for (const std::uint64_t key : from) {
+            to[start[(key >> shift) & ((1 << kDigitBits) - 1)]++] = key;
+        }
+        std::swap(from, to);
+    }
+    // An odd number of passes leaves the keys in the spare array.
+    if (from.data() != keys.data()) {
+        std::copy(from.begin(), from.end(), keys.begin());
+    }
+}
 
 // Depths of an unrestricted Huffman tree over the used symbols, built with
 // the two-queue method over leaves sorted by weight (equal weights in
 // symbol order). Blocks build several trees each, so this keeps to sorted
-// integer keys and no allocation beyond the caller's.
-int Depths(const std::vector<std::uint64_t>& weights, std::vector<int>& depth) {
+// integer keys and the stack.
+int Depths(std::span<const std::uint64_t> weights, std::span<int> depth) {
     const int n = static_cast<int>(weights.size());
-    std::vector<std::uint64_t> order(static_cast<std::size_t>(n));
+    std::array<std::uint64_t, kMaxSymbols> order;
     for (int i = 0; i < n; ++i) {
         order[i] = weights[i] << kIndexBits | static_cast<std::uint64_t>(i);
     }
-    std::sort(order.begin(), order.end());
-    std::vector<std::uint64_t> weight(2 * static_cast<std::size_t>(n) - 1);
-    std::vector<int> parent(2 * static_cast<std::size_t>(n) - 1, -1);
+    SortKeys(std::span(order.data(), static_cast<std::size_t>(n)));
+    std::array<std::uint64_t, 2 * kMaxSymbols> weight;
+    std::array<int, 2 * kMaxSymbols> parent;
     for (int i = 0; i < n; ++i) {
         weight[i] = order[i] >> kIndexBits;
     }
@@ -42,14 +77,16 @@ int Depths(const std::vector<std::uint64_t>& weights, std::vector<int>& depth) {
         parent[b] = next;
         ++next;
     }
-    std::vector<int> nodeDepth(2 * static_cast<std::size_t>(n) - 1, 0);
+    // Parents come after their children: from the root down, each node's
+    // depth is its parent's plus one.
+    std::array<int, 2 * kMaxSymbols> nodeDepth;
+    nodeDepth[2 * n - 2] = 0;
     int maxDepth = 0;
     for (int i = 2 * n - 3; i >= 0; --i) {
         nodeDepth[i] = nodeDepth[parent[i]] + 1;
     }
-    depth.assign(static_cast<std::size_t>(n), 0);
     for (int i = 0; i < n; ++i) {
-        depth[order[i] & ((1u << kIndexBits) - 1)] = nodeDepth[i];
+        depth[order[i] & (kMaxSymbols - 1)] = nodeDepth[i];
         maxDepth = std::max(maxDepth, nodeDepth[i]);
     }
     return maxDepth;
@@ -60,24 +97,26 @@ int Depths(const std::vector<std::uint64_t>& weights, std::vector<int>& depth) {
 int BuildCodeLengths(std::span<const std::uint32_t> freq, int maxLength,
                      std::span<std::uint8_t> lengths) {
     std::fill(lengths.begin(), lengths.end(), std::uint8_t{0});
-    std::vector<int> symbols;
-    std::vector<std::uint64_t> weights;
-    for (std::size_t s = 0; s < freq.size(); ++s) {
+    std::array<int, kMaxSymbols> symbols;
+    std::array<std::uint64_t, kMaxSymbols> weights;
+    int used = 0;
+    for (std::size_t s = 0; s < freq.size() && s < kMaxSymbols; ++s) {
         if (freq[s] != 0) {
-            symbols.push_back(static_cast<int>(s));
-            weights.push_back(freq[s]);
+            symbols[used] = static_cast<int>(s);
+            weights[used] = freq[s];
+            ++used;
         }
     }
-    const int used = static_cast<int>(symbols.size());
     if (used < 2) {
         return used;
     }
-    std::vector<int> depth;
+    std::array<int, kMaxSymbols> depth;
+    const auto usedWeights = std::span(weights.data(), static_cast<std::size_t>(used));
     // Flattening the weights until the tree fits the limit costs a fraction
     // of a percent against an exact length-limited code, and trees rarely
     // need it.
-    while (Depths(weights, depth) > maxLength) {
-        for (auto& w : weights) {
+    while (Depths(usedWeights, std::span(depth.data(), usedWeights.size())) > maxLength) {
+        for (auto& w : usedWeights) {
             w = (w >> 1) | 1;
         }
     }

@@ -117,32 +117,31 @@ void WalkLiteralLengths(const BlockCode& code, Visit&& visit) {
     }
 }
 
-// The trees of a block; only their lengths when the block is just weighed.
-BlockCode MakeBlockCode(const Frequencies& freq, const MethodTraits& traits,
-                        bool withCodes = true) {
+// The trees of a block: their lengths, which weigh it, and the codes once
+// it is written.
+BlockCode MakeBlockLengths(const Frequencies& freq, const MethodTraits& traits) {
     BlockCode code;
     code.cUsed = BuildCodeLengths(freq.literalLength, kMaxCodeLength, code.cLength);
     code.cOnly = OnlySymbol(freq.literalLength);
-    if (withCodes) {
-        AssignCodes(code.cLength, code.cCode);
-    }
     std::span<const std::uint32_t> pFreq(freq.position.data(), traits.positionCodes);
     code.pUsed = BuildCodeLengths(pFreq, kMaxCodeLength,
                                   std::span(code.pLength.data(), traits.positionCodes));
     code.pOnly = OnlySymbol(pFreq);
-    if (withCodes) {
-        AssignCodes(std::span(code.pLength.data(), traits.positionCodes),
-                    std::span(code.pCode.data(), traits.positionCodes));
-    }
     if (code.cUsed >= 2) {
         WalkLiteralLengths(code, [&](int symbol, unsigned, unsigned) { ++code.tFreq[symbol]; });
         code.tUsed = BuildCodeLengths(code.tFreq, kMaxCodeLength, code.tLength);
         code.tOnly = OnlySymbol(code.tFreq);
-        if (withCodes) {
-            AssignCodes(code.tLength, code.tCode);
-        }
     }
     return code;
+}
+
+void AssignBlockCodes(BlockCode& code, const MethodTraits& traits) {
+    AssignCodes(code.cLength, code.cCode);
+    AssignCodes(std::span(code.pLength.data(), traits.positionCodes),
+                std::span(code.pCode.data(), traits.positionCodes));
+    if (code.cUsed >= 2) {
+        AssignCodes(code.tLength, code.tCode);
+    }
 }
 
 // Lengths of the pre-tree or the position tree: 3 bits up to 6, longer ones
@@ -203,8 +202,8 @@ void WriteBlockHeader(Out& out, const BlockCode& code, const MethodTraits& trait
 
 // Header and symbols of a block under its own trees (the distance's extra
 // bits are left out: they cost the same however blocks are cut).
-std::uint64_t BlockBits(const Frequencies& freq, const MethodTraits& traits) {
-    const BlockCode code = MakeBlockCode(freq, traits, false);
+std::uint64_t BlockBits(const Frequencies& freq, const BlockCode& code,
+                        const MethodTraits& traits) {
     BitCounter counter;
     WriteBlockHeader(counter, code, traits, 0);
     return counter.bits() + CodedBits(freq.literalLength, code.cLength) +
@@ -222,13 +221,16 @@ public:
     bool add(std::span<const Token> chunk) {
         Frequencies chunkFreq;
         chunkFreq.add(chunk);
-        const std::uint64_t chunkBits = BlockBits(chunkFreq, traits_);
+        BlockCode chunkCode = MakeBlockLengths(chunkFreq, traits_);
+        const std::uint64_t chunkBits = BlockBits(chunkFreq, chunkCode, traits_);
         if (!pending_.empty() && pending_.size() + chunk.size() <= kMaxBlockTokens) {
             Frequencies merged = pendingFreq_;
             merged.add(chunkFreq);
-            const std::uint64_t mergedBits = BlockBits(merged, traits_);
+            BlockCode mergedCode = MakeBlockLengths(merged, traits_);
+            const std::uint64_t mergedBits = BlockBits(merged, mergedCode, traits_);
             if (mergedBits <= pendingBits_ + chunkBits) {
                 pendingFreq_ = merged;
+                pendingCode_ = mergedCode;
                 pendingBits_ = mergedBits;
                 pending_.insert(pending_.end(), chunk.begin(), chunk.end());
                 return bits_.size() <= limit_;
@@ -236,6 +238,7 @@ public:
         }
         flush();
         pendingFreq_ = chunkFreq;
+        pendingCode_ = chunkCode;
         pendingBits_ = chunkBits;
         pending_.assign(chunk.begin(), chunk.end());
         return bits_.size() <= limit_;
@@ -251,7 +254,9 @@ private:
         if (pending_.empty()) {
             return;
         }
-        const BlockCode code = MakeBlockCode(pendingFreq_, traits_);
+        // The trees that weighed the block code it.
+        BlockCode& code = pendingCode_;
+        AssignBlockCodes(code, traits_);
         WriteBlockHeader(bits_, code, traits_, pending_.size());
         for (const Token t : pending_) {
             const unsigned symbol = TokenSymbol(t);
@@ -273,6 +278,7 @@ private:
     std::size_t limit_;
     std::vector<Token> pending_;
     Frequencies pendingFreq_;
+    BlockCode pendingCode_;
     std::uint64_t pendingBits_ = 0;
 };
 

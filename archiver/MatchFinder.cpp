@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <vector>
 
 #include "HashChains.h"
@@ -143,9 +144,9 @@ public:
     std::size_t size() const { return size_; }
 
     // Adds the next position with the matches found there.
-    void add(std::span<const HashChains::Found> found) {
-        std::copy(found.begin(), found.end(), found_.begin() + size_ * HashChains::kMaxFound);
-        foundCount_[size_] = static_cast<std::uint8_t>(found.size());
+    void add(const HashChains::FoundSet& found) {
+        std::memcpy(&found_[size_ * HashChains::kMaxFound], found.items.data(), sizeof found.items);
+        foundCount_[size_] = static_cast<std::uint8_t>(found.count);
         ++size_;
     }
 
@@ -251,7 +252,10 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     chains.setRowDistances(RowDistances(data, dictionaryBits));
     // Pictures repeat at a few distances (a pixel, a row): the latest match
     // distances find them without walking chains full of runs.
-    std::vector<unsigned> recent(static_cast<std::size_t>(std::max(effort.recentDistances, 0)), 0);
+    std::vector<unsigned> recent(
+        std::clamp<std::size_t>(static_cast<std::size_t>(std::max(effort.recentDistances, 0)), 0,
+                                HashChains::kMaxRecent),
+        0);
     auto remember = [&](unsigned distance) {
         if (recent.empty() || recent.front() == distance) {
             return;
@@ -291,9 +295,11 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     int searches = 0;
     while (pos < end && goOn) {
         if (pos < coveredUntil && searches == 0) {
-            const HashChains::Found rest{static_cast<unsigned>(coveredUntil - pos), coverDistance};
+            HashChains::FoundSet rest;
+            rest.items[0] = {static_cast<unsigned>(coveredUntil - pos), coverDistance};
+            rest.count = rest.items[0].length >= kMinMatch ? 1 : 0;
             chains.insert(pos);
-            segment.add(std::span(&rest, rest.length >= kMinMatch ? 1 : 0));
+            segment.add(rest);
         } else {
             auto [length, distance] = chains.longest(pos, kMinMatch - 1, effort.maxChain,
                                                      effort.niceLength, effort.farLength3, recent);
@@ -333,7 +339,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     }
     // The last bytes are too few to hash: literals.
     for (; pos < n && goOn; ++pos) {
-        segment.add({});
+        segment.add(HashChains::FoundSet{});
         if (segment.size() == kSegment) {
             parseSegment(data.data() + segmentStart);
             segmentStart = pos + 1;

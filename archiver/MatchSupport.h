@@ -8,6 +8,12 @@
 
 namespace lha {
 
+inline std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
 inline std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, 8);

@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <queue>
+#include <random>
 
 #include "archiver/Crc16.h"
 #include "archiver/HuffmanCode.h"
@@ -141,6 +144,38 @@ TEST(LhaHuffman, FibonacciWeightsStayWithinSixteenBitsAndFillTheCode) {
         kraft += std::ldexp(1.0, -len);
     }
     EXPECT_DOUBLE_EQ(kraft, 1.0);  // a complete code: strict decoders refuse anything else
+}
+
+TEST(LhaHuffman, CodesAreOptimalForSmallAndLargeWeights) {
+    // An optimal code costs the sum of the weights merged into inner nodes.
+    auto optimalBits = [](const std::vector<std::uint32_t>& freq) {
+        std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> queue;
+        for (const auto f : freq) {
+            if (f != 0) {
+                queue.push(f);
+            }
+        }
+        std::uint64_t bits = 0;
+        while (queue.size() > 1) {
+            const std::uint64_t a = queue.top();
+            queue.pop();
+            const std::uint64_t b = queue.top();
+            queue.pop();
+            bits += a + b;
+            queue.push(a + b);
+        }
+        return bits;
+    };
+    std::mt19937 random(7);
+    for (const std::uint32_t largest : {3u, 1000u, 65535u, 1u << 24}) {
+        std::vector<std::uint32_t> freq(510);
+        for (auto& f : freq) {
+            f = random() % 3 == 0 ? 0 : 1 + random() % largest;
+        }
+        std::vector<std::uint8_t> lengths(freq.size());
+        lha::BuildCodeLengths(freq, 16, lengths);
+        EXPECT_EQ(lha::CodedBits(freq, lengths), optimalBits(freq)) << "weights up to " << largest;
+    }
 }
 
 TEST(LhaHuffman, OneUsedSymbolGetsNoBits) {
