@@ -55,6 +55,9 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return w.windowHandle()->isExposed(); }, 15000));
         EXPECT_TRUE(waitUntil(
             [&] { return XTools::NetWmState(w.winId()).contains(u"_NET_WM_STATE_ABOVE"_s); }));
+        // The frame's size reaches the toolkit a little after the window
+        // maps; a place read before it would be the window's own.
+        EXPECT_TRUE(waitUntil([&] { return w.frameGeometry() != w.geometry(); }));
         return w;
     }
 
