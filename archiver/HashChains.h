@@ -57,8 +57,30 @@ public:
     // Distances tried at every position besides the recent ones: in a
     // picture, the pixel one row up and its neighbours.
     void setRowDistances(std::span<const unsigned> distances) {
-        rowCount_ = std::min(distances.size(), rowDistances_.size());
-        std::copy_n(distances.begin(), rowCount_, rowDistances_.begin());
+        fixedCount_ = 0;
+        for (const unsigned distance : kRunDistances) {
+            distances_[fixedCount_++] = distance;
+        }
+        for (std::size_t i = 0; i < std::min<std::size_t>(distances.size(), 3); ++i) {
+            if (distances[i] != 0) {
+                distances_[fixedCount_++] = distances[i];
+            }
+        }
+        distanceCount_ = fixedCount_;
+    }
+
+    // The distances of the latest matches, latest first, tried after the
+    // others. One tried already cannot find a longer match, so it is left
+    // out once here rather than tried again at every position.
+    void setRecent(std::span<const unsigned> recent) {
+        distanceCount_ = fixedCount_;
+        for (std::size_t i = 0; i < std::min(recent.size(), kMaxRecent); ++i) {
+            const unsigned distance = recent[i];
+            if (distance != 0 && std::find(distances_.begin(), distances_.begin() + distanceCount_,
+                                           distance) == distances_.begin() + distanceCount_) {
+                distances_[distanceCount_++] = distance;
+            }
+        }
     }
 
     void insert(std::size_t pos) {
@@ -83,19 +105,22 @@ public:
     // its content is not new). Length 0 when none. found()
     // then lists the matches it met that were longer than all before them.
     std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
-                                          unsigned nice, unsigned farLength3,
-                                          std::span<const unsigned> recent) {
-        const std::uint32_t h = hash(pos);
+                                          unsigned nice, unsigned farLength3) {
+        const bool cached = pos == nextPos_;
+        const std::uint32_t h = cached ? nextHash_ : hash(pos);
         std::int32_t candidate = head_[h];
         prev_[pos & windowMask_] = candidate;
         head_[h] = static_cast<std::int32_t>(pos);
-        const std::uint32_t g = hashLong(pos);
+        const std::uint32_t g = cached ? nextHashLong_ : hashLong(pos);
         std::int32_t candidateLong = headLong_[g];
         // The next position's heads are wanted next: fetch them while this
-        // one is searched.
+        // one is searched, and keep their hashes.
         if (pos + 9 <= size_) {
-            __builtin_prefetch(&head_[hash(pos + 1)]);
-            __builtin_prefetch(&headLong_[hashLong(pos + 1)]);
+            nextPos_ = pos + 1;
+            nextHash_ = hash(nextPos_);
+            nextHashLong_ = hashLong(nextPos_);
+            __builtin_prefetch(&head_[nextHash_]);
+            __builtin_prefetch(&headLong_[nextHashLong_]);
         }
         int chainLong = chain;
         chain = std::min(chain, shortChain_);
@@ -177,22 +202,11 @@ public:
             // Most of these distances miss in a photograph: the misses are
             // found together, without a branch each, and only the few that
             // share the first three bytes are measured.
-            std::array<unsigned, 2 + 3 + kMaxRecent> distances;
-            std::size_t count = 0;
-            for (const unsigned distance : kRunDistances) {
-                distances[count++] = distance;
-            }
-            for (std::size_t i = 0; i < rowCount_; ++i) {
-                distances[count++] = rowDistances_[i];
-            }
-            for (std::size_t i = 0; i < std::min(recent.size(), kMaxRecent); ++i) {
-                distances[count++] = recent[i];
-            }
             const std::uint32_t first3 = Load32(here) & 0xFFFFFFu;
             unsigned hits = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                const unsigned distance = distances[i];
-                const bool usable = (distance != 0) & (distance <= pos);
+            for (std::size_t i = 0; i < distanceCount_; ++i) {
+                const unsigned distance = distances_[i];
+                const bool usable = distance <= pos;
                 const std::uint8_t* there = here - (usable ? distance : 0);
                 hits |= static_cast<unsigned>(usable & ((Load32(there) & 0xFFFFFFu) == first3))
                         << i;
@@ -200,7 +214,7 @@ public:
             while (hits != 0 && bestLength < limit) {
                 const int i = std::countr_zero(hits);
                 hits &= hits - 1;
-                const unsigned distance = distances[static_cast<std::size_t>(i)];
+                const unsigned distance = distances_[static_cast<std::size_t>(i)];
                 const std::uint8_t* there = here - distance;
                 if (there[bestLength] == here[bestLength]) {
                     const unsigned length = MatchLength(here, there, 0, limit);
@@ -239,8 +253,13 @@ private:
     std::vector<std::int32_t> headLong_;
     std::vector<std::int32_t> prevLong_;
     FoundSet found_;
-    std::array<unsigned, 3> rowDistances_{};
-    std::size_t rowCount_ = 0;
+    std::size_t nextPos_ = ~std::size_t{0};
+    std::uint32_t nextHash_ = 0;
+    std::uint32_t nextHashLong_ = 0;
+    // The run and row distances, then the recent ones not among them.
+    std::array<unsigned, 2 + 3 + kMaxRecent> distances_{kRunDistances[0], kRunDistances[1]};
+    std::size_t fixedCount_ = 2;
+    std::size_t distanceCount_ = 2;
 };
 
 }  // namespace lha

@@ -266,6 +266,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
         }
         std::rotate(recent.begin(), found, found + 1);
         recent.front() = distance;
+        chains.setRecent(recent);
     };
 
     CostModel model(dictionaryBits + 1);
@@ -302,7 +303,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
             segment.add(rest);
         } else {
             auto [length, distance] = chains.longest(pos, kMinMatch - 1, effort.maxChain,
-                                                     effort.niceLength, effort.farLength3, recent);
+                                                     effort.niceLength, effort.farLength3);
             if (length >= static_cast<unsigned>(effort.lazyLimit)) {
                 // Long enough to take as it is: the segment ends before it.
                 parseSegment(data.data() + segmentStart);
