@@ -253,8 +253,8 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     // Pictures repeat at a few distances (a pixel, a row): the latest match
     // distances find them without walking chains full of runs.
     std::vector<unsigned> recent(
-        std::clamp<std::size_t>(static_cast<std::size_t>(std::max(effort.recentDistances, 0)), 0,
-                                HashChains::kMaxRecent),
+        std::min(static_cast<std::size_t>(std::max(effort.recentDistances, 0)),
+                 HashChains::kMaxRecent),
         0);
     auto remember = [&](unsigned distance) {
         if (recent.empty() || recent.front() == distance) {
