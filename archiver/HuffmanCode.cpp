@@ -10,14 +10,15 @@ namespace {
 constexpr int kIndexBits = 10;
 constexpr int kMaxSymbols = 1 << kIndexBits;
 
-// Sorts distinct keys. A block's weights are at most its 65535 tokens, so
-// their keys sort in three passes of a counting sort, which beats
-// comparisons at the few hundred symbols of a tree.
+// Sorts the keys (weight, then symbol) of symbols listed in symbol order.
+// A block's weights are at most its 65535 tokens, so a stable counting
+// sort on the weight's two bytes orders them, which beats comparisons at
+// the few hundred symbols of a tree.
 void SortKeys(std::span<std::uint64_t> keys) {
-    constexpr int kDigitBits = 9;
-    constexpr int kPasses = 3;
+    constexpr int kDigitBits = 8;
+    constexpr int kPasses = 2;
     const std::uint64_t largest = keys.empty() ? 0 : *std::max_element(keys.begin(), keys.end());
-    if (largest >> (kDigitBits * kPasses) != 0) {
+    if (largest >> (kIndexBits + kDigitBits * kPasses) != 0) {
         std::sort(keys.begin(), keys.end());
         return;
     }
@@ -25,7 +26,7 @@ void SortKeys(std::span<std::uint64_t> keys) {
     std::span<std::uint64_t> from = keys;
     std::span<std::uint64_t> to(spare.data(), keys.size());
     for (int pass = 0; pass < kPasses; ++pass) {
-        const int shift = pass * kDigitBits;
+        const int shift = kIndexBits + pass * kDigitBits;
         std::array<std::uint32_t, (1 << kDigitBits) + 1> start{};
         for (const std::uint64_t key : from) {
             ++start[((key >> shift) & ((1 << kDigitBits) - 1)) + 1];
@@ -38,10 +39,7 @@ void SortKeys(std::span<std::uint64_t> keys) {
         }
         std::swap(from, to);
     }
-    // An odd number of passes leaves the keys in the spare array.
-    if (from.data() != keys.data()) {
-        std::copy(from.begin(), from.end(), keys.begin());
-    }
+    static_assert(kPasses % 2 == 0, "the sorted keys must end where they began");
 }
 
 // Depths of an unrestricted Huffman tree over the used symbols, built with

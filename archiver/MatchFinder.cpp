@@ -140,13 +140,20 @@ public:
         step_.resize(kSegment + 1);
     }
 
-    void clear() { size_ = 0; }
+    void clear() {
+        size_ = 0;
+        foundEnd_ = 0;
+    }
     std::size_t size() const { return size_; }
 
     // Adds the next position with the matches found there.
     void add(const HashChains::FoundSet& found) {
-        std::memcpy(&found_[size_ * HashChains::kMaxFound], found.items.data(), sizeof found.items);
+        // Packed one after the other, so that a photograph's one or two a
+        // position keep to a few pages; the whole set is copied, which fits,
+        // as no position has more than the set holds.
+        std::memcpy(&found_[foundEnd_], found.items.data(), sizeof found.items);
         foundCount_[size_] = static_cast<std::uint8_t>(found.count);
+        foundEnd_ += static_cast<std::size_t>(found.count);
         ++size_;
     }
 
@@ -155,6 +162,7 @@ public:
         const std::size_t n = size_;
         std::fill(cost_.begin(), cost_.begin() + n + 1, kUnreachable);
         cost_[0] = 0;
+        std::size_t foundAt = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const std::uint32_t here = cost_[i];
             const std::uint32_t viaLiteral = here + model.literal(data[i]);
@@ -163,7 +171,8 @@ public:
                 step_[i + 1] = {1, 0};
             }
             unsigned shorter = kMinMatch - 1;
-            const HashChains::Found* found = &found_[i * HashChains::kMaxFound];
+            const HashChains::Found* found = &found_[foundAt];
+            foundAt += foundCount_[i];
             for (int k = 0; k < foundCount_[i]; ++k) {
                 const unsigned longest = std::min<std::size_t>(found[k].length, n - i);
                 const std::uint32_t base = here + model.position(found[k].distance);
@@ -198,6 +207,7 @@ private:
     std::vector<std::uint32_t> cost_;
     std::vector<Step> step_;
     std::size_t size_ = 0;
+    std::size_t foundEnd_ = 0;
 };
 
 // A BMP picture's rows, one above the other: the pixel right above, and
