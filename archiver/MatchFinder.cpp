@@ -261,7 +261,10 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     HashChains chains(data, dictionaryBits, effort.hashBytes, effort.shortChain);
     chains.setRowDistances(RowDistances(data, dictionaryBits));
     // Pictures repeat at a few distances (a pixel, a row): the latest match
-    // distances find them without walking chains full of runs.
+    // distances find them without walking chains full of runs. Only matches
+    // taken whole count: a shorter one's distance is mostly chance (in a
+    // photograph nearly every position has one), and trying it at every
+    // position after cost more time than it saved bytes.
     std::vector<unsigned> recent(
         std::min(static_cast<std::size_t>(std::max(effort.recentDistances, 0)),
                  HashChains::kMaxRecent),
@@ -333,7 +336,6 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
                 --searches;
             }
             if (length != 0) {
-                remember(distance);
                 if (length > static_cast<unsigned>(effort.goodLength) &&
                     pos + length > coveredUntil) {
                     coveredUntil = pos + length;

@@ -37,7 +37,7 @@ struct ParseEffort {
     // 3-byte matches further back are dropped. In pictures even the furthest
     // one (a pixel) costs less than three literals, so none is by default.
     unsigned farLength3 = 65536;
-    // Distances of the last matches (a pixel, a row), tried too; at most 8.
+    // Distances of the last matches taken whole, tried too; at most 8.
     int recentDistances = 4;
     int hashBytes = 3;  // bytes the positions of one chain start with
 };
