@@ -53,7 +53,9 @@ private:
     void settle(int index, State state);
     QString memberArchive(int index) const;
 
-    QStringList files_;
+    // Read by every worker at once: const, so that no access detaches the
+    // list shared with the caller (a detach writes the list itself).
+    const QStringList files_;
     QTemporaryDir folder_;
     QFile package_;
     bool packageOk_ = false;
