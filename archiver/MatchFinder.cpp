@@ -149,8 +149,8 @@ public:
     // Adds the next position with the matches found there.
     void add(const HashChains::FoundSet& found) {
         // Packed one after the other, so that a photograph's one or two a
-        // position keep to a few pages; the whole set is copied, which fits,
-        // as no position has more than the set holds.
+        // position keep to a few pages. The whole set is copied; it fits, as
+        // no position before this one left more than a set.
         std::memcpy(&found_[foundEnd_], found.items.data(), sizeof found.items);
         foundCount_[size_] = static_cast<std::uint8_t>(found.count);
         foundEnd_ += static_cast<std::size_t>(found.count);
