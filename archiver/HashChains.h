@@ -1,4 +1,4 @@
-// The lazy parse's match finder: hash chains over the whole input.
+// The parse's match finder: hash chains over the whole input.
 #pragma once
 
 #include <algorithm>
@@ -161,11 +161,9 @@ public:
                     }
                 }
             }
-            const std::int32_t next = prev_[static_cast<std::size_t>(candidate) & windowMask_];
-            if (next >= candidate) {
-                break;  // the slot was reused by a newer position
-            }
-            candidate = next;
+            // A link's slot is taken again only a window further on, and a
+            // position within the window was checked above: it is its own.
+            candidate = prev_[static_cast<std::size_t>(candidate) & windowMask_];
         }
         // Where the short chain ran out before its allowance and met no
         // match past 3 bytes (a photograph), no 8-byte start repeats
@@ -191,12 +189,7 @@ public:
                     better(length, static_cast<unsigned>(distance));
                 }
             }
-            const std::int32_t next =
-                prevLong_[static_cast<std::size_t>(candidateLong) & windowMask_];
-            if (next >= candidateLong) {
-                break;
-            }
-            candidateLong = next;
+            candidateLong = prevLong_[static_cast<std::size_t>(candidateLong) & windowMask_];
         }
         if (bestLength < nice && bestLength < limit) {
             // Most of these distances miss in a photograph: the misses are
