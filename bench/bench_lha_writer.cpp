@@ -2,6 +2,8 @@
 // per method, then the cost of appending to a 100-member package.
 //
 // Corpus: the bench_corpus target (see bench/BenchCorpus.h).
+// SLIDEWRIGHT_LHA_EFFORT="shortChain=4,maxChain=64" measures the summary and
+// the per-file figures with other parse settings, to weigh size against time.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +61,35 @@ std::uint64_t GzipSize(const fs::path& file) {
     return size;
 }
 
+// The parse settings to measure: the writer's own, or those the
+// environment names. Exits on a name it does not know.
+const lha::ParseEffort& Effort() {
+    static const lha::ParseEffort effort = [] {
+        lha::ParseEffort e;
+        const char* text = std::getenv("SLIDEWRIGHT_LHA_EFFORT");
+        std::istringstream list(text != nullptr ? text : "");
+        std::string item;
+        while (std::getline(list, item, ',')) {
+            const auto equals = item.find('=');
+            const std::string name = item.substr(0, equals);
+            int* field = name == "maxChain"          ? &e.maxChain
+                         : name == "shortChain"      ? &e.shortChain
+                         : name == "lazyLimit"       ? &e.lazyLimit
+                         : name == "goodLength"      ? &e.goodLength
+                         : name == "niceLength"      ? &e.niceLength
+                         : name == "recentDistances" ? &e.recentDistances
+                                                     : nullptr;
+            if (field == nullptr || equals == std::string::npos) {
+                std::fprintf(stderr, "bench_lha_writer: unknown setting '%s'\n", item.c_str());
+                std::exit(1);
+            }
+            *field = std::atoi(item.c_str() + equals + 1);
+        }
+        return e;
+    }();
+    return effort;
+}
+
 struct MethodFigures {
     std::uint64_t ours = 0;
     double seconds = 0;     // wall clock
@@ -71,7 +103,7 @@ double ThreadSeconds() {
 }
 
 // Best of three passes over the corpus, on this one thread.
-MethodFigures Measure(lha::Method method, const lha::ParseEffort& effort = {}) {
+MethodFigures Measure(lha::Method method, const lha::ParseEffort& effort) {
     MethodFigures figures;
     figures.seconds = 1e30;
     figures.cpuSeconds = 1e30;
@@ -101,6 +133,9 @@ void PrintSummary() {
     }
     std::printf("corpus: %zu screen captures, %llu bytes; gzip -9: %llu bytes\n", Corpus().size(),
                 static_cast<unsigned long long>(input), static_cast<unsigned long long>(gzip));
+    if (const char* settings = std::getenv("SLIDEWRIGHT_LHA_EFFORT")) {
+        std::printf("parse settings: %s\n", settings);
+    }
     // MB/s on this thread's CPU time (one core) and on the wall clock, which
     // other work on the machine slows.
     std::printf("%-7s %12s %12s %12s %8s %10s %10s\n", "method", "input", "ours", "gzip -9",
@@ -114,7 +149,7 @@ void PrintSummary() {
                     static_cast<double>(input) / 1e6 / f.seconds);
     };
     for (const auto method : {lha::Method::Lh5, lha::Method::Lh6, lha::Method::Lh7}) {
-        print(lha::MethodId(method), Measure(method));
+        print(lha::MethodId(method), Measure(method, Effort()));
     }
     std::fflush(stdout);
 }
@@ -125,7 +160,7 @@ void PrintPerFile() {
     std::printf("%-26s %10s %9s %9s %9s\n", "capture", "input", "gzip -9", "-lh7-", "ms cpu");
     for (const auto& file : Corpus()) {
         const double start = ThreadSeconds();
-        const auto packed = lha::CompressLh(file.bytes, lha::Method::Lh7);
+        const auto packed = lha::CompressLh(file.bytes, lha::Method::Lh7, SIZE_MAX, Effort());
         const double ms = (ThreadSeconds() - start) * 1e3;
         std::printf("%-26s %10zu %9llu %9zu %9.1f\n", file.path.filename().string().c_str(),
                     file.bytes.size(), static_cast<unsigned long long>(GzipSize(file.path)),
@@ -229,6 +264,7 @@ int main(int argc, char** argv) {
         BenchCorpus::ReportMissing("bench_lha_writer", "any .bmp screen capture");
         return 1;
     }
+    Effort();  // a misspelt setting stops the run before any figure
     PrintSummary();
     if (std::getenv("SLIDEWRIGHT_LHA_PER_FILE") != nullptr) {
         PrintPerFile();
