@@ -157,6 +157,17 @@ public:
         ++size_;
     }
 
+    // Adds the next position with at most the one match given: written in
+    // place, as a set built for it on the stack is read back in pieces
+    // wider than it was written, and the processor stalls on each.
+    void addOne(HashChains::Found match) {
+        found_[foundEnd_] = match;
+        const bool any = match.length >= kMinMatch;
+        foundCount_[size_] = static_cast<std::uint8_t>(any);
+        foundEnd_ += any;
+        ++size_;
+    }
+
     // The tokens of the cheapest parse of the segment starting at `data`.
     void parse(const std::uint8_t* data, const CostModel& model, std::vector<Token>& tokens) {
         const std::size_t n = size_;
@@ -309,11 +320,8 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     int searches = 0;
     while (pos < end && goOn) {
         if (pos < coveredUntil && searches == 0) {
-            HashChains::FoundSet rest;
-            rest.items[0] = {static_cast<unsigned>(coveredUntil - pos), coverDistance};
-            rest.count = rest.items[0].length >= kMinMatch ? 1 : 0;
             chains.insert(pos);
-            segment.add(rest);
+            segment.addOne({static_cast<unsigned>(coveredUntil - pos), coverDistance});
         } else {
             auto [length, distance] = chains.longest(pos, kMinMatch - 1, effort.maxChain,
                                                      effort.niceLength, effort.farLength3);
@@ -352,7 +360,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     }
     // The last bytes are too few to hash: literals.
     for (; pos < n && goOn; ++pos) {
-        segment.add(HashChains::FoundSet{});
+        segment.addOne({0, 0});
         if (segment.size() == kSegment) {
             parseSegment(data.data() + segmentStart);
             segmentStart = pos + 1;
