@@ -30,11 +30,10 @@ public:
         unsigned distance;
     };
     static constexpr int kMaxFound = 8;
-    // Whole, so that it is copied at a fixed size: a call to copy a few
-    // bytes costs more than the copy.
-    struct FoundSet {
-        std::array<Found, kMaxFound> items{};
-        int count = 0;
+    struct Longest {
+        unsigned length;    // 0 when no match was found
+        unsigned distance;
+        int found;          // matches listed
     };
     // Distances of the latest matches tried at every position, at most.
     static constexpr std::size_t kMaxRecent = 8;
@@ -102,10 +101,11 @@ public:
     // The longest match at `pos` longer than `atLeast`, trying at most
     // `chain` earlier positions on the long chain and the short chain's
     // allowance on the other; inserts `pos` (on the long chain only where
-    // its content is not new). Length 0 when none. found()
-    // then lists the matches it met that were longer than all before them.
-    std::pair<unsigned, unsigned> longest(std::size_t pos, unsigned atLeast, int chain,
-                                          unsigned nice, unsigned farLength3) {
+    // its content is not new). Lists in `found` (room for kMaxFound) the
+    // matches it met that were longer than all before them: written where
+    // the parse keeps them, as a copy read back soon after stalls.
+    Longest longest(std::size_t pos, unsigned atLeast, int chain, unsigned nice,
+                    unsigned farLength3, Found* found) {
         const bool cached = pos == nextPos_;
         const std::uint32_t h = cached ? nextHash_ : hash(pos);
         std::int32_t candidate = head_[h];
@@ -129,20 +129,19 @@ public:
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
         unsigned bestLength = atLeast;
         unsigned bestDistance = 0;
-        found_.count = 0;
+        int count = 0;
         auto better = [&](unsigned length, unsigned distance) {
             bestLength = length;
             bestDistance = distance;
             // Shorter matches are kept only when they are nearer, and so
             // may cost fewer bits than a longer one further back.
-            int& count = found_.count;
-            while (count > 0 && found_.items[count - 1].distance >= distance) {
+            while (count > 0 && found[count - 1].distance >= distance) {
                 --count;
             }
             if (count == kMaxFound) {
                 --count;
             }
-            found_.items[count++] = {length, distance};
+            found[count++] = {length, distance};
         };
         const std::uint8_t* here = data_ + pos;
         while (candidate >= 0 && chain-- > 0) {
@@ -218,12 +217,10 @@ public:
             }
         }
         if (bestDistance == 0) {
-            return {0, 0};
+            return {0, 0, 0};
         }
-        return {bestLength, bestDistance};
+        return {bestLength, bestDistance, count};
     }
-
-    const FoundSet& found() const { return found_; }
 
 private:
     std::uint32_t hash(std::size_t pos) const {
@@ -245,7 +242,6 @@ private:
     std::vector<std::int32_t> prev_;
     std::vector<std::int32_t> headLong_;
     std::vector<std::int32_t> prevLong_;
-    FoundSet found_;
     std::size_t nextPos_ = ~std::size_t{0};
     std::uint32_t nextHash_ = 0;
     std::uint32_t nextHashLong_ = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <vector>
 
 #include "HashChains.h"
@@ -146,20 +145,19 @@ public:
     }
     std::size_t size() const { return size_; }
 
-    // Adds the next position with the matches found there.
-    void add(const HashChains::FoundSet& found) {
-        // Packed one after the other, so that a photograph's one or two a
-        // position keep to a few pages. The whole set is copied; it fits, as
-        // no position before this one left more than a set.
-        std::memcpy(&found_[foundEnd_], found.items.data(), sizeof found.items);
-        foundCount_[size_] = static_cast<std::uint8_t>(found.count);
-        foundEnd_ += static_cast<std::size_t>(found.count);
+    // Where the next position's matches go: packed one after the other,
+    // so that a photograph's one or two a position keep to a few pages.
+    // A whole set fits, as no position before it left more than a set.
+    HashChains::Found* next() { return &found_[foundEnd_]; }
+
+    // Adds the next position with the `count` matches written at next().
+    void add(int count) {
+        foundCount_[size_] = static_cast<std::uint8_t>(count);
+        foundEnd_ += static_cast<std::size_t>(count);
         ++size_;
     }
 
-    // Adds the next position with at most the one match given: written in
-    // place, as a set built for it on the stack is read back in pieces
-    // wider than it was written, and the processor stalls on each.
+    // Adds the next position with at most the one match given.
     void addOne(HashChains::Found match) {
         found_[foundEnd_] = match;
         const bool any = match.length >= kMinMatch;
@@ -323,8 +321,9 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
             chains.insert(pos);
             segment.addOne({static_cast<unsigned>(coveredUntil - pos), coverDistance});
         } else {
-            auto [length, distance] = chains.longest(pos, kMinMatch - 1, effort.maxChain,
-                                                     effort.niceLength, effort.farLength3);
+            const auto [length, distance, found] =
+                chains.longest(pos, kMinMatch - 1, effort.maxChain, effort.niceLength,
+                               effort.farLength3, segment.next());
             if (length >= static_cast<unsigned>(effort.lazyLimit)) {
                 // Long enough to take as it is: the segment ends before it.
                 parseSegment(data.data() + segmentStart);
@@ -339,7 +338,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
                 searches = 0;
                 continue;
             }
-            segment.add(chains.found());
+            segment.add(found);
             if (searches > 0) {
                 --searches;
             }
