@@ -172,10 +172,14 @@ public:
         std::fill(cost_.begin(), cost_.begin() + n + 1, kUnreachable);
         cost_[0] = 0;
         std::size_t foundAt = 0;
+        // The cost of reaching the position is carried over in a register:
+        // read back from memory, each position would wait on the one before.
+        std::uint32_t here = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t here = cost_[i];
             const std::uint32_t viaLiteral = here + model.literal(data[i]);
-            if (viaLiteral < cost_[i + 1]) {
+            std::uint32_t next = cost_[i + 1];
+            if (viaLiteral < next) {
+                next = viaLiteral;
                 cost_[i + 1] = viaLiteral;
                 step_[i + 1] = {1, 0};
             }
@@ -194,6 +198,9 @@ public:
                 }
                 shorter = std::max(shorter, longest);
             }
+            // A match from here may reach the next position only with a
+            // length of 1, which there is not.
+            here = next;
         }
         // Back from the end, then forwards.
         const std::size_t first = tokens.size();
