@@ -31,9 +31,9 @@ public:
     };
     static constexpr int kMaxFound = 8;
     struct Longest {
-        unsigned length;    // 0 when no match was found
+        unsigned length;  // 0 when no match was found
         unsigned distance;
-        int found;          // matches listed
+        int found;  // matches listed
     };
     // Distances of the latest matches tried at every position, at most.
     static constexpr std::size_t kMaxRecent = 8;

@@ -366,7 +366,7 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
     }
     // The last bytes are too few to hash: literals.
     for (; pos < n && goOn; ++pos) {
-        segment.addOne({0, 0});
+        segment.add(0);
         if (segment.size() == kSegment) {
             parseSegment(data.data() + segmentStart);
             segmentStart = pos + 1;

@@ -32,8 +32,8 @@ inline unsigned TokenOffset(Token t) {
 // weighing every match up to 32 bytes against 768 candidates;
 // bench_lha_writer measures others (SLIDEWRIGHT_LHA_EFFORT).
 struct ParseEffort {
-    int maxChain = 128;    // candidates tried at one position on the long chain (lazy parse)
-    int shortChain = 8;    // and on the chain of 3-byte starts
+    int maxChain = 128;  // candidates tried at one position on the long chain (lazy parse)
+    int shortChain = 8;  // and on the chain of 3-byte starts
     // A match this long is taken as it is, without weighing others.
     // Weighing those up to 32 bytes saved 0.4 % for a fifth more time.
     int lazyLimit = 8;
