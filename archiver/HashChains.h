@@ -33,7 +33,6 @@ public:
     struct Longest {
         unsigned length;  // 0 when no match was found
         unsigned distance;
-        int found;  // matches listed
     };
     // Distances of the latest matches tried at every position, at most.
     static constexpr std::size_t kMaxRecent = 8;
@@ -102,10 +101,12 @@ public:
     // `chain` earlier positions on the long chain and the short chain's
     // allowance on the other; inserts `pos` (on the long chain only where
     // its content is not new). Lists in `found` (room for kMaxFound) the
-    // matches it met that were longer than all before them: written where
-    // the parse keeps them, as a copy read back soon after stalls.
+    // matches it met that were longer than all before them, `count` of
+    // them: written where the parse keeps them, as a copy read back soon
+    // after stalls. (Returned with the match, the count went through
+    // memory in a way that stalled too.)
     Longest longest(std::size_t pos, unsigned atLeast, int chain, unsigned nice,
-                    unsigned farLength3, Found* found) {
+                    unsigned farLength3, Found* found, int& count) {
         const bool cached = pos == nextPos_;
         const std::uint32_t h = cached ? nextHash_ : hash(pos);
         std::int32_t candidate = head_[h];
@@ -129,7 +130,7 @@ public:
         nice = std::min<unsigned>(nice, static_cast<unsigned>(limit));
         unsigned bestLength = atLeast;
         unsigned bestDistance = 0;
-        int count = 0;
+        count = 0;
         auto better = [&](unsigned length, unsigned distance) {
             bestLength = length;
             bestDistance = distance;
@@ -217,9 +218,9 @@ public:
             }
         }
         if (bestDistance == 0) {
-            return {0, 0, 0};
+            return {0, 0};
         }
-        return {bestLength, bestDistance, count};
+        return {bestLength, bestDistance};
     }
 
 private:

@@ -328,9 +328,10 @@ void ParseLz77(std::span<const std::uint8_t> data, int dictionaryBits, const Par
             chains.insert(pos);
             segment.addOne({static_cast<unsigned>(coveredUntil - pos), coverDistance});
         } else {
-            const auto [length, distance, found] =
+            int found = 0;
+            const auto [length, distance] =
                 chains.longest(pos, kMinMatch - 1, effort.maxChain, effort.niceLength,
-                               effort.farLength3, segment.next());
+                               effort.farLength3, segment.next(), found);
             if (length >= static_cast<unsigned>(effort.lazyLimit)) {
                 // Long enough to take as it is: the segment ends before it.
                 parseSegment(data.data() + segmentStart);
