@@ -165,14 +165,18 @@ public:
             // position within the window was checked above: it is its own.
             candidate = prev_[static_cast<std::size_t>(candidate) & windowMask_];
         }
-        // Where the short chain ran out before its allowance and met no
-        // match past 3 bytes (a photograph), no 8-byte start repeats
-        // either, nearly always: the long chain's misses cost more than
-        // the rare match it finds, and such a position is not worth
-        // keeping on it.
-        if (chain >= 0 && bestLength < 4) {
+        // Where the short chain ran out before its allowance, it tried
+        // every position in the window starting like this one, and those
+        // on the long chain are among them: walking that finds nothing.
+        const bool triedAll = chain >= 0;
+        if (triedAll) {
             chainLong = 0;
-        } else {
+        }
+        // Where it also met no match past 3 bytes (a photograph), no
+        // 8-byte start repeats either, nearly always: the long chain's
+        // misses cost more than the rare match it finds, and such a
+        // position is not worth keeping on it.
+        if (!triedAll || bestLength >= 4) {
             prevLong_[pos & windowMask_] = candidateLong;
             headLong_[g] = static_cast<std::int32_t>(pos);
         }
