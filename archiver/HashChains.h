@@ -165,9 +165,10 @@ public:
             // position within the window was checked above: it is its own.
             candidate = prev_[static_cast<std::size_t>(candidate) & windowMask_];
         }
-        // Where the short chain ran out before its allowance, it tried
-        // every position in the window starting like this one, and those
-        // on the long chain are among them: walking that finds nothing.
+        // Where the short chain ran out before its allowance (or stopped at
+        // a match long enough), it tried every position in the window
+        // starting like this one: those on the long chain are among them,
+        // and where it is keyed on 3 bytes, so are the fixed distances'.
         const bool triedAll = chain >= 0;
         if (triedAll) {
             chainLong = 0;
@@ -195,7 +196,7 @@ public:
             }
             candidateLong = prevLong_[static_cast<std::size_t>(candidateLong) & windowMask_];
         }
-        if (bestLength < nice && bestLength < limit) {
+        if (!(triedAll && hashMask_ == 0xFFFFFFu) && bestLength < nice && bestLength < limit) {
             // Most of these distances miss in a photograph: the misses are
             // found together, without a branch each, and only the few that
             // share the first three bytes are measured.
