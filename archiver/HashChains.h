@@ -39,7 +39,8 @@ public:
 
     HashChains(std::span<const std::uint8_t> data, int dictionaryBits, int hashBytes,
                int shortChain)
-        : hashMask_(~std::uint64_t{0} >> (64 - 8 * std::clamp(hashBytes, 3, 8))),
+        : hashMask_(~std::uint64_t{0} >> (64 - 8 * std::clamp(hashBytes, kMinMatch, 8))),
+          keyedOnMatchStart_(std::clamp(hashBytes, kMinMatch, 8) == kMinMatch),
           shortChain_(shortChain),
           data_(data.data()),
           size_(data.size()),
@@ -165,10 +166,11 @@ public:
             // position within the window was checked above: it is its own.
             candidate = prev_[static_cast<std::size_t>(candidate) & windowMask_];
         }
-        // Where the short chain ran out before its allowance (or stopped at
-        // a match long enough), it tried every position in the window
-        // starting like this one: those on the long chain are among them,
-        // and where it is keyed on 3 bytes, so are the fixed distances'.
+        // Where the short chain ran out before its allowance, it tried every
+        // earlier position in the window that starts like this one. The
+        // long chain's are among them, and so, where the short chain is
+        // keyed on the 3 bytes a match needs, are the fixed distances'.
+        // (Where it stopped at a match long enough, nothing more is sought.)
         const bool triedAll = chain >= 0;
         if (triedAll) {
             chainLong = 0;
@@ -196,7 +198,7 @@ public:
             }
             candidateLong = prevLong_[static_cast<std::size_t>(candidateLong) & windowMask_];
         }
-        if (!(triedAll && hashMask_ == 0xFFFFFFu) && bestLength < nice && bestLength < limit) {
+        if (!(triedAll && keyedOnMatchStart_) && bestLength < nice && bestLength < limit) {
             // Most of these distances miss in a photograph: the misses are
             // found together, without a branch each, and only the few that
             // share the first three bytes are measured.
@@ -239,6 +241,7 @@ private:
         return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits));
     }
     std::uint64_t hashMask_;
+    bool keyedOnMatchStart_;  // the short chain's key is a shortest match
     int shortChain_;
     const std::uint8_t* data_;
     std::size_t size_;
