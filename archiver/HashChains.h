@@ -30,10 +30,6 @@ public:
         unsigned distance;
     };
     static constexpr int kMaxFound = 8;
-    struct Longest {
-        unsigned length;  // 0 when no match was found
-        unsigned distance;
-    };
     // Distances of the latest matches tried at every position, at most.
     static constexpr std::size_t kMaxRecent = 8;
 
@@ -101,13 +97,12 @@ public:
     // The longest match at `pos` longer than `atLeast`, trying at most
     // `chain` earlier positions on the long chain and the short chain's
     // allowance on the other; inserts `pos` (on the long chain only where
-    // its content is not new). Lists in `found` (room for kMaxFound) the
-    // matches it met that were longer than all before them, `count` of
-    // them: written where the parse keeps them, as a copy read back soon
-    // after stalls. (Returned with the match, the count went through
-    // memory in a way that stalled too.)
-    Longest longest(std::size_t pos, unsigned atLeast, int chain, unsigned nice,
-                    unsigned farLength3, Found* found, int& count) {
+    // its content is not new). Length 0 when none. Lists in `found` (room
+    // for kMaxFound) the `count` matches it met that were longer than all
+    // before them, written where the parse keeps them: a copy read back
+    // soon after stalls on store forwarding.
+    Found longest(std::size_t pos, unsigned atLeast, int chain, unsigned nice, unsigned farLength3,
+                  Found* found, int& count) {
         const bool cached = pos == nextPos_;
         const std::uint32_t h = cached ? nextHash_ : hash(pos);
         std::int32_t candidate = head_[h];
